@@ -1,0 +1,58 @@
+# GoogleTest for both builds and one helper, sk_add_gtest, that every test folder uses.
+enable_testing()
+include(GoogleTest)
+
+if(CMAKE_CROSSCOMPILING)
+  # Debian ships GoogleTest's sources; compile them with the mingw toolchain.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# sk_add_gtest(<name> SOURCES ... [LIBS ...] [TEXT] [SCENARIO <prefix-name>] [DISPLAY]
+#              [NATIVE_ONLY] [WINDOWS_ONLY] [TIMEOUT <s>])
+#   TEXT      run every case twice: under ru_RU.UTF-8 (as on a Russian Windows) and C.UTF-8.
+#   SCENARIO  under Wine, give the cases a fresh copy of the template prefix named <prefix-name>
+#             (registry, shell folders) instead of the shared unit-test prefix.
+function(sk_add_gtest name)
+  cmake_parse_arguments(T "TEXT;NATIVE_ONLY;WINDOWS_ONLY;DISPLAY" "SCENARIO;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(T_NATIVE_ONLY AND WIN32)
+    return()
+  endif()
+  if(T_WINDOWS_ONLY AND NOT WIN32)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    SK_TEST_CORPUS_DIR="${SK_CORPUS_DIR_FOR_TESTS}"
+    SK_TEST_SOURCE_DIR="${SK_SOURCE_DIR_FOR_TESTS}")
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set(env "")
+  if(T_SCENARIO)
+    list(APPEND env "SK_WINE_SCENARIO=${T_SCENARIO}")
+  endif()
+  if(T_TEXT)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "ru."
+      PROPERTIES ENVIRONMENT "LC_ALL=ru_RU.UTF-8;LANG=ru_RU.UTF-8;${env}" TIMEOUT ${T_TIMEOUT})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "c."
+      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT})
+  endif()
+endfunction()
+
+# Where tests find the corpus and the source tree: Unix paths natively, the drives that
+# tools/wine-run.sh maps (S: source, R: corpus) under Wine.
+if(WIN32)
+  set(SK_CORPUS_DIR_FOR_TESTS "R:\\\\")
+  set(SK_SOURCE_DIR_FOR_TESTS "S:\\\\")
+else()
+  set(SK_CORPUS_DIR_FOR_TESTS "${SK_RAR_CORPUS_DIR}/")
+  set(SK_SOURCE_DIR_FOR_TESTS "${SK_SOURCE_DIR}/")
+endif()
