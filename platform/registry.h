@@ -31,6 +31,21 @@ struct RegValue {
   std::vector<uint8_t> data;
 };
 
+// The Win32 form of a model's key path: the leading backslashes removed
+// ("\Software\Autodesk" -> "Software\Autodesk").
+inline std::wstring RegistryPath(const std::wstring& modelPath) {
+  size_t start = modelPath.find_first_not_of(L'\\');
+  return start == std::wstring::npos ? std::wstring() : modelPath.substr(start);
+}
+
+// A REG_SZ (or REG_EXPAND_SZ) value holding text, with its terminating NUL.
+RegValue StringValue(const std::wstring& text, RegType type = RegType::String);
+// A REG_DWORD value.
+RegValue DwordValue(uint32_t number);
+// The text of a REG_SZ/REG_EXPAND_SZ value, up to its first NUL (raw, never expanded); empty for
+// other types.
+std::wstring ValueText(const RegValue& value);
+
 class Registry {
  public:
   virtual ~Registry() = default;

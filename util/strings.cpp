@@ -1,10 +1,80 @@
 #include "util/strings.h"
 
+#include "util/codepage.h"
+
 namespace util {
+
+std::wstring LeftChars(const std::wstring& s, int n) {
+  if (n <= 0) return std::wstring();
+  return s.substr(0, static_cast<size_t>(n));
+}
+
+std::wstring ReplaceAll(const std::wstring& s, const std::wstring& find, const std::wstring& repl) {
+  if (find == repl || find.empty()) return s;
+  std::wstring text = s;
+  if (repl.find(find) != std::wstring::npos) {
+    // Searching from the start again would never end: one pass over the original occurrences.
+    std::wstring out;
+    size_t from = 0;
+    for (size_t at; (at = text.find(find, from)) != std::wstring::npos; from = at + find.size())
+      out += text.substr(from, at - from) + repl;
+    return out + text.substr(from);
+  }
+  // Every search starts again at the beginning, so runs formed by a replacement are caught too.
+  for (size_t at; (at = text.find(find)) != std::wstring::npos;)
+    text = LeftChars(text, static_cast<int>(at)) + repl + text.substr(at + find.size());
+  return text;
+}
+
+void SplitToList(const std::wstring& s, wchar_t delimiter, std::vector<std::wstring>& list,
+                 bool clearFirst) {
+  if (clearFirst) list.clear();
+  if (s.empty()) return;
+  size_t from = s[0] == delimiter ? 1 : 0;
+  for (size_t at; (at = s.find(delimiter, from)) != std::wstring::npos; from = at + 1)
+    list.push_back(s.substr(from, at - from));
+  if (from < s.size()) list.push_back(s.substr(from));
+}
+
+bool ConsistsOf(const std::wstring& s, const std::wstring& allowed) {
+  return s.find_first_not_of(allowed) == std::wstring::npos;
+}
 
 std::wstring AddBackslash(const std::wstring& path) {
   if (!path.empty() && path.back() == L'\\') return path;
   return path + L'\\';
+}
+
+std::string DosToWin(const std::string& s) {
+  std::string out = s;
+  for (char& c : out) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b >= 0x80 && b <= 0xAF)
+      c = static_cast<char>(b + 0x40);  // А-Я, а-п
+    else if (b >= 0xE0 && b <= 0xEF)
+      c = static_cast<char>(b + 0x10);  // р-я
+  }
+  return out;
+}
+
+std::wstring DosToWinText(const std::string& dosName) { return FromCp1251(DosToWin(dosName)); }
+
+std::wstring ExtractFileDrive(const std::wstring& path) {
+  if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
+    // "\\server\share": up to the backslash after the share name.
+    size_t server_end = path.find(L'\\', 2);
+    if (server_end == std::wstring::npos) return path;
+    size_t share_end = path.find(L'\\', server_end + 1);
+    return share_end == std::wstring::npos ? path : path.substr(0, share_end);
+  }
+  return std::wstring();
+}
+
+std::wstring ChangeFileExt(const std::wstring& path, const std::wstring& ext) {
+  size_t dot = path.find_last_of(L".\\:");
+  if (dot == std::wstring::npos || path[dot] != L'.') return path + ext;
+  return path.substr(0, dot) + ext;
 }
 
 }  // namespace util

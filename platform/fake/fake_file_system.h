@@ -1,0 +1,49 @@
+#pragma once
+// An in-memory file system for tests, with Windows paths matched case-blind ("C:\A\b.txt").
+// Folders exist implicitly above every file and can be made explicitly. Paths that refuse to be
+// opened for reading simulate an unreadable file; FaultyFileSystem on top of it fills the disk
+// or refuses creation and renames.
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace platform {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  void PutFile(const std::wstring& path, const std::string& bytes);
+  // Nullptr when there is no such file.
+  const std::string* FileBytes(const std::wstring& path) const;
+  // Opening the file for reading fails (it still exists).
+  void DenyRead(const std::wstring& path);
+  // Every path the fake holds a file at, as first written.
+  std::set<std::wstring> FilePaths() const;
+
+  std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override;
+  PathKind Kind(const std::wstring& path) override;
+  bool MakeDirectory(const std::wstring& path) override;
+  std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override;
+  bool Replace(const std::wstring& from, const std::wstring& to) override;
+  bool Remove(const std::wstring& path) override;
+  bool MakeWritable(const std::wstring& path) override;
+  bool SetTimes(const std::wstring& path, uint64_t modified, uint64_t created, uint64_t accessed) override;
+  bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) override;
+
+ private:
+  struct File {
+    std::wstring path;  // as first written
+    std::string bytes;
+    FileAttributes attributes;
+  };
+  // The folded form of a path: separators unified, no trailing backslash.
+  static std::wstring Key(const std::wstring& path);
+  bool IsDirectory(const std::wstring& key) const;
+
+  std::map<std::wstring, File> files_;
+  std::set<std::wstring> directories_;
+  std::set<std::wstring> deny_read_;
+};
+
+}  // namespace platform

@@ -1,0 +1,15 @@
+#pragma once
+// The system over Win32 (the W functions).
+#include "platform/system.h"
+
+namespace platform {
+
+class Win32System : public System {
+ public:
+  std::wstring WindowsDir() override;
+  std::wstring ModulePath() override;
+  std::wstring CurrentDir() override;
+  int64_t FreeSpace(const std::wstring& root) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,81 @@
+#pragma once
+// INI files with the Windows private-profile rules, read as Windows-1251 and written back as
+// 1251 bytes:
+// - section and key names match case-blind (FoldCase), blanks around them ignored;
+// - the first of equal sections, and the first of equal keys in it, wins;
+// - a value has blanks around it and one pair of enclosing quotes ('...' or "...") removed, and
+//   is cut to 2047 characters (what GetPrivateProfileStringW leaves in a 2048-unit buffer);
+// - lines without "=" and comment lines (starting with ';') hold no value;
+// - writing replaces the first matching key's line, appends a missing key at the end of its
+//   section and a missing section at the end of the file, and keeps every other byte.
+// A missing, unreadable, empty, binary or enormous file reads as empty: every key gives its
+// default. A file that starts with the UTF-16LE mark is read (and written back) as UTF-16, as
+// Windows does.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace platform { class FileSystem; }
+
+namespace util {
+
+constexpr size_t kIniValueMax = 2047;
+// Larger files are not read (and never rewritten): they give the defaults.
+constexpr size_t kIniFileMax = 16u << 20;
+
+struct IniEntry {
+  std::wstring name;   // as written, trimmed
+  std::wstring value;  // as ReadString gives it for this line
+};
+
+class IniFile {
+ public:
+  IniFile() = default;
+  // Parses the bytes of a file in Windows-1251.
+  static IniFile FromBytes(const std::string& bytes);
+  // The file's content, or an empty IniFile when it is missing or cannot be read.
+  static IniFile Load(platform::FileSystem& files, const std::wstring& path);
+  // Replaces the content with the file's. A missing file is an empty one (true); false, and
+  // empty, when it exists but cannot be read whole (refused, too large).
+  bool Open(platform::FileSystem& files, const std::wstring& path);
+  // Writes ToBytes() over the file; false when it cannot be written.
+  bool Save(platform::FileSystem& files, const std::wstring& path) const;
+
+  std::wstring ReadString(const std::wstring& section, const std::wstring& key,
+                          const std::wstring& defaultValue) const;
+  bool HasSection(const std::wstring& section) const;
+  // Every key=value line of the first matching section, in file order (equal keys included).
+  std::vector<IniEntry> ReadSection(const std::wstring& section) const;
+
+  // Sets key to value (line breaks in value become blanks, so a value stays one line).
+  void WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+
+  std::string ToBytes() const;
+
+ private:
+  struct Line {
+    std::wstring text;     // without its line break
+    std::wstring newline;  // "\r\n", "\n", "\r" or "" for a last line without one
+  };
+  // Index of the first line of the first matching section's header; npos when absent.
+  size_t FindSection(const std::wstring& section) const;
+  // Index past the last line of the section whose header is at `header`.
+  size_t SectionEnd(size_t header) const;
+  std::wstring NewlineForAppend() const;
+
+  std::vector<Line> lines_;
+  bool utf16_ = false;  // the file began with the UTF-16LE mark and is written back so
+};
+
+// Reads one value of a file (for callers that need one or two values).
+std::wstring ReadIniString(platform::FileSystem& files, const std::wstring& path,
+                           const std::wstring& section, const std::wstring& key,
+                           const std::wstring& defaultValue);
+
+// Reads the file (a missing one is empty), sets the value and writes it back. False when the
+// file exists but cannot be read whole (too large, refused) or cannot be written; then the file
+// is left as it was.
+bool WriteIniString(platform::FileSystem& files, const std::wstring& path, const std::wstring& section,
+                    const std::wstring& key, const std::wstring& value);
+
+}  // namespace util
