@@ -1,10 +1,12 @@
 // The one place that knows every decoder: each method version maps to its Unpacker here.
 #include "unrar/unpack.h"
+#include "unrar/rar5/rar5_unpacker.h"
 
 namespace unrar {
 
 std::unique_ptr<Unpacker> MakeUnpacker(int version) {
   switch (version) {
+    case 50: case 70: return std::make_unique<rar5::Rar5Unpacker>();
     default:
       return nullptr;
   }

@@ -1,0 +1,78 @@
+#pragma once
+// Bit-level reading of one entry's packed stream. RAR5 reads bits most significant first.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "unrar/unpack.h"
+
+namespace unrar::rar5 {
+
+// A read position in a buffer padded so that a 32-bit peek never leaves it. Kept by value in
+// the decoding loop so the compiler can hold it in registers.
+struct BitCursor {
+  const uint8_t* buf;
+  size_t pos;  // in bits from buf
+
+  uint32_t Peek32() const {
+    const uint8_t* p = buf + (pos >> 3);
+    const uint32_t word = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    const unsigned shift = pos & 7;
+    return (word << shift) | (uint32_t(p[4]) >> (8 - shift));
+  }
+  // n is 1..32.
+  uint32_t Read(unsigned n) {
+    const uint32_t value = Peek32() >> (32 - n);
+    pos += n;
+    return value;
+  }
+  // n is 0..64.
+  uint64_t ReadLong(unsigned n) {
+    if (n == 0) return 0;
+    if (n <= 32) return Read(n);
+    const uint64_t high = Read(n - 32);
+    return high << 32 | Read(32);
+  }
+  void Skip(unsigned n) { pos += n; }
+  void AlignToByte() { pos = (pos + 7) & ~size_t(7); }
+};
+
+// The packed bytes of the current entry, buffered. Between two calls of Refill the decoder may
+// read up to kLookahead bytes past SafeEnd() without leaving the buffer: past the end of the
+// packed data the buffer holds zeros, and the decoder checks it did not go beyond DataEnd().
+class BitInput {
+ public:
+  // Covers the longest read between two checks: a block header with its Huffman tables.
+  static constexpr size_t kLookahead = 4096;
+
+  explicit BitInput(size_t capacity = 256 * 1024);
+
+  void Start(PackedSource* source);
+  // Moves the unread bytes to the front and reads more. False when the source failed.
+  bool Refill();
+
+  BitCursor Cursor() const { return {buf_.data(), pos_}; }
+  void SetPos(size_t pos) { pos_ = pos; }
+  size_t Pos() const { return pos_; }
+
+  // Bit position up to which the decoder may go before calling Refill.
+  size_t SafeEnd() const { return eof_ ? end_ * 8 : (end_ - kLookahead) * 8; }
+  bool NeedsRefill() const { return !eof_ && pos_ > SafeEnd(); }
+  bool Eof() const { return eof_; }
+  size_t DataEnd() const { return end_ * 8; }
+
+  // Positions in bits from the start of the entry's packed data.
+  uint64_t ToAbsolute(size_t pos) const { return base_ * 8 + pos; }
+  uint64_t BaseBits() const { return base_ * 8; }
+
+ private:
+  std::vector<uint8_t> buf_;
+  size_t capacity_;
+  PackedSource* source_ = nullptr;
+  size_t pos_ = 0;      // bits
+  size_t end_ = 0;      // bytes of packed data in buf_
+  uint64_t base_ = 0;   // offset of buf_[0] in the packed data
+  bool eof_ = false;
+};
+
+}  // namespace unrar::rar5
