@@ -1,0 +1,26 @@
+#pragma once
+// The entry names a pass is limited to: kept sorted and free of duplicates, both by a case-blind
+// comparison (Latin and Cyrillic), and searched by halves.
+#include <string>
+#include <vector>
+
+namespace archive {
+
+class FileList {
+ public:
+  // Replaces the contents with a copy of names; the caller keeps its list.
+  void Assign(const std::vector<std::wstring>& names);
+  // Adds a name unless an equal one (ignoring case) is there already.
+  void Add(const std::wstring& name);
+  void Clear() { names_.clear(); }
+
+  bool Contains(const std::wstring& name) const;
+  bool Empty() const { return names_.empty(); }
+  size_t Count() const { return names_.size(); }
+  const std::vector<std::wstring>& Names() const { return names_; }
+
+ private:
+  std::vector<std::wstring> names_;
+};
+
+}  // namespace archive

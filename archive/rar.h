@@ -1,0 +1,120 @@
+#pragma once
+// TRAR tests or extracts one RAR archive at a time through the unrar library. Each of Test and
+// Extract walks every entry, blocking the caller, and reports through events raised from inside
+// the pass. The component shows nothing: the background window's handlers do.
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "archive/file_list.h"
+#include "archive/message_pump.h"
+#include "archive/unrar_library.h"
+
+namespace archive {
+
+class TRAR;
+
+// The archive comment as the library reported it.
+struct TComment {
+  int CmtSize = 0;
+  char Comment[65536] = {};
+};
+
+using TProcessDataProcN = std::function<int(TRAR& Sender, unsigned char* Addr, int BlockSize, int Position)>;
+using TChangeVolProcN = std::function<int(TRAR& Sender, char* ArcName, int Mode)>;
+using TErrorProc = std::function<void(TRAR& Sender, int Error)>;
+using TCommentProc = std::function<void(TRAR& Sender, const TComment& Comment)>;
+using TFileBeingExtracted = std::function<void(TRAR& Sender, RARHeaderData eFile)>;
+using TFileBeingTested = std::function<void(TRAR& Sender, RARHeaderData eFile)>;
+using TFileExtracted = std::function<void(TRAR& Sender, RARHeaderData eFile, bool Result)>;
+using TFileTested = std::function<void(TRAR& Sender, RARHeaderData eFile, bool Result)>;
+using TReqPassword = std::function<void(TRAR& Sender, RARHeaderData eFile, std::string& Password)>;
+
+class TRAR {
+ public:
+  explicit TRAR(UnrarLibrary& library = RealUnrarLibrary());
+  TRAR(const TRAR&) = delete;
+  TRAR& operator=(const TRAR&) = delete;
+
+  // Properties.
+  std::wstring ArchiveName;  // full path of the archive
+  std::wstring TargetDir;    // destination of Extract; empty = the library's default
+  bool Stop = false;         // ends the running pass before its next entry
+
+  const FileList& FilesToExtract() const { return files_to_extract_; }
+  const FileList& FilesToTest() const { return files_to_test_; }
+  // Copies the names; an empty list means every entry.
+  void SetFilesToExtract(const std::vector<std::wstring>& names) { files_to_extract_.Assign(names); }
+  void SetFilesToTest(const std::vector<std::wstring>& names) { files_to_test_.Assign(names); }
+
+  // Events; an unassigned one is not raised.
+  TProcessDataProcN OnProcessData;
+  TChangeVolProcN OnVolumeChange;
+  TErrorProc OnError;
+  TCommentProc OnComment;
+  TFileBeingExtracted OnExtracting;
+  TFileExtracted OnExtract;
+  TFileBeingTested OnTesting;
+  TFileTested OnTested;
+  TReqPassword OnReqPassword;
+
+  // Where pending window messages are processed while the library unpacks (at most every
+  // 50 ms); null = nowhere.
+  void SetMessagePump(MessagePump* pump) { pump_.SetPump(pump); }
+
+  // True when nothing failed. An exception thrown by an event handler ends the pass (the
+  // archive is closed) and leaves it to the caller.
+  bool Test();
+  bool Extract();
+
+ private:
+  enum class Pass { Test, Extract };
+  struct PassState;
+
+  bool Run(Pass pass);
+  bool WalkEntries(Pass pass, PassState& state);
+  void RaiseError(int code);
+  void RethrowCallbackFailure();
+
+  friend int CALLBACK VolumeCallback(char* arcName, int mode);
+  friend int CALLBACK DataCallback(unsigned char* addr, int size);
+  int OnLibraryVolume(char* arcName, int mode);
+  int OnLibraryData(unsigned char* addr, int size);
+
+  UnrarLibrary& library_;
+  FileList files_to_extract_;
+  FileList files_to_test_;
+  ThrottledPump pump_;
+  int32_t position_ = 0;                  // unpacked bytes of the entry being processed
+  std::exception_ptr callback_failure_;   // thrown inside a library callback, rethrown after it
+};
+
+// Lets the given work process pending window messages during the passes run while it lives.
+class ScopedMessagePump : public MessagePump {
+ public:
+  ScopedMessagePump(TRAR& rar, std::function<void()> processMessages)
+      : rar_(rar), process_(std::move(processMessages)) {
+    rar_.SetMessagePump(this);
+  }
+  ~ScopedMessagePump() override { rar_.SetMessagePump(nullptr); }
+  ScopedMessagePump(const ScopedMessagePump&) = delete;
+  ScopedMessagePump& operator=(const ScopedMessagePump&) = delete;
+
+  void ProcessPendingMessages() override { process_(); }
+
+ private:
+  TRAR& rar_;
+  std::function<void()> process_;
+};
+
+// The component whose pass is running: the library's callbacks carry no user data and find it
+// here. Set at the start of every pass, never cleared.
+extern TRAR* ActiveRAR;
+
+// The entry name of a header: FileName up to its first NUL, all 260 bytes when there is none.
+std::string EntryName(const RARHeaderData& header);
+
+}  // namespace archive

@@ -1,0 +1,29 @@
+#pragma once
+// The calls TRAR makes into the unrar library, behind one interface, so tests can put a scripted
+// library under the component. The real one forwards to unrar/unrar.h.
+//
+// The archive name and the destination folder go through the wide-character calls
+// (RAROpenArchiveEx with ArcNameW, RARProcessFileW): the medium and the destination folder may
+// have Cyrillic names. Entry names come back through RARReadHeader, in code page 866.
+#include "unrar/unrar.h"
+
+namespace archive {
+
+class UnrarLibrary {
+ public:
+  virtual ~UnrarLibrary() = default;
+
+  virtual HANDLE OpenArchive(RAROpenArchiveDataEx* data) = 0;
+  virtual int CloseArchive(HANDLE archive) = 0;
+  virtual int ReadHeader(HANDLE archive, RARHeaderData* header) = 0;
+  // destPath may be null: the library's own default.
+  virtual int ProcessFile(HANDLE archive, int operation, const wchar_t* destPath) = 0;
+  virtual void SetPassword(HANDLE archive, const char* password) = 0;
+  virtual void SetChangeVolProc(HANDLE archive, CHANGEVOLPROC proc) = 0;
+  virtual void SetProcessDataProc(HANDLE archive, PROCESSDATAPROC proc) = 0;
+};
+
+// The library linked into the program.
+UnrarLibrary& RealUnrarLibrary();
+
+}  // namespace archive
