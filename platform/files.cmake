@@ -1,3 +1,13 @@
-# sk_platform_files: the file layer and the cryptographic primitives.
-add_library(sk_platform_files INTERFACE)
-target_include_directories(sk_platform_files INTERFACE ${CMAKE_SOURCE_DIR})
+# sk_platform_files: the file layer and the cryptographic primitives (libcrypto natively, CNG
+# loaded at run time on Windows), plus the failure-injecting file layer tests use.
+add_library(sk_platform_files STATIC
+  faulty_file_system.cpp
+)
+target_include_directories(sk_platform_files PUBLIC ${CMAKE_SOURCE_DIR})
+if(WIN32)
+  target_sources(sk_platform_files PRIVATE win32/file_system_win.cpp win32/crypto_cng.cpp)
+else()
+  find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+  target_sources(sk_platform_files PRIVATE posix/file_system_posix.cpp posix/crypto_openssl.cpp)
+  target_link_libraries(sk_platform_files PUBLIC OpenSSL::Crypto)
+endif()

@@ -1,0 +1,47 @@
+#include "platform/faulty_file_system.h"
+
+namespace platform {
+namespace {
+
+class FaultyFile : public WritableFile {
+ public:
+  FaultyFile(std::unique_ptr<WritableFile> inner, int64_t* space) : inner_(std::move(inner)), space_(space) {}
+  bool Write(const void* data, size_t n) override {
+    if (*space_ >= 0) {
+      if (static_cast<uint64_t>(*space_) < n) {
+        // A full disk takes what fits, then refuses.
+        inner_->Write(data, static_cast<size_t>(*space_));
+        *space_ = 0;
+        return false;
+      }
+      *space_ -= static_cast<int64_t>(n);
+    }
+    return inner_->Write(data, n);
+  }
+  bool Close() override { return inner_->Close(); }
+
+ private:
+  std::unique_ptr<WritableFile> inner_;
+  int64_t* space_;
+};
+
+}  // namespace
+
+bool FaultyFileSystem::MakeDirectory(const std::wstring& path) {
+  if (refuse_directory) return inner_.Kind(path) == PathKind::Directory;
+  return inner_.MakeDirectory(path);
+}
+
+std::unique_ptr<WritableFile> FaultyFileSystem::CreateNew(const std::wstring& path) {
+  if (refuse_create) return nullptr;
+  auto file = inner_.CreateNew(path);
+  if (!file) return nullptr;
+  return std::make_unique<FaultyFile>(std::move(file), &disk_space);
+}
+
+bool FaultyFileSystem::Replace(const std::wstring& from, const std::wstring& to) {
+  if (refuse_rename) return false;
+  return inner_.Replace(from, to);
+}
+
+}  // namespace platform

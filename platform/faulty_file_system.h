@@ -1,0 +1,36 @@
+#pragma once
+// A FileSystem that passes everything to another one but fails where a test asks it to: a disk
+// that fills after some bytes, refused creation of files or folders, refused renames.
+#include <cstdint>
+#include "platform/file_system.h"
+
+namespace platform {
+
+class FaultyFileSystem : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  int64_t disk_space = -1;  // bytes that may still be written; -1 = unlimited
+  bool refuse_create = false;
+  bool refuse_directory = false;
+  bool refuse_rename = false;
+
+  std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override { return inner_.OpenRead(path); }
+  PathKind Kind(const std::wstring& path) override { return inner_.Kind(path); }
+  bool MakeDirectory(const std::wstring& path) override;
+  std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override;
+  bool Replace(const std::wstring& from, const std::wstring& to) override;
+  bool Remove(const std::wstring& path) override { return inner_.Remove(path); }
+  bool MakeWritable(const std::wstring& path) override { return inner_.MakeWritable(path); }
+  bool SetTimes(const std::wstring& path, uint64_t m, uint64_t c, uint64_t a) override {
+    return inner_.SetTimes(path, m, c, a);
+  }
+  bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) override {
+    return inner_.SetAttributes(path, attributes);
+  }
+
+ private:
+  FileSystem& inner_;
+};
+
+}  // namespace platform

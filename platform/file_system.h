@@ -1,0 +1,63 @@
+#pragma once
+// The small file layer the RAR library (and the installation actions) write through. The real
+// implementations are in platform/posix and platform/win32; FaultyFileSystem wraps one and makes
+// it fail on purpose, because tests run as root where nothing refuses and no disk fills.
+//
+// Paths are wide strings: UTF-16 on Windows, code points natively (written as UTF-8 there).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// What lies at a path, without following a link there: a link, device or junction is Other.
+enum class PathKind { Missing, File, Directory, Other };
+
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to n bytes; *got = 0 at the end. False on a read error.
+  virtual bool Read(void* buf, size_t n, size_t* got) = 0;
+  virtual bool Seek(uint64_t offset) = 0;
+  virtual uint64_t Size() = 0;
+};
+
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;  // closes without reporting; call Close to know
+  virtual bool Write(const void* data, size_t n) = 0;
+  virtual bool Close() = 0;  // flushes; false when the data may not all be on disk
+};
+
+// Attributes as far as the target system keeps them.
+struct FileAttributes {
+  bool read_only = false;
+  bool hidden = false;
+  bool system = false;
+  uint32_t unix_mode = 0;  // permission bits when the archive came from Unix, else 0
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) = 0;
+  virtual PathKind Kind(const std::wstring& path) = 0;
+  // One folder; its parent must exist. True when the folder is there afterwards.
+  virtual bool MakeDirectory(const std::wstring& path) = 0;
+  // A new file; fails when anything already exists at path (never opens through a link).
+  virtual std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) = 0;
+  // Renames from over to, replacing a file there (the entry itself, never a link's target).
+  virtual bool Replace(const std::wstring& from, const std::wstring& to) = 0;
+  virtual bool Remove(const std::wstring& path) = 0;
+  // Clears the read-only attribute so the file can be replaced.
+  virtual bool MakeWritable(const std::wstring& path) = 0;
+  // Times as FILETIME (100 ns since 1601, UTC); 0 leaves that time alone.
+  virtual bool SetTimes(const std::wstring& path, uint64_t modified, uint64_t created, uint64_t accessed) = 0;
+  virtual bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) = 0;
+};
+
+// The machine's own file system.
+FileSystem& RealFileSystem();
+
+}  // namespace platform

@@ -1,0 +1,161 @@
+// The file layer over Win32. Every path goes through the \\?\ form, so names longer than
+// MAX_PATH work and no name is reinterpreted (trailing dots, device names).
+#include <windows.h>
+
+#include "platform/file_system.h"
+
+namespace platform {
+namespace {
+
+std::wstring Win32Path(const std::wstring& path) {
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  std::wstring normal = path;
+  for (wchar_t& c : normal) {
+    if (c == L'/') c = L'\\';
+  }
+  DWORD need = GetFullPathNameW(normal.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return normal;
+  std::wstring full(need, L'\0');
+  DWORD got = GetFullPathNameW(normal.c_str(), need, &full[0], nullptr);
+  if (got == 0 || got >= need) return normal;
+  full.resize(got);
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+class WinReadable : public ReadableFile {
+ public:
+  explicit WinReadable(HANDLE h) : h_(h) {}
+  ~WinReadable() override { CloseHandle(h_); }
+  bool Read(void* buf, size_t n, size_t* got) override {
+    DWORD read = 0;
+    DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
+    if (!ReadFile(h_, buf, want, &read, nullptr)) return false;
+    *got = read;
+    return true;
+  }
+  bool Seek(uint64_t offset) override {
+    LARGE_INTEGER li;
+    li.QuadPart = static_cast<LONGLONG>(offset);
+    return offset <= static_cast<uint64_t>(INT64_MAX) && SetFilePointerEx(h_, li, nullptr, FILE_BEGIN);
+  }
+  uint64_t Size() override {
+    LARGE_INTEGER li;
+    return GetFileSizeEx(h_, &li) ? static_cast<uint64_t>(li.QuadPart) : 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+class WinWritable : public WritableFile {
+ public:
+  explicit WinWritable(HANDLE h) : h_(h) {}
+  ~WinWritable() override {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  bool Write(const void* data, size_t n) override {
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+      DWORD chunk = n > 0x100000 ? 0x100000 : static_cast<DWORD>(n);
+      DWORD written = 0;
+      if (!WriteFile(h_, p, chunk, &written, nullptr) || written == 0) return false;
+      p += written;
+      n -= written;
+    }
+    return true;
+  }
+  bool Close() override {
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return h != INVALID_HANDLE_VALUE && CloseHandle(h);
+  }
+
+ private:
+  HANDLE h_;
+};
+
+class WinFileSystem : public FileSystem {
+ public:
+  std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override {
+    HANDLE h = CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+      CloseHandle(h);
+      return nullptr;
+    }
+    return std::make_unique<WinReadable>(h);
+  }
+  PathKind Kind(const std::wstring& path) override {
+    DWORD a = GetFileAttributesW(Win32Path(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    if (a & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Other;
+    if (a & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Directory;
+    if (a & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
+    return PathKind::File;
+  }
+  bool MakeDirectory(const std::wstring& path) override {
+    if (CreateDirectoryW(Win32Path(path).c_str(), nullptr)) return true;
+    return GetLastError() == ERROR_ALREADY_EXISTS && Kind(path) == PathKind::Directory;
+  }
+  std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override {
+    HANDLE h = CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WinWritable>(h);
+  }
+  bool Replace(const std::wstring& from, const std::wstring& to) override {
+    if (Kind(to) == PathKind::Directory) return false;
+    return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  }
+  bool Remove(const std::wstring& path) override {
+    std::wstring p = Win32Path(path);
+    if (Kind(path) == PathKind::Directory) return RemoveDirectoryW(p.c_str()) != 0;
+    return DeleteFileW(p.c_str()) != 0;
+  }
+  bool MakeWritable(const std::wstring& path) override {
+    std::wstring p = Win32Path(path);
+    DWORD a = GetFileAttributesW(p.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(a & FILE_ATTRIBUTE_READONLY)) return true;
+    return SetFileAttributesW(p.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
+  }
+  bool SetTimes(const std::wstring& path, uint64_t modified, uint64_t created, uint64_t accessed) override {
+    HANDLE h = CreateFileW(Win32Path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME m, c, a;
+    auto put = [](uint64_t t, FILETIME* ft) {
+      ft->dwLowDateTime = static_cast<DWORD>(t);
+      ft->dwHighDateTime = static_cast<DWORD>(t >> 32);
+      return t != 0 ? ft : nullptr;
+    };
+    BOOL ok = SetFileTime(h, put(created, &c), put(accessed, &a), put(modified, &m));
+    CloseHandle(h);
+    return ok != 0;
+  }
+  bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) override {
+    std::wstring p = Win32Path(path);
+    DWORD a = GetFileAttributesW(p.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    DWORD keep = a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE);
+    if (attributes.read_only && !(a & FILE_ATTRIBUTE_DIRECTORY)) keep |= FILE_ATTRIBUTE_READONLY;
+    if (attributes.hidden) keep |= FILE_ATTRIBUTE_HIDDEN;
+    if (attributes.system) keep |= FILE_ATTRIBUTE_SYSTEM;
+    keep &= ~static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY);
+    if (keep == 0) keep = FILE_ATTRIBUTE_NORMAL;
+    return SetFileAttributesW(p.c_str(), keep) != 0;
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static WinFileSystem fs;
+  return fs;
+}
+
+}  // namespace platform

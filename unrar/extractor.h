@@ -1,0 +1,52 @@
+#pragma once
+// Tests and extracts the entries of an open archive: decrypts, unpacks (stored data here, the
+// rest through the decoders), checks the checksum, and writes only inside the destination.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "unrar/archive.h"
+#include "unrar/unpack.h"
+
+namespace unrar {
+
+struct ProcessRequest {
+  int operation = 0;  // RAR_SKIP, RAR_TEST or RAR_EXTRACT
+  bool has_dest_path = false;
+  std::wstring dest_path;  // folder the entry's name is placed under
+  bool has_dest_name = false;
+  std::wstring dest_name;  // full name of the file to write, instead of the entry's name
+};
+
+// Every unpacked block, in order; false stops the operation.
+using DataHandler = std::function<bool(const uint8_t* data, size_t n)>;
+
+class Extractor {
+ public:
+  Extractor(Archive& archive, platform::FileSystem& fs, bool open_for_extract)
+      : archive_(archive), fs_(fs), open_for_extract_(open_for_extract) {}
+
+  // Returns an ERAR_* code.
+  int Process(const Entry& entry, const ProcessRequest& request, const DataHandler& on_data);
+
+ private:
+  class Output;
+  int Decode(const Entry& entry, Output* output, const DataHandler& on_data, std::string* link_data);
+  int OpenDecryptor(const Entry& entry, std::unique_ptr<platform::crypto::AesCbcDecryptor>* decryptor,
+                    Rar5Keys* keys);
+  int TargetPath(const Entry& entry, const ProcessRequest& request, bool directory, std::wstring* path);
+  int CopyReference(const Entry& entry, const ProcessRequest& request, Output* output, const DataHandler& on_data);
+  void PassOver(const Entry& entry);
+  Unpacker* UnpackerFor(int version);
+
+  Archive& archive_;
+  platform::FileSystem& fs_;
+  bool open_for_extract_;
+  // One decoder per method version for the archive's life: a solid archive's state carries over.
+  std::map<int, std::unique_ptr<Unpacker>> unpackers_;
+};
+
+}  // namespace unrar

@@ -1,0 +1,17 @@
+#pragma once
+// Which entry names and link targets may be written under a destination folder. A name is
+// split at both '/' and '\'; it is refused when it is absolute, names a drive or a server, has a
+// ".." component, an alternate data stream, a reserved device name, a trailing dot or blank,
+// or a character Windows does not allow in names.
+#include <string>
+#include <vector>
+
+namespace unrar {
+
+// The folder components of a safe relative name ("." and empty ones dropped); false if refused.
+bool SplitSafeName(const std::wstring& name, std::vector<std::wstring>* components);
+
+// Whether a link stored at link_name pointing at target stays inside the destination.
+bool LinkTargetStaysInside(const std::wstring& link_name, const std::wstring& target);
+
+}  // namespace unrar
