@@ -15,8 +15,9 @@ endif()
 
 # In-memory stand-ins for tests, on both builds: registry, files, machine, message boxes.
 add_library(sk_platform_fake STATIC
+  fake/fake_file_system.cpp
   fake/fake_registry.cpp
   fake/fake_system.cpp
   fake/scripted_message_boxes.cpp
 )
-target_link_libraries(sk_platform_fake PUBLIC sk_platform sk_util)
+target_link_libraries(sk_platform_fake PUBLIC sk_platform sk_platform_files sk_util)

@@ -2,8 +2,108 @@
 
 #include <gtest/gtest.h>
 
+#include "util/codepage.h"
+
+namespace {
+
+using util::SplitToList;
+
+TEST(LeftChars, TakesTheFirstCharactersAndNothingForZeroOrLess) {
+  EXPECT_EQ(util::LeftChars(L"abcdef", 3), L"abc");
+  EXPECT_EQ(util::LeftChars(L"abc", 3), L"abc");
+  EXPECT_EQ(util::LeftChars(L"abc", 0), L"");
+  EXPECT_EQ(util::LeftChars(L"abc", -2), L"");
+}
+
+TEST(ReplaceAll, CollapsesRunsBecauseEverySearchStartsAgain) {
+  EXPECT_EQ(util::ReplaceAll(L"a\\\\\\\\\\b", L"\\\\", L"\\"), L"a\\b");  // five backslashes
+  EXPECT_EQ(util::ReplaceAll(L"Firm\\\\\\Sub", L"\\\\", L"\\"), L"Firm\\Sub");
+  EXPECT_EQ(util::ReplaceAll(L"1.2.3", L".", L"_"), L"1_2_3");
+  EXPECT_EQ(util::ReplaceAll(L"no dots", L".", L"_"), L"no dots");
+}
+
+TEST(ReplaceAll, EqualFindAndReplacementOrEmptyFindLeaveTheText) {
+  EXPECT_EQ(util::ReplaceAll(L"a.b", L".", L"."), L"a.b");
+  EXPECT_EQ(util::ReplaceAll(L"a.b", L"", L"x"), L"a.b");
+}
+
+TEST(ReplaceAll, AReplacementHoldingTheSearchEndsAfterOnePass) {
+  // Searching from the start again would never stop here.
+  EXPECT_EQ(util::ReplaceAll(L"a.b.", L".", L".."), L"a..b..");
+}
+
+struct SplitCase {
+  const wchar_t* text;
+  std::vector<std::wstring> parts;
+};
+
+TEST(SplitToList, FollowsTheBarRules) {
+  const SplitCase cases[] = {
+      {L"a|b||c", {L"a", L"b", L"", L"c"}},
+      {L"|a|b", {L"a", L"b"}},
+      {L"a|b|", {L"a", L"b"}},
+      {L"||a", {L"", L"a"}},
+      {L"", {}},
+      {L"abc", {L"abc"}},
+      {L"|", {}},
+      {L"a||", {L"a", L""}},
+  };
+  for (const SplitCase& c : cases) {
+    std::vector<std::wstring> list{L"old"};
+    SplitToList(c.text, L'|', list, true);
+    EXPECT_EQ(list, c.parts) << "text: " << testing::PrintToString(std::wstring(c.text));
+  }
+}
+
+TEST(SplitToList, AppendsWithoutClearing) {
+  std::vector<std::wstring> list{L"old"};
+  SplitToList(L"a|b", L'|', list, false);
+  EXPECT_EQ(list, (std::vector<std::wstring>{L"old", L"a", L"b"}));
+}
+
+TEST(ConsistsOf, ChecksEveryCharacterCaseSensitively) {
+  const std::wstring allowed = L"ABCabc:\\ _";
+  EXPECT_TRUE(util::ConsistsOf(L"", allowed));
+  EXPECT_TRUE(util::ConsistsOf(L"C:\\abc\\ A_B", allowed));
+  EXPECT_FALSE(util::ConsistsOf(L"C:\\a.b", allowed));
+  EXPECT_FALSE(util::ConsistsOf(L"D", allowed));
+}
+
 TEST(AddBackslash, AppendsOnlyWhenMissing) {
   EXPECT_EQ(util::AddBackslash(L"C:\\X"), L"C:\\X\\");
   EXPECT_EQ(util::AddBackslash(L"C:\\X\\"), L"C:\\X\\");
   EXPECT_EQ(util::AddBackslash(L""), L"\\");
 }
+
+TEST(DosToWin, MovesTheRussianLettersOnly) {
+  EXPECT_EQ(util::DosToWin("\x80\xAF\xE0\xEF\xF0"), "\xC0\xEF\xF0\xFF\xF0");
+  for (int b = 0; b < 256; ++b) {
+    std::string in(1, static_cast<char>(b));
+    int expected = (b >= 0x80 && b <= 0xAF) ? b + 0x40 : (b >= 0xE0 && b <= 0xEF) ? b + 0x10 : b;
+    EXPECT_EQ(static_cast<unsigned char>(util::DosToWin(in)[0]), expected) << "byte " << b;
+  }
+  EXPECT_EQ(util::DosToWin(std::string("A\0B", 3)).size(), 3u);
+}
+
+TEST(DosToWin, TextOfADosNameReadsAsTheSameRussianWord) {
+  std::string dos = util::ToCp866(L"Схема_Ёлка.dwg");
+  // Yo is not among the letters DosToWin moves: it stays byte 0xF0, which is "р" in 1251.
+  EXPECT_EQ(util::DosToWinText(dos), L"Схема_рлка.dwg");
+  EXPECT_EQ(util::DosToWinText(util::ToCp866(L"ПРОЕКТ проект")), L"ПРОЕКТ проект");
+}
+
+TEST(ExtractFileDrive, GivesTheDriveOrTheShare) {
+  EXPECT_EQ(util::ExtractFileDrive(L"C:\\WINDOWS\\"), L"C:");
+  EXPECT_EQ(util::ExtractFileDrive(L"\\\\srv\\share\\dir"), L"\\\\srv\\share");
+  EXPECT_EQ(util::ExtractFileDrive(L"\\dir"), L"");
+  EXPECT_EQ(util::ExtractFileDrive(L""), L"");
+}
+
+TEST(ChangeFileExt, ReplacesTheLastComponentsExtension) {
+  EXPECT_EQ(util::ChangeFileExt(L"BIN\\APP.EXE", L".ico"), L"BIN\\APP.ico");
+  EXPECT_EQ(util::ChangeFileExt(L"BIN\\APP", L".ico"), L"BIN\\APP.ico");
+  EXPECT_EQ(util::ChangeFileExt(L"B.IN\\APP", L".ico"), L"B.IN\\APP.ico");
+  EXPECT_EQ(util::ChangeFileExt(L"a.b.c", L".ico"), L"a.b.ico");
+}
+
+}  // namespace

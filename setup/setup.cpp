@@ -1,0 +1,98 @@
+#include "setup/setup.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "platform/dialogs.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "util/strings.h"
+
+namespace setup {
+namespace {
+
+// The folder of a file's path, with its trailing backslash ("D:\CD\" of "D:\CD\Setup.exe").
+std::wstring FolderOf(const std::wstring& path) {
+  size_t cut = path.find_last_of(L"\\:");
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+// Sizes and counts are 32-bit: a sum past the limit stays at the limit instead of wrapping to
+// a negative number that would pass as "fits the free space".
+int32_t Clamped(int64_t sum) {
+  const int64_t max = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(sum > max ? max : sum);
+}
+
+}  // namespace
+
+TSetup* SetupModel = nullptr;
+
+namespace {
+std::unique_ptr<TSetup>& ModelHolder() {
+  static std::unique_ptr<TSetup> model;
+  return model;
+}
+}  // namespace
+
+TSetup& CreateSetupModel(const SetupPlatform& Platform) {
+  ModelHolder().reset(new TSetup(Platform));
+  SetupModel = ModelHolder().get();
+  return *SetupModel;
+}
+
+void DestroySetupModel() {
+  SetupModel = nullptr;
+  ModelHolder().reset();
+}
+
+TSetup::TSetup(const SetupPlatform& Platform)
+    : FGroups(new TSetupListGroup(this)), platform_(Platform) {
+  FSetupDir = FolderOf(System().ModulePath());
+}
+
+TSetup::~TSetup() = default;
+
+bool TSetup::HasAdminRights() {
+  try {
+    return Registry().OpenKey(platform::RegRoot::LocalMachine, L"Software", platform::RegAccess::Full) ==
+           platform::RegStatus::Ok;
+  } catch (...) {
+    return false;
+  }
+}
+
+int32_t TSetup::GetSelectedFileCount() const {
+  int64_t sum = 0;
+  for (const auto& group : FGroups->FList)
+    if (group->FSelected) sum += group->FFileCount;
+  return Clamped(sum);
+}
+
+int32_t TSetup::GetSelectedSize() const {
+  int64_t sum = 0;
+  for (const auto& group : FGroups->FList)
+    if (group->FSelected) sum += group->FSize;
+  return Clamped(sum);
+}
+
+int64_t TSetup::GetDestFreeSpace() {
+  if (FDestDir.empty()) return -1;
+  try {
+    return System().FreeSpace(std::wstring(1, FDestDir[0]) + L":\\");
+  } catch (...) {
+    return -1;
+  }
+}
+
+bool TSetup::QueryCancel(void* Owner) {
+  return MessageBoxes().Show(Owner, L"Прекратить установку программы?", FCaption,
+                             platform::MsgButtons::YesNo, platform::MsgIcon::Question) ==
+         platform::MsgAnswer::Yes;
+}
+
+void TSetup::ShowMsg(void* Owner, const std::wstring& Text) {
+  MessageBoxes().Show(Owner, Text, FCaption, platform::MsgButtons::OkCancel, platform::MsgIcon::None);
+}
+
+}  // namespace setup

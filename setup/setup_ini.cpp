@@ -1,0 +1,68 @@
+// Reading Setup.ini into the model.
+#include <set>
+
+#include "platform/file_system.h"
+#include "platform/system.h"
+#include "setup/setup.h"
+#include "util/codepage.h"
+#include "util/files.h"
+#include "util/ini.h"
+#include "util/strings.h"
+
+namespace setup {
+namespace {
+
+bool IsRelative(const std::wstring& path) {
+  if (path.size() >= 2 && path[1] == L':') return false;  // "C:\x" (and drive-relative "C:x")
+  return path.empty() || path[0] != L'\\';
+}
+
+}  // namespace
+
+void TSetup::ReadSetupIni() {
+  util::IniFile ini = util::IniFile::Load(Files(), FSetupDir + L"Setup.ini");
+
+  FCaption = ini.ReadString(L"GENERAL", L"Caption", L"");
+  FNameApplication = ini.ReadString(L"GENERAL", L"NameApplication", L"NameApplication");
+  if (FCaption.empty()) FCaption = L"Установка " + FNameApplication;
+  FNameCompany = ini.ReadString(L"GENERAL", L"NameCompany", L"NameCompany");
+  FLicenseFile = FSetupDir + ini.ReadString(L"GENERAL", L"FileLicension", L"Licension.rtf");
+  FGraphProfile = ini.ReadString(L"GENERAL", L"NameProfileGraphEditor", L"");
+  FBDESetup = FSetupDir + ini.ReadString(L"Execute", L"BDE", L"");
+
+  // One group per entry in file order; equal keys (in any case) count once, with the first
+  // one's value, and an empty value adds nothing.
+  std::set<std::wstring> seen;
+  for (const util::IniEntry& entry : ini.ReadSection(L"GROUPS")) {
+    if (!seen.insert(util::FoldCase(entry.name)).second) continue;
+    if (entry.value.empty()) continue;
+    std::unique_ptr<TSetupGroupFile> group(new TSetupGroupFile(FGroups.get(), this));
+    TSetupGroupFile* added = group.get();
+    FGroups->Add(std::move(group));
+    added->LoadFromLine(entry.name + L"=" + entry.value);
+  }
+
+  FDestDir = util::DefaultProgramFilesDir(System()) + util::ReplaceAll(FNameCompany, L"\\\\", L"\\") +
+             L"\\" + util::ReplaceAll(FNameApplication, L".", L"_") + L"\\";
+
+  FindApplicationIcon(ini.ReadString(L"GENERAL", L"Icon", L""));
+}
+
+void TSetup::FindApplicationIcon(const std::wstring& iconValue) {
+  icon_file_.clear();
+  if (iconValue.empty()) return;
+  // Not joined to the setup folder: a relative value means the current folder.
+  std::wstring path = util::ChangeFileExt(iconValue, L".ico");
+  try {
+    if (IsRelative(path)) path = util::AddBackslash(System().CurrentDir()) + path;
+    else if (path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\'))
+      path = util::ExtractFileDrive(System().CurrentDir()) + path;  // "\x" is on the current drive
+    if (Files().Kind(path) != platform::PathKind::File) return;
+    icon_file_ = path;
+    if (platform_.iconLoader) platform_.iconLoader->LoadApplicationIcon(path);
+  } catch (...) {
+    // A failing icon leaves the standard one.
+  }
+}
+
+}  // namespace setup

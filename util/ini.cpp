@@ -1,0 +1,237 @@
+#include "util/ini.h"
+
+#include "util/codepage.h"
+#include "util/files.h"
+
+namespace util {
+namespace {
+
+constexpr size_t npos = std::wstring::npos;
+
+bool IsBlank(wchar_t c) {
+  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' ||
+         c == 0x1A;  // the DOS end-of-file mark some editors leave
+}
+
+std::wstring Trim(const std::wstring& s) {
+  size_t begin = 0, end = s.size();
+  while (begin < end && IsBlank(s[begin])) ++begin;
+  while (end > begin && IsBlank(s[end - 1])) --end;
+  return s.substr(begin, end - begin);
+}
+
+// What one line of the file is.
+struct Parsed {
+  enum Kind { Other, Section, Key } kind = Other;
+  std::wstring name;   // section or key name, trimmed
+  std::wstring value;  // raw value of a key, trimmed
+};
+
+Parsed ParseLine(const std::wstring& text) {
+  Parsed p;
+  std::wstring line = Trim(text);
+  if (line.empty() || line[0] == L';') return p;
+  if (line[0] == L'[') {
+    size_t close = line.rfind(L']');
+    if (close == npos) return p;  // a broken header starts no section
+    p.kind = Parsed::Section;
+    p.name = Trim(line.substr(1, close - 1));
+    return p;
+  }
+  size_t eq = line.find(L'=');
+  if (eq == npos) return p;
+  p.kind = Parsed::Key;
+  p.name = Trim(line.substr(0, eq));
+  p.value = Trim(line.substr(eq + 1));
+  return p;
+}
+
+// One pair of enclosing quotes removed, then cut to what a 2048-unit buffer holds.
+std::wstring Cooked(const std::wstring& raw) {
+  std::wstring value = raw;
+  if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
+    value = value.substr(1, value.size() - 2);
+  if (value.size() > kIniValueMax) value.resize(kIniValueMax);
+  return value;
+}
+
+std::wstring OneLine(const std::wstring& s) {
+  std::wstring out = s;
+  for (wchar_t& c : out)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  return out;
+}
+
+std::wstring DecodeUtf16le(const std::string& bytes, size_t from) {
+  std::wstring text;
+  for (size_t i = from; i + 1 < bytes.size(); i += 2)
+    text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  return text;
+}
+
+std::string EncodeUtf16le(const std::wstring& text) {
+  std::string bytes;
+  for (wchar_t c : text) {
+    uint32_t u = static_cast<uint32_t>(c);
+    if (u > 0xFFFF) {  // a native wide character beyond UTF-16's first plane: as a pair
+      u -= 0x10000;
+      uint32_t pair[2] = {0xD800 + (u >> 10), 0xDC00 + (u & 0x3FF)};
+      for (uint32_t unit : pair) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+      }
+      continue;
+    }
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+IniFile IniFile::FromBytes(const std::string& bytes) {
+  IniFile ini;
+  std::wstring text;
+  // A file saved as "Unicode" starts with the UTF-16LE mark; Windows reads those too.
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    ini.utf16_ = true;
+    text = DecodeUtf16le(bytes, 2);
+  } else {
+    text = FromCp1251(bytes);
+  }
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t brk = text.find_first_of(L"\r\n", from);
+    Line line;
+    if (brk == npos) {
+      line.text = text.substr(from);
+      from = text.size();
+    } else {
+      line.text = text.substr(from, brk - from);
+      size_t len = (text[brk] == L'\r' && brk + 1 < text.size() && text[brk + 1] == L'\n') ? 2 : 1;
+      line.newline = text.substr(brk, len);
+      from = brk + len;
+    }
+    ini.lines_.push_back(std::move(line));
+  }
+  return ini;
+}
+
+IniFile IniFile::Load(platform::FileSystem& files, const std::wstring& path) {
+  IniFile ini;
+  ini.Open(files, path);
+  return ini;
+}
+
+bool IniFile::Open(platform::FileSystem& files, const std::wstring& path) {
+  *this = IniFile();
+  std::string bytes;
+  ReadResult result = ReadWholeFile(files, path, kIniFileMax, &bytes);
+  if (result == ReadResult::Missing) return true;
+  if (result != ReadResult::Ok) return false;
+  *this = FromBytes(bytes);
+  return true;
+}
+
+bool IniFile::Save(platform::FileSystem& files, const std::wstring& path) const {
+  return WriteWholeFile(files, path, ToBytes());
+}
+
+std::string IniFile::ToBytes() const {
+  std::wstring text;
+  for (const Line& line : lines_) text += line.text + line.newline;
+  if (utf16_) return "\xFF\xFE" + EncodeUtf16le(text);
+  return ToCp1251(text);
+}
+
+size_t IniFile::FindSection(const std::wstring& section) const {
+  std::wstring wanted = Trim(section);
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    Parsed p = ParseLine(lines_[i].text);
+    if (p.kind == Parsed::Section && EqualsNoCase(p.name, wanted)) return i;
+  }
+  return npos;
+}
+
+size_t IniFile::SectionEnd(size_t header) const {
+  size_t i = header + 1;
+  while (i < lines_.size() && ParseLine(lines_[i].text).kind != Parsed::Section) ++i;
+  return i;
+}
+
+bool IniFile::HasSection(const std::wstring& section) const { return FindSection(section) != npos; }
+
+std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring& key,
+                                 const std::wstring& defaultValue) const {
+  size_t header = FindSection(section);
+  if (header == npos) return defaultValue;
+  std::wstring wanted = Trim(key);
+  for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
+    Parsed p = ParseLine(lines_[i].text);
+    if (p.kind == Parsed::Key && EqualsNoCase(p.name, wanted)) return Cooked(p.value);
+  }
+  return defaultValue;
+}
+
+std::vector<IniEntry> IniFile::ReadSection(const std::wstring& section) const {
+  std::vector<IniEntry> entries;
+  size_t header = FindSection(section);
+  if (header == npos) return entries;
+  for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
+    Parsed p = ParseLine(lines_[i].text);
+    if (p.kind == Parsed::Key) entries.push_back({p.name, Cooked(p.value)});
+  }
+  return entries;
+}
+
+std::wstring IniFile::NewlineForAppend() const {
+  for (const Line& line : lines_)
+    if (!line.newline.empty()) return line.newline;  // the file's own convention
+  return L"\r\n";
+}
+
+void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
+                          const std::wstring& value) {
+  std::wstring name = Trim(key);
+  std::wstring text = name + L"=" + OneLine(value);
+  std::wstring newline = NewlineForAppend();
+  size_t header = FindSection(section);
+  if (header == npos) {
+    if (!lines_.empty() && lines_.back().newline.empty()) lines_.back().newline = newline;
+    lines_.push_back({L"[" + Trim(section) + L"]", newline});
+    lines_.push_back({text, newline});
+    return;
+  }
+  size_t end = SectionEnd(header);
+  for (size_t i = header + 1; i < end; ++i) {
+    Parsed p = ParseLine(lines_[i].text);
+    if (p.kind == Parsed::Key && EqualsNoCase(p.name, name)) {
+      lines_[i].text = p.name + L"=" + OneLine(value);
+      return;
+    }
+  }
+  // After the section's last non-blank line, so blank lines before the next section stay there.
+  size_t at = end;
+  while (at > header + 1 && Trim(lines_[at - 1].text).empty()) --at;
+  if (lines_[at - 1].newline.empty()) lines_[at - 1].newline = newline;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{text, newline});
+}
+
+std::wstring ReadIniString(platform::FileSystem& files, const std::wstring& path,
+                           const std::wstring& section, const std::wstring& key,
+                           const std::wstring& defaultValue) {
+  return IniFile::Load(files, path).ReadString(section, key, defaultValue);
+}
+
+bool WriteIniString(platform::FileSystem& files, const std::wstring& path, const std::wstring& section,
+                    const std::wstring& key, const std::wstring& value) {
+  IniFile ini;
+  if (!ini.Open(files, path)) return false;
+  ini.WriteString(section, key, value);
+  return ini.Save(files, path);
+}
+
+}  // namespace util
