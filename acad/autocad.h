@@ -49,6 +49,9 @@ enum CreateProfileResult : int {
 
 using FileExistsFn = std::function<bool(const std::wstring& path)>;
 
+// A profile name without its leading and trailing blanks.
+std::wstring TrimProfileName(const std::wstring& name);
+
 class TAutoCAD {
  public:
   // Detects the installed releases. A registry error while detecting (a value of the wrong

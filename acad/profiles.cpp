@@ -17,14 +17,14 @@ namespace {
 const wchar_t* const kUnnamedProfiles[] = {L"<<Конфигурация без имени>>", L"<<Профиль без имени>>",
                                            L"<<Unnamed Profile>>"};
 
-std::wstring TrimBlanks(const std::wstring& text) {
-  size_t first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return L"";
-  size_t last = text.find_last_not_of(L' ');
-  return text.substr(first, last - first + 1);
-}
-
 }  // namespace
+
+std::wstring TrimProfileName(const std::wstring& name) {
+  size_t first = name.find_first_not_of(L' ');
+  if (first == std::wstring::npos) return L"";
+  size_t last = name.find_last_not_of(L' ');
+  return name.substr(first, last - first + 1);
+}
 
 bool TAutoCAD::ReadProfiles() {
   FProfiles.clear();
@@ -107,10 +107,10 @@ int TAutoCAD::CreateProfile(const std::wstring& newName, const std::wstring& tem
   if (FAcadType == geNone) return crCreated;
   if (FindProfile(newName)) return crExists;
   // A backslash would address a key below another profile, not a profile of that name.
-  if (TrimBlanks(newName).empty() || newName.find(L'\\') != std::wstring::npos) return crFailed;
+  if (TrimProfileName(newName).empty() || newName.find(L'\\') != std::wstring::npos) return crFailed;
 
   std::wstring source = templateName;
-  if (TrimBlanks(source).empty()) {
+  if (TrimProfileName(source).empty()) {
     source = kUnnamedProfiles[2];
     for (const wchar_t* unnamed : {kUnnamedProfiles[0], kUnnamedProfiles[1]}) {
       if (FindProfile(unnamed)) {

@@ -33,17 +33,20 @@ function(sk_add_gtest name)
     set(T_TIMEOUT 120)
   endif()
   set(env "")
+  set(lock "")
   if(T_SCENARIO)
     list(APPEND env "SK_WINE_SCENARIO=${T_SCENARIO}")
+    # The cases of a scenario share its prefix (its registry and drive C:): one at a time.
+    set(lock RESOURCE_LOCK "scenario-${T_SCENARIO}")
   endif()
   if(T_TEXT)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "ru."
-      PROPERTIES ENVIRONMENT "LC_ALL=ru_RU.UTF-8;LANG=ru_RU.UTF-8;${env}" TIMEOUT ${T_TIMEOUT})
+      PROPERTIES ENVIRONMENT "LC_ALL=ru_RU.UTF-8;LANG=ru_RU.UTF-8;${env}" TIMEOUT ${T_TIMEOUT} ${lock})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "c."
-      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT})
+      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT} ${lock})
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT})
+      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT} ${lock})
   endif()
 endfunction()
 
