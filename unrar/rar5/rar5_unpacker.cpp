@@ -58,8 +58,8 @@ UnpackStatus Rar5Unpacker::Unpack(const UnpackParams& params, PackedSource& in, 
 
 UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
   if (params.version != 50 && params.version != 70) return UnpackStatus::UnknownMethod;
-  const bool solid = params.solid && produced_ > 0;
-  if (params.solid && broken_) return UnpackStatus::BadData;
+  const bool solid = params.solid;
+  if (solid && broken_) return UnpackStatus::BadData;
 
   // A non-solid entry never reaches back past its own start, so a small one needs a small window.
   const uint64_t full = std::max<uint64_t>(params.dict_size, kMinWindow) + Window::kSlack;
