@@ -95,6 +95,10 @@ class TSetup {
   // Bytes available on the drive of FDestDir's first character; -1 when the system cannot say.
   int64_t GetDestFreeSpace();
 
+  // The installation actions after the copying: the shortcuts and the uninstall record. They
+  // come with the installation actions; until then there is nothing to do.
+  void CreateLinks();
+
   // "Прекратить установку программы?" with Yes/No and the question icon; true on Yes.
   bool QueryCancel(void* Owner);
   // Text with OK/Cancel and no icon; the answer is not used.
