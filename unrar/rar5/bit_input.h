@@ -2,23 +2,23 @@
 // Bit-level reading of one entry's packed stream. RAR5 reads bits most significant first.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "unrar/unpack.h"
 
 namespace unrar::rar5 {
 
-// A read position in a buffer padded so that a 32-bit peek never leaves it. Kept by value in
+// A read position in a buffer padded so that an 8-byte peek never leaves it. Kept by value in
 // the decoding loop so the compiler can hold it in registers.
 struct BitCursor {
   const uint8_t* buf;
   size_t pos;  // in bits from buf
 
   uint32_t Peek32() const {
-    const uint8_t* p = buf + (pos >> 3);
-    const uint32_t word = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-    const unsigned shift = pos & 7;
-    return (word << shift) | (uint32_t(p[4]) >> (8 - shift));
+    uint64_t word;
+    std::memcpy(&word, buf + (pos >> 3), 8);
+    return uint32_t((__builtin_bswap64(word) << (pos & 7)) >> 32);  // the buffer is little-endian
   }
   // n is 1..32.
   uint32_t Read(unsigned n) {

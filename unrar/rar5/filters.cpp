@@ -40,8 +40,13 @@ void Store32(uint8_t* p, uint32_t v) {
 void UndoX86(uint8_t* data, size_t length, uint32_t file_offset, bool jumps_too) {
   const uint32_t kFileSize = 0x1000000;
   for (size_t i = 0; i + 4 < length;) {
+    if (!jumps_too) {  // most bytes are no CALL: let memchr skip them
+      const void* call = std::memchr(data + i, 0xE8, length - 4 - i);
+      if (!call) break;
+      i = size_t(static_cast<const uint8_t*>(call) - data);
+    }
     const uint8_t opcode = data[i++];
-    if (opcode != 0xE8 && !(jumps_too && opcode == 0xE9)) continue;
+    if ((opcode & 0xFE) != 0xE8 || (opcode == 0xE9 && !jumps_too)) continue;
     const uint32_t offset = (uint32_t(i) + file_offset) % kFileSize;
     const uint32_t addr = Load32(data + i);
     if (addr & 0x80000000) {

@@ -1,5 +1,7 @@
 #include "unrar/rar5/huffman.h"
 
+#include <cstring>
+
 namespace unrar::rar5 {
 
 void HuffmanTable::Build(const uint8_t* lengths, size_t count) {
@@ -27,9 +29,16 @@ void HuffmanTable::Build(const uint8_t* lengths, size_t count) {
     if (len != 0) symbols_[next[len]++] = uint16_t(i);
   }
 
-  for (uint32_t prefix = 0; prefix < (1u << kQuickBits); ++prefix) {
-    const uint32_t found = Find(prefix << (kMaxLength - kQuickBits), 1);
-    quick_[prefix] = (found & 15) <= kQuickBits && found >> 4 != kInvalid ? uint16_t(found) : 0;
+  // Each code of at most kQuickBits bits fills the quick entries that start with it.
+  std::memset(quick_, 0, sizeof quick_);
+  for (unsigned len = 1; len <= kQuickBits; ++len) {
+    const unsigned spread = kQuickBits - len;
+    for (uint32_t k = 0; k < per_length[len]; ++k) {
+      const uint32_t first = (first_code_[len] + k) << spread;
+      if (first >= (1u << kQuickBits)) break;  // more codes than the bits allow: damaged
+      const uint16_t entry = uint16_t(symbols_[index_[len] + k] << 4 | len);
+      for (uint32_t e = first; e < first + (1u << spread); ++e) quick_[e] = entry;
+    }
   }
 }
 

@@ -64,8 +64,12 @@ UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
   // A non-solid entry never reaches back past its own start, so a small one needs a small window.
   const uint64_t full = std::max<uint64_t>(params.dict_size, kMinWindow) + Window::kSlack;
   uint64_t need = full;
-  if (!solid && params.unpacked_size < full)
-    need = std::min(full, std::max(params.unpacked_size + 2 * kMaxMatch, kSmallWindow) + Window::kSlack);
+  if (!solid && params.unpacked_size < full) {
+    // Powers of two, so a run of growing entries reallocates only a few times.
+    uint64_t small = kSmallWindow;
+    while (small < params.unpacked_size + 2 * kMaxMatch) small *= 2;
+    need = std::min(full, small + Window::kSlack);
+  }
   if (need > kMaxWindow) return UnpackStatus::NoMemory;
   if (!window_.Reserve(need, solid, size_t(std::min<uint64_t>(history_, SIZE_MAX)))) {
     broken_ = true;
