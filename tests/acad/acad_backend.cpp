@@ -15,20 +15,10 @@ namespace acadtest {
 
 namespace {
 
-// Each folder of the path in turn, then the file, unless it is there already.
-void MakeFileIn(platform::FileSystem& files, const std::wstring& path) {
-  for (size_t sep = path.find(L'\\', 3); sep != std::wstring::npos; sep = path.find(L'\\', sep + 1))
-    files.MakeDirectory(path.substr(0, sep));
-  if (files.Kind(path) == platform::PathKind::File) return;
-  auto file = files.CreateNew(path);
-  if (!file || !file->Write("MZ", 2) || !file->Close())
-    throw std::runtime_error("fixture: cannot make a program file");
-}
-
 class FakeBackend : public Backend {
  public:
   platform::Registry& Registry() override { return registry_; }
-  void MakeFile(const std::wstring& path) override { MakeFileIn(files_, path); }
+  void MakeFile(const std::wstring& path) override { MakeFileOn(files_, path); }
   bool FileExists(const std::wstring& path) override {
     return files_.Kind(path) == platform::PathKind::File;
   }
@@ -50,7 +40,7 @@ class RealBackend : public Backend {
     }
   }
   platform::Registry& Registry() override { return registry_; }
-  void MakeFile(const std::wstring& path) override { MakeFileIn(platform::RealFileSystem(), path); }
+  void MakeFile(const std::wstring& path) override { MakeFileOn(platform::RealFileSystem(), path); }
   bool FileExists(const std::wstring& path) override {
     return platform::RealFileSystem().Kind(path) == platform::PathKind::File;
   }

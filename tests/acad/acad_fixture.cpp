@@ -47,6 +47,15 @@ void ReadInto(platform::Registry& registry, RegRoot root, const std::wstring& pa
 
 }  // namespace
 
+void MakeFileOn(platform::FileSystem& files, const std::wstring& path) {
+  for (size_t sep = path.find(L'\\', 3); sep != std::wstring::npos; sep = path.find(L'\\', sep + 1))
+    files.MakeDirectory(path.substr(0, sep));
+  if (files.Kind(path) == platform::PathKind::File) return;
+  auto file = files.CreateNew(path);
+  if (!file || !file->Write("MZ", 2) || !file->Close())
+    throw std::runtime_error("fixture: cannot make a program file");
+}
+
 std::wstring BaseKey(acad::TAutoCADTypes type) {
   return platform::RegistryPath(acad::KeysOf(type).baseKey);
 }

@@ -9,12 +9,15 @@
 #include <vector>
 
 #include "acad/releases.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 
 namespace acadtest {
 
 // Makes a file (with its folders) at a Windows path.
 using MakeFileFn = std::function<void(const std::wstring& path)>;
+// A small program file at `path` on `files`, making its folders; one already there is kept.
+void MakeFileOn(platform::FileSystem& files, const std::wstring& path);
 
 struct ReleaseLayout {
   acad::TAutoCADTypes type = acad::geNone;
