@@ -23,14 +23,15 @@ std::wstring Trim(const std::wstring& s) {
 // What one line of the file is.
 struct Parsed {
   enum Kind { Other, Section, Key } kind = Other;
-  std::wstring name;   // section or key name, trimmed
-  std::wstring value;  // raw value of a key, trimmed
+  std::wstring name;     // section or key name, trimmed
+  std::wstring value;    // raw value of a key, trimmed
+  bool comment = false;  // a key line starting with ';': found by its name, never listed
 };
 
 Parsed ParseLine(const std::wstring& text) {
   Parsed p;
   std::wstring line = Trim(text);
-  if (line.empty() || line[0] == L';') return p;
+  if (line.empty()) return p;
   if (line[0] == L'[') {
     size_t close = line.rfind(L']');
     if (close == npos) return p;  // a broken header starts no section
@@ -41,6 +42,7 @@ Parsed ParseLine(const std::wstring& text) {
   size_t eq = line.find(L'=');
   if (eq == npos) return p;
   p.kind = Parsed::Key;
+  p.comment = line[0] == L';';
   p.name = Trim(line.substr(0, eq));
   p.value = Trim(line.substr(eq + 1));
   return p;
@@ -149,15 +151,17 @@ std::string IniFile::ToBytes() const {
 
 size_t IniFile::FindSection(const std::wstring& section) const {
   std::wstring wanted = Trim(section);
+  // Lines before the first header form a section without a name, ahead of every other.
+  if (wanted.empty()) return 0;
   for (size_t i = 0; i < lines_.size(); ++i) {
     Parsed p = ParseLine(lines_[i].text);
-    if (p.kind == Parsed::Section && EqualsNoCase(p.name, wanted)) return i;
+    if (p.kind == Parsed::Section && EqualsNoCase(p.name, wanted)) return i + 1;
   }
   return npos;
 }
 
-size_t IniFile::SectionEnd(size_t header) const {
-  size_t i = header + 1;
+size_t IniFile::SectionEnd(size_t body) const {
+  size_t i = body;
   while (i < lines_.size() && ParseLine(lines_[i].text).kind != Parsed::Section) ++i;
   return i;
 }
@@ -166,10 +170,10 @@ bool IniFile::HasSection(const std::wstring& section) const { return FindSection
 
 std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring& key,
                                  const std::wstring& defaultValue) const {
-  size_t header = FindSection(section);
-  if (header == npos) return defaultValue;
+  size_t body = FindSection(section);
+  if (body == npos) return defaultValue;
   std::wstring wanted = Trim(key);
-  for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
+  for (size_t i = body, end = SectionEnd(body); i < end; ++i) {
     Parsed p = ParseLine(lines_[i].text);
     if (p.kind == Parsed::Key && EqualsNoCase(p.name, wanted)) return Cooked(p.value);
   }
@@ -178,11 +182,11 @@ std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring
 
 std::vector<IniEntry> IniFile::ReadSection(const std::wstring& section) const {
   std::vector<IniEntry> entries;
-  size_t header = FindSection(section);
-  if (header == npos) return entries;
-  for (size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
+  size_t body = FindSection(section);
+  if (body == npos) return entries;
+  for (size_t i = body, end = SectionEnd(body); i < end; ++i) {
     Parsed p = ParseLine(lines_[i].text);
-    if (p.kind == Parsed::Key) entries.push_back({p.name, Cooked(p.value)});
+    if (p.kind == Parsed::Key && !p.comment) entries.push_back({p.name, Cooked(p.value)});
   }
   return entries;
 }
@@ -198,15 +202,15 @@ void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
   std::wstring name = Trim(key);
   std::wstring text = name + L"=" + OneLine(value);
   std::wstring newline = NewlineForAppend();
-  size_t header = FindSection(section);
-  if (header == npos) {
+  size_t body = FindSection(section);
+  if (body == npos) {
     if (!lines_.empty() && lines_.back().newline.empty()) lines_.back().newline = newline;
     lines_.push_back({L"[" + Trim(section) + L"]", newline});
     lines_.push_back({text, newline});
     return;
   }
-  size_t end = SectionEnd(header);
-  for (size_t i = header + 1; i < end; ++i) {
+  size_t end = SectionEnd(body);
+  for (size_t i = body; i < end; ++i) {
     Parsed p = ParseLine(lines_[i].text);
     if (p.kind == Parsed::Key && EqualsNoCase(p.name, name)) {
       lines_[i].text = p.name + L"=" + OneLine(value);
@@ -215,8 +219,8 @@ void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
   }
   // After the section's last non-blank line, so blank lines before the next section stay there.
   size_t at = end;
-  while (at > header + 1 && Trim(lines_[at - 1].text).empty()) --at;
-  if (lines_[at - 1].newline.empty()) lines_[at - 1].newline = newline;
+  while (at > body && Trim(lines_[at - 1].text).empty()) --at;
+  if (at > 0 && lines_[at - 1].newline.empty()) lines_[at - 1].newline = newline;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{text, newline});
 }
 

@@ -5,7 +5,8 @@
 // - the first of equal sections, and the first of equal keys in it, wins;
 // - a value has blanks around it and one pair of enclosing quotes ('...' or "...") removed, and
 //   is cut to 2047 characters (what GetPrivateProfileStringW leaves in a 2048-unit buffer);
-// - lines without "=" and comment lines (starting with ';') hold no value;
+// - lines without "=" hold no value; comment lines (starting with ';') are never listed;
+// - lines before the first section header form a section without a name;
 // - writing replaces the first matching key's line, appends a missing key at the end of its
 //   section and a missing section at the end of the file, and keeps every other byte.
 // A missing, unreadable, empty, binary or enormous file reads as empty: every key gives its
@@ -57,10 +58,10 @@ class IniFile {
     std::wstring text;     // without its line break
     std::wstring newline;  // "\r\n", "\n", "\r" or "" for a last line without one
   };
-  // Index of the first line of the first matching section's header; npos when absent.
+  // Index of the first line after the first matching section's header; npos when absent.
   size_t FindSection(const std::wstring& section) const;
-  // Index past the last line of the section whose header is at `header`.
-  size_t SectionEnd(size_t header) const;
+  // Index past the last line of the section whose lines start at `body`.
+  size_t SectionEnd(size_t body) const;
   std::wstring NewlineForAppend() const;
 
   std::vector<Line> lines_;

@@ -74,10 +74,17 @@ TEST(IniRead, LinesWithoutEqualsAndCommentsHoldNoValue) {
   EXPECT_EQ(entries[0].name, L"k");
 }
 
-TEST(IniRead, KeysBeforeAnySectionAndBrokenHeadersBelongNowhere) {
-  IniFile ini = Ini(L"k=0\n[s\nk=1\n[s]\nk=2\n");
+TEST(IniRead, KeysBeforeAnySectionFormASectionWithoutAName) {
+  IniFile ini = Ini(L"k=0\n[s]\nk=2\n[]\nk=3\n");
   EXPECT_EQ(ini.ReadString(L"s", L"k", L"-"), L"2");
-  EXPECT_EQ(ini.ReadString(L"", L"k", L"-"), L"-");
+  EXPECT_EQ(ini.ReadString(L"", L"k", L"-"), L"0");
+}
+
+TEST(IniRead, CommentLinesAreFoundOnlyByTheirWholeName) {
+  IniFile ini = Ini(L"[s]\n;k=commented\n");
+  EXPECT_EQ(ini.ReadString(L"s", L"k", L"def"), L"def");
+  EXPECT_EQ(ini.ReadString(L"s", L";k", L"def"), L"commented");
+  EXPECT_TRUE(ini.ReadSection(L"s").empty());
 }
 
 TEST(IniRead, SectionListsEveryKeyLineInFileOrder) {

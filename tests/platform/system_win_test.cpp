@@ -1,0 +1,98 @@
+// The Win32 system and message boxes against the real thing, and the model over them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/scripted_message_boxes.h"
+#include "platform/file_system.h"
+#include "platform/win32/registry_win.h"
+#include "platform/win32/system_win.h"
+#include "setup/setup.h"
+#include "util/codepage.h"
+#include "util/files.h"
+
+namespace {
+
+std::wstring Folded(const std::wstring& s) { return util::FoldCase(s); }
+
+TEST(Win32System, ReportsTheFoldersOfTheSystemAndTheProgram) {
+  platform::Win32System system;
+  wchar_t windows[MAX_PATH + 1];
+  GetWindowsDirectoryW(windows, MAX_PATH + 1);
+  EXPECT_EQ(system.WindowsDir(), windows);
+  EXPECT_EQ(Folded(system.WindowsDir()), L"C:\\WINDOWS");
+  std::wstring module = system.ModulePath();
+  EXPECT_EQ(Folded(module.substr(module.size() - 22)), L"PLATFORM_WIN_TESTS.EXE");
+  EXPECT_EQ(module.substr(1, 2), L":\\");
+  wchar_t current[MAX_PATH + 1];
+  GetCurrentDirectoryW(MAX_PATH + 1, current);
+  EXPECT_EQ(system.CurrentDir(), current);
+  EXPECT_EQ(util::GetWinDir(system), std::wstring(windows) + L"\\");
+  EXPECT_EQ(util::DefaultProgramFilesDir(system), std::wstring(windows, 2) + L"\\Program files\\");
+}
+
+TEST(Win32System, FreeSpaceOfADriveOrMinusOne) {
+  platform::Win32System system;
+  EXPECT_GT(system.FreeSpace(L"C:\\"), 0);
+  EXPECT_GT(system.FreeSpace(L"c:\\"), 0);
+  EXPECT_EQ(system.FreeSpace(L"\\:\\"), -1);
+  EXPECT_EQ(system.FreeSpace(L"1:\\"), -1);
+  EXPECT_EQ(system.FreeSpace(L"Q:\\"), -1);  // no such drive in the test prefix
+}
+
+class ModelOnWindows : public testing::Test {
+ protected:
+  ModelOnWindows() : model(setup::SetupPlatform{&platform::RealFileSystem(), &system, &registry, &boxes, nullptr}) {}
+  platform::Win32System system;
+  platform::Win32Registry registry;
+  platform::ScriptedMessageBoxes boxes;
+  setup::TSetup model;
+};
+
+TEST_F(ModelOnWindows, DestinationFreeSpaceComesFromTheDrive) {
+  model.FDestDir = L"C:\\Program files\\Firm\\Editor\\";
+  EXPECT_GT(model.GetDestFreeSpace(), 0);
+  model.FDestDir = L"c:\\x\\";
+  EXPECT_GT(model.GetDestFreeSpace(), 0);
+  model.FDestDir = L"\\x\\";
+  EXPECT_EQ(model.GetDestFreeSpace(), -1);
+  model.FDestDir = L"1x\\";
+  EXPECT_EQ(model.GetDestFreeSpace(), -1);
+}
+
+TEST_F(ModelOnWindows, AdministratorRightsUnderWine) {
+  EXPECT_TRUE(model.HasAdminRights());
+  // The check must not have created anything: the key is opened, never made.
+  HKEY key;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST_F(ModelOnWindows, TheSetupFolderIsTheProgramsOwn) {
+  std::wstring module = system.ModulePath();
+  EXPECT_EQ(model.FSetupDir, module.substr(0, module.rfind(L'\\') + 1));
+}
+
+TEST_F(ModelOnWindows, CopyFileByStreamOnRealFiles) {
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  std::wstring dir = std::wstring(temp) + L"sk_copy_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+  std::string content(300000, '\0');
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+  ASSERT_TRUE(util::WriteWholeFile(platform::RealFileSystem(), dir + L"ШРИФТ.TTF", content));
+  ASSERT_TRUE(util::WriteWholeFile(platform::RealFileSystem(), dir + L"old.ttf", "old"));
+  util::CopyFileByStream(platform::RealFileSystem(), dir + L"ШРИФТ.TTF", dir + L"old.ttf");
+  std::string copied;
+  EXPECT_EQ(util::ReadWholeFile(platform::RealFileSystem(), dir + L"old.ttf", 1 << 20, &copied), util::ReadResult::Ok);
+  EXPECT_EQ(copied, content);
+  EXPECT_THROW(util::CopyFileByStream(platform::RealFileSystem(), dir + L"none", dir + L"new.ttf"), util::FileError);
+  EXPECT_EQ(GetFileAttributesW((dir + L"new.ttf").c_str()), INVALID_FILE_ATTRIBUTES);
+  // Into a folder that does not exist: an error, and nothing written anywhere.
+  EXPECT_THROW(util::CopyFileByStream(platform::RealFileSystem(), dir + L"old.ttf", dir + L"no\\such.ttf"),
+               util::FileError);
+  for (const wchar_t* name : {L"ШРИФТ.TTF", L"old.ttf"}) DeleteFileW((dir + name).c_str());
+  EXPECT_TRUE(RemoveDirectoryW(dir.c_str()));  // empty: no temporary was left behind
+}
+
+}  // namespace
