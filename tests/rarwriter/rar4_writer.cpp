@@ -70,7 +70,10 @@ class Rar4Writer {
 
  private:
   bool NeedsKey() const {
-    if (a_.encrypt_headers) return true;
+    if (a_.encrypt_headers) {
+      if (a_.password.empty()) throw std::invalid_argument("rarwriter: encrypted headers without a password");
+      return true;
+    }
     for (const Entry& e : a_.entries) {
       if (e.encrypted && !e.directory) return true;
     }
@@ -84,29 +87,30 @@ class Rar4Writer {
     h.U16(13);
     h.U16(0);
     h.U32(0);
-    EmitPlainHeader(h.str(), false);
+    EmitPlainHeader(h.str());
   }
 
   // body = everything from HEAD_TYPE on; the CRC goes in front.
-  void EmitPlainHeader(const std::string& body, bool corrupt) {
-    uint16_t crc = static_cast<uint16_t>(Crc32(body));
-    if (corrupt) crc ^= 0xFFFF;
-    out_.U16(crc);
+  void EmitPlainHeader(const std::string& body) {
+    out_.U16(static_cast<uint16_t>(Crc32(body)));
     out_.Bytes(body);
   }
 
-  void EmitHeader(const std::string& body, bool corrupt) {
-    if (!a_.encrypt_headers) {
-      EmitPlainHeader(body, corrupt);
-      return;
-    }
+  void EmitHeader(std::string body, bool corrupt) {
     ByteWriter plain;
     uint16_t crc = static_cast<uint16_t>(Crc32(body));
-    if (corrupt) crc ^= 0xFFFF;
+    if (corrupt) {
+      crc ^= 0xFFFF;
+      if (a_.header_damage == Archive::HeaderDamage::Garbled) body[3] = body[4] = '\0';  // HEAD_SIZE 0
+    }
     plain.U16(crc);
     plain.Bytes(body);
-    out_.Bytes(salt_);
-    out_.Bytes(AesCbcEncrypt(Key(), Iv(), PadTo16(plain.str())));
+    if (a_.encrypt_headers) {
+      out_.Bytes(salt_);
+      out_.Bytes(AesCbcEncrypt(Key(), Iv(), PadTo16(plain.str())));
+    } else {
+      out_.Bytes(plain.str());
+    }
   }
 
   std::string_view Key() const { return {reinterpret_cast<const char*>(key_.key.data()), 16}; }

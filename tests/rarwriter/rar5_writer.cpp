@@ -77,12 +77,19 @@ class Rar5Writer {
   }
 
   // CRC32 and size in front of type, flags and the rest.
-  static std::string Frame(const std::string& body, bool corrupt) {
+  std::string Frame(const std::string& body, bool corrupt) const {
     ByteWriter sized;
     sized.VInt(body.size());
     sized.Bytes(body);
     uint32_t crc = Crc32(sized.str());
-    if (corrupt) crc ^= 0xFFFFFFFF;
+    if (corrupt) {
+      crc ^= 0xFFFFFFFF;
+      if (a_.header_damage == Archive::HeaderDamage::Garbled) {
+        sized = ByteWriter();
+        sized.VInt(0);  // no header is that small
+        sized.Bytes(body);
+      }
+    }
     ByteWriter framed;
     framed.U32(crc);
     framed.Bytes(sized.str());

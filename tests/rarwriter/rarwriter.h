@@ -35,9 +35,14 @@ struct Archive {
   bool encrypt_headers = false;  // RAR "-hp": every header after the main one is encrypted
   int rar5_kdf_log2 = 15;        // PBKDF2 rounds = 2^this (RAR itself uses 15)
   uint32_t seed = 1;             // salts and IVs come from it: same input, same bytes
-  // Damage: the header that follows this many entries (the next entry's, or the end block)
-  // gets a wrong header CRC. -1 = none.
+  // Damage: the header that follows this many entries (the next entry's, or the end block) is
+  // damaged as header_damage says. -1 = none.
   int corrupt_header_after = -1;
+  enum class HeaderDamage {
+    BadCrc,   // only its CRC is wrong: a reader that checks it must stop, one that does not reads on
+    Garbled,  // its CRC is wrong and its size impossible: no reader can go past it
+  };
+  HeaderDamage header_damage = HeaderDamage::Garbled;
   bool end_block = true;         // write the end-of-archive header
 };
 

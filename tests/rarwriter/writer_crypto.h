@@ -28,7 +28,5 @@ uint32_t TweakCrc(uint32_t crc, const Rar5Key& key);
 // AES-CBC over data whose size is a multiple of 16; the key is 16 or 32 bytes.
 std::string AesCbcEncrypt(std::string_view key, std::string_view iv, std::string_view data);
 
-// True when this build has the platform primitives behind the functions above.
-bool CryptoAvailable();
 
 }  // namespace rarwriter
