@@ -1,0 +1,40 @@
+#include "pages/layout_win.h"
+
+namespace pages {
+
+HFONT GuiFont(bool bold) {
+  static HFONT normal = nullptr;
+  static HFONT heavy = nullptr;
+  HFONT& font = bold ? heavy : normal;
+  if (!font) {
+    LOGFONTW lf = {};
+    lf.lfHeight = 13;  // cell height, as MS Sans Serif 8 pt is drawn
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = RUSSIAN_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    font = CreateFontIndirectW(&lf);
+    if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
+  return font;
+}
+
+HWND Layout::Add(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
+                 int w, int h, int id, DWORD exStyle) const {
+  HWND child = CreateWindowExW(exStyle, windowClass, text, style | WS_CHILD | WS_VISIBLE,
+                               Scale(x), Scale(y), Scale(w), Scale(h), parent_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+  return child;
+}
+
+int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  if (!dc) return 96;
+  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace pages

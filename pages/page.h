@@ -1,0 +1,137 @@
+#pragma once
+// The behaviour every page shares, over plain state: the caption with the product name, the
+// modal results of the buttons and their mapping to the page chain's answer, the cancel question
+// before a page closes, and the hooks a page's own rules fill in (show, once-per-showing
+// activation, timers). The Win32 view (page_win.h) mirrors the state into real controls and
+// forwards the user's events here; see pages/README.md.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace pages {
+
+// Modal results the pages' buttons carry.
+constexpr int mrNone = 0;
+constexpr int mrNext = 1;    // "Далее >" (on the finish page "Готово")
+constexpr int mrCancel = 2;  // "Отмена", and every other way of closing a page
+constexpr int mrBack = 6;    // "< Назад"
+
+// The answer of one page to the chain.
+enum PageResult { prNext = 0, prBack = 1, prCancel = 2 };
+
+// 2 -> cancel, 6 -> back, anything else -> next.
+PageResult PageResultOf(int modalResult);
+// The copy page closes itself with 2 when it is done: only 6 means back, everything else next.
+PageResult CopyPageResultOf(int modalResult);
+
+// The design size of a page's client area and the size every page is given when shown.
+constexpr int kDesignClientWidth = 632;
+constexpr int kDesignClientHeight = 452;
+constexpr int kPageWidth = 640;
+constexpr int kPageHeight = 480;
+
+struct Point { int left; int top; };
+// left = (screen width - 640) / 2, top = (screen height - 480) / 2, truncating toward zero.
+Point CentredPageOrigin(int screenWidth, int screenHeight);
+
+// The text of the general error box: a full stop is appended when the text's last character
+// sorts after "." (so "Disk full" and "Why?" get one, "Done." and "Stop!" do not).
+std::wstring GeneralErrorText(const std::wstring& message);
+
+// Colour of a control's text as 0x00BBGGRR; kDefaultColor leaves the system's.
+constexpr uint32_t kDefaultColor = 0xFFFFFFFFu;
+constexpr uint32_t kRed = 0x000000FFu;
+constexpr uint32_t kMaroon = 0x00000080u;
+
+// What a view shows of one control. The behaviour writes it; the view mirrors it after every
+// event, and writes back what the user changed (an edit's text, a radio button's check).
+struct ControlState {
+  std::wstring text;
+  bool visible = true;
+  bool enabled = true;
+  bool checked = false;          // radio buttons and check boxes
+  bool bold = false;             // added to the control's font
+  uint32_t color = kDefaultColor;
+  int min = 0, max = 100, position = 0;  // progress bars
+};
+
+// An opaque window handle (HWND on Windows) for the owners of message boxes.
+using WindowRef = void*;
+
+// What the behaviour asks of the window that shows it.
+class PageHost {
+ public:
+  virtual ~PageHost() = default;
+  // The page's own window: the owner of the message boxes it asks.
+  virtual WindowRef Handle() const = 0;
+  // Mirrors the state into the controls and lets pending window messages run, so the windows
+  // stay painted during a long pass on this thread.
+  virtual void ProcessMessages() = 0;
+  // A timer of the page: Page::Timer(id) every `ms` until stopped.
+  virtual void StartTimer(int id, unsigned ms) = 0;
+  virtual void StopTimer(int id) = 0;
+};
+
+class Page {
+ public:
+  explicit Page(std::wstring designCaption);
+  virtual ~Page() = default;
+  Page(const Page&) = delete;
+  Page& operator=(const Page&) = delete;
+
+  // The design caption as the page was drawn ("Размещение "), and the caption it shows.
+  const std::wstring& DesignCaption() const { return designCaption_; }
+  const std::wstring& Caption() const { return caption_; }
+
+  // Once, at start, after the setup description was read: caption := design caption +
+  // product name. Pages that need more call this first.
+  virtual void FormCreate(const std::wstring& nameApplication);
+  // Every showing, before the page becomes visible.
+  virtual void FormShow() {}
+  // Once per showing, right after the page became visible (never on re-activation by a
+  // message box or Alt-Tab).
+  virtual void FormActivate() {}
+  // Asked before the page closes with `modalResult`; false keeps the page open as it was.
+  // The default asks the cancel question for 2 and lets every other result through.
+  virtual bool FormClose(int modalResult);
+  // A timer the page started through its host.
+  virtual void Timer(int id) {}
+
+  // True while a pass runs: closing by Esc, Alt+F4 or the system menu is ignored then.
+  bool Busy() const { return busy_; }
+
+  // The page asks to close itself (the copy page when it is done). The host closes it after
+  // the current event, through FormClose like any other close.
+  void RequestClose(int modalResult) { pendingClose_ = modalResult; }
+  // The host takes a pending request (mrNone when there is none).
+  int TakeCloseRequest() {
+    int r = pendingClose_;
+    pendingClose_ = mrNone;
+    return r;
+  }
+
+  void AttachHost(PageHost* host) { host_ = host; }
+  PageHost* Host() const { return host_; }
+
+  // The question asked before a page is cancelled ("Прекратить установку программы?"), with
+  // the page's window as owner; true for Yes. The application sets it once at start (the
+  // model's QueryCancel); tests set their own.
+  using CancelQuestion = std::function<bool(WindowRef owner)>;
+  static void SetCancelQuestion(CancelQuestion question);
+
+ protected:
+  void SetBusy(bool busy) { busy_ = busy; }
+  // QueryCancel with this page's window as owner.
+  bool QueryCancel() const;
+  // Lets pending window messages run (no-op without a host).
+  void ProcessMessages() const;
+
+ private:
+  std::wstring designCaption_;
+  std::wstring caption_;
+  bool busy_ = false;
+  int pendingClose_ = mrNone;
+  PageHost* host_ = nullptr;
+};
+
+}  // namespace pages

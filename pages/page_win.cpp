@@ -1,0 +1,398 @@
+#include "pages/page_win.h"
+
+#include <commctrl.h>
+
+#include "pages/error_box_win.h"
+
+namespace pages {
+
+namespace {
+constexpr wchar_t kPageClass[] = L"SketrionSetupPage";
+// Posted to the page itself when it is shown; wParam is the showing's serial number.
+constexpr UINT kActivateMessage = WM_APP + 1;
+
+void RegisterPageClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = kPageClass;
+  RegisterClassExW(&wc);
+  registered = true;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd, &text[0], n + 1);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+}  // namespace
+
+PageWindow::PageWindow(Page& page) : page_(page) {}
+
+PageWindow::~PageWindow() {
+  page_.AttachHost(nullptr);
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void PageWindow::Create(HWND owner) {
+  RegisterPageClass();
+  owner_ = owner;
+  // A dialog frame without title-bar buttons; the size is set each time the page is shown.
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
+                          page_.Caption().c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
+                          0, 0, kPageWidth, kPageHeight, owner, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  if (!hwnd_) return;
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
+  page_.AttachHost(this);
+  CreateControls();
+  Refresh();
+}
+
+void PageWindow::PlaceCentred() {
+  Point origin = CentredPageOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  SetWindowPos(hwnd_, nullptr, origin.left, origin.top, kPageWidth, kPageHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int PageWindow::ShowModal() {
+  if (!hwnd_) return mrCancel;
+  SetWindowTextW(hwnd_, page_.Caption().c_str());
+  Guarded([&] { page_.FormShow(); });
+  Refresh();
+  MirrorExtra();
+  PlaceCentred();
+
+  const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
+  if (owner_) EnableWindow(owner_, FALSE);
+  closing_ = false;
+  modalResult_ = mrNone;
+  modal_ = true;
+  activated_ = false;
+  ++showing_;
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  if (int def = DefaultButtonId()) SetFocus(GetDlgItem(hwnd_, def));
+  PostMessageW(hwnd_, kActivateMessage, showing_, 0);
+
+  while (!closing_) {
+    MSG msg;
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // The application is ending: leave the loop and let the outer loop see the quit.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      modalResult_ = mrCancel;
+      break;
+    }
+    if (!IsDialogMessageW(hwnd_, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  modal_ = false;
+  // The owner is enabled before the page hides, so Windows activates it and not another program.
+  if (owner_ && ownerWasEnabled) EnableWindow(owner_, TRUE);
+  ShowWindow(hwnd_, SW_HIDE);
+  return modalResult_;
+}
+
+void PageWindow::ProcessMessages() {
+  Refresh();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!IsDialogMessageW(hwnd_, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd_, static_cast<UINT_PTR>(id), ms, nullptr); }
+void PageWindow::StopTimer(int id) { KillTimer(hwnd_, static_cast<UINT_PTR>(id)); }
+
+void PageWindow::TryClose(int modalResult) {
+  if (!modal_ || closing_) return;
+  bool allowed = false;
+  Guarded([&] { allowed = page_.FormClose(modalResult); });
+  Refresh();
+  if (allowed) {
+    modalResult_ = modalResult;
+    closing_ = true;
+  }
+}
+
+void PageWindow::TryUserClose() {
+  // Esc, Alt+F4 and the system menu mean cancel, except while a pass runs.
+  if (page_.Busy()) return;
+  TryClose(mrCancel);
+}
+
+void PageWindow::AfterEvent() {
+  Refresh();
+  int requested = page_.TakeCloseRequest();
+  if (requested != mrNone) TryClose(requested);
+}
+
+// ---- binding controls to state ----
+
+HWND PageWindow::Bind(ControlState& state, Kind kind, const wchar_t* cls, DWORD style, int x,
+                      int y, int w, int h, int modalResult, bool isDefault, Handler handler) {
+  int id = nextId_++;
+  HWND control = layout().Add(cls, state.text.c_str(), style, x, y, w, h, id);
+  auto b = std::make_unique<Binding>();
+  b->state = &state;
+  b->hwnd = control;
+  b->id = id;
+  b->kind = kind;
+  b->modalResult = modalResult;
+  b->isDefault = isDefault;
+  b->handler = std::move(handler);
+  b->mirrored = false;
+  bindings_.push_back(std::move(b));
+  return control;
+}
+
+HWND PageWindow::BindButton(ControlState& state, int x, int y, int w, int h, int modalResult,
+                            Handler onClick, bool isDefault) {
+  DWORD style = WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+  return Bind(state, Kind::Button, L"BUTTON", style, x, y, w, h, modalResult, isDefault,
+              std::move(onClick));
+}
+
+HWND PageWindow::BindPrior(ControlState& state, Handler onClick) {
+  return BindButton(state, design::kPriorLeft, design::kButtonTop, design::kButtonWidth,
+                    design::kButtonHeight, mrBack, std::move(onClick));
+}
+
+HWND PageWindow::BindNext(ControlState& state, Handler onClick, bool isDefault) {
+  return BindButton(state, design::kNextLeft, design::kButtonTop, design::kButtonWidth,
+                    design::kButtonHeight, mrNext, std::move(onClick), isDefault);
+}
+
+HWND PageWindow::BindCancel(ControlState& state, Handler onClick) {
+  return BindButton(state, design::kCancelLeft, design::kButtonTop, design::kButtonWidth,
+                    design::kButtonHeight, mrCancel, std::move(onClick));
+}
+
+HWND PageWindow::BindLabel(ControlState& state, int x, int y, int w, int h, DWORD style) {
+  return Bind(state, Kind::Label, L"STATIC", SS_NOPREFIX | style, x, y, w, h, mrNone, false, {});
+}
+
+HWND PageWindow::BindEdit(ControlState& state, int x, int y, int w, int h, Handler onChange,
+                          DWORD style) {
+  HWND edit = Bind(state, Kind::Edit, L"EDIT", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | style,
+                   x, y, w, h, mrNone, false, std::move(onChange));
+  SetWindowLongPtrW(edit, GWL_EXSTYLE, GetWindowLongPtrW(edit, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowPos(edit, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  return edit;
+}
+
+HWND PageWindow::BindRadio(ControlState& state, int x, int y, int w, int h, bool firstOfGroup,
+                           Handler onClick) {
+  DWORD style = BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0);
+  return Bind(state, Kind::Radio, L"BUTTON", style, x, y, w, h, mrNone, false, std::move(onClick));
+}
+
+HWND PageWindow::BindCheckBox(ControlState& state, int x, int y, int w, int h, Handler onClick) {
+  return Bind(state, Kind::CheckBox, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, w, h, mrNone,
+              false, std::move(onClick));
+}
+
+HWND PageWindow::BindProgress(ControlState& state, int x, int y, int w, int h) {
+  return Bind(state, Kind::Progress, PROGRESS_CLASSW, 0, x, y, w, h, mrNone, false, {});
+}
+
+HWND PageWindow::BindGroupBox(ControlState& state, int x, int y, int w, int h) {
+  return Bind(state, Kind::GroupBox, L"BUTTON", BS_GROUPBOX, x, y, w, h, mrNone, false, {});
+}
+
+HWND PageWindow::AddFrame(const wchar_t* text) {
+  return AddControl(L"BUTTON", text, BS_GROUPBOX, design::kFrameLeft, design::kFrameTop,
+                    design::kFrameWidth, design::kFrameHeight);
+}
+
+HWND PageWindow::AddBevel() {
+  return AddControl(L"STATIC", L"", SS_ETCHEDHORZ, design::kFrameLeft, design::kBevelTop,
+                    design::kFrameWidth, 2);
+}
+
+HWND PageWindow::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x,
+                            int y, int w, int h, int id, DWORD exStyle) {
+  return layout().Add(windowClass, text, style, x, y, w, h, id, exStyle);
+}
+
+PageWindow::Binding* PageWindow::Find(int id) {
+  for (auto& b : bindings_)
+    if (b->id == id) return b.get();
+  return nullptr;
+}
+
+PageWindow::Binding* PageWindow::Find(HWND control) {
+  for (auto& b : bindings_)
+    if (b->hwnd == control) return b.get();
+  return nullptr;
+}
+
+// ---- mirroring ----
+
+void PageWindow::Refresh() {
+  if (!hwnd_) return;
+  mirroring_ = true;
+  for (auto& b : bindings_) Mirror(*b);
+  mirroring_ = false;
+}
+
+void PageWindow::Mirror(Binding& b) {
+  const ControlState& s = *b.state;
+  ControlState& was = b.shown;
+  const bool all = !b.mirrored;
+  if (all || s.text != was.text) {
+    if (b.kind != Kind::Progress && WindowText(b.hwnd) != s.text)
+      SetWindowTextW(b.hwnd, s.text.c_str());
+  }
+  if (all || s.enabled != was.enabled) EnableWindow(b.hwnd, s.enabled);
+  if (all || s.visible != was.visible) ShowWindow(b.hwnd, s.visible ? SW_SHOWNA : SW_HIDE);
+  if ((b.kind == Kind::Radio || b.kind == Kind::CheckBox) && (all || s.checked != was.checked))
+    SendMessageW(b.hwnd, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (all || s.bold != was.bold)
+    SendMessageW(b.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(s.bold)), TRUE);
+  if (all || s.color != was.color) InvalidateRect(b.hwnd, nullptr, TRUE);
+  if (b.kind == Kind::Progress) {
+    if (all || s.min != was.min || s.max != was.max)
+      SendMessageW(b.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(s.min), static_cast<LPARAM>(s.max));
+    if (all || s.position != was.position)
+      SendMessageW(b.hwnd, PBM_SETPOS, static_cast<WPARAM>(s.position), 0);
+  }
+  was = s;
+  b.mirrored = true;
+}
+
+void PageWindow::ReadChecks() {
+  // Auto radio buttons uncheck their neighbours themselves: read them all back.
+  for (auto& b : bindings_) {
+    if (b->kind != Kind::Radio && b->kind != Kind::CheckBox) continue;
+    bool checked = SendMessageW(b->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    b->state->checked = checked;
+    b->shown.checked = checked;
+  }
+}
+
+int PageWindow::DefaultButtonId() const {
+  for (const auto& b : bindings_)
+    if (b->isDefault && b->state->visible && b->state->enabled) return b->id;
+  return 0;
+}
+
+// ---- events ----
+
+void PageWindow::OnCommand(int id, int code, HWND control) {
+  if (id == IDCANCEL && !control) {  // Esc
+    TryUserClose();
+    return;
+  }
+  Binding* b = control ? Find(control) : Find(id);
+  if (!b || mirroring_) return;
+  switch (b->kind) {
+    case Kind::Button:
+      if (code != BN_CLICKED) return;
+      // A hidden or disabled button is not there for the user (Enter can still name it).
+      if (!b->state->visible || !b->state->enabled) return;
+      if (b->handler) Guarded(b->handler);
+      if (b->modalResult != mrNone) TryClose(b->modalResult);
+      break;
+    case Kind::Radio:
+    case Kind::CheckBox:
+      if (code != BN_CLICKED) return;
+      ReadChecks();
+      if (b->handler) Guarded(b->handler);
+      break;
+    case Kind::Edit:
+      if (code != EN_CHANGE) return;
+      b->state->text = WindowText(b->hwnd);
+      b->shown.text = b->state->text;
+      if (b->handler) Guarded(b->handler);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  LRESULT result = 0;
+  if (!Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
+    result = 0;
+  return result;
+}
+
+LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT own = 0;
+  if (OnMessage(msg, wParam, lParam, &own)) {
+    AfterEvent();
+    return own;
+  }
+  switch (msg) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      AfterEvent();
+      return 0;
+    case DM_GETDEFID: {
+      int def = DefaultButtonId();
+      return def ? MAKELRESULT(def, DC_HASDEFID) : 0;
+    }
+    case WM_CLOSE:
+      TryUserClose();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) {
+        TryUserClose();
+        return 0;
+      }
+      break;
+    case WM_TIMER:
+      Guarded([&] { page_.Timer(static_cast<int>(wParam)); });
+      AfterEvent();
+      return 0;
+    case kActivateMessage:
+      // Once per showing: message boxes and Alt-Tab re-activate the page, this does not repeat.
+      if (modal_ && wParam == showing_ && !activated_) {
+        activated_ = true;
+        Guarded([&] { page_.FormActivate(); });
+        AfterEvent();
+      }
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      Binding* b = Find(reinterpret_cast<HWND>(lParam));
+      if (b && b->state->color != kDefaultColor) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, static_cast<COLORREF>(b->state->color));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace pages

@@ -1,0 +1,138 @@
+#pragma once
+// The Win32 host of a page: one window per page, created once at start and shown modally many
+// times with our own modal loop over the disabled owner (the background window). It mirrors the
+// page's ControlState into real controls and forwards the user's events to the behaviour; every
+// event runs inside the general error box's boundary. See pages/README.md.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pages/layout_win.h"
+#include "pages/page.h"
+
+namespace pages {
+
+// Where the standard controls of a page sit in its 632 x 452 design client area.
+namespace design {
+constexpr int kFrameLeft = 8, kFrameTop = 8, kFrameWidth = 616, kFrameHeight = 392;
+constexpr int kBevelTop = 408;
+constexpr int kButtonTop = 418, kButtonWidth = 75, kButtonHeight = 25;
+constexpr int kCancelLeft = 544;  // right-most button
+constexpr int kNextLeft = 456;    // left of "Отмена"
+constexpr int kPriorLeft = 381;   // straight left of "Далее >"
+}  // namespace design
+
+class PageWindow : public PageHost {
+ public:
+  explicit PageWindow(Page& page);
+  ~PageWindow() override;
+  PageWindow(const PageWindow&) = delete;
+  PageWindow& operator=(const PageWindow&) = delete;
+
+  // Creates the hidden window and its controls, once, after the page's FormCreate.
+  void Create(HWND owner);
+  // Shows the page modally over its disabled owner until it closes; returns the modal result.
+  int ShowModal();
+
+  HWND hwnd() const { return hwnd_; }
+  Page& page() const { return page_; }
+
+  // PageHost
+  WindowRef Handle() const override { return hwnd_; }
+  void ProcessMessages() override;
+  void StartTimer(int id, unsigned ms) override;
+  void StopTimer(int id) override;
+
+  // Writes every bound ControlState that changed into its control.
+  void Refresh();
+
+ protected:
+  // The view lays out its controls here, through the binders below.
+  virtual void CreateControls() = 0;
+  // Messages the view handles itself (owner-drawn lists, mouse moves); true when handled.
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return false;
+  }
+  // After ShowModal's FormShow and before the page becomes visible (list contents and the
+  // like that ControlState does not carry).
+  virtual void MirrorExtra() {}
+
+  Layout layout() const { return Layout(hwnd_); }
+
+  using Handler = std::function<void()>;
+  // A push button. `modalResult` (mrNone for none) closes the page after `onClick` ran, through
+  // FormClose; `isDefault` makes it the button Enter presses while it is visible and enabled.
+  HWND BindButton(ControlState& state, int x, int y, int w, int h, int modalResult,
+                  Handler onClick = {}, bool isDefault = false);
+  // One of the standard bottom-row buttons at its design place.
+  HWND BindPrior(ControlState& state, Handler onClick = {});
+  HWND BindNext(ControlState& state, Handler onClick = {}, bool isDefault = true);
+  HWND BindCancel(ControlState& state, Handler onClick = {});
+  HWND BindLabel(ControlState& state, int x, int y, int w, int h, DWORD style = 0);
+  // `onChange` runs when the user edits the text (state.text is updated first), not when the
+  // behaviour's own text is mirrored in.
+  HWND BindEdit(ControlState& state, int x, int y, int w, int h, Handler onChange = {},
+                DWORD style = 0);
+  // Radio buttons: `firstOfGroup` starts a new group. state.checked follows the user's clicks.
+  HWND BindRadio(ControlState& state, int x, int y, int w, int h, bool firstOfGroup,
+                 Handler onClick = {});
+  HWND BindCheckBox(ControlState& state, int x, int y, int w, int h, Handler onClick = {});
+  HWND BindProgress(ControlState& state, int x, int y, int w, int h);
+  HWND BindGroupBox(ControlState& state, int x, int y, int w, int h);
+  // The frame and the separator line most pages have.
+  HWND AddFrame(const wchar_t* text = L"");
+  HWND AddBevel();
+  // Any other control: placed by design coordinates, not mirrored.
+  HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
+                  int w, int h, int id = 0, DWORD exStyle = 0);
+  // A fresh control id for AddControl.
+  int NextControlId() { return nextId_++; }
+
+ private:
+  enum class Kind { Button, Label, Edit, Radio, CheckBox, Progress, GroupBox };
+  struct Binding {
+    ControlState* state;
+    HWND hwnd;
+    int id;
+    Kind kind;
+    int modalResult;
+    bool isDefault;
+    Handler handler;
+    ControlState shown;
+    bool mirrored;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  HWND Bind(ControlState& state, Kind kind, const wchar_t* cls, DWORD style, int x, int y, int w,
+            int h, int modalResult, bool isDefault, Handler handler);
+  Binding* Find(int id);
+  Binding* Find(HWND control);
+  void OnCommand(int id, int code, HWND control);
+  void ReadChecks();
+  void Mirror(Binding& b);
+  // Tries to close the page with `modalResult`: FormClose decides.
+  void TryClose(int modalResult);
+  void TryUserClose();
+  // After every event: mirror the state, then honour a close the page asked for.
+  void AfterEvent();
+  int DefaultButtonId() const;
+  void PlaceCentred();
+
+  Page& page_;
+  HWND hwnd_ = nullptr;
+  HWND owner_ = nullptr;
+  std::vector<std::unique_ptr<Binding>> bindings_;
+  int nextId_ = 100;
+  bool modal_ = false;
+  bool closing_ = false;
+  int modalResult_ = mrNone;
+  unsigned showing_ = 0;
+  bool activated_ = false;
+  bool mirroring_ = false;
+};
+
+}  // namespace pages

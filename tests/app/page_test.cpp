@@ -1,0 +1,109 @@
+// The page protocol every page keeps, tested on the behaviour alone.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "pages/exit_win.h"
+#include "pages/file_readme.h"
+#include "pages/graph_profile.h"
+#include "pages/page.h"
+
+namespace pages {
+namespace {
+
+TEST(PageResult, ModalResultsMapToTheChainsAnswer) {
+  EXPECT_EQ(PageResultOf(mrNext), prNext);
+  EXPECT_EQ(PageResultOf(mrCancel), prCancel);
+  EXPECT_EQ(PageResultOf(mrBack), prBack);
+  // Any other result (none, OK-like, Yes, No) is next.
+  for (int other : {0, 3, 4, 5, 7, 8, -1}) EXPECT_EQ(PageResultOf(other), prNext) << other;
+
+  // The copy page closes itself with 2: that is next, only 6 is back.
+  EXPECT_EQ(CopyPageResultOf(mrCancel), prNext);
+  EXPECT_EQ(CopyPageResultOf(mrNext), prNext);
+  EXPECT_EQ(CopyPageResultOf(mrBack), prBack);
+}
+
+TEST(PageProtocol, CentresTheFixedSizeTruncatingTowardZero) {
+  EXPECT_EQ(CentredPageOrigin(1024, 768).left, 192);
+  EXPECT_EQ(CentredPageOrigin(1024, 768).top, 144);
+  EXPECT_EQ(CentredPageOrigin(1281, 1025).left, 320);  // 641 / 2
+  EXPECT_EQ(CentredPageOrigin(1281, 1025).top, 272);   // 545 / 2
+  // A screen smaller than the page: -1 / 2 is 0, -3 / 2 is -1.
+  EXPECT_EQ(CentredPageOrigin(639, 477).left, 0);
+  EXPECT_EQ(CentredPageOrigin(639, 477).top, -1);
+}
+
+TEST(GeneralError, FullStopOnlyAfterACharacterThatSortsAfterTheDot) {
+  EXPECT_EQ(GeneralErrorText(L"Disk full"), L"Disk full.");
+  EXPECT_EQ(GeneralErrorText(L"Failed to set data for 'DisplayName'"),
+            L"Failed to set data for 'DisplayName'");  // "'" sorts before "."
+  EXPECT_EQ(GeneralErrorText(L"Done."), L"Done.");
+  EXPECT_EQ(GeneralErrorText(L"Stop!"), L"Stop!");
+  EXPECT_EQ(GeneralErrorText(L"Why?"), L"Why?.");
+  EXPECT_EQ(GeneralErrorText(L"Файл не найден"), L"Файл не найден.");
+  EXPECT_EQ(GeneralErrorText(L""), L"");
+}
+
+class TestPage : public Page {
+ public:
+  TestPage() : Page(L"Размещение ") {}
+  using Page::QueryCancel;
+};
+
+class CancelQuestionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Page::SetCancelQuestion([this](WindowRef owner) {
+      owners.push_back(owner);
+      return answer;
+    });
+  }
+  void TearDown() override { Page::SetCancelQuestion(nullptr); }
+  bool answer = false;
+  std::vector<WindowRef> owners;
+};
+
+TEST_F(CancelQuestionTest, CancelAsksAndNoKeepsThePage) {
+  TestPage page;
+  answer = false;
+  EXPECT_FALSE(page.FormClose(mrCancel));
+  answer = true;
+  EXPECT_TRUE(page.FormClose(mrCancel));
+  EXPECT_EQ(owners.size(), 2u);
+}
+
+TEST_F(CancelQuestionTest, NextAndBackCloseWithoutAsking) {
+  TestPage page;
+  EXPECT_TRUE(page.FormClose(mrNext));
+  EXPECT_TRUE(page.FormClose(mrBack));
+  EXPECT_TRUE(owners.empty());
+}
+
+TEST(PageCaption, DesignCaptionFollowedByTheProductName) {
+  TfmGraphProfile graphProfile;
+  TfmFileReadme readme;
+  TfmExitWin exitWin;
+  struct Case { Page* page; const wchar_t* caption; };
+  const Case cases[] = {
+      {&graphProfile, L"Указание и настройка графического редактора схем Sketrion 7.2"},
+      {&readme, L"Установка дополнительного программного обеспечения Sketrion 7.2"},
+      {&exitWin, L"Завершение установки Sketrion 7.2"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.page->Caption(), c.page->DesignCaption());
+    c.page->FormCreate(L"Sketrion 7.2");
+    EXPECT_EQ(c.page->Caption(), c.caption);
+  }
+}
+
+TEST(PageCloseRequest, IsTakenOnce) {
+  TestPage page;
+  EXPECT_EQ(page.TakeCloseRequest(), mrNone);
+  page.RequestClose(mrCancel);
+  EXPECT_EQ(page.TakeCloseRequest(), mrCancel);
+  EXPECT_EQ(page.TakeCloseRequest(), mrNone);
+}
+
+}  // namespace
+}  // namespace pages
