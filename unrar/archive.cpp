@@ -510,8 +510,13 @@ int Archive::NextVolume(bool required) {
   int asks = 0;
   while (fs_.Kind(name) != platform::PathKind::File) {
     if (!required) return kNoMore;
-    if (!callbacks_.change_volume || asks++ >= kVolumeAsks) return ERAR_EOPEN;
-    if (!callbacks_.change_volume(&name, RAR_VOL_ASK)) return ERAR_EOPEN;
+    // A volume the caller could not give once is not asked for again.
+    if (!callbacks_.change_volume || asks++ >= kVolumeAsks || name == refused_volume_) return ERAR_EOPEN;
+    std::wstring asked = name;
+    if (!callbacks_.change_volume(&name, RAR_VOL_ASK)) {
+      refused_volume_ = asked;
+      return ERAR_EOPEN;
+    }
   }
   int r = OpenVolume(name, false);
   if (r != 0) return r == ERAR_BAD_ARCHIVE ? ERAR_EOPEN : r;

@@ -98,6 +98,7 @@ class Archive {
 
   Entry last_part_;
   int data_error_ = 0;
+  std::wstring refused_volume_;
 };
 
 }  // namespace unrar
