@@ -20,34 +20,6 @@ std::wstring Trim(const std::wstring& s) {
   return s.substr(begin, end - begin);
 }
 
-// What one line of the file is.
-struct Parsed {
-  enum Kind { Other, Section, Key } kind = Other;
-  std::wstring name;     // section or key name, trimmed
-  std::wstring value;    // raw value of a key, trimmed
-  bool comment = false;  // a key line starting with ';': found by its name, never listed
-};
-
-Parsed ParseLine(const std::wstring& text) {
-  Parsed p;
-  std::wstring line = Trim(text);
-  if (line.empty()) return p;
-  if (line[0] == L'[') {
-    size_t close = line.rfind(L']');
-    if (close == npos) return p;  // a broken header starts no section
-    p.kind = Parsed::Section;
-    p.name = Trim(line.substr(1, close - 1));
-    return p;
-  }
-  size_t eq = line.find(L'=');
-  if (eq == npos) return p;
-  p.kind = Parsed::Key;
-  p.comment = line[0] == L';';
-  p.name = Trim(line.substr(0, eq));
-  p.value = Trim(line.substr(eq + 1));
-  return p;
-}
-
 // One pair of enclosing quotes removed, then cut to what a 2048-unit buffer holds.
 std::wstring Cooked(const std::wstring& raw) {
   std::wstring value = raw;
@@ -93,6 +65,28 @@ std::string EncodeUtf16le(const std::wstring& text) {
 
 }  // namespace
 
+IniFile::Line IniFile::MakeLine(std::wstring text, std::wstring newline) {
+  Line line;
+  line.text = std::move(text);
+  line.newline = std::move(newline);
+  std::wstring trimmed = Trim(line.text);
+  if (trimmed.empty()) return line;
+  if (trimmed[0] == L'[') {
+    size_t close = trimmed.rfind(L']');
+    if (close == npos) return line;  // a broken header starts no section
+    line.kind = Line::Section;
+    line.name = Trim(trimmed.substr(1, close - 1));
+    return line;
+  }
+  size_t eq = trimmed.find(L'=');
+  if (eq == npos) return line;
+  line.kind = Line::Key;
+  line.comment = trimmed[0] == L';';
+  line.name = Trim(trimmed.substr(0, eq));
+  line.value = Trim(trimmed.substr(eq + 1));
+  return line;
+}
+
 IniFile IniFile::FromBytes(const std::string& bytes) {
   IniFile ini;
   std::wstring text;
@@ -107,17 +101,14 @@ IniFile IniFile::FromBytes(const std::string& bytes) {
   size_t from = 0;
   while (from < text.size()) {
     size_t brk = text.find_first_of(L"\r\n", from);
-    Line line;
     if (brk == npos) {
-      line.text = text.substr(from);
+      ini.lines_.push_back(MakeLine(text.substr(from), L""));
       from = text.size();
     } else {
-      line.text = text.substr(from, brk - from);
       size_t len = (text[brk] == L'\r' && brk + 1 < text.size() && text[brk + 1] == L'\n') ? 2 : 1;
-      line.newline = text.substr(brk, len);
+      ini.lines_.push_back(MakeLine(text.substr(from, brk - from), text.substr(brk, len)));
       from = brk + len;
     }
-    ini.lines_.push_back(std::move(line));
   }
   return ini;
 }
@@ -153,16 +144,14 @@ size_t IniFile::FindSection(const std::wstring& section) const {
   std::wstring wanted = Trim(section);
   // Lines before the first header form a section without a name, ahead of every other.
   if (wanted.empty()) return 0;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    Parsed p = ParseLine(lines_[i].text);
-    if (p.kind == Parsed::Section && EqualsNoCase(p.name, wanted)) return i + 1;
-  }
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].kind == Line::Section && EqualsNoCase(lines_[i].name, wanted)) return i + 1;
   return npos;
 }
 
 size_t IniFile::SectionEnd(size_t body) const {
   size_t i = body;
-  while (i < lines_.size() && ParseLine(lines_[i].text).kind != Parsed::Section) ++i;
+  while (i < lines_.size() && lines_[i].kind != Line::Section) ++i;
   return i;
 }
 
@@ -173,10 +162,8 @@ std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring
   size_t body = FindSection(section);
   if (body == npos) return defaultValue;
   std::wstring wanted = Trim(key);
-  for (size_t i = body, end = SectionEnd(body); i < end; ++i) {
-    Parsed p = ParseLine(lines_[i].text);
-    if (p.kind == Parsed::Key && EqualsNoCase(p.name, wanted)) return Cooked(p.value);
-  }
+  for (size_t i = body, end = SectionEnd(body); i < end; ++i)
+    if (lines_[i].kind == Line::Key && EqualsNoCase(lines_[i].name, wanted)) return Cooked(lines_[i].value);
   return defaultValue;
 }
 
@@ -184,10 +171,8 @@ std::vector<IniEntry> IniFile::ReadSection(const std::wstring& section) const {
   std::vector<IniEntry> entries;
   size_t body = FindSection(section);
   if (body == npos) return entries;
-  for (size_t i = body, end = SectionEnd(body); i < end; ++i) {
-    Parsed p = ParseLine(lines_[i].text);
-    if (p.kind == Parsed::Key && !p.comment) entries.push_back({p.name, Cooked(p.value)});
-  }
+  for (size_t i = body, end = SectionEnd(body); i < end; ++i)
+    if (lines_[i].kind == Line::Key && !lines_[i].comment) entries.push_back({lines_[i].name, Cooked(lines_[i].value)});
   return entries;
 }
 
@@ -199,21 +184,21 @@ std::wstring IniFile::NewlineForAppend() const {
 
 void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
                           const std::wstring& value) {
-  std::wstring name = Trim(key);
+  std::wstring name = OneLine(Trim(key));
   std::wstring text = name + L"=" + OneLine(value);
   std::wstring newline = NewlineForAppend();
   size_t body = FindSection(section);
   if (body == npos) {
     if (!lines_.empty() && lines_.back().newline.empty()) lines_.back().newline = newline;
-    lines_.push_back({L"[" + Trim(section) + L"]", newline});
-    lines_.push_back({text, newline});
+    lines_.push_back(MakeLine(L"[" + OneLine(Trim(section)) + L"]", newline));
+    lines_.push_back(MakeLine(text, newline));
     return;
   }
   size_t end = SectionEnd(body);
   for (size_t i = body; i < end; ++i) {
-    Parsed p = ParseLine(lines_[i].text);
-    if (p.kind == Parsed::Key && EqualsNoCase(p.name, name)) {
-      lines_[i].text = p.name + L"=" + OneLine(value);
+    if (lines_[i].kind == Line::Key && EqualsNoCase(lines_[i].name, name)) {
+      // The name keeps its spelling in the file; the line becomes name=value.
+      lines_[i] = MakeLine(lines_[i].name + L"=" + OneLine(value), lines_[i].newline);
       return;
     }
   }
@@ -221,7 +206,7 @@ void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
   size_t at = end;
   while (at > body && Trim(lines_[at - 1].text).empty()) --at;
   if (at > 0 && lines_[at - 1].newline.empty()) lines_[at - 1].newline = newline;
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{text, newline});
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(text, newline));
 }
 
 std::wstring ReadIniString(platform::FileSystem& files, const std::wstring& path,

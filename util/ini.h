@@ -57,7 +57,13 @@ class IniFile {
   struct Line {
     std::wstring text;     // without its line break
     std::wstring newline;  // "\r\n", "\n", "\r" or "" for a last line without one
+    // What the text is, worked out once when the line is made.
+    enum Kind { Other, Section, Key } kind = Other;
+    bool comment = false;  // a key line starting with ';': found by its name, never listed
+    std::wstring name;     // section or key name, trimmed
+    std::wstring value;    // raw value of a key, trimmed
   };
+  static Line MakeLine(std::wstring text, std::wstring newline);
   // Index of the first line after the first matching section's header; npos when absent.
   size_t FindSection(const std::wstring& section) const;
   // Index past the last line of the section whose lines start at `body`.

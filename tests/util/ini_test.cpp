@@ -138,6 +138,12 @@ TEST(IniWrite, AppendsAMissingKeyAtTheEndOfItsSection) {
   EXPECT_EQ(ini.ToBytes(), "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\nw=4\r\n");
 }
 
+TEST(IniWrite, FindsCyrillicNamesInAnyCase) {
+  IniFile ini = Ini(L"[Общие]\r\nПуть=старый\r\n");
+  ini.WriteString(L"ОБЩИЕ", L"путь", L"новый");
+  EXPECT_EQ(ini.ToBytes(), util::ToCp1251(L"[Общие]\r\nПуть=новый\r\n"));
+}
+
 TEST(IniWrite, WritesIntoTheFirstOfEqualSections) {
   IniFile ini = IniFile::FromBytes("[s]\nk=1\n[S]\nk=2\n");
   ini.WriteString(L"s", L"n", L"new");
