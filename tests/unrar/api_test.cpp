@@ -203,5 +203,28 @@ TEST(ApiCallbacks, TheOlderDataProcedureStopsWithZero) {
   g_blocks = nullptr;
 }
 
+
+TEST(ApiSolid, SkippedEntriesOfASolidArchiveAreStillDecoded) {
+  if (!unrar::MakeUnpacker(50)) GTEST_SKIP() << "no RAR5 decoder in this build";
+  Blocks blocks;
+  OpenedArchive arc(CorpusFile("Rar5.solid.rar"), RAR_OM_EXTRACT, CollectBlocks, reinterpret_cast<LPARAM>(&blocks));
+  ASSERT_NE(arc.handle(), nullptr);
+  EXPECT_TRUE(arc.data().Flags & ROADF_SOLID);
+  RARHeaderDataEx h;
+  int entries = 0, last = -1;
+  uint64_t last_size = 0;
+  while (memset(&h, 0, sizeof h), RARReadHeaderEx(arc.handle(), &h) == 0) {
+    entries++;
+    bool is_last_file = !(h.Flags & RHDF_DIRECTORY) && entries >= 3;
+    blocks.data.clear();
+    last = RARProcessFileW(arc.handle(), is_last_file ? RAR_TEST : RAR_SKIP, nullptr, nullptr);
+    if (is_last_file) last_size = uint64_t(h.UnpSizeHigh) << 32 | h.UnpSize;
+    if (is_last_file) break;
+  }
+  EXPECT_GE(entries, 3);
+  EXPECT_EQ(last, 0);
+  EXPECT_EQ(blocks.data.size(), last_size);
+}
+
 }  // namespace
 }  // namespace unrar_test
