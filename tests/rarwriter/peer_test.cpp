@@ -140,6 +140,7 @@ std::vector<Entry> SampleTree(Format f) {
   std::vector<Entry> entries = {
       rarwriter::MakeDirectory(f, "Папка"),
       rarwriter::MakeFile(f, "Папка/Файл с пробелом.txt", "Строка текста\r\n"),
+      rarwriter::MakeFile(f, "Папка/表だよ и Ёж №2.txt", "not all of it fits code page 866"),
       rarwriter::MakeDirectory(f, "Папка/Вложенная"),
       rarwriter::MakeFile(f, "Папка/Вложенная/данные.bin", random),
       rarwriter::MakeFile(f, "readme.txt", "hello\n"),
@@ -150,10 +151,10 @@ std::vector<Entry> SampleTree(Format f) {
       rarwriter::MakeDirectory(f, std::string(100, 'd') + "/" + std::string(100, 'e')),
       rarwriter::MakeFile(f, long_path, "300 characters of name\n"),
   };
-  entries[4].attributes = 0x21;  // read-only
+  entries[5].attributes = 0x21;  // read-only
   int64_t t = 1136073601;        // 2006-01-01 00:00:01 UTC: an odd second
   for (Entry& e : entries) e.mtime = t += 3601;
-  entries[3].mtime_100ns = 1234567;
+  entries[4].mtime_100ns = 1234567;
   return entries;
 }
 
