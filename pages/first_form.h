@@ -1,0 +1,61 @@
+#pragma once
+// The welcome page: it refuses to go on without administrator rights, tells whether AutoCAD was
+// found, and on its first button tests every installation archive, storing each group's entry
+// count and unpacked size. Any failure blocks the way on.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/rar.h"
+#include "pages/page.h"
+
+namespace setup { class TSetup; }
+
+namespace pages {
+
+// Entries tested in the current archive and the sum of their unpacked sizes (wrapping at 32
+// bits): written by the background window's test handler, read and reset by the welcome page.
+extern int32_t ArchiveFileCount;
+extern int32_t ArchiveSize;
+
+class TfmFirstForm : public Page {
+ public:
+  enum class State { Refused, Ready, Checking, Failed, Passed };
+
+  // acadList: the releases the background window found (FAcadList), kept by reference.
+  TfmFirstForm(setup::TSetup& model, const std::vector<std::wstring>& acadList);
+
+  ControlState lbComment;
+  ControlState lbACAD;
+  ControlState lbNameFile;
+  ControlState pbar;
+  ControlState lbNext;
+  ControlState btFirst;   // "Далее>": starts the verification
+  ControlState btNext;    // "Далее >": leaves the page, only after a clean verification
+  ControlState btCancel;
+
+  void FormShow() override;
+  void FormActivate() override;
+  bool FormClose(int modalResult) override;
+  void btFirstClick();
+  void CheckArchives();
+
+  // The background window's handler of the archive component's OnTested; `owner` is the
+  // background window, owner of the per-entry message.
+  void RARTested(archive::TRAR& Sender, const RARHeaderData& eFile, bool Result, WindowRef owner);
+
+  State state() const { return state_; }
+
+ private:
+  void ShowAcadNotice();
+
+  setup::TSetup& model_;
+  const std::vector<std::wstring>& FAcadList;
+  State state_ = State::Ready;
+};
+
+// The entry name of a header as the pages show it: up to the first NUL, converted from the
+// archive's code page 866 (DosToWin, then read as Windows-1251).
+std::wstring ShownEntryName(const std::string& dosName);
+
+}  // namespace pages

@@ -1,0 +1,37 @@
+#include "pages/first_form.h"
+#include "pages/views_win.h"
+
+namespace pages {
+
+namespace {
+class FirstFormView : public PageWindow {
+ public:
+  explicit FirstFormView(TfmFirstForm& page) : PageWindow(page), page_(page) {}
+
+ protected:
+  void CreateControls() override {
+    using namespace design;
+    // Tab order: btFirst, btNext, btCancel, then the frame's contents.
+    BindButton(page_.btFirst, kNextLeft, kButtonTop, kButtonWidth, kButtonHeight, mrNone,
+               [this] { page_.btFirstClick(); }, true);
+    BindNext(page_.btNext);
+    BindCancel(page_.btCancel);
+    AddFrame();
+    BindLabel(page_.lbComment, 24, 32, 584, 48);
+    BindLabel(page_.lbACAD, 24, 96, 584, 150);
+    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
+    BindProgress(page_.pbar, 24, 320, 584, 18);
+    BindLabel(page_.lbNext, 24, 360, 584, 16);
+    AddBevel();
+  }
+
+ private:
+  TfmFirstForm& page_;
+};
+}  // namespace
+
+std::unique_ptr<PageWindow> CreateView(TfmFirstForm& page) {
+  return std::make_unique<FirstFormView>(page);
+}
+
+}  // namespace pages

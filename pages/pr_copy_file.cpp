@@ -1,0 +1,111 @@
+#include "pages/pr_copy_file.h"
+
+#include <algorithm>
+
+#include "pages/first_form.h"
+#include "setup/setup.h"
+
+namespace pages {
+
+namespace {
+constexpr size_t kShownNameLimit = 255;
+}  // namespace
+
+TfmPrCopyFile::TfmPrCopyFile(setup::TSetup& model) : Page(L"Копирование файлов "), model_(model) {
+  btPrior.visible = false;
+  btNext.visible = false;
+  btCancel.visible = false;
+}
+
+void TfmPrCopyFile::FormShow() { lbPath.text = model_.FDestDir; }
+
+void TfmPrCopyFile::FormActivate() {
+  // Busy until the follow-up step has run: Esc or Alt+F4 must not skip it.
+  SetBusy(true);
+  // The follow-up step comes 500 ms after the copying, even when an error escaped it.
+  struct StartFollowUp {
+    TfmPrCopyFile& page;
+    ~StartFollowUp() {
+      if (page.Host()) page.Host()->StartTimer(kTimer1, 500);
+    }
+  } followUp{*this};
+  CopyFiles();
+}
+
+void TfmPrCopyFile::CopyFiles() {
+  pbar.visible = true;
+  pbar.min = 0;
+  pbar.max = model_.GetSelectedFileCount();
+  pbar.position = 0;
+  notCopied_ = 0;
+  firstNotCopied_.clear();
+
+  archive::TRAR& rar = *model_.FRAR;
+  archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
+  setup::TSetupListGroup& groups = *model_.FGroups;
+  for (int i = 0; i < groups.Count(); ++i) {
+    setup::TSetupGroupFile& group = *groups.Items(i);
+    if (group.FSelected) {
+      rar.ArchiveName = group.FArchiveFile;
+      rar.TargetDir = model_.FDestDir;
+      processed_ = 0;
+      failed_ = 0;
+      const bool extracted = rar.Extract();
+      if (failed_ > 0 || !extracted) {
+        // Entries never reached (the archive is gone or ended early) were not copied either;
+        // the welcome page's test counted how many there are.
+        const int32_t unreached = std::max<int32_t>(0, group.FFileCount - processed_);
+        NoteNotCopied(unreached, group.FArchiveFile);
+      }
+    }
+    ProcessMessages();
+  }
+  lbNameFile.text.clear();
+  lbPath.text.clear();
+  pbar.visible = false;
+  ProcessMessages();
+
+  if (notCopied_ > 0 || !firstNotCopied_.empty()) {
+    model_.ShowMsg(Host() ? Host()->Handle() : nullptr,
+                   L"Не удалось скопировать файлов: " + std::to_wstring(notCopied_) +
+                       L". Первый из них: " + firstNotCopied_);
+  }
+}
+
+void TfmPrCopyFile::NoteNotCopied(int32_t count, const std::wstring& name) {
+  if (count <= 0 && !firstNotCopied_.empty()) return;
+  notCopied_ += count;
+  if (firstNotCopied_.empty()) firstNotCopied_ = name;
+}
+
+void TfmPrCopyFile::Timer(int id) {
+  if (id != kTimer1) return;
+  if (Host()) Host()->StopTimer(kTimer1);
+  // The page closes whatever the follow-up step does.
+  struct Close {
+    TfmPrCopyFile& page;
+    ~Close() {
+      page.SetBusy(false);
+      page.RequestClose(mrCancel);
+    }
+  } close{*this};
+  model_.CreateLinks();
+}
+
+void TfmPrCopyFile::RARExtracting(archive::TRAR&, const RARHeaderData& eFile) {
+  std::string name = archive::EntryName(eFile);
+  if (name.size() > kShownNameLimit) name.resize(kShownNameLimit);
+  lbNameFile.text = ShownEntryName("..." + name);
+  ProcessMessages();
+}
+
+void TfmPrCopyFile::RARExtract(archive::TRAR&, const RARHeaderData& eFile, bool Result) {
+  ++pbar.position;
+  ++processed_;
+  if (!Result) {
+    ++failed_;
+    NoteNotCopied(1, ShownEntryName(archive::EntryName(eFile)));
+  }
+}
+
+}  // namespace pages

@@ -1,0 +1,33 @@
+#include "pages/pr_copy_file.h"
+#include "pages/views_win.h"
+
+namespace pages {
+
+namespace {
+class PrCopyFileView : public PageWindow {
+ public:
+  explicit PrCopyFileView(TfmPrCopyFile& page) : PageWindow(page), page_(page) {}
+
+ protected:
+  void CreateControls() override {
+    BindPrior(page_.btPrior);
+    BindNext(page_.btNext);
+    BindCancel(page_.btCancel);
+    AddFrame();
+    BindLabel(page_.lbComment, 24, 32, 584, 64);
+    BindLabel(page_.lbPath, 24, 100, 584, 16);
+    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
+    BindProgress(page_.pbar, 24, 320, 584, 18);
+    AddBevel();
+  }
+
+ private:
+  TfmPrCopyFile& page_;
+};
+}  // namespace
+
+std::unique_ptr<PageWindow> CreateView(TfmPrCopyFile& page) {
+  return std::make_unique<PrCopyFileView>(page);
+}
+
+}  // namespace pages
