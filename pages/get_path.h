@@ -1,0 +1,39 @@
+#pragma once
+// The destination page: the folder the product is installed into. Next is possible only while
+// the typed folder consists of permitted characters; leaving by next or back stores it in the
+// model with a trailing backslash.
+#include "pages/page.h"
+
+namespace setup { class TSetup; }
+
+namespace pages {
+
+// Latin letters, underscore, backslash, colon, hyphen, digits and the space: no full stop, no
+// parentheses, no other letters.
+extern const wchar_t AllowedPathChars[];
+
+class TfmGetPath : public Page {
+ public:
+  explicit TfmGetPath(setup::TSetup& model);
+
+  ControlState Label1{
+      L"Укажите каталог для установки программы.\r\nДля указания пути можно воспользоваться\r\n"
+      L"кнопкой \"Обзор\".\r\nЕсли каталог отсутствует, то программа \r\nустановки создаст его."};
+  ControlState edPath;
+  ControlState Button1{L"Обзор"};
+  ControlState Label2{L"Для продолжения установки нажмите кнопку \"Далее\""};
+  ControlState btPrior{L"< Назад"};
+  ControlState btNext{L"Далее >"};
+  ControlState btCancel{L"Отмена"};
+
+  void FormShow() override;
+  // Cancel asks the cancel question; next and back store the folder.
+  bool FormClose(int modalResult) override;
+  // Runs on every change of edPath's text: only the enabled state of next follows it.
+  void edPathChange();
+
+ private:
+  setup::TSetup& model_;
+};
+
+}  // namespace pages

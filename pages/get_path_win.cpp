@@ -1,0 +1,35 @@
+#include "pages/get_path.h"
+#include "pages/views_win.h"
+
+namespace pages {
+
+namespace {
+class GetPathView : public PageWindow {
+ public:
+  explicit GetPathView(TfmGetPath& page) : PageWindow(page), page_(page) {}
+
+ protected:
+  void CreateControls() override {
+    // Tab order: btNext, btPrior, btCancel, then the frame (edPath, Button1).
+    BindNext(page_.btNext);
+    BindPrior(page_.btPrior);
+    BindCancel(page_.btCancel);
+    AddFrame();
+    BindLabel(page_.Label1, 24, 32, 584, 80);
+    BindEdit(page_.edPath, 24, 130, 490, 21, [this] { page_.edPathChange(); });
+    // "Обзор" opens the folder chooser once there is one; until then it does nothing.
+    BindButton(page_.Button1, 524, 128, 75, 25, mrNone);
+    BindLabel(page_.Label2, 24, 360, 584, 16);
+    AddBevel();
+  }
+
+ private:
+  TfmGetPath& page_;
+};
+}  // namespace
+
+std::unique_ptr<PageWindow> CreateView(TfmGetPath& page) {
+  return std::make_unique<GetPathView>(page);
+}
+
+}  // namespace pages

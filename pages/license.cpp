@@ -1,0 +1,49 @@
+#include "pages/license.h"
+
+#include <utility>
+
+#include "setup/setup.h"
+#include "util/codepage.h"
+#include "util/files.h"
+
+namespace pages {
+
+AgreementText AgreementFromBytes(std::string bytes) {
+  AgreementText agreement;
+  if (bytes.compare(0, 5, "{\\rtf") == 0) {
+    agreement.rich = true;
+    agreement.rtf = std::move(bytes);
+  } else {
+    agreement.text = util::FromCp1251(bytes);
+  }
+  return agreement;
+}
+
+// The caption begins with a Latin "C"; the rest is Cyrillic.
+TfmLicense::TfmLicense(setup::TSetup& model)
+    : Page(L"Cоглашение об использовании "), model_(model) {
+  rbNot.checked = true;
+  btNext.enabled = false;
+}
+
+void TfmLicense::FormShow() {
+  // A missing or unreadable agreement leaves the viewer empty; the user may still go on.
+  std::string bytes;
+  util::ReadResult read =
+      util::ReadWholeFile(model_.Files(), model_.FLicenseFile, kMaxAgreementBytes, &bytes);
+  RichEdit1 = read == util::ReadResult::Ok ? AgreementFromBytes(std::move(bytes))
+                                           : AgreementText{};
+  btNext.enabled = rbYes.checked;
+}
+
+void TfmLicense::rbYesClick() {
+  btNext.enabled = rbYes.checked;
+  rbNot.checked = !rbYes.checked;
+}
+
+void TfmLicense::rbNotClick() {
+  rbYes.checked = !rbNot.checked;
+  btNext.enabled = rbYes.checked;
+}
+
+}  // namespace pages

@@ -1,0 +1,46 @@
+#pragma once
+// The agreement page: shows the terms of use; next only while "Принимаю" is chosen. The page
+// lives for the whole run, so a choice once made is still there when the user comes back.
+#include <string>
+
+#include "pages/page.h"
+
+namespace setup { class TSetup; }
+
+namespace pages {
+
+// What the agreement viewer shows. A file that begins with "{\rtf" is handed to the viewer as
+// rich text, as it is; anything else is shown as plain Windows-1251 text.
+struct AgreementText {
+  bool rich = false;
+  std::string rtf;     // the file's bytes, when rich
+  std::wstring text;   // the file's text, when plain
+};
+
+AgreementText AgreementFromBytes(std::string bytes);
+
+// An agreement larger than this is not an agreement: the viewer stays empty, as for a file
+// that cannot be read.
+constexpr size_t kMaxAgreementBytes = 16u << 20;
+
+class TfmLicense : public Page {
+ public:
+  explicit TfmLicense(setup::TSetup& model);
+
+  AgreementText RichEdit1;  // reloaded on every showing; empty when the file cannot be read
+  ControlState Label1{L"Принимаете ли Вы соглашение?"};
+  ControlState rbYes{L"Принимаю"};
+  ControlState rbNot{L"Не принимаю"};
+  ControlState btNext{L"Далее >"};
+  ControlState btCancel{L"Отмена"};
+
+  void FormShow() override;
+  // The radio buttons' state holds the user's click when these run.
+  void rbYesClick();
+  void rbNotClick();
+
+ private:
+  setup::TSetup& model_;
+};
+
+}  // namespace pages

@@ -1,0 +1,130 @@
+#include "pages/license.h"
+
+#include "page_fixture.h"
+
+namespace pages::testing {
+namespace {
+
+class LicensePageTest : public PageTest {
+ protected:
+  LicensePageTest() : page(model) {
+    model.FLicenseFile = L"D:\\Licension.rtf";
+    page.FormCreate(model.FNameApplication);
+  }
+
+  // What the view does when the user clicks a radio button: the auto radio buttons check the
+  // clicked one and uncheck its neighbour, then the handler runs.
+  void ClickYes() {
+    page.rbYes.checked = true;
+    page.rbNot.checked = false;
+    page.rbYesClick();
+  }
+  void ClickNot() {
+    page.rbNot.checked = true;
+    page.rbYes.checked = false;
+    page.rbNotClick();
+  }
+
+  TfmLicense page;
+};
+
+TEST_F(LicensePageTest, CaptionBeginsWithLatinCAndEndsWithTheProduct) {
+  EXPECT_EQ(page.Caption(), L"Cоглашение об использовании Sketrion");
+  EXPECT_EQ(page.Caption()[0], L'C');       // Latin
+  EXPECT_EQ(page.Caption()[1], L'\x043E');  // Cyrillic "о"
+}
+
+TEST_F(LicensePageTest, NextFollowsTheChoiceAndTheChoiceSurvivesAnotherVisit) {
+  page.FormShow();
+  EXPECT_TRUE(page.rbNot.checked);
+  EXPECT_FALSE(page.rbYes.checked);
+  EXPECT_FALSE(page.btNext.enabled);
+
+  ClickYes();
+  EXPECT_TRUE(page.btNext.enabled);
+  EXPECT_FALSE(page.rbNot.checked);
+
+  ClickNot();
+  EXPECT_FALSE(page.btNext.enabled);
+  EXPECT_FALSE(page.rbYes.checked);
+
+  ClickYes();
+  ASSERT_TRUE(page.FormClose(mrNext));
+  page.FormShow();  // back again from the destination page
+  EXPECT_TRUE(page.rbYes.checked);
+  EXPECT_FALSE(page.rbNot.checked);
+  EXPECT_TRUE(page.btNext.enabled);
+}
+
+TEST_F(LicensePageTest, RichTextGoesToTheViewerAsItIs) {
+  const std::string rtf = "{\\rtf1\\ansi\\ansicpg1251 \\'d1\\'ee\\'e3\\'eb\\'e0\\'f8\\'e5\\'ed\\'e8\\'e5}";
+  files.PutFile(L"D:\\Licension.rtf", rtf);
+  page.FormShow();
+  EXPECT_TRUE(page.RichEdit1.rich);
+  EXPECT_EQ(page.RichEdit1.rtf, rtf);
+  EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(LicensePageTest, PlainTextIsReadAsWindows1251) {
+  // "Соглашение\r\nTerms" in Windows-1251.
+  files.PutFile(L"D:\\Licension.rtf",
+                 "\xD1\xEE\xE3\xEB\xE0\xF8\xE5\xED\xE8\xE5\r\nTerms");
+  page.FormShow();
+  EXPECT_FALSE(page.RichEdit1.rich);
+  EXPECT_EQ(page.RichEdit1.text, L"Соглашение\r\nTerms");
+}
+
+TEST_F(LicensePageTest, OnlyTheRtfSignatureMakesRichText) {
+  EXPECT_TRUE(AgreementFromBytes("{\\rtf").rich);
+  EXPECT_FALSE(AgreementFromBytes("{\\RTF1 not rich").rich);
+  EXPECT_FALSE(AgreementFromBytes(" {\\rtf1}").rich);
+  EXPECT_FALSE(AgreementFromBytes("{\\rt").rich);
+  EXPECT_EQ(AgreementFromBytes("{\\rt").text, L"{\\rt");
+  EXPECT_FALSE(AgreementFromBytes("").rich);
+}
+
+TEST_F(LicensePageTest, AnUnreadableAgreementLeavesTheViewerEmptyWithoutAMessage) {
+  files.PutFile(L"D:\\Licension.rtf", "{\\rtf1 first}");
+  page.FormShow();
+  ASSERT_TRUE(page.RichEdit1.rich);
+
+  files.Remove(L"D:\\Licension.rtf");  // the text is read again on every showing
+  page.FormShow();
+  EXPECT_FALSE(page.RichEdit1.rich);
+  EXPECT_TRUE(page.RichEdit1.rtf.empty());
+  EXPECT_TRUE(page.RichEdit1.text.empty());
+
+  files.PutFile(L"D:\\Licension.rtf", "{\\rtf1 locked}");
+  files.DenyRead(L"D:\\Licension.rtf");
+  page.FormShow();
+  EXPECT_TRUE(page.RichEdit1.rtf.empty());
+  EXPECT_TRUE(page.RichEdit1.text.empty());
+
+  EXPECT_TRUE(boxes.Asked().empty());
+  ClickYes();  // the user can still accept and go on
+  EXPECT_TRUE(page.btNext.enabled);
+}
+
+TEST_F(LicensePageTest, AnOversizedAgreementIsNotLoaded) {
+  files.PutFile(L"D:\\Licension.rtf", std::string(kMaxAgreementBytes + 1, 'x'));
+  page.FormShow();
+  EXPECT_TRUE(page.RichEdit1.text.empty());
+  EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(LicensePageTest, CancelAnsweredNoKeepsThePageAndTheChoice) {
+  page.FormShow();
+  ClickYes();
+  boxes.Answer(platform::MsgAnswer::No);
+  EXPECT_FALSE(page.FormClose(mrCancel));
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Прекратить установку программы?");
+  EXPECT_TRUE(page.rbYes.checked);
+  EXPECT_TRUE(page.btNext.enabled);
+
+  boxes.Answer(platform::MsgAnswer::Yes);
+  EXPECT_TRUE(page.FormClose(mrCancel));
+}
+
+}  // namespace
+}  // namespace pages::testing

@@ -1,0 +1,167 @@
+// The copy page over a model of fakes and a scripted medium: what it extracts where, its label
+// and progress, the report of what could not be copied, and the follow-up step.
+#include <gtest/gtest.h>
+
+#include "pages/pr_copy_file.h"
+#include "tests/pages/archive_pages_fixture.h"
+
+namespace {
+
+using pages::TfmPrCopyFile;
+
+class CopyPage : public pages::testing::ArchivePageTest {
+ protected:
+  CopyPage() : page(model) {
+    page.FormCreate(L"Sketrion");
+    page.AttachHost(&host);
+    // As the background window binds its handlers.
+    rar.OnExtracting = [this](archive::TRAR& sender, RARHeaderData h) {
+      page.RARExtracting(sender, h);
+      labels.push_back(page.lbNameFile.text);
+    };
+    rar.OnExtract = [this](archive::TRAR& sender, RARHeaderData h, bool ok) {
+      page.RARExtract(sender, h, ok);
+      positions.push_back(page.pbar.position);
+    };
+  }
+
+  // Entries as the welcome page's test counted them.
+  archive_test::ScriptedUnrar& AddCountedGroup(const std::wstring& file, int entries,
+                                               bool selected = true) {
+    auto& archive = AddArchive(file, selected);
+    for (int i = 0; i < entries; ++i) archive.entries.push_back({"F" + std::to_string(i)});
+    model.FGroups->Items(model.FGroups->Count() - 1)->FFileCount = entries;
+    return archive;
+  }
+
+  void Run() {
+    page.FormShow();
+    page.FormActivate();
+  }
+  // The 500 ms timer fires.
+  void FireTimer() { page.Timer(TfmPrCopyFile::kTimer1); }
+
+  TfmPrCopyFile page;
+  std::vector<std::wstring> labels;
+  std::vector<int> positions;
+};
+
+TEST_F(CopyPage, ExtractsTheSelectedGroupsIntoTheDestinationOneStepPerEntry) {
+  auto& first = AddCountedGroup(L"BASE.RAR", 10);
+  AddCountedGroup(L"EXTRA.RAR", 3, false);
+  auto& third = AddCountedGroup(L"DOCS.RAR", 5);
+  page.FormShow();
+  EXPECT_EQ(page.Caption(), L"Копирование файлов Sketrion");
+  EXPECT_EQ(page.lbPath.text, L"C:\\Program files\\Firm\\Sketrion\\");
+  page.FormActivate();
+
+  EXPECT_EQ(medium.opened, (std::vector<std::wstring>{L"D:\\BASE.RAR", L"D:\\DOCS.RAR"}));
+  EXPECT_EQ(first.Count("process 2 C:\\Program files\\Firm\\Sketrion\\"), 10u);
+  EXPECT_EQ(third.Count("process 2 C:\\Program files\\Firm\\Sketrion\\"), 5u);
+  EXPECT_EQ(page.pbar.min, 0);
+  EXPECT_EQ(page.pbar.max, 15);
+  ASSERT_EQ(positions.size(), 15u);
+  EXPECT_EQ(positions.front(), 1);
+  EXPECT_EQ(positions.back(), 15);
+  EXPECT_EQ(labels.front(), L"...F0");
+  // Done: labels cleared, bar hidden, nothing to report, the follow-up step 500 ms later.
+  EXPECT_TRUE(page.lbNameFile.text.empty());
+  EXPECT_TRUE(page.lbPath.text.empty());
+  EXPECT_FALSE(page.pbar.visible);
+  EXPECT_TRUE(boxes.Asked().empty());
+  EXPECT_EQ(host.timers, (std::vector<std::string>{"start 1 500"}));
+  EXPECT_GE(host.processed, 15 + 3 + 1);  // before every entry, after every group, at the end
+}
+
+TEST_F(CopyPage, WithNothingSelectedItClosesAfterTheFollowUpStep) {
+  AddCountedGroup(L"BASE.RAR", 4, false);
+  Run();
+  EXPECT_TRUE(medium.opened.empty());
+  EXPECT_EQ(page.pbar.max, 0);
+  EXPECT_EQ(page.TakeCloseRequest(), pages::mrNone);
+  // Until the timer fires nothing closes the page: the follow-up step must run.
+  EXPECT_FALSE(page.FormClose(pages::mrCancel));
+  FireTimer();
+  EXPECT_EQ(host.timers, (std::vector<std::string>{"start 1 500", "stop 1"}));
+  const int result = page.TakeCloseRequest();
+  EXPECT_EQ(result, pages::mrCancel);
+  EXPECT_TRUE(page.FormClose(result));  // nothing asked
+  EXPECT_EQ(pages::CopyPageResultOf(result), pages::prNext);
+  EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(CopyPage, EntryThatCannotBeWrittenStillAdvancesAndIsReported) {
+  auto& archive = AddCountedGroup(L"BASE.RAR", 4);
+  archive.entries[1].name = pages::testing::Dos(L"Схемы\\Щит.dwg");
+  archive.entries[1].processCode = ERAR_ECREATE;
+  archive.entries[3].processCode = ERAR_ECREATE;
+  Run();
+  EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(page.NotCopiedCount(), 2);
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text,
+            L"Не удалось скопировать файлов: 2. Первый из них: Схемы\\Щит.dwg");
+  EXPECT_EQ(boxes.Asked()[0].caption, L"Установка Sketrion");
+  EXPECT_EQ(host.timers, (std::vector<std::string>{"start 1 500"}));  // the chain goes on
+}
+
+TEST_F(CopyPage, ArchiveGoneFromTheMediumCountsAllItsFiles) {
+  AddCountedGroup(L"BASE.RAR", 2);
+  auto group = std::make_unique<setup::TSetupGroupFile>(model.FGroups.get(), &model);
+  group->FArchiveFile = L"D:\\GONE.RAR";
+  group->FSelected = true;
+  group->FFileCount = 7;
+  model.FGroups->Add(std::move(group));
+  Run();
+  EXPECT_EQ(page.pbar.max, 9);
+  EXPECT_EQ(positions.size(), 2u);  // the bar stops short
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Не удалось скопировать файлов: 7. Первый из них: D:\\GONE.RAR");
+}
+
+TEST_F(CopyPage, FatalEntryErrorCountsTheEntriesNeverReached) {
+  auto& archive = AddCountedGroup(L"BASE.RAR", 5);
+  archive.entries[1].processCode = ERAR_EWRITE;  // ends the archive
+  Run();
+  // F1 failed, F2..F4 were never reached.
+  EXPECT_EQ(page.NotCopiedCount(), 4);
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Не удалось скопировать файлов: 4. Первый из них: F1");
+}
+
+TEST_F(CopyPage, LabelShowsLongNamesCutAndCyrillicConverted) {
+  auto& archive = AddCountedGroup(L"BASE.RAR", 2);
+  archive.entries[0].name = std::string(300, 'n');
+  archive.entries[1].name = pages::testing::Dos(L"Документы\\Руководство.pdf");
+  Run();
+  ASSERT_EQ(labels.size(), 2u);
+  EXPECT_EQ(labels[0], L"..." + std::wstring(255, L'n'));
+  EXPECT_EQ(labels[1], L"...Документы\\Руководство.pdf");
+}
+
+TEST_F(CopyPage, WhileCopyingThePageCannotBeClosed) {
+  AddCountedGroup(L"BASE.RAR", 1);
+  bool checked = false;
+  rar.OnExtract = [&](archive::TRAR&, RARHeaderData, bool) {
+    checked = true;
+    EXPECT_TRUE(page.Busy());
+    EXPECT_FALSE(page.FormClose(pages::mrCancel));
+    EXPECT_FALSE(page.btCancel.visible);
+    EXPECT_FALSE(page.btNext.visible);
+    EXPECT_FALSE(page.btPrior.visible);
+  };
+  Run();
+  EXPECT_TRUE(checked);
+}
+
+TEST_F(CopyPage, AnErrorEscapingTheCopyingStillLeadsToTheFollowUpStep) {
+  AddCountedGroup(L"BASE.RAR", 2);
+  rar.OnExtract = [](archive::TRAR&, RARHeaderData, bool) { throw std::runtime_error("boom"); };
+  page.FormShow();
+  EXPECT_THROW(page.FormActivate(), std::runtime_error);
+  EXPECT_EQ(host.timers, (std::vector<std::string>{"start 1 500"}));
+  FireTimer();
+  EXPECT_EQ(page.TakeCloseRequest(), pages::mrCancel);
+}
+
+}  // namespace
