@@ -1,9 +1,165 @@
 #include "pages/graph_profile.h"
 
+#include "acad/autocad.h"
+#include "setup/setup.h"
+#include "util/codepage.h"
+
 namespace pages {
 
-TfmGraphProfile::TfmGraphProfile() : Page(L"Указание и настройка графического редактора схем ") {
+namespace {
+
+// The message with "%s" replaced by the text (once, as the message is formatted).
+std::wstring Format(const std::wstring& pattern, const std::wstring& text) {
+  std::wstring message = pattern;
+  size_t at = message.find(L"%s");
+  if (at != std::wstring::npos) message.replace(at, 2, text);
+  return message;
+}
+
+}  // namespace
+
+void ComboState::Fill(const std::vector<std::wstring>& newItems) {
+  items = newItems;
+  itemIndex = -1;
+  control.text.clear();
+}
+
+void ComboState::Select(int index) {
+  if (index >= 0 && index < static_cast<int>(items.size())) {
+    itemIndex = index;
+    control.text = items[static_cast<size_t>(index)];
+  } else {
+    itemIndex = -1;
+    control.text.clear();
+  }
+}
+
+TfmGraphProfile::TfmGraphProfile(setup::TSetup& model, acad::TAutoCAD& acAutoCAD,
+                                 const std::vector<std::wstring>& acadList)
+    : Page(L"Указание и настройка графического редактора схем "),
+      model_(model),
+      acAutoCAD(acAutoCAD),
+      FAcadList(acadList) {
   lbComment.visible = false;
+  btNext.enabled = true;
+}
+
+void TfmGraphProfile::FormShow() {
+  cbCurGraphEditor.Fill(FAcadList);
+  cbCurGraphEditor.Select(0);
+  model_.FGraphEditorSet = true;
+  cbCurGraphEditorChange();
+}
+
+void TfmGraphProfile::cbCurGraphEditorChange() {
+  // A release whose registry holds a value of the wrong type throws here; the view's boundary
+  // shows it in the general error box and the page stays as it was (with PresenceAcad false,
+  // leaving it configures nothing).
+  acAutoCAD.SelectRelease(cbCurGraphEditor.control.text);
+
+  std::vector<std::wstring> names;
+  for (const acad::TAutoCADProfileEntry& entry : acAutoCAD.GetProfiles()) names.push_back(entry.Name);
+  cbCurProfile.Fill(names);
+  cbTemplateProfile.Fill(names);
+  cbTemplateProfile.Select(0);
+
+  if (names.empty()) {
+    // This user has never started the release: there is nothing to configure.
+    lbComment.text = Format(L"Для настройки профиля требуется предварительный запуск %s.",
+                            cbCurGraphEditor.control.text);
+    lbComment.visible = true;
+    lbCurProfile.visible = false;
+    cbCurProfile.control.visible = false;
+    cbTemplateProfile.control.visible = false;
+    lbTemplateProfile.visible = false;
+    return;
+  }
+  lbComment.visible = false;
+  lbCurProfile.visible = true;
+  cbCurProfile.control.visible = true;
+
+  switch (acad::FamilyOf(acAutoCAD.AcadType())) {
+    case acad::AcadFamily::Full:
+      cbCurProfile.Select(0);
+      // The name from the setup description, or the one configured on an earlier visit.
+      cbCurProfile.itemIndex = -1;
+      cbCurProfile.control.text = model_.FGraphProfile;
+      lbCurProfile.enabled = true;
+      cbCurProfile.control.enabled = true;
+      break;
+    case acad::AcadFamily::LT:
+      // AutoCAD LT: its first profile is always the one configured.
+      cbCurProfile.Select(0);
+      lbCurProfile.enabled = false;
+      cbCurProfile.control.enabled = false;
+      break;
+    case acad::AcadFamily::None:
+      break;
+  }
+  cbCurProfileChange();
+}
+
+const std::wstring& TfmGraphProfile::TrimProfileText() {
+  std::wstring trimmed = acad::TrimProfileName(cbCurProfile.control.text);
+  if (trimmed != cbCurProfile.control.text) cbCurProfile.control.text = trimmed;
+  return cbCurProfile.control.text;
+}
+
+bool TfmGraphProfile::IsTemplateItem(const std::wstring& name) const {
+  for (const std::wstring& item : cbTemplateProfile.items)
+    if (util::EqualsNoCase(item, name)) return true;
+  return false;
+}
+
+void TfmGraphProfile::cbCurProfileChange() {
+  const std::wstring& text = TrimProfileText();
+  btNext.enabled = acad::TAutoCAD::IsValidProfileName(text);
+  if (!btNext.enabled && Beep) Beep();
+
+  const bool isNew = !text.empty() && !IsTemplateItem(text);
+  if (lbTemplateProfile.visible != isNew) cbTemplateProfile.Select(0);
+  lbTemplateProfile.visible = isNew;
+  cbTemplateProfile.control.visible = isNew;
+}
+
+void TfmGraphProfile::ShowMsg(const std::wstring& text) {
+  model_.ShowMsg(Host() ? Host()->Handle() : nullptr, text);
+}
+
+bool TfmGraphProfile::FormClose(int modalResult) {
+  if (modalResult == mrCancel) return QueryCancel();
+
+  // Next and back both settle the profile; no message keeps the page open.
+  const std::wstring profile = TrimProfileText();
+  const bool isNew = cbTemplateProfile.control.visible;
+  if (!acAutoCAD.PresenceAcad() || profile.empty() ||
+      (isNew && cbTemplateProfile.control.text.empty()))
+    return true;
+
+  if (isNew) {
+    switch (acAutoCAD.CreateProfile(profile, cbTemplateProfile.control.text,
+                                    model_.FNameApplication)) {
+      case acad::crCreated:
+        break;
+      case acad::crExists:
+        ShowMsg(Format(L"Профиль %s уже существует!", profile));
+        return true;
+      default:
+        ShowMsg(Format(L"Ошибка при создании профиля %s!\r\nСоздайте профиль средствами AutoCAD",
+                       profile));
+        return true;
+    }
+  }
+
+  acAutoCAD.Refresh();
+  if (acAutoCAD.FindProfile(profile)) {
+    model_.FGraphEditor = cbCurGraphEditor.control.text;
+    model_.FGraphProfile = profile;
+  } else {
+    ShowMsg(Format(L"Ошибка при настройке профиля %s!\r\nНастройте профиль средствами AutoCAD",
+                   profile));
+  }
+  return true;
 }
 
 }  // namespace pages

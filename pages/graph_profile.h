@@ -1,21 +1,69 @@
 #pragma once
-// The graphic editor page: the AutoCAD release and profile the schematic editor will use.
+// The graphic editor page: the AutoCAD release that will host the schematic editor and the
+// AutoCAD profile it will use. A profile name that does not exist yet is created, on leaving the
+// page, as a copy of the chosen template profile.
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "pages/page.h"
+
+namespace acad { class TAutoCAD; }
+namespace setup { class TSetup; }
 
 namespace pages {
 
+// A drop-down list: its items, the selected one and the text it shows (for an editable list the
+// text of its edit field, which the user may type freely).
+struct ComboState {
+  ControlState control;
+  std::vector<std::wstring> items;
+  int itemIndex = -1;  // -1 for none
+
+  // New items, nothing selected, no text.
+  void Fill(const std::vector<std::wstring>& newItems);
+  // Selects item `index` and shows its text; nothing (and no text) when out of range.
+  void Select(int index);
+};
+
 class TfmGraphProfile : public Page {
  public:
-  TfmGraphProfile();
+  // acadList: the releases the background window found (FAcadList), kept by reference.
+  TfmGraphProfile(setup::TSetup& model, acad::TAutoCAD& acAutoCAD,
+                  const std::vector<std::wstring>& acadList);
 
+  ControlState GroupBox1;
   ControlState lbCurGraphEditor{L"Список доступных графических редакторов :"};
+  ComboState cbCurGraphEditor;   // choose-only
   ControlState lbComment;
   ControlState lbCurProfile{L"Настраиваемый профиль  :"};
+  ComboState cbCurProfile;       // editable
   ControlState lbTemplateProfile{L"Профиль, выступающий в качестве основы нового профиля "};
+  ComboState cbTemplateProfile;  // choose-only
   ControlState lbNext{L"Для продолжения установки программы нажмите кнопку \"Далее >\""};
   ControlState btPrior{L"< Назад"};
   ControlState btNext{L"Далее >"};
   ControlState btCancel{L"Отмена"};
+
+  // The default system beep; the view sets it, tests count it.
+  std::function<void()> Beep;
+
+  void FormShow() override;
+  bool FormClose(int modalResult) override;
+  // A release was chosen in cbCurGraphEditor.
+  void cbCurGraphEditorChange();
+  // The profile name was edited or chosen in cbCurProfile.
+  void cbCurProfileChange();
+
+ private:
+  // Trims the profile text, writing it back only when that changes it; returns it.
+  const std::wstring& TrimProfileText();
+  bool IsTemplateItem(const std::wstring& name) const;
+  void ShowMsg(const std::wstring& text);
+
+  setup::TSetup& model_;
+  acad::TAutoCAD& acAutoCAD;
+  const std::vector<std::wstring>& FAcadList;
 };
 
 }  // namespace pages

@@ -5,7 +5,6 @@
 
 #include "pages/exit_win.h"
 #include "pages/file_readme.h"
-#include "pages/graph_profile.h"
 #include "pages/page.h"
 
 namespace pages {
@@ -81,12 +80,10 @@ TEST_F(CancelQuestionTest, NextAndBackCloseWithoutAsking) {
 }
 
 TEST(PageCaption, DesignCaptionFollowedByTheProductName) {
-  TfmGraphProfile graphProfile;
   TfmFileReadme readme;
   TfmExitWin exitWin;
   struct Case { Page* page; const wchar_t* caption; };
   const Case cases[] = {
-      {&graphProfile, L"Указание и настройка графического редактора схем Sketrion 7.2"},
       {&readme, L"Установка дополнительного программного обеспечения Sketrion 7.2"},
       {&exitWin, L"Завершение установки Sketrion 7.2"},
   };

@@ -8,11 +8,7 @@
 namespace rarwriter {
 
 Written Write(const Archive& archive) {
-  Written written = archive.format == Format::Rar4 ? WriteRar4(archive) : WriteRar5(archive);
-  if (archive.truncate_to >= 0 && static_cast<uint64_t>(archive.truncate_to) < written.bytes.size()) {
-    written.bytes.resize(static_cast<size_t>(archive.truncate_to));
-  }
-  return written;
+  return archive.format == Format::Rar4 ? WriteRar4(archive) : WriteRar5(archive);
 }
 
 void WriteFile(const Archive& archive, const std::string& path) {
