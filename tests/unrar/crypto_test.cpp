@@ -86,6 +86,18 @@ TEST(Checksums, Crc32AndBlake2sMatchTheirVectors) {
   EXPECT_EQ(Hex(d, 32), "508c5e8c327c14e2e1a72ba34eeb452f37458b209ed63a294d999b4c86675982");
 }
 
+TEST(Checksums, Blake2spMatchesThePublishedUnkeyedVectors) {
+  uint8_t d[32];
+  unrar::Blake2sp empty;
+  empty.Final(d);
+  EXPECT_EQ(Hex(d, 32), "dd0e891776933f43c7d032b08a917e25741f8aa9a12c12e1cac8801500f2ca4f");
+  unrar::Blake2sp one;
+  const uint8_t zero = 0;
+  one.Update(&zero, 1);
+  one.Final(d);
+  EXPECT_EQ(Hex(d, 32), "a6b9eecc25227ad788c99d3f236debc8da408849e9a5178978727a81457f7239");
+}
+
 TEST(Checksums, Blake2spIsTheSameInAnyPieces) {
   std::string data(5000, '\0');
   for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<char>(i * 7 + 3);
