@@ -60,4 +60,7 @@ class FileSystem {
 // The machine's own file system.
 FileSystem& RealFileSystem();
 
+// A FILETIME read on this machine's local clock, as UTC (DOS times in archives are local).
+uint64_t LocalFileTimeToUtc(uint64_t local);
+
 }  // namespace platform

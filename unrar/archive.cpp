@@ -169,7 +169,16 @@ int Archive::OpenVolume(const std::wstring& name, bool first) {
   if (!v.file) return ERAR_EOPEN;
   v.size = v.file->Size();
   // The signature, at the start or after an SFX stub.
-  std::vector<uint8_t> head(static_cast<size_t>(std::min<uint64_t>(v.size, kSfxSearch + 8)));
+  // Most archives start with the signature; only an SFX stub needs the long search.
+  uint8_t start[8] = {};
+  size_t start_size = static_cast<size_t>(std::min<uint64_t>(v.size, 8));
+  bool plain = false;
+  if (v.file->Seek(0)) {
+    size_t got = 0;
+    plain = v.file->Read(start, start_size, &got) && got == start_size && got >= 7 &&
+            (memcmp(start, kSig4, 7) == 0 || (got == 8 && memcmp(start, kSig5, 8) == 0));
+  }
+  std::vector<uint8_t> head(plain ? start_size : static_cast<size_t>(std::min<uint64_t>(v.size, kSfxSearch + 8)));
   size_t have = 0;
   if (!v.file->Seek(0)) return ERAR_EREAD;
   while (have < head.size()) {

@@ -328,12 +328,14 @@ int PASCAL RARReadHeaderEx(HANDLE handle, struct RARHeaderDataEx* d) {
         d->RedirType = static_cast<unsigned int>(e.redirect);
         if (d->RedirName && d->RedirNameSize > 0) CopyFieldW(d->RedirName, d->RedirNameSize, e.redirect_target);
         d->DirTarget = e.redirect_to_directory ? 1 : 0;
-        d->MtimeLow = static_cast<unsigned int>(e.mtime);
-        d->MtimeHigh = static_cast<unsigned int>(e.mtime >> 32);
-        d->CtimeLow = static_cast<unsigned int>(e.ctime);
-        d->CtimeHigh = static_cast<unsigned int>(e.ctime >> 32);
-        d->AtimeLow = static_cast<unsigned int>(e.atime);
-        d->AtimeHigh = static_cast<unsigned int>(e.atime >> 32);
+        uint64_t times[3];
+        EntryTimesUtc(e, times);
+        d->MtimeLow = static_cast<unsigned int>(times[0]);
+        d->MtimeHigh = static_cast<unsigned int>(times[0] >> 32);
+        d->CtimeLow = static_cast<unsigned int>(times[1]);
+        d->CtimeHigh = static_cast<unsigned int>(times[1] >> 32);
+        d->AtimeLow = static_cast<unsigned int>(times[2]);
+        d->AtimeHigh = static_cast<unsigned int>(times[2] >> 32);
         return 0;
       },
       ERAR_UNKNOWN);

@@ -50,6 +50,7 @@ struct Entry {
   bool unix_attributes = false;
   uint32_t dos_time = 0;    // local DOS date and time
   uint64_t mtime = 0, ctime = 0, atime = 0;  // FILETIME, 0 when not stored
+  bool local_times = false;  // RAR4: the times are on the archiving machine's clock, not UTC
   int unp_ver = 0;          // 15..36, or 50/70 for RAR5
   int method = 0;           // 0 store .. 5 best
   uint64_t dict_size = 0;   // bytes

@@ -116,7 +116,9 @@ class Extractor::Output {
       fs_.Remove(temp_);
       return ERAR_ECREATE;
     }
-    fs_.SetTimes(target_, entry.mtime, entry.ctime, entry.atime);
+    uint64_t times[3];
+    EntryTimesUtc(entry, times);
+    fs_.SetTimes(target_, times[0], times[1], times[2]);
     platform::FileAttributes a;
     if (entry.unix_attributes) {
       a.unix_mode = entry.attributes & 0777;
@@ -136,6 +138,12 @@ class Extractor::Output {
   std::wstring temp_;
   std::unique_ptr<platform::WritableFile> file_;
 };
+
+void EntryTimesUtc(const Entry& e, uint64_t times[3]) {
+  const uint64_t stored[3] = {e.mtime, e.ctime, e.atime};
+  for (int i = 0; i < 3; i++)
+    times[i] = stored[i] != 0 && e.local_times ? platform::LocalFileTimeToUtc(stored[i]) : stored[i];
+}
 
 Unpacker* Extractor::UnpackerFor(int version) {
   auto it = unpackers_.find(version);
@@ -239,8 +247,7 @@ int Extractor::TargetPath(const Entry& e, const ProcessRequest& req, bool direct
   std::vector<std::wstring> parts;
   if (!SplitSafeName(e.name, &parts)) return ERAR_ECREATE;
   std::wstring current = req.has_dest_path ? req.dest_path : std::wstring();
-  if (!current.empty() && fs_.Kind(current) == platform::PathKind::Missing && !fs_.MakeDirectory(current))
-    return ERAR_ECREATE;
+  if (!current.empty() && !MakeFolders(current)) return ERAR_ECREATE;
   size_t folders = directory ? parts.size() : parts.size() - 1;
   for (size_t i = 0; i < folders; i++) {
     current = Join(current, parts[i]);
@@ -254,6 +261,21 @@ int Extractor::TargetPath(const Entry& e, const ProcessRequest& req, bool direct
   }
   *path = directory ? current : Join(current, parts.back());
   return 0;
+}
+
+bool Extractor::MakeFolders(const std::wstring& path) {
+  // The caller's own destination: every missing level of it is made.
+  std::vector<std::wstring> missing;
+  std::wstring p = path;
+  while (!p.empty() && fs_.Kind(p) == platform::PathKind::Missing) {
+    missing.push_back(p);
+    std::wstring parent = ParentOf(p);
+    if (parent == p) break;
+    p = parent;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+    if (!fs_.MakeDirectory(*it)) return false;
+  return fs_.Kind(path) == platform::PathKind::Directory;
 }
 
 int Extractor::CopyReference(const Entry& e, const ProcessRequest& req, Output* output, const DataHandler& on_data) {

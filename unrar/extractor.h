@@ -21,6 +21,9 @@ struct ProcessRequest {
   std::wstring dest_name;  // full name of the file to write, instead of the entry's name
 };
 
+// The entry's modification, creation and access times as UTC FILETIMEs (0 when not stored).
+void EntryTimesUtc(const Entry& entry, uint64_t times[3]);
+
 // Every unpacked block, in order; false stops the operation.
 using DataHandler = std::function<bool(const uint8_t* data, size_t n)>;
 
@@ -40,6 +43,7 @@ class Extractor {
   int TargetPath(const Entry& entry, const ProcessRequest& request, bool directory, std::wstring* path);
   int CopyReference(const Entry& entry, const ProcessRequest& request, Output* output, const DataHandler& on_data);
   void PassOver(const Entry& entry);
+  bool MakeFolders(const std::wstring& path);
   Unpacker* UnpackerFor(int version);
 
   Archive& archive_;

@@ -32,7 +32,7 @@ bool ParseRar4Header(const uint8_t* header, size_t size, Block* out);
 // RAR5: the header after its CRC and size fields (size bytes). False when damaged.
 bool ParseRar5Header(const uint8_t* header, size_t size, Block* out);
 
-// Time conversions (DOS times are taken as UTC: the archive does not say its zone).
+// Time conversions, zone-free: a DOS time becomes the FILETIME of the same clock reading.
 uint64_t DosTimeToFileTime(uint32_t dos);
 uint32_t FileTimeToDosTime(uint64_t filetime);
 uint64_t UnixTimeToFileTime(int64_t seconds);

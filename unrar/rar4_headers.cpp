@@ -117,6 +117,7 @@ bool ParseRar4Header(const uint8_t* h, size_t size, Block* out) {
         e.crypt.has_salt = true;
       }
       e.mtime = DosTimeToFileTime(e.dos_time);
+      e.local_times = true;
       if (flags & kFileExtTime) {
         ByteReader t(r.here(), r.left());
         ParseExtTime(t, &e);  // a malformed time record is tolerated, as RAR itself does

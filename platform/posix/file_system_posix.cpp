@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/file_system.h"
 
@@ -171,6 +172,19 @@ class PosixFileSystem : public FileSystem {
 FileSystem& RealFileSystem() {
   static PosixFileSystem fs;
   return fs;
+}
+
+uint64_t LocalFileTimeToUtc(uint64_t local) {
+  const uint64_t kEpochDiff = 116444736000000000ULL;
+  if (local < kEpochDiff) return local;
+  uint64_t ticks = local - kEpochDiff;
+  time_t as_if_utc = static_cast<time_t>(ticks / 10000000);
+  struct tm fields;
+  if (!gmtime_r(&as_if_utc, &fields)) return local;
+  fields.tm_isdst = -1;  // the zone's rules say whether summer time applied
+  time_t utc = mktime(&fields);
+  if (utc == static_cast<time_t>(-1)) return local;
+  return static_cast<uint64_t>(utc) * 10000000 + ticks % 10000000 + kEpochDiff;
 }
 
 }  // namespace platform

@@ -158,4 +158,19 @@ FileSystem& RealFileSystem() {
   return fs;
 }
 
+uint64_t LocalFileTimeToUtc(uint64_t local) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(local);
+  ft.dwHighDateTime = static_cast<DWORD>(local >> 32);
+  SYSTEMTIME local_fields, utc_fields;
+  FILETIME utc;
+  // The zone's rules for that date, summer time included.
+  if (!FileTimeToSystemTime(&ft, &local_fields) ||
+      !TzSpecificLocalTimeToSystemTime(nullptr, &local_fields, &utc_fields) ||
+      !SystemTimeToFileTime(&utc_fields, &utc))
+    return local;
+  uint64_t whole = (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+  return whole - whole % 10000000 + local % 10000000;
+}
+
 }  // namespace platform

@@ -13,9 +13,8 @@ namespace {
 using rarwriter::Archive;
 using rarwriter::Format;
 
-void Save(const std::string& dir, const std::string& name, const Archive& a, size_t cut = 0) {
-  rarwriter::Written w = rarwriter::Write(a);
-  if (cut && cut < w.bytes.size()) w.bytes.resize(cut);
+void Save(const std::string& dir, const std::string& name, const Archive& a) {
+  const rarwriter::Written w = rarwriter::Write(a);
   const std::string path = dir + "/" + name;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f || std::fwrite(w.bytes.data(), 1, w.bytes.size(), f) != w.bytes.size()) throw std::runtime_error(path);
@@ -62,8 +61,9 @@ int main(int argc, char** argv) {
       Save(dir, p + "garbled-header.rar", garbled);
       garbled.header_damage = Archive::HeaderDamage::BadCrc;
       Save(dir, p + "bad-header-crc.rar", garbled);
-      const rarwriter::Written w = rarwriter::Write(plain);
-      Save(dir, p + "truncated.rar", plain, w.entries[2].data_offset + 2);
+      Archive truncated = plain;
+      truncated.truncate_to = static_cast<int64_t>(rarwriter::Write(plain).entries[2].data_offset + 2);
+      Save(dir, p + "truncated.rar", truncated);
 
       Archive hostile;
       hostile.format = f;

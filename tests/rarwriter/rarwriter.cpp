@@ -8,7 +8,11 @@
 namespace rarwriter {
 
 Written Write(const Archive& archive) {
-  return archive.format == Format::Rar4 ? WriteRar4(archive) : WriteRar5(archive);
+  Written written = archive.format == Format::Rar4 ? WriteRar4(archive) : WriteRar5(archive);
+  if (archive.truncate_to >= 0 && static_cast<uint64_t>(archive.truncate_to) < written.bytes.size()) {
+    written.bytes.resize(static_cast<size_t>(archive.truncate_to));
+  }
+  return written;
 }
 
 void WriteFile(const Archive& archive, const std::string& path) {

@@ -44,6 +44,9 @@ struct Archive {
   };
   HeaderDamage header_damage = HeaderDamage::Garbled;
   bool end_block = true;         // write the end-of-archive header
+  // Damage: keep only this many bytes of the archive (see Written::entries for where entries
+  // lie). -1 = the whole archive.
+  int64_t truncate_to = -1;
 };
 
 // Where each entry landed in the output, so tests can cut or flip bytes at known places.

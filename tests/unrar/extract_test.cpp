@@ -3,6 +3,10 @@
 // at the destination are treated.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -285,11 +289,12 @@ TEST(Destination, AttributesAndFoldersFollowTheArchive) {
   auto ro = rarwriter::MakeFile(Format::Rar4, "docs/readme.txt", "read me");
   ro.attributes = 0x21;  // read-only, archive
   fs::path archive = WriteArchive(dir, Make(Format::Rar4, {rarwriter::MakeDirectory(Format::Rar4, "empty"), ro}));
-  std::vector<Result> r = RunAll(archive, RAR_EXTRACT, dir.path() / "out");
+  fs::path out = dir.path() / "out" / "made" / "for it";  // the destination is made too
+  std::vector<Result> r = RunAll(archive, RAR_EXTRACT, out);
   EXPECT_EQ(r[0].code, 0);
   EXPECT_EQ(r[1].code, 0);
-  EXPECT_TRUE(fs::is_directory(dir.path() / "out" / "empty"));
-  auto perms = fs::status(dir.path() / "out" / "docs" / "readme.txt").permissions();
+  EXPECT_TRUE(fs::is_directory(out / "empty"));
+  auto perms = fs::status(out / "docs" / "readme.txt").permissions();
   EXPECT_EQ(perms & fs::perms::owner_write, fs::perms::none);
 }
 
@@ -306,6 +311,17 @@ TEST(Destination, DestNameChoosesTheFileItself) {
 }
 
 #ifndef _WIN32
+TEST(Destination, TheModificationTimeIsTheArchivedOne) {
+  TempDir dir;
+  auto f = rarwriter::MakeFile(Format::Rar5, "dated.txt", "x");
+  f.mtime = 1234567890;
+  std::vector<Result> r = RunAll(WriteArchive(dir, Make(Format::Rar5, {f})), RAR_EXTRACT, dir.path() / "out");
+  EXPECT_EQ(r[0].code, 0);
+  struct stat st;
+  ASSERT_EQ(stat((dir.path() / "out" / "dated.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1234567890);
+}
+
 TEST(Destination, LinksFoundThereAreNeverFollowed) {
   TempDir dir;
   fs::path archive = WriteArchive(dir, Make(Format::Rar5, {rarwriter::MakeFile(Format::Rar5, "a.txt", "from archive"),
