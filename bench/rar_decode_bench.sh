@@ -20,16 +20,55 @@ command -v bsdtar >/dev/null || { echo "bsdtar is missing (Debian libarchive-too
 # Large.rar: 64 MiB of repetitive data (window copies); Rar.issue1050.rar: 15 MB of real data;
 # the multiarchive set: executables with x86 and DELTA filters across 8 volumes; the RAR4 ones
 # show "n/a" for skrar until their decoder is there.
-archives=(Large.rar Rar.issue1050.rar test_read_format_rar5_multiarchive.part01.rar
-  test_read_format_rar_binary_data.rar Rar.Audio_program.rar)
+archives=()
+for a in Large.rar Rar.issue1050.rar test_read_format_rar5_multiarchive.part01.rar \
+    test_read_format_rar_binary_data.rar Rar.Audio_program.rar; do
+  [ -f "$corpus/files/$a" ] && archives+=("$corpus/files/$a")
+done
+
+# Larger RAR5 archives made by bench/rar5_pack.cpp from files of this machine: C headers (text)
+# and shared libraries (x86-64 code). Used only when bsdtar and the reference unrar
+# (tests/peers, node-unrar-js) both extract exactly the packed bytes.
+data="build/bench/data"
+mkdir -p "$data"
+g++ -std=c++17 -O2 -o build/bench/rar5_pack bench/rar5_pack.cpp
+make_archive() {  # name, then the command that prints the content
+  local name="$1"
+  shift
+  [ -f "$data/$name.rar" ] && { archives+=("$PWD/$data/$name.rar"); return; }
+  "$@" >"$data/$name.bin" 2>/dev/null || true
+  build/bench/rar5_pack "$data/$name.rar.tmp" "$data/$name.bin" "$name.bin"
+  local peer_dir="$data/$name.peer"
+  rm -rf "$peer_dir" && mkdir -p "$peer_dir"
+  if bsdtar -xOf "$data/$name.rar.tmp" 2>/dev/null | cmp -s - "$data/$name.bin" &&
+    node tests/peers/unrar-extract.js "$data/$name.rar.tmp" "$peer_dir" >/dev/null 2>&1 &&
+    cmp -s "$peer_dir/$name.bin" "$data/$name.bin"; then
+    mv "$data/$name.rar.tmp" "$data/$name.rar"
+    archives+=("$PWD/$data/$name.rar")
+  else
+    echo "made $name.rar is not read the same by bsdtar and the reference unrar: left out" >&2
+  fi
+  rm -rf "$peer_dir" "$data/$name.rar.tmp"
+}
+make_archive headers bash -c 'find /usr/include -name "*.h" -type f | sort | xargs cat | head -c 20000000'
+make_archive libraries bash -c "find /usr/lib/\$(gcc -dumpmachine) -maxdepth 1 -name '*.so*' -type f | sort | xargs cat | head -c 24000000"
 
 # The volumes of a set, in order (bsdtar reads a set as one concatenated stream).
 volumes() {
-  local first="$1" base
+  local first="$1"
   case "$first" in
-    *.part01.rar) base="${first%01.rar}"; ls "$corpus/files/$base"[0-9][0-9].rar ;;
-    *) echo "$corpus/files/$first" ;;
+    *.part01.rar) ls "${first%01.rar}"[0-9][0-9].rar ;;
+    *) echo "$first" ;;
   esac
+}
+
+unpacked_mb() {  # from the corpus listing, or the made archive's content
+  local a="$1" listing="$corpus/expected/$(basename "$1").txt"
+  if [ -f "$listing" ]; then
+    awk -F'\t' '{s += $2} END {printf "%.2f", s / 1e6}' "$listing"
+  else
+    stat -c %s "${a%.rar}.bin" | awk '{printf "%.2f", $1 / 1e6}'
+  fi
 }
 
 # best_of <command...>: prints "wall cpu" seconds, the best of $runs runs, or "fail".
@@ -50,7 +89,7 @@ peak_mib() {  # peak resident memory of one run, MiB
   { /usr/bin/time -v "$@" 2>&1 >/dev/null || true; } | awk -F: '/Maximum resident set size/ {printf "%.1f", $2 / 1024}'
 }
 
-run_skrar() { "$skrar" t "$corpus/files/$1"; }
+run_skrar() { "$skrar" t "$1"; }
 # bsdtar exits with 1 after directory entries ("Can't decompress an entry marked as a
 # directory") although it extracts every file: its exit code says nothing here.
 run_bsdtar() { cat $(volumes "$1") | bsdtar -xOf - || true; }
@@ -60,22 +99,21 @@ printf '%-46s %8s | %9s %9s %6s | %9s %9s %6s | %8s %8s | %8s\n' archive "MB" \
 printf '%-46s %8s | %9s %9s %6s | %9s %9s %6s | %8s %8s | %8s\n' "" "" \
   "MB/s" "MB/s" "wall" "MB/s" "MB/s" "cpu" "peak" "peak" "MB/s"
 for a in "${archives[@]}"; do
-  [ -f "$corpus/files/$a" ] || continue
-  mb=$(awk -F'\t' '{s += $2} END {printf "%.2f", s / 1e6}' "$corpus/expected/$a.txt")
+  mb=$(unpacked_mb "$a")
   read -r s_wall s_cpu _ <<<"$(best_of run_skrar "$a") x"
   read -r b_wall b_cpu _ <<<"$(best_of run_bsdtar "$a") x"
   rate() { awk "BEGIN{ if (\"$1\" == \"fail\" || $2 + 0 == 0) print \"n/a\"; else printf \"%.1f\", $mb / $2 }"; }
   ratio() { awk "BEGIN{ if (\"$1\" == \"fail\" || \"$2\" == \"fail\" || $1 + 0 == 0) print \"n/a\"; else printf \"%.2f\", $2 / $1 }"; }
-  s_peak=$( [ "$s_wall" = fail ] && echo n/a || peak_mib "$skrar" t "$corpus/files/$a")
-  b_peak=$(peak_mib bsdtar -xOf "$corpus/files/$a")
+  s_peak=$( [ "$s_wall" = fail ] && echo n/a || peak_mib "$skrar" t "$a")
+  b_peak=$(peak_mib bsdtar -xOf "$a")
   decoder_rate=n/a
-  if dec=$("$decoder" "$corpus/files/$a" "$runs" 2>/dev/null); then
+  if dec=$("$decoder" "$a" "$runs" 2>/dev/null); then
     decoder_rate=$(echo "$dec" | awk '{ if ($1 > 0) printf "%.1f", $2 / 1e6 / $1 }')
   fi
-  printf '%-46s %8s | %9s %9s %6s | %9s %9s %6s | %8s %8s | %8s\n' "$a" "$mb" \
+  printf '%-46s %8s | %9s %9s %6s | %9s %9s %6s | %8s %8s | %8s\n' "$(basename "$a")" "$mb" \
     "$(rate "$s_wall" "$s_wall")" "$(rate "$b_wall" "$b_wall")" "$(ratio "$s_wall" "$b_wall")" \
     "$(rate "$s_wall" "$s_cpu")" "$(rate "$b_wall" "$b_cpu")" "$(ratio "$s_cpu" "$b_cpu")" \
     "$s_peak" "$b_peak" "$decoder_rate"
 done
 echo "ratio = bsdtar time / skrar time (above 1: skrar is faster). MB = unpacked megabytes."
-echo "decoder = the RAR5 decoder alone on the archive's streams in memory, no checksums."
+echo "decoder = the RAR5 decoder alone (CPU time) on the archive's streams in memory, no checksums."

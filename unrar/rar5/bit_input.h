@@ -37,6 +37,47 @@ struct BitCursor {
   void AlignToByte() { pos = (pos + 7) & ~size_t(7); }
 };
 
+// The decoding loop's reader: the next bits held in a register, refilled without branches to at
+// least 56 valid bits. Bits below the valid ones are the stream's next bits already, so a refill
+// that puts the same bits there again changes nothing.
+struct BitBuffer {
+  const uint8_t* base;
+  const uint8_t* next;   // the first byte not yet in `bits`
+  uint64_t bits = 0;     // most significant first
+  unsigned count = 0;    // valid bits in `bits`
+
+  BitBuffer(const uint8_t* buf, size_t pos) : base(buf), next(buf + (pos >> 3)) {
+    Refill();
+    Skip(pos & 7);
+  }
+  void Refill() {
+    uint64_t word;
+    std::memcpy(&word, next, 8);
+    bits |= __builtin_bswap64(word) >> count;
+    next += (63 - count) >> 3;
+    count |= 56;
+  }
+  size_t Pos() const { return size_t(next - base) * 8 - count; }
+  uint32_t Peek32() const { return uint32_t(bits >> 32); }
+  void Skip(unsigned n) {
+    bits <<= n;
+    count -= n;
+  }
+  // n is 1..32 and no more than count.
+  uint32_t Read(unsigned n) {
+    const uint32_t value = uint32_t(bits >> (64 - n));
+    Skip(n);
+    return value;
+  }
+  // n is 0..count.
+  uint64_t ReadLong(unsigned n) {
+    if (n == 0) return 0;
+    const uint64_t value = bits >> (64 - n);
+    Skip(n);
+    return value;
+  }
+};
+
 // The packed bytes of the current entry, buffered. Between two calls of Refill the decoder may
 // read up to kLookahead bytes past SafeEnd() without leaving the buffer: past the end of the
 // packed data the buffer holds zeros, and the decoder checks it did not go beyond DataEnd().

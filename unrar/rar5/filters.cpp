@@ -9,6 +9,14 @@ namespace {
 // of the same channel.
 void UndoDelta(const FilterSource& src, unsigned channels, uint8_t* out) {
   const size_t length = src.first_size + src.second_size;
+  if (src.second_size == 0) {
+    const uint8_t* in = src.first;
+    for (unsigned channel = 0; channel < channels; ++channel) {
+      uint8_t prev = 0;
+      for (size_t i = channel; i < length; i += channels) out[i] = prev = uint8_t(prev - *in++);
+    }
+    return;
+  }
   const uint8_t* in = src.first;
   size_t left_in_piece = src.first_size;
   for (unsigned channel = 0; channel < channels; ++channel) {
@@ -36,14 +44,22 @@ void Store32(uint8_t* p, uint32_t v) {
   p[3] = uint8_t(v >> 24);
 }
 
+// True when one of the eight bytes is zero.
+bool HasZeroByte(uint64_t x) { return ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0; }
+
 // x86 CALL (E8) and JMP (E9) targets were made absolute; turn them back into relative ones.
 void UndoX86(uint8_t* data, size_t length, uint32_t file_offset, bool jumps_too) {
   const uint32_t kFileSize = 0x1000000;
+  // E9 differs from E8 in the lowest bit only: masking it finds both.
+  const uint64_t mask = jumps_too ? 0xFEFEFEFEFEFEFEFEull : ~0ull;
   for (size_t i = 0; i + 4 < length;) {
-    if (!jumps_too) {  // most bytes are no CALL: let memchr skip them
-      const void* call = std::memchr(data + i, 0xE8, length - 4 - i);
-      if (!call) break;
-      i = size_t(static_cast<const uint8_t*>(call) - data);
+    if (i + 12 < length) {  // skip eight bytes at a time while none is an opcode
+      uint64_t word;
+      std::memcpy(&word, data + i, 8);
+      if (!HasZeroByte((word & mask) ^ (0xE8E8E8E8E8E8E8E8ull & mask))) {
+        i += 8;
+        continue;
+      }
     }
     const uint8_t opcode = data[i++];
     if ((opcode & 0xFE) != 0xE8 || (opcode == 0xE9 && !jumps_too)) continue;

@@ -16,7 +16,9 @@ class HuffmanTable {
   // lengths[i] is the code length of symbol i, 0 when unused; count <= kMaxSymbols.
   void Build(const uint8_t* lengths, size_t count);
 
-  uint32_t Decode(BitCursor& bits) const {
+  // Bits is BitCursor or BitBuffer; a BitBuffer must hold at least 15 valid bits.
+  template <class Bits>
+  uint32_t Decode(Bits& bits) const {
     const uint32_t peek = bits.Peek32();
     const uint16_t quick = quick_[peek >> (32 - kQuickBits)];
     if (quick & 15) {

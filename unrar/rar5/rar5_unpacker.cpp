@@ -25,7 +25,8 @@ constexpr uint64_t kMaxWindow =
 constexpr uint64_t kFlushChunk = 0x100000;
 
 // Match lengths: slots below 8 are the length itself, higher ones carry extra bits.
-inline size_t SlotToLength(BitCursor& bits, uint32_t slot) {
+template <class Bits>
+inline size_t SlotToLength(Bits& bits, uint32_t slot) {
   if (slot < 8) return slot + 2;
   const unsigned extra = slot / 4 - 1;
   return 2 + ((4 | (slot & 3)) << extra) + bits.Read(extra);
@@ -105,7 +106,7 @@ UnpackStatus Rar5Unpacker::DecodeEntry() {
     }
     status = ServiceOutput();
     if (status != UnpackStatus::Ok) break;
-    status = budget_ >= kMaxMatch ? DecodeRun<false>() : DecodeRun<true>();
+    status = budget_ > kMaxMatch ? DecodeRun<false>() : DecodeRun<true>();
   }
   if (status != UnpackStatus::Ok) return status;
 
@@ -254,7 +255,7 @@ UnpackStatus Rar5Unpacker::ServiceOutput() {
 // checks each symbol's output against it, near the end of an entry.
 template <bool kCareful>
 UnpackStatus Rar5Unpacker::DecodeRun() {
-  BitCursor bits = input_.Cursor();
+  BitBuffer bits(input_.Cursor().buf, input_.Pos());
   const size_t border = input_border_;
   uint8_t* const win = window_.Data();
   const size_t win_size = window_.Size();
@@ -265,17 +266,32 @@ UnpackStatus Rar5Unpacker::DecodeRun() {
   size_t budget = budget_;
   UnpackStatus status = UnpackStatus::Ok;
 
-  while (bits.pos < border && (kCareful || budget >= kMaxMatch)) {
-    const uint32_t symbol = main_.Decode(bits);
+  auto put_literal = [&](uint32_t byte) {
+    win[pos] = uint8_t(byte);
+    if (++pos == win_size) pos = 0;
+    --budget;
+  };
+  // The fast loop's budget covers a literal and a longest match.
+  while (bits.Pos() < border && (kCareful || budget > kMaxMatch)) {
+    bits.Refill();  // 56 bits: two symbols, or one with its length bits
+    uint32_t symbol = main_.Decode(bits);
     if (symbol < 256) {
       if (kCareful && budget == 0) {
         status = UnpackStatus::BadData;
         break;
       }
-      win[pos] = uint8_t(symbol);
-      if (++pos == win_size) pos = 0;
-      --budget;
-      continue;
+      put_literal(symbol);
+      // Literals come in runs: take the next symbol straight away while still in the block.
+      if (bits.Pos() >= border) continue;
+      symbol = main_.Decode(bits);
+      if (symbol < 256) {
+        if (kCareful && budget == 0) {
+          status = UnpackStatus::BadData;
+          break;
+        }
+        put_literal(symbol);
+        continue;
+      }
     }
 
     size_t length;
@@ -286,6 +302,7 @@ UnpackStatus Rar5Unpacker::DecodeRun() {
         break;
       }
       length = SlotToLength(bits, symbol - 262);
+      bits.Refill();  // the distance code and up to 34 extra bits
       const uint32_t slot = dist_.Decode(bits);
       if (slot == HuffmanTable::kInvalid) {
         status = UnpackStatus::BadData;
@@ -299,6 +316,7 @@ UnpackStatus Rar5Unpacker::DecodeRun() {
         distance += uint64_t(2 | (slot & 1)) << extra;
         if (extra >= 4) {
           distance += bits.ReadLong(extra - 4) << 4;
+          bits.Refill();
           const uint32_t low = low_dist_.Decode(bits);
           if (low == HuffmanTable::kInvalid) {
             status = UnpackStatus::BadData;
@@ -327,9 +345,9 @@ UnpackStatus Rar5Unpacker::DecodeRun() {
       old_dist_[0] = size_t(distance);
       last_len_ = length;
     } else if (symbol == 256) {
-      BitCursor filter_bits = bits;  // keeps `bits` itself out of memory
+      BitCursor filter_bits{bits.base, bits.Pos()};
       const bool ok = ReadFilter(filter_bits, produced_ + (budget_start - budget));
-      bits = filter_bits;
+      bits = BitBuffer(filter_bits.buf, filter_bits.pos);
       if (!ok) {
         status = UnpackStatus::BadData;
         break;
@@ -367,7 +385,7 @@ UnpackStatus Rar5Unpacker::DecodeRun() {
   history_ = std::min<uint64_t>(history_ + produced, max_history);
   window_.pos = pos;
   budget_ = budget;
-  input_.SetPos(bits.pos);
+  input_.SetPos(bits.Pos());
   return status;
 }
 
