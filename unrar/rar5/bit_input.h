@@ -26,13 +26,6 @@ struct BitCursor {
     pos += n;
     return value;
   }
-  // n is 0..64.
-  uint64_t ReadLong(unsigned n) {
-    if (n == 0) return 0;
-    if (n <= 32) return Read(n);
-    const uint64_t high = Read(n - 32);
-    return high << 32 | Read(32);
-  }
   void Skip(unsigned n) { pos += n; }
   void AlignToByte() { pos = (pos + 7) & ~size_t(7); }
 };

@@ -63,7 +63,8 @@ UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
   if (solid && broken_) return UnpackStatus::BadData;
 
   // A non-solid entry never reaches back past its own start, so a small one needs a small window.
-  const uint64_t full = std::max<uint64_t>(params.dict_size, kMinWindow) + Window::kSlack;
+  const uint64_t dict = std::min<uint64_t>(params.dict_size, uint64_t(1) << 62);  // no overflow below
+  const uint64_t full = std::max(dict, kMinWindow) + Window::kSlack;
   uint64_t need = full;
   if (!solid && params.unpacked_size < full) {
     // Powers of two, so a run of growing entries reallocates only a few times.
