@@ -1,7 +1,7 @@
 #pragma once
 // Lays out AutoCAD's registry keys and program files the way its releases write them, in any
 // registry: the in-memory one natively, the real one (in the 32-bit view this program sees)
-// under Wine. Used by the unit tests and by the end-to-end fixture program.
+// under Wine. Used by the unit tests and by the end-to-end scenarios.
 #include <functional>
 #include <map>
 #include <string>
