@@ -310,7 +310,7 @@ int Archive::HeaderKeys() {
   std::wstring password;
   if (!GetPassword(&password)) return ERAR_MISSING_PASSWORD;
   if (!keys_.Rar5(WideToUtf8(password), header_crypt_.salt, header_crypt_.kdf_log2, &header_keys5_))
-    return ERAR_UNKNOWN;
+    return keys_.failure_code();
   if (header_crypt_.has_check && CheckRar5Password(header_keys5_, header_crypt_.check) == PasswordCheck::Mismatch)
     return ERAR_BAD_PASSWORD;
   header_keys_ready_ = true;
@@ -366,11 +366,11 @@ int Archive::ReadComment(const Block& block, uint64_t data_pos) {
     if (e.crypt.scheme == 29) {
       uint8_t key[16], iv[16];
       if (!keys_.Rar3(Utf16Password(password), e.crypt.has_salt ? e.crypt.salt : nullptr, key, iv))
-        return ERAR_UNKNOWN;
+        return keys_.failure_code();
       dec = platform::crypto::NewAesCbcDecryptor(key, 16, iv);
     } else {
       Rar5Keys k;
-      if (!keys_.Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, &k)) return ERAR_UNKNOWN;
+      if (!keys_.Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, &k)) return keys_.failure_code();
       dec = platform::crypto::NewAesCbcDecryptor(k.key, 32, e.crypt.iv);
     }
     if (!dec || packed.size() % 16 != 0) return ERAR_BAD_DATA;
@@ -426,7 +426,7 @@ int Archive::ReadRar4Raw(uint64_t pos, std::vector<uint8_t>* header, uint64_t* s
   std::wstring password;
   if (!GetPassword(&password)) return ERAR_MISSING_PASSWORD;
   uint8_t key[16], iv[16];
-  if (!keys_.Rar3(Utf16Password(password), salt, key, iv)) return ERAR_UNKNOWN;
+  if (!keys_.Rar3(Utf16Password(password), salt, key, iv)) return keys_.failure_code();
   std::vector<uint8_t> block(16);
   if (!ReadAt(pos + 8, block.data(), 16)) return ERAR_BAD_DATA;
   auto dec = platform::crypto::NewAesCbcDecryptor(key, 16, iv);

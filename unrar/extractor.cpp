@@ -160,10 +160,11 @@ int Extractor::OpenDecryptor(const Entry& e, std::unique_ptr<platform::crypto::A
   if (e.crypt.scheme == 29) {
     uint8_t key[16], iv[16];
     if (!archive_.keys().Rar3(WideToUtf16(password), e.crypt.has_salt ? e.crypt.salt : nullptr, key, iv))
-      return ERAR_UNKNOWN;
+      return archive_.keys().failure_code();
     *decryptor = platform::crypto::NewAesCbcDecryptor(key, 16, iv);
   } else {
-    if (!archive_.keys().Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, keys)) return ERAR_UNKNOWN;
+    if (!archive_.keys().Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, keys))
+      return archive_.keys().failure_code();
     if (e.crypt.has_check && CheckRar5Password(*keys, e.crypt.check) == PasswordCheck::Mismatch)
       return ERAR_BAD_PASSWORD;
     *decryptor = platform::crypto::NewAesCbcDecryptor(keys->key, 32, e.crypt.iv);

@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "platform/crypto.h"
+#include "unrar/unrar.h"
 
 namespace unrar {
+
 
 namespace crypto = platform::crypto;
 
@@ -96,6 +98,7 @@ bool KeyCache::Rar3(const std::u16string& password, const uint8_t* salt8, uint8_
   id += salt8 ? std::string(reinterpret_cast<const char*>(salt8), 8) + "s" : std::string("n");
   auto it = rar3_.find(id);
   if (it == rar3_.end()) {
+    if (!Spend(0x40000)) return false;
     std::vector<uint8_t> both(32);
     if (!DeriveRar3Key(password, salt8, both.data(), both.data() + 16)) return false;
     it = rar3_.emplace(id, both).first;
@@ -109,6 +112,7 @@ bool KeyCache::Rar5(const std::string& password, const uint8_t salt[16], int kdf
   std::string id = password + '\0' + std::string(reinterpret_cast<const char*>(salt), 16) + char(kdf_log2);
   auto it = rar5_.find(id);
   if (it == rar5_.end()) {
+    if (kdf_log2 < 0 || kdf_log2 > kRar5MaxKdfLog2 || !Spend((uint64_t(1) << kdf_log2) + 32)) return false;
     Rar5Keys k;
     if (!DeriveRar5Keys(password, salt, kdf_log2, &k)) return false;
     it = rar5_.emplace(id, k).first;
@@ -116,5 +120,17 @@ bool KeyCache::Rar5(const std::string& password, const uint8_t salt[16], int kdf
   *keys = it->second;
   return true;
 }
+
+bool KeyCache::Spend(uint64_t iterations) {
+  // The first derivation is always allowed, however costly the archive makes it.
+  if (spent_ > 0 && spent_ + iterations > budget_) {
+    exhausted_ = true;
+    return false;
+  }
+  spent_ += iterations;
+  return true;
+}
+
+int KeyCache::failure_code() const { return exhausted_ ? ERAR_BAD_DATA : ERAR_UNKNOWN; }
 
 }  // namespace unrar

@@ -8,6 +8,7 @@
 #include "platform/crypto.h"
 #include "unrar/checksum.h"
 #include "unrar/rar_keys.h"
+#include "unrar/unrar.h"
 
 namespace unrar_test {
 namespace {
@@ -136,6 +137,20 @@ TEST(RarKeys, TheRar5ChainStartsWithPlainPbkdf2AndChecksThePassword) {
   stored[9] ^= 1;
   EXPECT_EQ(unrar::CheckRar5Password(keys, stored), unrar::PasswordCheck::Damaged);
   EXPECT_FALSE(unrar::DeriveRar5Keys("password", salt, unrar::kRar5MaxKdfLog2 + 1, &keys));
+}
+
+TEST(RarKeys, NewSaltsStopBeingDerivedOnceTheBudgetIsSpent) {
+  unrar::KeyCache cache(0x80000);  // two RAR3 derivations
+  uint8_t salts[3][8] = {{1}, {2}, {3}};
+  uint8_t key[16], iv[16], again[16];
+  EXPECT_TRUE(cache.Rar3(u"pw", salts[0], key, iv));
+  EXPECT_TRUE(cache.Rar3(u"pw", salts[1], key, iv));
+  EXPECT_FALSE(cache.Rar3(u"pw", salts[2], key, iv));
+  EXPECT_EQ(cache.failure_code(), ERAR_BAD_DATA);
+  // What was derived stays at hand.
+  EXPECT_TRUE(cache.Rar3(u"pw", salts[0], again, iv));
+  EXPECT_TRUE(cache.Rar3(u"pw", salts[0], key, iv));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(key), 16), std::string(reinterpret_cast<char*>(again), 16));
 }
 
 }  // namespace
