@@ -238,14 +238,16 @@ int Process(Handle* h, int operation, const std::wstring* dest_path, const std::
   return h->extractor->Process(h->current, req, handler);
 }
 
+// Runs an API call; memory that cannot be had is ERAR_NO_MEMORY, anything else unexpected
+// ERAR_UNKNOWN.
 template <typename F>
-auto Guard(F f, decltype(f()) on_error) -> decltype(f()) {
+int Guard(F f) {
   try {
     return f();
   } catch (const std::bad_alloc&) {
-    return on_error == 0 ? on_error : decltype(f())(ERAR_NO_MEMORY);
+    return ERAR_NO_MEMORY;
   } catch (...) {
-    return on_error;
+    return ERAR_UNKNOWN;
   }
 }
 
@@ -337,8 +339,7 @@ int PASCAL RARReadHeaderEx(HANDLE handle, struct RARHeaderDataEx* d) {
         d->AtimeLow = static_cast<unsigned int>(times[2]);
         d->AtimeHigh = static_cast<unsigned int>(times[2] >> 32);
         return 0;
-      },
-      ERAR_UNKNOWN);
+      });
 }
 
 int PASCAL RARReadHeader(HANDLE handle, struct RARHeaderData* d) {
@@ -363,8 +364,7 @@ int PASCAL RARReadHeader(HANDLE handle, struct RARHeaderData* d) {
         d->CmtSize = 0;
         d->CmtState = 0;
         return 0;
-      },
-      ERAR_UNKNOWN);
+      });
 }
 
 int PASCAL RARProcessFile(HANDLE handle, int operation, char* dest_path, char* dest_name) {
@@ -374,8 +374,7 @@ int PASCAL RARProcessFile(HANDLE handle, int operation, char* dest_path, char* d
       [&]() -> int {
         std::wstring path = ArgumentToWide(dest_path), name = ArgumentToWide(dest_name);
         return Process(h, operation, &path, &name);
-      },
-      ERAR_UNKNOWN);
+      });
 }
 
 int PASCAL RARProcessFileW(HANDLE handle, int operation, wchar_t* dest_path, wchar_t* dest_name) {
@@ -385,8 +384,7 @@ int PASCAL RARProcessFileW(HANDLE handle, int operation, wchar_t* dest_path, wch
       [&]() -> int {
         std::wstring path = dest_path ? dest_path : L"", name = dest_name ? dest_name : L"";
         return Process(h, operation, &path, &name);
-      },
-      ERAR_UNKNOWN);
+      });
 }
 
 void PASCAL RARSetCallback(HANDLE handle, UNRARCALLBACK callback, LPARAM user_data) {
