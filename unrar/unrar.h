@@ -2,8 +2,10 @@
 #define SK_UNRAR_H
 // The unrar library's documented C API (the unrar.dll interface): records, codes and functions.
 // Records are byte-packed and laid out as documented; functions and callbacks are stdcall on
-// Windows. Text fields are in the OEM code page (866) where they are char, UTF-16 where wchar_t
-// on Windows (wchar_t is 4 bytes natively, as in the Unix build of the documented library).
+// Windows. Entry names in char fields are in the OEM code page (866, a fixed table), UTF-16 in
+// wchar_t fields on Windows (wchar_t is 4 bytes natively, as in the Unix build of the documented
+// library). Other char text (archive and destination names, passwords, volume names handed to
+// the callbacks) is UTF-8; an argument that is not valid UTF-8 is read as Windows-1251.
 #include <stddef.h>
 #include <wchar.h>
 
