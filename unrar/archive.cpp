@@ -168,8 +168,7 @@ int Archive::OpenVolume(const std::wstring& name, bool first) {
   v.file = fs_.OpenRead(name);
   if (!v.file) return ERAR_EOPEN;
   v.size = v.file->Size();
-  // The signature, at the start or after an SFX stub.
-  // Most archives start with the signature; only an SFX stub needs the long search.
+  // The signature: most archives start with it; only an SFX stub needs the long search.
   uint8_t start[8] = {};
   size_t start_size = static_cast<size_t>(std::min<uint64_t>(v.size, 8));
   bool plain = false;
