@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "unrar/checksum.h"
+#include "unrar/crypt_old.h"
 #include "unrar/rar_keys.h"
 #include "unrar/safe_path.h"
 #include "unrar/text.h"
@@ -49,12 +50,13 @@ int StatusToCode(UnpackStatus status, int data_error) {
 // a link, into memory. Remembers why it stopped.
 class Sink : public UnpackSink {
  public:
-  Sink(const DataHandler& handler, std::function<bool(const uint8_t*, size_t)> file, std::string* link)
-      : handler_(handler), file_(std::move(file)), link_(link) {}
+  Sink(const DataHandler& handler, std::function<bool(const uint8_t*, size_t)> file, std::string* link,
+       bool want_blake)
+      : handler_(handler), file_(std::move(file)), link_(link), want_blake_(want_blake) {}
   bool Write(const uint8_t* data, size_t n) override {
     if (n == 0) return true;
     crc = Crc32(crc, data, n);
-    blake.Update(data, n);
+    if (want_blake_) blake.Update(data, n);
     written += n;
     if (link_) {
       if (link_->size() + n > kMaxLinkData) return Stop(ERAR_BAD_DATA);
@@ -77,6 +79,7 @@ class Sink : public UnpackSink {
   const DataHandler& handler_;
   std::function<bool(const uint8_t*, size_t)> file_;
   std::string* link_;
+  bool want_blake_;  // BLAKE2sp costs several times a CRC: only entries that carry it pay for it
 };
 
 }  // namespace
@@ -175,7 +178,11 @@ int Extractor::OpenDecryptor(const Entry& e, std::unique_ptr<platform::crypto::A
 int Extractor::Decode(const Entry& e, Output* output, const DataHandler& on_data, std::string* link_data) {
   std::unique_ptr<platform::crypto::AesCbcDecryptor> decryptor;
   Rar5Keys keys;
-  if (e.encrypted()) {
+  const bool old_cipher = e.crypt.scheme == 15 || e.crypt.scheme == 20;
+  std::wstring old_password;
+  if (old_cipher) {
+    if (!archive_.GetPassword(&old_password)) return ERAR_MISSING_PASSWORD;
+  } else if (e.encrypted()) {
     int r = OpenDecryptor(e, &decryptor, &keys);
     if (r != 0) return r;
   }
@@ -186,8 +193,10 @@ int Extractor::Decode(const Entry& e, Output* output, const DataHandler& on_data
   }
   std::function<bool(const uint8_t*, size_t)> to_file;
   if (output) to_file = [output](const uint8_t* d, size_t n) { return output->Write(d, n); };
-  Sink sink(on_data, to_file, link_data);
+  // A split entry's hash kind is final only in its last part, so those always keep both.
+  Sink sink(on_data, to_file, link_data, e.hash == HashKind::Blake2 || e.split_after);
   auto source = archive_.OpenData(e, std::move(decryptor));
+  if (old_cipher) source = NewOldCipherSource(std::move(source), e.crypt.scheme, WideToOem866(old_password));
   if (e.stored()) {
     std::vector<uint8_t> buf(kChunk);
     uint64_t left = e.unp_size;
