@@ -49,7 +49,7 @@ void PageWindow::Create(HWND owner) {
   owner_ = owner;
   // A dialog frame without title-bar buttons; the size is set each time the page is shown.
   hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
-                          page_.Caption().c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
+                          page_.Caption().c_str(), WS_POPUP | WS_CAPTION,
                           0, 0, kPageWidth, kPageHeight, owner, nullptr,
                           GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) return;
@@ -380,14 +380,22 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
+      // Labels, frames and buttons stand on the page's own face colour, in their own text colour.
+      HDC dc = reinterpret_cast<HDC>(wParam);
       Binding* b = Find(reinterpret_cast<HWND>(lParam));
-      if (b && b->state->color != kDefaultColor) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
+      if (b && b->state->color != kDefaultColor)
         SetTextColor(dc, static_cast<COLORREF>(b->state->color));
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
+      else
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_PRINTCLIENT: {
+      // Themed frames ask the page to draw its background behind them.
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
+      return 0;
     }
     default:
       break;

@@ -1,0 +1,118 @@
+// Setup.exe: creates the model, the background window and the pages, and runs the page chain.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/main_window.h"
+#include "app/pages_set.h"
+#include "pages/error_box_win.h"
+#include "platform/file_system.h"
+#include "platform/win32/dialogs_win.h"
+#include "platform/win32/registry_win.h"
+#include "platform/win32/system_win.h"
+#include "setup/setup.h"
+
+namespace {
+
+// Nothing is loaded from the medium's folder by accident: DLLs come from System32 only.
+void RestrictDllSearch() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
+}
+
+// The hidden application window: its text is the application title ("Setup", then the
+// installer caption).
+HWND CreateApplicationWindow(HINSTANCE instance) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = instance;
+  wc.lpszClassName = L"SketrionSetupApplication";
+  RegisterClassExW(&wc);
+  return CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Setup", WS_POPUP, 0, 0, 0, 0,
+                         nullptr, nullptr, instance, nullptr);
+}
+
+// The icon Setup.ini names becomes the icon of the application's windows.
+class WindowIconLoader : public setup::IconLoader {
+ public:
+  void LoadApplicationIcon(const std::wstring& icoPath) override {
+    big = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                        LR_LOADFROMFILE));
+    small = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+  }
+  HICON big = nullptr;
+  HICON small = nullptr;
+};
+
+int Run(HINSTANCE instance) {
+  platform::Win32System system;
+  platform::Win32Registry registry;
+  platform::Win32MessageBoxes messageBoxes;
+  WindowIconLoader iconLoader;
+  setup::SetupPlatform platform;
+  platform.files = &platform::RealFileSystem();
+  platform.system = &system;
+  platform.registry = &registry;
+  platform.messageBoxes = &messageBoxes;
+  platform.iconLoader = &iconLoader;
+  setup::TSetup& model = setup::CreateSetupModel(platform);
+
+  HWND applicationWindow = CreateApplicationWindow(instance);
+  pages::SetApplicationWindow(applicationWindow);
+  pages::SetApplicationTitle(L"Setup");
+  pages::Page::SetCancelQuestion([](pages::WindowRef owner) {
+    return setup::SetupModel->QueryCancel(owner);
+  });
+
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  // The shell's link objects are made on this thread.
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  int exitCode = 0;
+  {
+    app::TfmMainSetup fmMainSetup(model, registry);
+    if (fmMainSetup.Create(instance)) {
+      if (iconLoader.big || iconLoader.small) {
+        fmMainSetup.SetIcon(iconLoader.big, iconLoader.small);
+        if (iconLoader.big)
+          SendMessageW(applicationWindow, WM_SETICON, ICON_BIG,
+                       reinterpret_cast<LPARAM>(iconLoader.big));
+      }
+      app::TInstallerPages installerPages(model, fmMainSetup);
+      installerPages.Create();
+      fmMainSetup.FormShow([&] {
+        app::RunChain(installerPages, [&] { return !fmMainSetup.FAcadList.empty(); });
+      });
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      exitCode = static_cast<int>(msg.wParam);
+    }
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  DestroyWindow(applicationWindow);
+  setup::DestroySetupModel();
+  return exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  RestrictDllSearch();
+  try {
+    return Run(instance);
+  } catch (...) {
+    pages::ReportCurrentException();
+    return 1;
+  }
+}

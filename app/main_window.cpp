@@ -1,0 +1,223 @@
+#include "app/main_window.h"
+
+#include "app/resource.h"
+#include "pages/error_box_win.h"
+#include "pages/layout_win.h"
+#include "platform/file_system.h"
+#include "setup/setup.h"
+
+namespace app {
+
+namespace {
+constexpr wchar_t kClassName[] = L"TfmMainSetup";
+constexpr UINT kStartChain = WM_APP + 10;
+
+// The maker's notice under the product name: a large copyright sign and the text beside it.
+constexpr wchar_t kNoticeSign[] = L"\x00A9";
+constexpr wchar_t kNoticeText[] = L"Sketrion, 2005";
+
+HFONT MakeFont(const wchar_t* face, int height, bool bold, bool italic, bool underline) {
+  LOGFONTW lf = {};
+  lf.lfHeight = -height;  // character height in pixels
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = italic;
+  lf.lfUnderline = underline;
+  lf.lfCharSet = RUSSIAN_CHARSET;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  return CreateFontIndirectW(&lf);
+}
+
+SIZE TextSize(HWND control, HFONT font, const std::wstring& text) {
+  SIZE size = {0, 0};
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, font);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size;
+}
+
+bool FileExists(const std::wstring& path) {
+  return platform::RealFileSystem().Kind(path) == platform::PathKind::File;
+}
+}  // namespace
+
+TfmMainSetup::TfmMainSetup(setup::TSetup& model, platform::Registry& registry)
+    : acAutoCAD(registry, FileExists), model_(model) {}
+
+TfmMainSetup::~TfmMainSetup() {
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(picture_), static_cast<HGDIOBJ>(nameFont_),
+                    static_cast<HGDIOBJ>(noticeFont1_), static_cast<HGDIOBJ>(noticeFont2_)})
+    if (o) DeleteObject(o);
+}
+
+bool TfmMainSetup::Create(HINSTANCE instance) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &TfmMainSetup::WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SETUP));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_DESKTOP);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+
+  dpi_ = pages::ScreenDpi();
+  picture_ = static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
+  // No border icons, a fixed dialog border; the design client area is 786 x 519 at 120 dpi.
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_OVERLAPPED | WS_CAPTION |
+                          WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, Scale(786), Scale(519),
+                          nullptr, nullptr, instance, this);
+  if (!hwnd_) return false;
+  CreateLabels();
+  FormCreate();
+  return true;
+}
+
+void TfmMainSetup::FormCreate() {
+  model_.ReadSetupIni();
+  SetWindowTextW(hwnd_, model_.FCaption.c_str());
+  pages::SetApplicationTitle(model_.FCaption);
+  model_.FRAR = &RAR;
+  SetWindowTextW(lbNameProduct_, model_.FNameApplication.c_str());
+  acAutoCAD.GetReleases(FAcadList);
+  FAcadNames.clear();
+  for (const acad::TAutoCADRelease& release : FAcadList) FAcadNames.push_back(release.ProductName);
+  PlaceLabels();
+}
+
+void TfmMainSetup::CreateLabels() {
+  nameFont_ = MakeFont(L"Arial", Scale(80), true, true, true);
+  noticeFont1_ = MakeFont(L"MS Sans Serif", Scale(17), false, false, false);
+  noticeFont2_ = MakeFont(L"MS Sans Serif", Scale(13), false, false, false);
+  auto label = [&](const wchar_t* text, DWORD align, HFONT font) {
+    HWND h = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", text,
+                             WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, 0, 0, 10, 10, hwnd_,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return h;
+  };
+  lbNameProduct_ = label(L"", SS_RIGHT, nameFont_);
+  lbNotice1_ = label(kNoticeSign, SS_LEFT, noticeFont1_);
+  lbNotice2_ = label(kNoticeText, SS_LEFT, noticeFont2_);
+}
+
+void TfmMainSetup::PlaceLabels() {
+  if (!lbNameProduct_) return;  // sized while being created, before the labels exist
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int width = client.right;
+  // The product name: right-justified, its right edge 11 design pixels from the client's.
+  int nameLength = GetWindowTextLengthW(lbNameProduct_);
+  std::wstring name(static_cast<size_t>(nameLength) + 1, L'\0');
+  GetWindowTextW(lbNameProduct_, &name[0], nameLength + 1);
+  name.resize(static_cast<size_t>(nameLength));
+  SIZE nameSize = TextSize(lbNameProduct_, nameFont_, name);
+  MoveWindow(lbNameProduct_, width - Scale(11) - nameSize.cx, Scale(12), nameSize.cx,
+             nameSize.cy, TRUE);
+  // The notice stays where it was drawn relative to the right edge (786 wide at design).
+  SIZE s1 = TextSize(lbNotice1_, noticeFont1_, kNoticeSign);
+  SIZE s2 = TextSize(lbNotice2_, noticeFont2_, kNoticeText);
+  MoveWindow(lbNotice1_, width - Scale(786 - 627), Scale(101), s1.cx, s1.cy, TRUE);
+  MoveWindow(lbNotice2_, width - Scale(786 - 642), Scale(103), s2.cx, s2.cy, TRUE);
+}
+
+void TfmMainSetup::SetIcon(HICON big, HICON small) {
+  if (big) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void TfmMainSetup::FormShow(std::function<void()> runChain) {
+  runChain_ = std::move(runChain);
+  ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
+  UpdateWindow(hwnd_);
+  PostMessageW(hwnd_, kStartChain, 0, 0);
+}
+
+void TfmMainSetup::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  BITMAP bm = {};
+  if (picture_ && GetObjectW(picture_, sizeof bm, &bm)) {
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, picture_);
+    SetStretchBltMode(dc, HALFTONE);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight,
+               SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+  } else {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_DESKTOP));
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+LRESULT CALLBACK TfmMainSetup::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TfmMainSetup*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (!self->hwnd_) self->hwnd_ = hwnd;
+  LRESULT result = 0;
+  if (!pages::Guarded([&] { result = self->HandleMessage(hwnd, msg, wParam, lParam); })) result = 0;
+  return result;
+}
+
+LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;  // the picture covers everything
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_SIZE:
+      PlaceLabels();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, reinterpret_cast<HWND>(lParam) == lbNameProduct_ ? RGB(0, 0, 255)
+                                                                        : RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    case WM_SYSCOMMAND:
+      // No close button: the installation ends through the chain.
+      if ((wParam & 0xFFF0) == SC_CLOSE) return 0;
+      break;
+    case WM_CLOSE:
+      return 0;
+    case kStartChain: {
+      auto run = std::move(runChain_);
+      runChain_ = nullptr;
+      if (!acAutoCAD.DetectError().empty()) pages::ShowGeneralError(acAutoCAD.DetectError());
+      if (run) pages::Guarded(run);
+      // The chain has ended (finish or a confirmed cancel): closing ends the message loop.
+      DestroyWindow(hwnd);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace app

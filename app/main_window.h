@@ -1,0 +1,69 @@
+#pragma once
+// TfmMainSetup: the full-screen background window behind the pages. It owns the archive
+// component (RAR), the AutoCAD component (acAutoCAD) and the list of the AutoCAD releases found
+// (FAcadList), and runs the page chain once it is shown.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acad/autocad.h"
+#include "archive/rar.h"
+
+namespace setup { class TSetup; }
+
+namespace app {
+
+class TfmMainSetup {
+ public:
+  // Constructing the AutoCAD component detects the installed releases.
+  TfmMainSetup(setup::TSetup& model, platform::Registry& registry);
+  ~TfmMainSetup();
+  TfmMainSetup(const TfmMainSetup&) = delete;
+  TfmMainSetup& operator=(const TfmMainSetup&) = delete;
+
+  // Creates the window (hidden) and runs FormCreate: reads Setup.ini, sets the captions and
+  // the application title, hands RAR to the model, shows the product name, copies the
+  // releases into FAcadList.
+  bool Create(HINSTANCE instance);
+  // Shows the window maximized; `runChain` runs from a message posted to the window, and the
+  // window closes when it returns, which ends the message loop.
+  void FormShow(std::function<void()> runChain);
+  // Sets the window's icon (from the .ico Setup.ini names).
+  void SetIcon(HICON big, HICON small);
+
+  HWND hwnd() const { return hwnd_; }
+
+  archive::TRAR RAR;
+  acad::TAutoCAD acAutoCAD;
+  acad::TAutoCADReleaseList FAcadList;
+  // The releases' product names, in the order of FAcadList, as the welcome page lists them.
+  std::vector<std::wstring> FAcadNames;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void FormCreate();
+  void CreateLabels();
+  void PlaceLabels();
+  void Paint();
+  int Scale(int v) const { return MulDiv(v, dpi_, kDesignDpi); }
+
+  static constexpr int kDesignDpi = 120;
+
+  setup::TSetup& model_;
+  HWND hwnd_ = nullptr;
+  HBITMAP picture_ = nullptr;  // Image1, stretched over the client area
+  HWND lbNameProduct_ = nullptr;
+  HWND lbNotice1_ = nullptr;
+  HWND lbNotice2_ = nullptr;
+  HFONT nameFont_ = nullptr;
+  HFONT noticeFont1_ = nullptr;
+  HFONT noticeFont2_ = nullptr;
+  int dpi_ = 96;
+  std::function<void()> runChain_;
+};
+
+}  // namespace app

@@ -1,0 +1,53 @@
+#pragma once
+// The eight pages, created once at start after the background window, in the chain's order,
+// each with its Win32 view; they show themselves for the chain.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/chain.h"
+#include "pages/exit_win.h"
+#include "pages/file_readme.h"
+#include "pages/first_form.h"
+#include "pages/get_groups.h"
+#include "pages/get_path.h"
+#include "pages/graph_profile.h"
+#include "pages/license.h"
+#include "pages/page_win.h"
+#include "pages/pr_copy_file.h"
+
+namespace setup { class TSetup; }
+
+namespace app {
+
+class TfmMainSetup;
+
+class TInstallerPages : public PageShower {
+ public:
+  TInstallerPages(setup::TSetup& model, TfmMainSetup& main);
+  ~TInstallerPages() override;
+
+  // FormCreate of every page (captions get the product name), then their windows, owned by the
+  // background window; binds the archive component's events to the pages' handlers.
+  void Create();
+
+  int ShowPage(Step step) override;
+
+  pages::TfmFirstForm fmFirstForm;
+  pages::TfmLicense fmLicense;
+  pages::TfmGetPath fmGetPath;
+  pages::TfmGetGroups fmGetGroups;
+  pages::TfmGraphProfile fmGraphProfile;
+  pages::TfmPrCopyFile fmPrCopyFile;
+  pages::TfmFileReadme fmFileReadme;
+  pages::TfmExitWin fmExitWin;
+
+ private:
+  pages::PageWindow* ViewOf(Step step) const;
+
+  setup::TSetup& model_;
+  TfmMainSetup& main_;
+  std::unique_ptr<pages::PageWindow> views_[8];
+};
+
+}  // namespace app

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Setup.exe must be a static PE32 GUI program for i386, large-address aware, whose imports all
+# come from DLLs Windows always takes from System32 (plus comctl32, bound by the manifest), and
+# must carry its manifest.
+set -euo pipefail
+exe="$1"
+dump="$(i686-w64-mingw32-objdump -p "$exe")"
+fail() { echo "check_setup_exe: $*" >&2; exit 1; }
+
+grep -q 'file format pei-i386' <<<"$dump" || fail "not a PE for i386"
+grep -qE '^Magic[[:space:]]+010b' <<<"$dump" || fail "not PE32 (optional header magic)"
+grep -qE '^Subsystem[[:space:]]+00000002' <<<"$dump" || fail "not a GUI program"
+grep -q 'large address aware' <<<"$dump" || fail "not large-address aware"
+
+allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll
+comdlg32.dll shlwapi.dll msvcrt.dll imm32.dll rpcrt4.dll comctl32.dll"
+imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump" | tr 'A-Z' 'a-z' | sort -u)"
+[ -n "$imports" ] || fail "no import table found"
+for dll in $imports; do
+  grep -qw -- "$dll" <<<"$allowed" || fail "imports $dll, which is not a known system DLL"
+done
+grep -qa 'highestAvailable' "$exe" || fail "no manifest with requestedExecutionLevel"
+grep -qa 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest lacks common controls 6"
+echo "Setup.exe: PE32 GUI i386, imports: $(echo $imports)"

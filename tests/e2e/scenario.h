@@ -1,0 +1,38 @@
+#pragma once
+// A scenario's run of Setup.exe with the steps every scenario needs: wait for a page by its
+// caption (saving a screenshot of it), press its buttons, answer the cancel question.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/driver.h"
+#include "tests/e2e/medium.h"
+
+namespace e2e {
+
+class SetupRun {
+ public:
+  // Starts the medium's Setup.exe; screenshots go to ScreenshotFolder(scenario).
+  SetupRun(const Medium& medium, const std::wstring& scenario);
+
+  DWORD pid() const { return process_.pid(); }
+  SetupProcess& process() { return process_; }
+
+  // Waits for the page whose caption is `caption`, checks its size and centring, and saves its
+  // screenshot as NN-<name>.bmp. Null (and a test failure) when it does not appear.
+  HWND Page(const std::wstring& caption, const std::wstring& name);
+  // Presses a button of `page` (a failure when it cannot be pressed) and waits for the page to
+  // close unless `staysOpen`.
+  void Press(HWND page, const std::wstring& button, bool closes = true);
+  // Answers the cancel question ("Прекратить установку программы?") with IDYES or IDNO.
+  void AnswerCancelQuestion(int button, const std::wstring& expectedTitle);
+  // Waits for the process to end and checks it ended by itself with exit code 0.
+  void ExpectEnded();
+
+ private:
+  SetupProcess process_;
+  std::wstring screenshots_;
+  int shot_ = 0;
+};
+
+}  // namespace e2e
