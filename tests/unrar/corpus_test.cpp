@@ -75,8 +75,6 @@ bool StaysInside(const std::string& name, const std::string& target, unsigned re
 
 // What the library can decode today: stored data, and the methods it has a decoder for.
 bool Decodable(const RARHeaderDataEx& h) {
-  bool rar4 = h.UnpVer < 50;
-  if ((h.Flags & RHDF_ENCRYPTED) && rar4 && h.UnpVer < 29) return false;  // RAR 1.5/2.0 ciphers
   return h.Method == 0x30 || unrar::MakeUnpacker(static_cast<int>(h.UnpVer)) != nullptr;
 }
 

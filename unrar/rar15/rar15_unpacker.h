@@ -1,0 +1,68 @@
+#pragma once
+// The RAR 1.5 decoder, method version 15: literals and matches chosen by flag bytes, every code
+// adaptive (places in sets ordered by use, tables picked by running averages). A literal-heavy
+// stretch switches to a mode without flags. Solid entries keep the window and the statistics.
+#include <cstddef>
+#include <cstdint>
+
+#include "unrar/rar15/place_table.h"
+#include "unrar/rar5/bit_input.h"
+#include "unrar/rar5/window.h"
+#include "unrar/unpack.h"
+
+namespace unrar::rar15 {
+
+class Rar15Unpacker final : public Unpacker {
+ public:
+  UnpackStatus Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) override;
+
+ private:
+  using Bits = rar5::BitCursor;
+
+  UnpackStatus Prepare(const UnpackParams& params);
+  void ResetStatistics();
+  UnpackStatus DecodeEntry();
+  bool Step(Bits& bits);
+  bool NextFlag(Bits& bits);
+  bool ReadFlags(Bits& bits);
+  bool Literal(Bits& bits);
+  bool ShortMatch(Bits& bits);
+  bool LongMatch(Bits& bits);
+  void Match(size_t length, size_t distance);
+  void Remember(size_t length, size_t distance);
+  void PutByte(uint8_t byte);
+  UnpackStatus Flush();
+
+  rar5::BitInput input_;
+  rar5::Window window_;
+  UnpackSink* sink_ = nullptr;
+  bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
+
+  uint64_t produced_ = 0;
+  uint64_t flushed_ = 0;
+  uint64_t entry_end_ = 0;
+  uint64_t flush_at_ = 0;
+  size_t history_ = 0;
+
+  // The adaptive sets: literals, long-match distance high bytes, flag bytes, short distances.
+  PlaceTable literals_, long_dist_, flags_;
+  MoveUpTable short_dist_;
+
+  // Running averages that pick the tables, and the balance between literals and matches.
+  unsigned avr_plc_ = 0, avr_plc_b_ = 0, avr_ln1_ = 0, avr_ln2_ = 0, avr_ln3_ = 0;
+  unsigned max_dist3_ = 0, nhfb_ = 0, nlzb_ = 0, num_huf_ = 0;
+  unsigned buf60_ = 0;  // lengthens one short-length code
+
+  // Per entry: the flag byte being used and the flag-free literal mode.
+  unsigned flag_buf_ = 0;
+  int flags_left_ = 0;
+  bool st_mode_ = false;
+  unsigned repeat_count_ = 0;  // consecutive "repeat the last match" codes
+
+  size_t old_dist_[4] = {};
+  unsigned old_dist_pos_ = 0;
+  size_t last_dist_ = 0;
+  size_t last_len_ = 0;
+};
+
+}  // namespace unrar::rar15
