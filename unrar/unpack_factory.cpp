@@ -1,5 +1,7 @@
 // The one place that knows every decoder: each method version maps to its Unpacker here.
 #include "unrar/unpack.h"
+#include "unrar/rar15/rar15_unpacker.h"
+#include "unrar/rar20/rar20_unpacker.h"
 #include "unrar/rar29/rar29_unpacker.h"
 #include "unrar/rar5/rar5_unpacker.h"
 
@@ -7,6 +9,8 @@ namespace unrar {
 
 std::unique_ptr<Unpacker> MakeUnpacker(int version) {
   switch (version) {
+    case 15: return std::make_unique<rar15::Rar15Unpacker>();
+    case 20: case 26: return std::make_unique<rar20::Rar20Unpacker>();
     case 29: case 36: return std::make_unique<rar29::Rar29Unpacker>();
     case 50: case 70: return std::make_unique<rar5::Rar5Unpacker>();
     default:
