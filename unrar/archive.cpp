@@ -52,6 +52,38 @@ class StringSink : public UnpackSink {
   std::string text;
 };
 
+// A RAR 1.5-2.x comment inside a main or file header: its own small header, then the text,
+// stored or packed by the method of that version. Returns 1, or an ERAR_* code.
+int DecodeOldComment(const std::vector<uint8_t>& block, std::string* out) {
+  ByteReader c(block.data(), block.size());
+  c.Skip(7);
+  uint16_t unp_size = c.U16();
+  uint8_t unp_ver = c.U8();
+  uint8_t method = c.U8();
+  uint16_t crc = c.U16();
+  if (!c.ok()) return ERAR_BAD_DATA;
+  std::string packed(reinterpret_cast<const char*>(c.here()), c.left());
+  std::string text;
+  if (method == 0x30) {
+    text = packed.substr(0, unp_size);
+  } else if (auto unpacker = MakeUnpacker(unp_ver)) {
+    RegionSource src(packed);
+    StringSink sink;
+    UnpackParams params;
+    params.version = unp_ver;
+    params.dict_size = 64 * 1024;
+    params.unpacked_size = unp_size;
+    if (unpacker->Unpack(params, src, sink) != UnpackStatus::Ok) return ERAR_BAD_DATA;
+    text = sink.text;
+  } else {
+    return ERAR_UNKNOWN_FORMAT;  // the old compressed comment needs its decoder
+  }
+  if (static_cast<uint16_t>(Crc32(0, text.data(), text.size())) != crc) return ERAR_BAD_DATA;
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  *out = text;
+  return 1;
+}
+
 }  // namespace
 
 // Packed data of an entry: this volume's part, then the parts in the following volumes.
@@ -232,36 +264,9 @@ int Archive::OpenVolume(const std::wstring& name, bool first) {
     if (first) {
       info_ = main.main;
       if (!main.old_comment.empty()) {
-        // The RAR 1.5-2.x comment inside the main header: its own small header, then the text.
-        ByteReader c(main.old_comment.data(), main.old_comment.size());
-        c.Skip(7);
-        uint16_t unp_size = c.U16();
-        uint8_t unp_ver = c.U8();
-        uint8_t method = c.U8();
-        uint16_t crc = c.U16();
-        std::string packed(reinterpret_cast<const char*>(c.here()), c.left());
         std::string text;
-        comment_state_ = 1;
-        if (!c.ok()) {
-          comment_state_ = ERAR_BAD_DATA;
-        } else if (method == 0x30) {
-          text = packed.substr(0, unp_size);
-        } else if (auto unpacker = MakeUnpacker(unp_ver)) {
-          RegionSource src(packed);
-          StringSink sink;
-          UnpackParams params;
-          params.version = unp_ver;
-          params.dict_size = 64 * 1024;
-          params.unpacked_size = unp_size;
-          if (unpacker->Unpack(params, src, sink) != UnpackStatus::Ok) comment_state_ = ERAR_BAD_DATA;
-          text = sink.text;
-        } else {
-          comment_state_ = ERAR_UNKNOWN_FORMAT;  // the old compressed comment needs its decoder
-        }
-        if (comment_state_ == 1 && static_cast<uint16_t>(Crc32(0, text.data(), text.size())) != crc)
-          comment_state_ = ERAR_BAD_DATA;
+        comment_state_ = DecodeOldComment(main.old_comment, &text);
         if (comment_state_ == 1) {
-          while (!text.empty() && text.back() == '\0') text.pop_back();
           comment_bytes_ = text;
           comment_ = Oem866ToWide(text);
         }
@@ -573,6 +578,7 @@ int Archive::NextEntry(Entry* entry, bool include_split_parts) {
         if (block.entry.split_before && !include_split_parts) continue;
         *entry = block.entry;
         entry->data_offset = data_pos;
+        if (!block.old_comment.empty()) entry->comment_state = DecodeOldComment(block.old_comment, &entry->comment);
         last_part_ = *entry;
         data_error_ = 0;
         return 0;

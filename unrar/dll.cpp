@@ -133,16 +133,17 @@ bool PassData(Handle* h, const uint8_t* data, size_t n) {
   return true;
 }
 
-void FillComment(const Archive& a, char* buf, unsigned int size, unsigned int* cmt_size, unsigned int* cmt_state) {
+// A comment (the archive's or, in RAR 1.5-2.x, an entry's) into the caller's buffer.
+void FillComment(int state, const std::string& text, char* buf, unsigned int size, unsigned int* cmt_size,
+                 unsigned int* cmt_state) {
   *cmt_size = 0;
   *cmt_state = 0;
-  if (a.comment_state() == 0) return;
-  if (a.comment_state() != 1) {
-    *cmt_state = static_cast<unsigned int>(a.comment_state());
+  if (state == 0) return;
+  if (state != 1) {
+    *cmt_state = static_cast<unsigned int>(state);
     return;
   }
   if (!buf || size == 0) return;
-  const std::string& text = a.comment_bytes();
   if (text.size() + 1 <= size) {
     memcpy(buf, text.data(), text.size());
     buf[text.size()] = 0;
@@ -206,7 +207,8 @@ HANDLE Open(RAROpenArchiveDataEx* d) {
     return nullptr;
   }
   h->extractor = std::make_unique<Extractor>(*h->archive, fs, h->open_mode == RAR_OM_EXTRACT);
-  FillComment(*h->archive, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
+  FillComment(h->archive->comment_state(), h->archive->comment_bytes(), d->CmtBuf, d->CmtBufSize, &d->CmtSize,
+              &d->CmtState);
   if (d->CmtBufW && d->CmtBufSize > 0 && h->archive->comment_state() == 1)
     CopyFieldW(d->CmtBufW, d->CmtBufSize, h->archive->comment());
   d->Flags = OpenFlags(h->archive->info(), h->archive->comment_state());
@@ -321,8 +323,7 @@ int PASCAL RARReadHeaderEx(HANDLE handle, struct RARHeaderDataEx* d) {
         d->UnpVer = static_cast<unsigned int>(e.unp_ver);
         d->Method = static_cast<unsigned int>(0x30 + e.method);
         d->FileAttr = e.attributes;
-        d->CmtSize = 0;
-        d->CmtState = 0;
+        FillComment(e.comment_state, e.comment, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
         d->DictSize = static_cast<unsigned int>(e.dict_size / 1024 > 0xFFFFFFFFu ? 0xFFFFFFFFu : e.dict_size / 1024);
         d->HashType = e.hash == HashKind::Crc32 ? RAR_HASH_CRC32 : e.hash == HashKind::Blake2 ? RAR_HASH_BLAKE2 : RAR_HASH_NONE;
         memset(d->Hash, 0, sizeof d->Hash);
@@ -361,8 +362,7 @@ int PASCAL RARReadHeader(HANDLE handle, struct RARHeaderData* d) {
         d->UnpVer = static_cast<unsigned int>(e.unp_ver);
         d->Method = static_cast<unsigned int>(0x30 + e.method);
         d->FileAttr = e.attributes;
-        d->CmtSize = 0;
-        d->CmtState = 0;
+        FillComment(e.comment_state, e.comment, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
         return 0;
       });
 }

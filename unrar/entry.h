@@ -62,6 +62,8 @@ struct Entry {
   std::wstring redirect_target;  // as stored
   bool redirect_to_directory = false;
   EntryCrypt crypt;
+  int comment_state = 0;  // RAR 1.5-2.x file comment: 0 none, 1 read, or an ERAR_* code
+  std::string comment;    // its text, in the archive's single-byte code page
   bool encrypted() const { return crypt.scheme != 0; }
   bool stored() const { return method == 0; }
 

@@ -16,7 +16,7 @@ struct Block {
   int rar4_type = 0;
   uint64_t data_size = 0;  // bytes of data after the header
   ArchiveInfo main;
-  std::vector<uint8_t> old_comment;  // RAR 1.5-2.x comment embedded in the main header
+  std::vector<uint8_t> old_comment;  // RAR 1.5-2.x comment embedded in the main or file header
   Entry entry;                       // File and Service
   std::string service_name;          // Service: "CMT", "RR", ...
   bool end_more_volumes = false;     // End: another volume follows

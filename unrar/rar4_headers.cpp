@@ -112,6 +112,7 @@ bool ParseRar4Header(const uint8_t* h, size_t size, Block* out) {
       if (!r.ok() || name_size > r.left()) return false;
       const uint8_t* name = r.here();
       r.Skip(name_size);
+      if (type == kFile && (flags & kFileComment)) out->old_comment.assign(r.here(), r.here() + r.left());
       if (flags & kFileSalt) {
         r.Bytes(e.crypt.salt, 8);
         e.crypt.has_salt = true;

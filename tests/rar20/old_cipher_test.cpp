@@ -87,4 +87,31 @@ TEST(OldComments, CompressedMainCommentsReachTheBuffer) {
   EXPECT_EQ(ArchiveComment("rar15-comment.rar"), "RARcomment -----");
 }
 
+// Each entry's comment, as RARReadHeader hands it over.
+std::vector<std::string> EntryComments(const std::string& archive) {
+  OpenedArchive arc(CorpusFile(archive), RAR_OM_LIST);
+  EXPECT_NE(arc.handle(), nullptr);
+  std::vector<std::string> out;
+  if (!arc.handle()) return out;
+  static char buf[65536];
+  RARHeaderData h;
+  for (int i = 0; i < 100; ++i) {
+    std::memset(&h, 0, sizeof h);
+    h.CmtBuf = buf;
+    h.CmtBufSize = sizeof buf - 1;
+    if (RARReadHeader(arc.handle(), &h) != 0) break;
+    out.push_back(h.CmtState == 1 ? std::string(buf, h.CmtSize - 1) : "state " + std::to_string(h.CmtState));
+    RARProcessFile(arc.handle(), RAR_SKIP, nullptr, nullptr);
+  }
+  return out;
+}
+
+TEST(OldComments, FileCommentsReachTheHeaderRecord) {
+  EXPECT_EQ(EntryComments("rar15-comment.rar"), (std::vector<std::string>{"file1comment -----", "file2comment -----"}));
+  EXPECT_EQ(EntryComments("rar202-comment-nopsw.rar"), (std::vector<std::string>{"file1comment", "file2comment"}));
+  EXPECT_EQ(EntryComments("rar202-comment-psw.rar"), (std::vector<std::string>{"file1comment", "file2comment"}));
+  // Archives of later versions have none.
+  EXPECT_EQ(EntryComments("rar3-subdirs.rar")[0], "state 0");
+}
+
 }  // namespace

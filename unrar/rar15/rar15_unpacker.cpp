@@ -6,9 +6,6 @@
 namespace unrar::rar15 {
 namespace {
 
-constexpr uint64_t kMinWindow = 0x40000;
-constexpr uint64_t kMaxWindow = 0x400000;
-
 // A number coded by its leading bits: the 16-bit field is compared with rising limits, each one
 // passed adds a bit to the code's length; the code's offset above the last limit passed, plus the
 // base for that length, is the number. The last limit, 0xFFFF, is never passed.
@@ -83,20 +80,11 @@ UnpackStatus Rar15Unpacker::Prepare(const UnpackParams& params) {
   if (params.version != 15) return UnpackStatus::UnknownMethod;
   const bool solid = params.solid;
   if (solid && broken_) return UnpackStatus::BadData;
-  const uint64_t need = std::min(std::max(params.dict_size, kMinWindow), kMaxWindow) + rar5::Window::kSlack;
-  if (!window_.Reserve(need, solid, history_)) {
+  if (!window_.Prepare(params.dict_size, solid, params.unpacked_size)) {
     broken_ = true;
     return UnpackStatus::NoMemory;
   }
-  if (!solid) {
-    produced_ = 0;
-    history_ = 0;
-    ResetStatistics();
-  }
-  history_ = std::min(history_, window_.MaxHistory());
-  flushed_ = produced_;
-  entry_end_ = produced_ + params.unpacked_size;
-  flush_at_ = window_.Size() / 4;
+  if (!solid) ResetStatistics();
   // The flags and the flag-free mode belong to one entry's stream.
   flag_buf_ = 0;
   flags_left_ = 0;
@@ -124,27 +112,25 @@ void Rar15Unpacker::ResetStatistics() {
 
 UnpackStatus Rar15Unpacker::DecodeEntry() {
   if (!input_.Refill()) return UnpackStatus::ReadError;
-  if (produced_ == entry_end_) return UnpackStatus::Ok;
+  if (window_.EntryDone()) return UnpackStatus::Ok;
   Bits bits = input_.Cursor();
   if (!ReadFlags(bits)) return UnpackStatus::BadData;
   flags_left_ = 8;
-  while (produced_ < entry_end_) {
+  while (!window_.EntryDone()) {
     if (!input_.Eof() && bits.pos > input_.SafeEnd()) {
       input_.SetPos(bits.pos);
       if (!input_.Refill()) return UnpackStatus::ReadError;
       bits = input_.Cursor();
     }
     if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;  // truncated
-    if (produced_ - flushed_ >= flush_at_) {
-      UnpackStatus status = Flush();
+    if (window_.FlushDue()) {
+      UnpackStatus status = window_.Flush(*sink_);
       if (status != UnpackStatus::Ok) return status;
     }
     if (!Step(bits)) return UnpackStatus::BadData;
   }
   if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;
-  UnpackStatus status = Flush();
-  flushed_ = produced_;  // a last match may run past the entry's end: those bytes stay unwritten
-  return status;
+  return window_.Finish(*sink_);
 }
 
 bool Rar15Unpacker::NextFlag(Bits& bits) {
@@ -219,7 +205,7 @@ bool Rar15Unpacker::Literal(Bits& bits) {
   }
   unsigned symbol;
   if (!literals_.Take(place, &symbol)) return false;
-  PutByte(uint8_t(symbol));
+  window_.Put(uint8_t(symbol));
   return true;
 }
 
@@ -349,38 +335,9 @@ void Rar15Unpacker::Remember(size_t length, size_t distance) {
 }
 
 void Rar15Unpacker::Match(size_t length, size_t distance) {
-  if (distance == 0 || distance > history_) {
-    // Before the first byte the window reads as zeros.
-    for (size_t i = 0; i < length; ++i) PutByte(0);
-    return;
-  }
-  rar5::CopyMatch(window_.Data(), window_.Size(), window_.pos, distance, length);
-  produced_ += length;
-  history_ = std::min(history_ + length, window_.MaxHistory());
-}
-
-void Rar15Unpacker::PutByte(uint8_t byte) {
-  window_.Data()[window_.pos] = byte;
-  if (++window_.pos == window_.Size()) window_.pos = 0;
-  ++produced_;
-  if (history_ < window_.MaxHistory()) ++history_;
-}
-
-UnpackStatus Rar15Unpacker::Flush() {
-  const uint64_t upto = std::min(produced_, entry_end_);
-  if (upto <= flushed_) return UnpackStatus::Ok;
-  const size_t size = window_.Size();
-  const size_t back = size_t(produced_ - flushed_);
-  size_t start = window_.pos >= back ? window_.pos - back : window_.pos + size - back;
-  size_t left = size_t(upto - flushed_);
-  while (left > 0) {
-    const size_t piece = std::min(left, size - start);
-    if (!sink_->Write(window_.Data() + start, piece)) return UnpackStatus::Aborted;
-    left -= piece;
-    start = (start + piece) % size;
-  }
-  flushed_ = upto;
-  return UnpackStatus::Ok;
+  // Before the first byte the window reads as zeros.
+  if (!window_.Copy(length, distance))
+    for (size_t i = 0; i < length; ++i) window_.Put(0);
 }
 
 }  // namespace unrar::rar15

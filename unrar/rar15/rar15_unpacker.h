@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "unrar/rar15/place_table.h"
+#include "unrar/rar20/old_window.h"
 #include "unrar/rar5/bit_input.h"
-#include "unrar/rar5/window.h"
 #include "unrar/unpack.h"
 
 namespace unrar::rar15 {
@@ -30,19 +30,11 @@ class Rar15Unpacker final : public Unpacker {
   bool LongMatch(Bits& bits);
   void Match(size_t length, size_t distance);
   void Remember(size_t length, size_t distance);
-  void PutByte(uint8_t byte);
-  UnpackStatus Flush();
 
   rar5::BitInput input_;
-  rar5::Window window_;
+  rar20::OldWindow window_;
   UnpackSink* sink_ = nullptr;
   bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
-
-  uint64_t produced_ = 0;
-  uint64_t flushed_ = 0;
-  uint64_t entry_end_ = 0;
-  uint64_t flush_at_ = 0;
-  size_t history_ = 0;
 
   // The adaptive sets: literals, long-match distance high bytes, flag bytes, short distances.
   PlaceTable literals_, long_dist_, flags_;

@@ -12,11 +12,6 @@ constexpr size_t kLzTableSize = Rar20Unpacker::kMainCodes + Rar20Unpacker::kDist
 constexpr uint32_t kNewTables = 269;       // LZ symbol: tables follow
 constexpr uint32_t kAudioNewTables = 256;  // audio symbol: tables follow
 
-// The window never shrinks below this, and never grows past the largest dictionary a header
-// can state.
-constexpr uint64_t kMinWindow = 0x40000;
-constexpr uint64_t kMaxWindow = 0x400000;
-
 // Match lengths and distances: a base per slot plus that many extra bits.
 constexpr uint8_t kLenBase[28] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 16, 20,
                                   24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
@@ -65,14 +60,11 @@ UnpackStatus Rar20Unpacker::Prepare(const UnpackParams& params) {
   const bool solid = params.solid;
   if (solid && broken_) return UnpackStatus::BadData;
 
-  uint64_t need = std::min(std::max(params.dict_size, kMinWindow), kMaxWindow) + rar5::Window::kSlack;
-  if (!window_.Reserve(need, solid, history_)) {
+  if (!window_.Prepare(params.dict_size, solid, params.unpacked_size)) {
     broken_ = true;
     return UnpackStatus::NoMemory;
   }
   if (!solid) {
-    produced_ = 0;
-    history_ = 0;
     tables_ready_ = false;
     audio_ = false;
     channels_ = 1;
@@ -84,38 +76,32 @@ UnpackStatus Rar20Unpacker::Prepare(const UnpackParams& params) {
     old_dist_pos_ = 0;
     last_dist_ = last_len_ = 0;
   }
-  history_ = std::min(history_, window_.MaxHistory());
-  flushed_ = produced_;
-  entry_end_ = produced_ + params.unpacked_size;
-  flush_at_ = window_.Size() / 4;
   return UnpackStatus::Ok;
 }
 
 UnpackStatus Rar20Unpacker::DecodeEntry() {
   if (!input_.Refill()) return UnpackStatus::ReadError;
-  if (input_.Eof() && input_.DataEnd() == 0)
-    return entry_end_ == produced_ ? UnpackStatus::Ok : UnpackStatus::BadData;
+  if (input_.Eof() && input_.DataEnd() == 0) return window_.EntryDone() ? UnpackStatus::Ok : UnpackStatus::BadData;
 
   Bits bits = input_.Cursor();
   if (!tables_ready_ && !ReadTables(bits)) return UnpackStatus::BadData;
-  while (produced_ < entry_end_) {
+  while (!window_.EntryDone()) {
     if (!input_.Eof() && bits.pos > input_.SafeEnd()) {
       input_.SetPos(bits.pos);
       if (!input_.Refill()) return UnpackStatus::ReadError;
       bits = input_.Cursor();
     }
     if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;  // truncated
-    if (produced_ - flushed_ >= flush_at_) {
-      UnpackStatus status = Flush();
+    if (window_.FlushDue()) {
+      UnpackStatus status = window_.Flush(*sink_);
       if (status != UnpackStatus::Ok) return status;
     }
     UnpackStatus status = DecodeSymbol(bits);
     if (status != UnpackStatus::Ok) return status;
   }
   if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;
-  UnpackStatus status = Flush();
+  UnpackStatus status = window_.Finish(*sink_);
   if (status != UnpackStatus::Ok) return status;
-  flushed_ = produced_;  // a last match may run past the entry's end: those bytes stay unwritten
   ReadLastTables(bits);
   return UnpackStatus::Ok;
 }
@@ -125,14 +111,14 @@ UnpackStatus Rar20Unpacker::DecodeSymbol(Bits& bits) {
     const uint32_t sym = audio_tables_[channel_].Decode(bits);
     if (sym == kAudioNewTables) return ReadTables(bits) ? UnpackStatus::Ok : UnpackStatus::BadData;
     if (sym > 0xFF) return UnpackStatus::BadData;
-    PutByte(audio_channels_[channel_].Decode(uint8_t(sym), &cross_delta_));
+    window_.Put(audio_channels_[channel_].Decode(uint8_t(sym), &cross_delta_));
     if (++channel_ == channels_) channel_ = 0;
     return UnpackStatus::Ok;
   }
 
   const uint32_t sym = main_.Decode(bits);
   if (sym < 256) {
-    PutByte(uint8_t(sym));
+    window_.Put(uint8_t(sym));
     return UnpackStatus::Ok;
   }
   size_t length, distance;
@@ -170,19 +156,7 @@ bool Rar20Unpacker::Match(size_t length, size_t distance) {
   old_dist_pos_ &= 3;
   last_dist_ = distance;
   last_len_ = length;
-  if (length == 0) return true;
-  if (distance == 0 || distance > history_) return false;
-  rar5::CopyMatch(window_.Data(), window_.Size(), window_.pos, distance, length);
-  produced_ += length;
-  history_ = std::min(history_ + length, window_.MaxHistory());
-  return true;
-}
-
-void Rar20Unpacker::PutByte(uint8_t byte) {
-  window_.Data()[window_.pos] = byte;
-  if (++window_.pos == window_.Size()) window_.pos = 0;
-  ++produced_;
-  if (history_ < window_.MaxHistory()) ++history_;
+  return length == 0 || window_.Copy(length, distance);
 }
 
 bool Rar20Unpacker::ReadTables(Bits& bits) {
@@ -247,23 +221,6 @@ void Rar20Unpacker::ReadLastTables(Bits& bits) {
   const uint32_t sym = audio_ ? audio_tables_[channel_].Decode(bits) : main_.Decode(bits);
   if (sym == (audio_ ? kAudioNewTables : kNewTables) && (!ReadTables(bits) || bits.pos > input_.DataEnd()))
     tables_ready_ = false;
-}
-
-UnpackStatus Rar20Unpacker::Flush() {
-  const uint64_t upto = std::min(produced_, entry_end_);
-  if (upto <= flushed_) return UnpackStatus::Ok;
-  const size_t size = window_.Size();
-  const size_t back = size_t(produced_ - flushed_);
-  size_t start = window_.pos >= back ? window_.pos - back : window_.pos + size - back;
-  size_t left = size_t(upto - flushed_);
-  while (left > 0) {
-    const size_t piece = std::min(left, size - start);
-    if (!sink_->Write(window_.Data() + start, piece)) return UnpackStatus::Aborted;
-    left -= piece;
-    start = (start + piece) % size;
-  }
-  flushed_ = upto;
-  return UnpackStatus::Ok;
 }
 
 }  // namespace unrar::rar20

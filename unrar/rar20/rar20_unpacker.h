@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "unrar/rar20/audio.h"
+#include "unrar/rar20/old_window.h"
 #include "unrar/rar5/bit_input.h"
 #include "unrar/rar5/huffman.h"
-#include "unrar/rar5/window.h"
 #include "unrar/unpack.h"
 
 namespace unrar::rar20 {
@@ -33,20 +33,11 @@ class Rar20Unpacker final : public Unpacker {
   bool ReadTables(Bits& bits);
   void ReadLastTables(Bits& bits);
   bool Match(size_t length, size_t distance);
-  void PutByte(uint8_t byte);
-  UnpackStatus Flush();
 
   rar5::BitInput input_;
-  rar5::Window window_;
+  OldWindow window_;
   UnpackSink* sink_ = nullptr;
   bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
-
-  // Output positions count bytes since the last non-solid entry.
-  uint64_t produced_ = 0;  // decoded into the window
-  uint64_t flushed_ = 0;   // handed to the sink, or passed over
-  size_t history_ = 0;     // bytes behind the write position that matches may reach
-  uint64_t entry_end_ = 0;
-  uint64_t flush_at_ = 0;  // unflushed bytes that make a flush
 
   bool tables_ready_ = false;
   bool audio_ = false;

@@ -1,0 +1,44 @@
+#pragma once
+// The output side shared by the RAR 1.5 and 2.0 decoders: the sliding window, the count of bytes
+// decoded, and the hand-over of each entry's bytes to its sink in large pieces.
+#include <cstddef>
+#include <cstdint>
+
+#include "unrar/rar5/window.h"
+#include "unrar/unpack.h"
+
+namespace unrar::rar20 {
+
+class OldWindow {
+ public:
+  // Before each entry. A solid entry keeps the history; false when the memory is not there.
+  bool Prepare(uint64_t dict_size, bool solid, uint64_t unpacked_size);
+
+  bool EntryDone() const { return produced_ >= entry_end_; }
+  bool FlushDue() const { return produced_ - flushed_ >= flush_at_; }
+
+  void Put(uint8_t byte) {
+    window_.Data()[window_.pos] = byte;
+    if (++window_.pos == window_.Size()) window_.pos = 0;
+    ++produced_;
+    if (history_ < window_.MaxHistory()) ++history_;
+  }
+  // False when the distance reaches before the decoded data (or is 0).
+  bool Copy(size_t length, size_t distance);
+
+  // Hands the entry's decoded bytes to the sink.
+  UnpackStatus Flush(UnpackSink& sink);
+  // After the entry's last symbol: a match may have run past its end; those bytes are decoded
+  // (a solid continuation sees them) but never written.
+  UnpackStatus Finish(UnpackSink& sink);
+
+ private:
+  rar5::Window window_;
+  uint64_t produced_ = 0;  // decoded since the last non-solid entry
+  uint64_t flushed_ = 0;   // handed to the sink, or passed over
+  uint64_t entry_end_ = 0;
+  uint64_t flush_at_ = 0;  // unflushed bytes that make a flush due
+  size_t history_ = 0;     // bytes behind the write position that matches may reach
+};
+
+}  // namespace unrar::rar20
