@@ -16,8 +16,8 @@ using unrar_test::CorpusFile;
 using unrar_test::OpenedArchive;
 
 // Tests every entry of an archive with the given password ("" for none); the result codes.
-std::vector<int> TestAll(const std::string& archive, const std::string& password) {
-  OpenedArchive arc(CorpusFile(archive), RAR_OM_EXTRACT);
+std::vector<int> TestAll(const unrar_test::fs::path& archive, const std::string& password) {
+  OpenedArchive arc(archive, RAR_OM_EXTRACT);
   EXPECT_NE(arc.handle(), nullptr);
   std::vector<int> codes;
   if (!arc.handle()) return codes;
@@ -35,10 +35,39 @@ std::vector<int> TestAll(const std::string& archive, const std::string& password
 }
 
 TEST(OldCipher, Rar20EntriesDecryptWithTheirPasswordOnly) {
-  EXPECT_EQ(TestAll("rar202-comment-psw.rar", "password"), (std::vector<int>{0, 0}));
+  EXPECT_EQ(TestAll(CorpusFile("rar202-comment-psw.rar"), "password"), (std::vector<int>{0, 0}));
   // A wrong password decrypts to something else: the checksum says so.
-  EXPECT_EQ(TestAll("rar202-comment-psw.rar", "passwore"), (std::vector<int>{ERAR_BAD_DATA, ERAR_BAD_DATA}));
-  EXPECT_EQ(TestAll("rar202-comment-psw.rar", ""), (std::vector<int>{ERAR_MISSING_PASSWORD, ERAR_MISSING_PASSWORD}));
+  EXPECT_EQ(TestAll(CorpusFile("rar202-comment-psw.rar"), "passwore"), (std::vector<int>{ERAR_BAD_DATA, ERAR_BAD_DATA}));
+  EXPECT_EQ(TestAll(CorpusFile("rar202-comment-psw.rar"), ""), (std::vector<int>{ERAR_MISSING_PASSWORD, ERAR_MISSING_PASSWORD}));
+}
+
+uint16_t Get16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | (uint8_t(b[at + 1]) << 8)); }
+uint32_t Get32(const std::string& b, size_t at) { return Get16(b, at) | (uint32_t(Get16(b, at + 2)) << 16); }
+
+TEST(OldCipher, Rar15EntriesDecryptWithTheirPasswordOnly) {
+  // No RAR 1.5 archive with a password is at hand: encrypt the stored second entry of the RAR 1.5
+  // corpus archive in a copy, flag it and mend its header checksum.
+  std::string arc = unrar_test::ReadFileBytes(CorpusFile("rar15-comment.rar"));
+  size_t pos = 7;
+  pos += Get16(arc, pos + 5);                                // the main header
+  pos += Get16(arc, pos + 5) + size_t(Get32(arc, pos + 7));  // the first entry and its data
+  ASSERT_EQ(uint8_t(arc[pos + 2]), 0x74);
+  ASSERT_EQ(uint8_t(arc[pos + 24]), 15);    // UNP_VER
+  ASSERT_EQ(uint8_t(arc[pos + 25]), 0x30);  // stored
+  arc[pos + 3] = char(uint8_t(arc[pos + 3]) | 0x04);
+  // With an embedded comment the checksum covers the fixed fields and the name only.
+  const size_t covered = 32 + Get16(arc, pos + 26);
+  const uint32_t crc = unrar::Crc32(0, arc.data() + pos + 2, covered - 2);
+  arc[pos] = char(crc & 0xFF);
+  arc[pos + 1] = char((crc >> 8) & 0xFF);
+  const size_t data = pos + Get16(arc, pos + 5);
+  unrar::Rar15Cipher("old secret").Crypt(reinterpret_cast<uint8_t*>(&arc[data]), Get32(arc, pos + 7));
+  unrar_test::TempDir dir;
+  const unrar_test::fs::path copy = dir.path() / "encrypted15.rar";
+  unrar_test::WriteFileBytes(copy, arc);
+
+  EXPECT_EQ(TestAll(copy, "old secret"), (std::vector<int>{0, 0}));
+  EXPECT_EQ(TestAll(copy, "old secreT"), (std::vector<int>{0, ERAR_BAD_DATA}));
 }
 
 TEST(OldCipher, Rar20BlocksRoundTripAndChainTheirKeys) {
