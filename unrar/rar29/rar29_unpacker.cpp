@@ -532,7 +532,9 @@ UnpackStatus Rar29Unpacker::AddFilter(uint8_t flags, const std::vector<uint8_t>&
   }
   if (bits.pos > end) return UnpackStatus::BadData;
 
-  if (length == 0) return UnpackStatus::Ok;
+  // The compressor never names an empty block; a stream of such records would be work without
+  // output.
+  if (length == 0) return UnpackStatus::BadData;
   filter.kind = program.kind;
   // Blocks come in order and stay inside the entry; a block filtered again is named again with
   // the same start and length.
@@ -585,7 +587,9 @@ UnpackStatus Rar29Unpacker::DecodePpmRun(bool* entry_done) {
   const uint8_t* border = buf + (input_.SafeEnd() >> 3);
   UnpackStatus status = UnpackStatus::Ok;
   ppm_->SetInput(next);
-  while (ppm_->Input() < border && budget_ > 0) {
+  // As in the LZ loop: a budget this small means the entry ends within it.
+  const size_t reserve = budget_ > kMaxMatch ? kMaxMatch : 0;
+  while (ppm_->Input() < border && budget_ > reserve) {
     int c = ppm_->DecodeChar();
     if (c < 0) {
       status = UnpackStatus::BadData;
@@ -610,10 +614,7 @@ UnpackStatus Rar29Unpacker::DecodePpmRun(bool* entry_done) {
     }
     if (code == 3) {  // a filter record, its bytes coded as symbols
       input_.SetPos(size_t(ppm_->Input() - buf) * 8);
-      status = ReadPpmFilter();
-      if (status != UnpackStatus::Ok) return status;
-      ppm_->SetInput(buf + (input_.Pos() >> 3));
-      continue;
+      return ReadPpmFilter();  // it may refill the input: the caller sets the border anew
     }
     if (code == 4) {  // a match: three bytes of distance, one of length
       uint32_t distance = 0;
