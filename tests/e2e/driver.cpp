@@ -42,6 +42,7 @@ bool SetupProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
 namespace {
 struct Search {
   DWORD pid;
+  bool prefixOnly;
   const std::wstring* caption;
   const std::wstring* className;
   bool visibleOnly;
@@ -59,7 +60,11 @@ BOOL CALLBACK EnumTop(HWND window, LPARAM param) {
     s->captions->push_back(Text(window));
     return TRUE;
   }
-  if (s->caption && Text(window) != *s->caption) return TRUE;
+  if (s->caption) {
+    std::wstring text = Text(window);
+    if (s->prefixOnly ? text.compare(0, s->caption->size(), *s->caption) != 0 : text != *s->caption)
+      return TRUE;
+  }
   if (s->className && ClassOf(window) != *s->className) return TRUE;
   s->found = window;
   return FALSE;
@@ -70,7 +75,20 @@ HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        Search s{pid, &caption, nullptr, true, nullptr, nullptr};
+        Search s{pid, false, &caption, nullptr, true, nullptr, nullptr};
+        EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
+        found = s.found;
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+HWND WaitForWindowStarting(DWORD pid, const std::wstring& prefix, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        Search s{pid, true, &prefix, nullptr, true, nullptr, nullptr};
         EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
         found = s.found;
         return found != nullptr;
@@ -80,7 +98,7 @@ HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
 }
 
 HWND FindWindowOfClass(DWORD pid, const std::wstring& className) {
-  Search s{pid, nullptr, &className, false, nullptr, nullptr};
+  Search s{pid, false, nullptr, &className, false, nullptr, nullptr};
   EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
@@ -91,7 +109,7 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
 
 std::vector<std::wstring> VisibleCaptions(DWORD pid) {
   std::vector<std::wstring> captions;
-  Search s{pid, nullptr, nullptr, true, nullptr, &captions};
+  Search s{pid, false, nullptr, nullptr, true, nullptr, &captions};
   EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
   return captions;
 }
@@ -180,7 +198,7 @@ MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs) {
   const std::wstring dialogClass = L"#32770";
   WaitUntil(
       [&] {
-        Search s{pid, nullptr, &dialogClass, true, nullptr, nullptr};
+        Search s{pid, false, nullptr, &dialogClass, true, nullptr, nullptr};
         EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
         box = s.found;
         return box != nullptr;

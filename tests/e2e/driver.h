@@ -35,6 +35,9 @@ class SetupProcess {
 // A visible top-level window of the process whose caption is exactly `caption`; null when none
 // appeared within the time.
 HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs = kWaitMs);
+// The same for a caption that begins with `prefix` (a page's design caption, whatever the
+// product name after it).
+HWND WaitForWindowStarting(DWORD pid, const std::wstring& prefix, DWORD timeoutMs = kWaitMs);
 // The first top-level window of the process of the given class (visible or not).
 HWND FindWindowOfClass(DWORD pid, const std::wstring& className);
 // Waits until `window` is gone or hidden; false on timeout.

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Assembles the demo installation medium: Setup.exe, Setup.ini, the agreement, one archive per
+# group (made by the test RAR writer: RAR4 with names in code page 866, the program folder's
+# files encrypted with the installer's password), the application icon and the drawing font.
+# usage: make-medium.sh <rarwriter> <Setup.exe> <setup.ico> <out folder>
+set -euo pipefail
+rarwriter="$1"; setup_exe="$2"; icon="$3"; out="$4"
+here="$(cd "$(dirname "$0")" && pwd)"
+
+rm -rf "$out"
+mkdir -p "$out/DOCS" "$out/SERVICE/FONT"
+cp "$setup_exe" "$out/Setup.exe"
+cp "$here/Setup.ini" "$here/License.rtf" "$out/"
+# Setup.ini names Sketrion.exe as the icon's file: its .ico beside it is loaded.
+cp "$icon" "$out/Sketrion.ico"
+
+password="Sketrion_Setup_2005A"
+"$rarwriter" --format rar4 --password "$password" --encrypt 'BIN/*' "$out/BASE.RAR" "$here/content/base" >/dev/null
+"$rarwriter" --format rar4 "$out/SAMPLES.RAR" "$here/content/samples" >/dev/null
+"$rarwriter" --format rar5 --password "$password" --encrypt 'DOC/Formats.txt' "$out/DOCS/DOCS.RAR" "$here/content/docs" >/dev/null
+
+# The drawing font the finish page installs: any TrueType font stands in for it in the demo.
+font=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf
+if [ -f "$font" ]; then cp "$font" "$out/SERVICE/FONT/GOST.TTF"; fi
+echo "$out"

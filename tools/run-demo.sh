@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Builds Setup.exe and runs it on the demo medium under Wine, in a fresh prefix: in a window when
+# a display is there; otherwise on a private Xvfb display, walking through every page with the
+# end-to-end driver, saving a screenshot of each page and printing what was installed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+jobs="${SK_JOBS:-2}"
+
+bash tools/setup-machine.sh
+
+# The Windows build makes Setup.exe and the driver; the native build makes the RAR writer that
+# packs the demo's archives (the build runs no Wine).
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32-toolchain.cmake" >/dev/null
+cmake --build build/windows -j "$jobs" --target Setup e2e_demo_walk
+cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
+cmake --build build/native -j "$jobs" --target rarwriter_cli
+
+medium="$root/build/windows/demo-medium"
+shots="$root/build/windows/demo-screenshots"
+bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter build/windows/app/Setup.exe \
+  build/windows/app/setup.ico "$medium" >/dev/null
+echo "demo medium: $medium"
+
+# A fresh prefix of its own, with a virtual desktop (windows hide at once, as on Windows). The
+# medium is drive D:, the screenshots drive E:; the host's root is not mapped.
+export WINEPREFIX="$root/build/windows/wine/demo"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8
+locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$' || export LC_ALL=C.UTF-8 LANG=C.UTF-8
+
+own_xvfb=""
+if [ -z "${DISPLAY:-}" ]; then
+  source tools/xvfb.sh
+  start_xvfb
+  own_xvfb=1
+fi
+cleanup() {
+  set +e
+  wineserver -k 2>/dev/null
+  [ -n "$own_xvfb" ] && stop_xvfb
+}
+trap cleanup EXIT
+
+rm -rf "$WINEPREFIX" "$shots"
+mkdir -p "$shots"
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+wineserver -w
+# The user's shell folders point into the host's home by default: make them the prefix's own, so
+# shortcuts land inside the prefix.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+done
+dd="$WINEPREFIX/dosdevices"
+rm -f "$dd/z:" "$dd/d:" "$dd/e:" "$dd/t:"
+ln -s "$medium" "$dd/d:"
+ln -s "$shots" "$dd/e:"
+ln -s "$root/build/windows" "$dd/t:"
+
+if [ -z "$own_xvfb" ]; then
+  echo "Starting Setup.exe on display $DISPLAY; close it through its pages."
+  (cd "$medium" && wine 'D:\Setup.exe')
+  exit 0
+fi
+
+echo "No display: walking through every page under Xvfb."
+set +e
+wine 'T:\tests\e2e\e2e_demo_walk.exe' 'D:\Setup.exe' 'E:\' | tr -d '\r'
+rc=${PIPESTATUS[0]}
+set -e
+# PNG copies for any image viewer.
+for f in "$shots"/*.bmp; do [ -f "$f" ] && convert "$f" "${f%.bmp}.png" && rm -f "$f"; done
+echo "screenshots of the pages: $shots"
+ls "$shots"
+exit "$rc"
