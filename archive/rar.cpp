@@ -107,8 +107,13 @@ bool TRAR::Run(Pass pass) {
   for (;;) {
     const int read = library_.ReadHeader(archive.Handle(), &state.header);
     if (read != ERAR_SUCCESS) {
-      // The end of the archive or a broken header: neither changes the result.
-      if (read == ERAR_BAD_DATA) RaiseError(ERAR_BAD_DATA);
+      // Only the archive's own end is a clean finish. A broken header, a missing volume or
+      // headers that cannot be decrypted leave entries unread, so the pass has failed: a
+      // medium like that must not pass the test and then be installed in part.
+      if (read != ERAR_END_ARCHIVE) {
+        state.result = false;
+        RaiseError(read);
+      }
       break;
     }
     const std::string name = EntryName(state.header);

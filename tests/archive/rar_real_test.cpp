@@ -248,14 +248,14 @@ TEST_P(Written, DamagedEntrySpoilsOnlyItself) {
   EXPECT_EQ(log.errors, std::vector<int>{ERAR_BAD_DATA});
 }
 
-TEST_P(Written, BrokenHeaderAfterGoodEntriesEndsThePassQuietly) {
+TEST_P(Written, BrokenHeaderAfterGoodEntriesFailsThePass) {
   rarwriter::Archive a;
   a.entries.push_back(File("a.txt", "aaa"));
   a.entries.push_back(File("b.txt", "bbb"));
   a.corrupt_header_after = 1;
   rar.ArchiveName = Save(a);
   log.Attach(rar);
-  EXPECT_TRUE(rar.Test());
+  EXPECT_FALSE(rar.Test());
   EXPECT_EQ(log.tested, 1);
   EXPECT_EQ(log.errors, std::vector<int>{ERAR_BAD_DATA});
 }

@@ -85,23 +85,32 @@ TEST_F(TRARScripted, CleanArchiveTestsEveryEntryFoldersIncluded) {
   EXPECT_EQ(lib.calls.back(), "close");
 }
 
-TEST_F(TRARScripted, BrokenHeaderEndsThePassWithoutChangingTheResult) {
+TEST_F(TRARScripted, BrokenHeaderEndsThePassAsAFailure) {
   Entries({{"A"}, {"B"}});
   lib.endCode = ERAR_BAD_DATA;
-  EXPECT_TRUE(rar.Test());
+  EXPECT_FALSE(rar.Test());
   EXPECT_EQ(log.events, (Events{"testing A", "tested A ok", "testing B", "tested B ok", "error 12"}));
   EXPECT_EQ(lib.Count("close"), 1u);
 
-  // Any other code ends it silently.
-  ScriptedUnrar other;
-  other.entries = {{"A"}};
-  other.endCode = ERAR_EREAD;
-  TRAR rar2(other);
-  EventLog log2;
-  log2.Attach(rar2);
-  rar2.ArchiveName = L"x";
-  EXPECT_TRUE(rar2.Extract());
-  EXPECT_EQ(log2.events, (Events{"extracting A", "extracted A ok"}));
+  // A missing volume or undecryptable headers leave entries unread just the same.
+  for (int code : {ERAR_EOPEN, ERAR_EREAD, ERAR_BAD_PASSWORD, ERAR_MISSING_PASSWORD}) {
+    ScriptedUnrar other;
+    other.entries = {{"A"}};
+    other.endCode = code;
+    TRAR rar2(other);
+    EventLog log2;
+    log2.Attach(rar2);
+    rar2.ArchiveName = L"x";
+    EXPECT_FALSE(rar2.Extract()) << code;
+    EXPECT_EQ(log2.events, (Events{"extracting A", "extracted A ok", "error " + std::to_string(code)}));
+  }
+}
+
+TEST_F(TRARScripted, TheArchivesOwnEndIsACleanFinish) {
+  Entries({{"A"}});
+  lib.endCode = ERAR_END_ARCHIVE;
+  EXPECT_TRUE(rar.Test());
+  EXPECT_EQ(log.events, (Events{"testing A", "tested A ok"}));
 }
 
 TEST_F(TRARScripted, BrokenHeaderAfterAFailedEntryKeepsTheFailure) {
