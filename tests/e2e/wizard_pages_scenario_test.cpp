@@ -1,0 +1,288 @@
+// The agreement, destination and component groups pages in the page chain of Setup.exe: the
+// agreement viewer's text for rich, plain and missing files, the permitted characters of the
+// destination, and the group ticks against the free space of the destination drive.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/scenario.h"
+
+namespace e2e {
+namespace {
+
+const wchar_t kCaption[] = L"Установка Sketrion 7.2";
+const wchar_t kWelcome[] = L"Вас приветствует программа установки Sketrion 7.2";
+const wchar_t kLicense[] = L"\x0043оглашение об использовании Sketrion 7.2";  // Latin C
+const wchar_t kGetPath[] = L"Размещение Sketrion 7.2";
+const wchar_t kGetGroups[] = L"Компоненты Sketrion 7.2";
+const wchar_t kNoSpace[] = L"Недостаточно места на диске!";
+
+const wchar_t kSetupIniHead[] =
+    L"[GENERAL]\n"
+    L"NameApplication=Sketrion 7.2\n"
+    L"NameCompany=Sketrion Software\n";
+
+// ---- controls of Setup.exe read across processes ----
+
+HWND Viewer(HWND page) {
+  for (const wchar_t* cls : {L"RICHEDIT50W", L"RichEdit20W"}) {
+    std::vector<HWND> found = ChildrenOfClass(page, cls);
+    if (!found.empty()) return found[0];
+  }
+  return nullptr;
+}
+
+// The viewer's text with its line ends as "\n".
+std::wstring ViewerText(HWND page) {
+  std::wstring text = Text(Viewer(page)), plain;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    plain += text[i] == L'\r' ? L'\n' : text[i];
+  }
+  while (!plain.empty() && plain.back() == L'\n') plain.pop_back();
+  return plain;
+}
+
+HWND GroupList(HWND page) {
+  std::vector<HWND> lists = ChildrenOfClass(page, WC_LISTVIEWW);
+  return lists.empty() ? nullptr : lists[0];
+}
+
+int ItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+bool ItemChecked(HWND list, int index) {
+  return (SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK) &
+          LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+// An item's text: the list view writes it into memory of its own process.
+std::wstring ItemText(HWND list, int index) {
+  struct Block {
+    LVITEMW item;
+    wchar_t text[260];
+  };
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return L"(no access)";
+  std::wstring text = L"(unreadable)";
+  if (void* remote = VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE)) {
+    Block block = {};
+    block.item.cchTextMax = 260;
+    block.item.pszText =
+        reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + offsetof(Block, text));
+    if (WriteProcessMemory(process, remote, &block, sizeof block, nullptr)) {
+      SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(remote));
+      if (ReadProcessMemory(process, remote, &block, sizeof block, nullptr)) text = block.text;
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+// The keys a user presses in the list: the arrows move the current item, the space bar
+// toggles its check box.
+void Key(HWND list, WPARAM key) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(list, WM_KEYDOWN, key, 1, SMTO_ABORTIFHUNG, 5000, &ignored);
+  SendMessageTimeoutW(list, WM_KEYUP, key, 0xC0000001, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// The free-space and required-space labels, in this order: the labels reading "... байт".
+std::vector<std::wstring> ByteLabels(HWND page) {
+  std::vector<std::wstring> labels;
+  const std::wstring unit = L" байт";
+  for (HWND label : ChildrenOfClass(page, L"Static")) {
+    std::wstring text = Text(label);
+    if (text.size() > unit.size() && text.compare(text.size() - unit.size(), unit.size(), unit) == 0)
+      labels.push_back(text);
+  }
+  return labels;
+}
+
+std::wstring Comment(HWND page) {
+  std::vector<HWND> edits = ChildrenOfClass(page, L"Edit");
+  return edits.empty() ? L"(none)" : Text(edits[0]);
+}
+
+bool NoSpaceShown(HWND page) { return Visible(FindChild(page, kNoSpace, L"Static")); }
+bool NextEnabled(HWND page) { return Enabled(FindChild(page, L"Далее >", L"Button")); }
+
+// ---- the scenarios ----
+
+class WizardPagesScenario : public ::testing::Test {
+ protected:
+  // Welcome: "Далее>" tests the archives, then "Далее >" leaves.
+  static void PassWelcome(SetupRun& run) {
+    HWND page = run.Page(kWelcome, L"welcome");
+    run.Press(page, L"Далее>", false);
+    run.Press(page, L"Далее >");
+  }
+
+  // What the agreement page shows of the medium's agreement file, read on its first showing.
+  std::wstring AgreementShown(const std::wstring& scenario) {
+    SetupRun run(medium, scenario);
+    PassWelcome(run);
+    HWND page = run.Page(kLicense, L"agreement");
+    if (!page) return L"(no page)";
+    EXPECT_NE(Viewer(page), nullptr);
+    std::wstring shown = ViewerText(page);
+    // No message of any kind: the page and the background window are all there is.
+    EXPECT_EQ(VisibleCaptions(run.pid()).size(), 2u);
+    run.Press(page, L"Отмена", false);
+    run.AnswerCancelQuestion(IDYES, kCaption);
+    run.ExpectEnded();
+    return shown;
+  }
+
+  Medium medium{L"C:\\e2e-wizard\\medium"};
+};
+
+TEST_F(WizardPagesScenario, AgreementViewerShowsRichPlainAndMissingFiles) {
+  medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
+  const std::wstring groups = L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n";
+
+  // Rich text under the default name.
+  medium.WriteSetupIni(kSetupIniHead + groups);
+  medium.WriteFile(L"Licension.rtf",
+                   "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 "
+                   "\\b \\'d1\\'ee\\'e3\\'eb\\'e0\\'f8\\'e5\\'ed\\'e8\\'e5\\b0\\par "
+                   "\\'d3\\'f1\\'eb\\'ee\\'e2\\'e8\\'ff Sketrion\\par}");
+  EXPECT_EQ(AgreementShown(L"agreement-rtf"), L"Соглашение\nУсловия Sketrion");
+
+  // Plain Windows-1251 text.
+  medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=License.txt\n") + groups);
+  medium.WriteFile(L"License.txt", ToCp1251(L"Лицензионное соглашение\r\n{\\rtf1} здесь не разметка"));
+  EXPECT_EQ(AgreementShown(L"agreement-plain"),
+            L"Лицензионное соглашение\n{\\rtf1} здесь не разметка");
+
+  // A file that is not there: an empty viewer, and the user may still accept.
+  medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=Missing.rtf\n") + groups);
+  EXPECT_EQ(AgreementShown(L"agreement-missing"), L"");
+}
+
+TEST_F(WizardPagesScenario, AgreementDestinationAndGroupsFollowTheirRules) {
+  const wchar_t kDest[] = L"C:\\e2e-wizard\\Sketrion";
+  RemoveTree(kDest);
+  // The groups of the demo medium, with small archives of known sizes.
+  medium.WriteSetupIni(
+      kSetupIniHead +
+      std::wstring(L"[GROUPS]\n"
+                   L"1=1|BASE.RAR|Основные файлы|Программа, библиотеки и справочные данные\n"
+                   L"2=0|SAMPLES.RAR|Примеры схем|Примеры электрических схем и шаблоны листов\n"
+                   L"3=1|DOCS\\DOCS.RAR|Документация\n"));
+  medium.WriteFile(L"Licension.rtf", "{\\rtf1\\ansi Terms.\\par}");
+  medium.WriteArchive(L"BASE.RAR", {{"BIN/readme.txt", "hello"}, {"BIN/parts.dat", "1234"}});
+  medium.WriteArchive(L"SAMPLES.RAR", {{"Samples/one.dwg", std::string(1000, 's')}});
+  medium.WriteArchive(L"DOCS\\DOCS.RAR", {{"DOC/guide.txt", std::string(20, 'd')}});
+
+  SetupRun run(medium, L"wizard-pages");
+  PassWelcome(run);
+
+  // Agreement: next only while "Принимаю" is chosen.
+  HWND license = run.Page(kLicense, L"agreement");
+  ASSERT_NE(license, nullptr);
+  EXPECT_EQ(ViewerText(license), L"Terms.");
+  EXPECT_TRUE(Checked(FindChild(license, L"Не принимаю")));
+  EXPECT_FALSE(NextEnabled(license));
+  run.Press(license, L"Принимаю", false);
+  EXPECT_TRUE(WaitUntil([&] { return NextEnabled(license); }, 5000));
+  run.Press(license, L"Не принимаю", false);
+  EXPECT_TRUE(WaitUntil([&] { return !NextEnabled(license); }, 5000));
+  run.Press(license, L"Принимаю", false);
+  run.Press(license, L"Далее >");
+
+  // Destination: the default built from the names; typing drives next.
+  HWND path = run.Page(kGetPath, L"destination");
+  ASSERT_NE(path, nullptr);
+  HWND edit = ChildrenOfClass(path, L"Edit").at(0);
+  EXPECT_EQ(Text(edit).substr(1), L":\\Program files\\Sketrion Software\\Sketrion 7_2\\");
+  EXPECT_TRUE(NextEnabled(path));
+  SetEditText(edit, L"C:\\e2e-wizard\\Sketrion 7.2");
+  EXPECT_FALSE(NextEnabled(path));
+  SetEditText(edit, L"C:\\e2e-wizard\\Программа");
+  EXPECT_FALSE(NextEnabled(path));
+  SetEditText(edit, kDest);
+  EXPECT_TRUE(NextEnabled(path));
+  run.Press(path, L"Далее >");
+
+  // Groups: the list in the medium's order with its default ticks.
+  HWND groups = run.Page(kGetGroups, L"groups");
+  ASSERT_NE(groups, nullptr);
+  HWND list = GroupList(groups);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(ItemCount(list), 3);
+  EXPECT_EQ(ItemText(list, 0), L"Основные файлы");
+  EXPECT_EQ(ItemText(list, 1), L"Примеры схем");
+  EXPECT_EQ(ItemText(list, 2), L"Документация");
+  EXPECT_TRUE(ItemChecked(list, 0));
+  EXPECT_FALSE(ItemChecked(list, 1));
+  EXPECT_TRUE(ItemChecked(list, 2));
+  EXPECT_EQ(Comment(groups), L"Программа, библиотеки и справочные данные");
+
+  // The free space of C: in full, 64-bit; the required space of the ticked groups.
+  std::vector<std::wstring> bytes = ByteLabels(groups);
+  ASSERT_EQ(bytes.size(), 2u);
+  ULARGE_INTEGER available = {};
+  ASSERT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, nullptr, nullptr));
+  const long long shownFree = std::wcstoll(bytes[0].c_str(), nullptr, 10);
+  EXPECT_LT(std::llabs(shownFree - static_cast<long long>(available.QuadPart)), 1LL << 26)
+      << "free space shown: " << shownFree;
+  EXPECT_EQ(bytes[1], L"29 байт");  // 9 + 20
+  EXPECT_FALSE(NoSpaceShown(groups));
+  EXPECT_TRUE(NextEnabled(groups));
+
+  // The arrow makes the samples current, the space bar ticks them.
+  Key(list, VK_DOWN);
+  EXPECT_EQ(Comment(groups), L"Примеры электрических схем и шаблоны листов");
+  Key(list, VK_SPACE);
+  EXPECT_TRUE(ItemChecked(list, 1));
+  EXPECT_EQ(ByteLabels(groups).at(1), L"1029 байт");
+
+  // Nothing ticked: 0 bytes, no red label, and no way on.
+  Key(list, VK_SPACE);
+  Key(list, VK_UP);
+  Key(list, VK_SPACE);
+  Key(list, VK_DOWN);
+  Key(list, VK_DOWN);
+  Key(list, VK_SPACE);
+  EXPECT_FALSE(ItemChecked(list, 0));
+  EXPECT_FALSE(ItemChecked(list, 1));
+  EXPECT_FALSE(ItemChecked(list, 2));
+  EXPECT_EQ(ByteLabels(groups).at(1), L"0 байт");
+  EXPECT_FALSE(NoSpaceShown(groups));
+  EXPECT_FALSE(NextEnabled(groups));
+  Key(list, VK_SPACE);
+  EXPECT_TRUE(NextEnabled(groups));
+
+  // Back to a network folder: it passes the character check, but has no drive to measure.
+  run.Press(groups, L"< Назад");
+  path = run.Page(kGetPath, L"destination-network");
+  ASSERT_NE(path, nullptr);
+  edit = ChildrenOfClass(path, L"Edit").at(0);
+  EXPECT_EQ(Text(edit), std::wstring(kDest) + L"\\");
+  SetEditText(edit, L"\\\\server\\share\\Sketrion");
+  EXPECT_TRUE(NextEnabled(path));
+  run.Press(path, L"Далее >");
+  groups = run.Page(kGetGroups, L"groups-network");
+  ASSERT_NE(groups, nullptr);
+  EXPECT_EQ(ByteLabels(groups).at(0), L"-1 байт");
+  EXPECT_EQ(ByteLabels(groups).at(1), L"20 байт");  // the ticks survived the way back
+  EXPECT_TRUE(NoSpaceShown(groups));
+  EXPECT_FALSE(NextEnabled(groups));
+
+  run.Press(groups, L"Отмена", false);
+  run.AnswerCancelQuestion(IDYES, kCaption);
+  run.ExpectEnded();
+}
+
+}  // namespace
+}  // namespace e2e
