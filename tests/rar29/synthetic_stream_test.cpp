@@ -172,6 +172,18 @@ TEST(Rar29SyntheticStreams, OtherProgramsAndBadBlocksAreRefused) {
   }
 }
 
+TEST(Rar29SyntheticStreams, ARecordShorterThanItsFieldsIsRefused) {
+  BitWriter w;
+  PutTables(w);
+  w.Put(257, 9);
+  w.Put(0x80 | 0x20 | 0x10 | 0, 8);  // a one-byte record that promises 32-bit numbers
+  w.Put(0xFF, 8);
+  PutLiterals(w, {1, 2, 3, 4});
+  unrar::rar29::Rar29Unpacker unpacker;
+  const rar5test::DecodeResult r = rar5test::Decode(unpacker, w.bytes, Params(4));
+  EXPECT_EQ(r.status, UnpackStatus::BadData);
+}
+
 TEST(Rar29SyntheticStreams, EndCodeSaysWhetherTheNextSolidEntryReadsTables) {
   for (bool new_tables : {false, true}) {
     SCOPED_TRACE(new_tables);

@@ -725,6 +725,10 @@ PpmStart PpmDecoder::Start(const uint8_t*& next, int* escape) {
   return PpmStart::Ok;
 }
 
+void PpmDecoder::Forget() {
+  if (model_) model_->Invalidate();
+}
+
 void PpmDecoder::Normalize() {
   for (;;) {
     if ((low_ ^ (low_ + range_)) >= kRangeTop) {

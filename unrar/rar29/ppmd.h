@@ -21,6 +21,9 @@ class PpmDecoder {
   // A header without the reset flag continues the model of the previous block.
   PpmStart Start(const uint8_t*& next, int* escape);
 
+  // Drops the model (keeping its memory): the next block must start a new one.
+  void Forget();
+
   // The decoder reads its bytes from here on.
   void SetInput(const uint8_t* next) { next_ = next; }
   const uint8_t* Input() const { return next_; }

@@ -131,7 +131,7 @@ UnpackStatus Rar29Unpacker::Prepare(const UnpackParams& params) {
     low_dist_repeats_ = 0;
     programs_.clear();
     last_program_ = 0;
-    ppm_.reset();
+    if (ppm_) ppm_->Forget();
     ppm_escape_ = 2;
   }
   history_ = std::min<uint64_t>(history_, window_.MaxHistory());
@@ -476,64 +476,71 @@ UnpackStatus Rar29Unpacker::ReadLzFilter() {
 // A filter record: which program (a new one carries its code), where its block starts relative
 // to the current output, the block's length, the initial registers and optional global data.
 UnpackStatus Rar29Unpacker::AddFilter(uint8_t flags, const std::vector<uint8_t>& record) {
-  std::vector<uint8_t> padded(record.size() + 8, 0);  // the bit cursor peeks 8 bytes ahead
+  // Every read starts inside the record; one read goes at most 36 bits on, into the padding.
+  std::vector<uint8_t> padded(record.size() + 16, 0);
   std::memcpy(padded.data(), record.data(), record.size());
   BitCursor bits{padded.data(), 0};
   const size_t end = record.size() * 8;
+  bool overrun = false;
+  auto number = [&]() -> uint32_t {
+    if (bits.pos > end) {
+      overrun = true;
+      return 0;
+    }
+    return ReadFilterNumber(bits);
+  };
 
-  size_t number = last_program_;
+  // Programs are numbered from 1 in the record; 0 forgets every program and pending block.
+  size_t index = last_program_;
   if (flags & 0x80) {
-    number = ReadFilterNumber(bits);
-    if (number == 0) {
+    const uint32_t n = number();
+    if (overrun) return UnpackStatus::BadData;
+    if (n == 0) {
       programs_.clear();
       filters_.clear();
-    } else {
-      --number;
     }
+    index = n == 0 ? 0 : n - 1;
   }
-  if (number > programs_.size() || number >= kMaxPrograms) return UnpackStatus::BadData;
-  last_program_ = number;
-  const bool is_new = number == programs_.size();
+  if (index > programs_.size() || index >= kMaxPrograms) return UnpackStatus::BadData;
+  last_program_ = index;
+  const bool is_new = index == programs_.size();
 
-  uint64_t start = ReadFilterNumber(bits);
+  uint64_t start = number();
   if (flags & 0x40) start += 258;
   start += produced_;
   uint32_t length = 0;
-  if (flags & 0x20) length = ReadFilterNumber(bits);
-  else if (!is_new) length = programs_[number].last_length;
+  if (flags & 0x20) length = number();
+  else if (!is_new) length = programs_[index].last_length;
 
   PendingFilter filter{};
   filter.start = start;
   filter.length = length;
   filter.regs[4] = length;
   if (flags & 0x10) {
-    const uint32_t mask = bits.Read(7);
+    const uint32_t mask = bits.pos <= end ? bits.Read(7) : 0;
     for (unsigned i = 0; i < 7; ++i)
-      if (mask & (1u << i)) filter.regs[i] = ReadFilterNumber(bits);
+      if (mask & (1u << i)) filter.regs[i] = number();
   }
+  FilterKind kind = FilterKind::E8;
   if (is_new) {
-    const uint32_t code_size = ReadFilterNumber(bits);
-    if (code_size == 0 || code_size >= kMaxFilterCode || bits.pos + size_t(code_size) * 8 > end)
+    const uint32_t code_size = number();
+    if (overrun || code_size == 0 || code_size >= kMaxFilterCode || bits.pos + size_t(code_size) * 8 > end)
       return UnpackStatus::BadData;
     std::vector<uint8_t> code(code_size);
     for (uint8_t& byte : code) byte = uint8_t(bits.Read(8));
-    FilterKind kind;
     if (!IdentifyFilter(code.data(), code.size(), &kind)) return UnpackStatus::BadData;
-    programs_.push_back(Program{kind});
   }
-  Program& program = programs_[number];
-  program.last_length = length;
-  ++program.uses;
   if (flags & 0x08) {
     // Global data for the program: the standard programs take nothing from it.
-    const uint32_t data_size = ReadFilterNumber(bits);
+    const uint32_t data_size = number();
     if (data_size > kMaxFilterData) return UnpackStatus::BadData;
     bits.pos += size_t(data_size) * 8;
   }
-  if (bits.pos > end) return UnpackStatus::BadData;
+  if (overrun || bits.pos > end) return UnpackStatus::BadData;
 
-  // The compressor never names an empty block; a stream of such records would be work without
-  // output.
+  if (is_new) programs_.push_back(Program{kind});
+  Program& program = programs_[index];
+  program.last_length = length;
   if (length == 0) return UnpackStatus::BadData;
   filter.kind = program.kind;
   // Blocks come in order and stay inside the entry; a block filtered again is named again with

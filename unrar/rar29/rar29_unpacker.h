@@ -86,8 +86,7 @@ class Rar29Unpacker final : public Unpacker {
   // Filter programs seen so far (solid entries keep them) and the blocks waiting for output.
   struct Program {
     FilterKind kind;
-    uint32_t last_length = 0;
-    uint32_t uses = 0;
+    uint32_t last_length = 0;  // a record without a length repeats the last one
   };
   struct PendingFilter {
     FilterKind kind;
