@@ -14,6 +14,8 @@ TInstallerPages::TInstallerPages(setup::TSetup& model, TfmMainSetup& main)
       fmGetGroups(model),
       fmGraphProfile(model, main.acAutoCAD, main.FAcadNames),
       fmPrCopyFile(model),
+      fmFileReadme(model),
+      fmExitWin(model),
       model_(model),
       main_(main) {}
 

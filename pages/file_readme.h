@@ -1,12 +1,30 @@
 #pragma once
-// The additional software page: offers to start the BDE setup program from the medium.
+// The additional software page: offers to start the BDE setup program from the medium, without
+// waiting for it. There is no way back from this page.
+#include <functional>
+#include <string>
+
 #include "pages/page.h"
+
+namespace setup { class TSetup; }
 
 namespace pages {
 
 class TfmFileReadme : public Page {
  public:
-  TfmFileReadme();
+  explicit TfmFileReadme(setup::TSetup& model);
+
+  // "Установить": starts the BDE setup program, the whole path quoted, without waiting; a start
+  // that fails shows nothing. Pressing it again starts another one.
+  void Button2Click();
+  // The BDE text turns bold under the mouse, and plain again over the frame or the window.
+  void Label3MouseMove();
+  void GroupBox1MouseMove();
+
+  // The command line for the BDE setup program: FBDESetup between double quotes.
+  std::wstring BdeCommandLine() const;
+  // Starts a command line in the normal show state (set by the view).
+  std::function<void(const std::wstring& commandLine)> StartProgram;
 
   ControlState Label1{
       L"Для работы программы Вам необходимо установить\r\nдополнительное программное обеспечение"};
@@ -17,6 +35,9 @@ class TfmFileReadme : public Page {
   ControlState btPrior{L"< Назад"};
   ControlState btNext{L"Далее >"};
   ControlState btCancel{L"Отмена"};
+
+ private:
+  setup::TSetup& model_;
 };
 
 }  // namespace pages

@@ -1,12 +1,30 @@
 #include "pages/file_readme.h"
 #include "pages/views_win.h"
 
+#include <windowsx.h>
+
 namespace pages {
 
 namespace {
+// Starts the command line and lets it run on its own; a failure is silent.
+void StartDetached(const std::wstring& commandLine) {
+  std::wstring line = commandLine;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+}
+
 class FileReadmeView : public PageWindow {
  public:
-  explicit FileReadmeView(TfmFileReadme& page) : PageWindow(page), page_(page) {}
+  explicit FileReadmeView(TfmFileReadme& page) : PageWindow(page), page_(page) {
+    page_.StartProgram = &StartDetached;
+  }
 
  protected:
   void CreateControls() override {
@@ -15,13 +33,29 @@ class FileReadmeView : public PageWindow {
     BindCancel(page_.btCancel);
     AddFrame();
     BindLabel(page_.Label1, 24, 32, 584, 32);
-    BindLabel(page_.Label3, 24, 100, 440, 48);
-    BindButton(page_.Button2, 488, 110, 100, 25, mrNone);
+    label3_ = BindLabel(page_.Label3, 24, 100, 440, 48);
+    BindButton(page_.Button2, 488, 110, 100, 25, mrNone, [this] { page_.Button2Click(); });
     AddBevel();
+  }
+
+  // Labels and frames let the mouse through to the page: which one is under it decides.
+  bool OnMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT* result) override {
+    if (msg != WM_MOUSEMOVE) return false;
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    RECT r;
+    GetWindowRect(label3_, &r);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    if (PtInRect(&r, pt))
+      page_.Label3MouseMove();
+    else
+      page_.GroupBox1MouseMove();
+    *result = 0;
+    return true;
   }
 
  private:
   TfmFileReadme& page_;
+  HWND label3_ = nullptr;
 };
 }  // namespace
 

@@ -1,0 +1,104 @@
+// The additional software page and the finish page, on the model over the in-memory platform.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pages/exit_win.h"
+#include "pages/file_readme.h"
+#include "tests/pages/page_fixture.h"
+#include "util/ini.h"
+
+namespace pages {
+namespace {
+
+using testing::PageTest;
+
+class FileReadmeTest : public PageTest {
+ protected:
+  FileReadmeTest() {
+    page.FormCreate(model.FNameApplication);
+    page.StartProgram = [this](const std::wstring& line) { started.push_back(line); };
+  }
+  TfmFileReadme page{model};
+  std::vector<std::wstring> started;
+};
+
+TEST_F(FileReadmeTest, StartsTheQuotedBdeSetupEachTimeWithoutABackButton) {
+  model.FBDESetup = L"D:\\Дистрибутив Sketrion\\BDE\\SETUP.EXE";
+  page.Button2Click();
+  page.Button2Click();
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_EQ(started[0], L"\"D:\\Дистрибутив Sketrion\\BDE\\SETUP.EXE\"");
+  EXPECT_EQ(started[1], started[0]);
+  EXPECT_FALSE(page.btPrior.visible);
+  EXPECT_EQ(page.Caption(), L"Установка дополнительного программного обеспечения Sketrion");
+}
+
+TEST_F(FileReadmeTest, TheBdeTextIsBoldOnlyUnderTheMouse) {
+  EXPECT_FALSE(page.Label3.bold);
+  page.Label3MouseMove();
+  EXPECT_TRUE(page.Label3.bold);
+  page.GroupBox1MouseMove();
+  EXPECT_FALSE(page.Label3.bold);
+  EXPECT_TRUE(page.Button2.enabled);
+}
+
+class ExitWinTest : public PageTest {
+ protected:
+  ExitWinTest() {
+    model.FDestDir = L"C:\\Sketrion\\";
+    files.MakeDirectory(L"C:\\Sketrion");
+    page.RestartWindows = [this](unsigned flags) {
+      restarts.push_back(flags);
+      return true;
+    };
+    page.FormShow();
+  }
+  std::wstring Settings(const std::wstring& key) {
+    return util::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"GENERAL", key, L"<none>");
+  }
+  TfmExitWin page{model};
+  std::vector<unsigned> restarts;
+};
+
+TEST_F(ExitWinTest, FinishWritesTheEditorSettingsAndRestartsWhenChosen) {
+  model.FGraphEditorSet = true;
+  model.FGraphEditor = L"AutoCAD 2005";
+  model.FGraphProfile = L"Схемы";
+  files.PutFile(L"C:\\Sketrion\\GraphEditor.ini", "[GENERAL]\r\nEditor=old\r\n[Other]\r\nKeep=1\r\n");
+  page.btNextClick();
+  EXPECT_EQ(Settings(L"Editor"), L"AutoCAD 2005");
+  EXPECT_EQ(Settings(L"Profile"), L"Схемы");
+  EXPECT_EQ(util::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"Other", L"Keep", L""),
+            L"1");
+  EXPECT_EQ(restarts, std::vector<unsigned>{6u});  // EWX_REBOOT | EWX_FORCE
+  EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(ExitWinTest, NoSettingsWithoutTheGraphicEditorPageAndNoRestartWhenDeclined) {
+  page.rbRestartNow.checked = false;
+  page.rbNoRestart.checked = true;
+  page.btNextClick();
+  EXPECT_EQ(files.FileBytes(L"C:\\Sketrion\\GraphEditor.ini"), nullptr);
+  EXPECT_TRUE(restarts.empty());
+  // Coming back to the page chooses the restart again.
+  page.FormShow();
+  EXPECT_TRUE(page.rbRestartNow.checked);
+  EXPECT_FALSE(page.rbNoRestart.checked);
+}
+
+TEST_F(ExitWinTest, AnUnwritableSettingsFileIsReportedAndTheStepsGoOn) {
+  model.FGraphEditorSet = true;
+  // A folder stands where the file should be: it cannot be written.
+  files.MakeDirectory(L"C:\\Sketrion\\GraphEditor.ini");
+  boxes.Answer(platform::MsgAnswer::Ok);
+  page.btNextClick();
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Unable to write to C:\\Sketrion\\GraphEditor.ini");
+  EXPECT_EQ(boxes.Asked()[0].caption, L"Установка Sketrion");
+  EXPECT_EQ(restarts.size(), 1u);
+}
+
+}  // namespace
+}  // namespace pages
