@@ -6,7 +6,8 @@
 # Builds in build/fuzz, apart from the native and Windows builds, and not part of the test run.
 # Seeds: the corpus archives under 200 KB plus archives made by the test writer (plain,
 # encrypted, damaged, hostile names). The growing corpus stays in build/fuzz/corpus between runs;
-# inputs that crash, leak, time out or run out of memory are saved in tests/fuzz/crashes/.
+# inputs that crash, leak, time out or run out of memory are saved in tests/fuzz/crashes/; once
+# fixed, move each into tests/fuzz/regressions/, which the normal test run replays.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-300}"
