@@ -43,6 +43,11 @@ make_template() {
   WINEPREFIX="$t" wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX="$t" wineserver -w
   [ -f "$t/system.reg" ] || { echo "wine-run: wineboot failed to make a prefix" >&2; exit 2; }
+  # The user's shell folders (Desktop, Documents, ...) point into the host's home by default:
+  # make them the prefix's own, so nothing a test creates lands outside the build folder.
+  for link in "$t"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+  done
   map_drives "$t"
   touch "$t/.ready"
 }
@@ -61,16 +66,25 @@ prefix="$winedir/$prefix_name"
     for f in "$prefix"/*.reg; do cp --remove-destination "$winedir/template/$(basename "$f")" "$f"; done
     map_drives "$prefix"
   fi
+  echo "$prefix" >> "$winedir/used-prefixes"
 ) 9>"$winedir/.lock"
 export WINEPREFIX="$prefix"
-echo "$prefix" >> "$winedir/used-prefixes"
 
 # The program is started by its T: path, so it knows itself as a Windows path.
 rel="${exe_abs#"$build"/}"
 winexe="T:\\${rel//\//\\}"
 
 # mingw programs write CRLF; CTest and the test discovery want plain lines.
+# A wineserver quits a few seconds after its last client; a program that connects just then is
+# dropped ("wine client error ... Connection reset by peer") before it runs: start it once more.
+errors="$(mktemp)"
+trap 'rm -f "$errors"' EXIT
 set +e
-wine "$winexe" "$@" | tr -d '\r'
-rc=${PIPESTATUS[0]}
+for attempt in 1 2; do
+  wine "$winexe" "$@" 2>"$errors" | tr -d '\r'
+  rc=${PIPESTATUS[0]}
+  cat "$errors" >&2
+  [ "$rc" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -q '^wine client error' "$errors" || break
+  sleep 1
+done
 exit "$rc"
