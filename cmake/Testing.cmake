@@ -32,21 +32,23 @@ function(sk_add_gtest name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  # Each property takes one value here: a list inside ENVIRONMENT would be split into property
+  # names by gtest_discover_tests, so the scenario comes in through ENVIRONMENT_MODIFICATION.
   set(env "")
   set(lock "")
   if(T_SCENARIO)
-    list(APPEND env "SK_WINE_SCENARIO=${T_SCENARIO}")
+    set(env ENVIRONMENT_MODIFICATION "SK_WINE_SCENARIO=set:${T_SCENARIO}")
     # The cases of a scenario share its prefix (its registry and drive C:): one at a time.
     set(lock RESOURCE_LOCK "scenario-${T_SCENARIO}")
   endif()
   if(T_TEXT)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "ru."
-      PROPERTIES ENVIRONMENT "LC_ALL=ru_RU.UTF-8;LANG=ru_RU.UTF-8;${env}" TIMEOUT ${T_TIMEOUT} ${lock})
+      PROPERTIES ENVIRONMENT "LC_ALL=ru_RU.UTF-8" ${env} TIMEOUT ${T_TIMEOUT} ${lock})
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120 TEST_PREFIX "c."
-      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT} ${lock})
+      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" ${env} TIMEOUT ${T_TIMEOUT} ${lock})
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8;LANG=C.UTF-8;${env}" TIMEOUT ${T_TIMEOUT} ${lock})
+      PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" ${env} TIMEOUT ${T_TIMEOUT} ${lock})
   endif()
 endfunction()
 
