@@ -76,7 +76,8 @@ winexe="T:\\${rel//\//\\}"
 
 # mingw programs write CRLF; CTest and the test discovery want plain lines.
 # A wineserver quits a few seconds after its last client; a program that connects just then is
-# dropped ("wine client error ... Connection reset by peer") before it runs: start it once more.
+# dropped ("wine client error ... Connection reset by peer", or "a wine server seems to be
+# running, but I cannot connect to it") before it runs: start it once more.
 errors="$(mktemp)"
 trap 'rm -f "$errors"' EXIT
 set +e
@@ -84,7 +85,7 @@ for attempt in 1 2; do
   wine "$winexe" "$@" 2>"$errors" | tr -d '\r'
   rc=${PIPESTATUS[0]}
   cat "$errors" >&2
-  [ "$rc" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -q '^wine client error' "$errors" || break
+  [ "$rc" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -qE '^wine client error|^wine: a wine server seems to be running' "$errors" || break
   sleep 1
 done
 exit "$rc"
