@@ -1,5 +1,7 @@
 #include "unrar/checksum.h"
 
+#include "unrar/crc32_fold.h"
+
 #include <cstring>
 
 namespace unrar {
@@ -39,11 +41,11 @@ inline uint32_t Load32(const uint8_t* p) {
 
 }  // namespace
 
-uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
+namespace crc32_detail {
+
+uint32_t TableUpdate(uint32_t crc, const uint8_t* p, size_t n) {
   static const CrcTable table;
-  const uint8_t* p = static_cast<const uint8_t*>(data);
   const auto& t = table.t;
-  crc = ~crc;
   for (; n >= 8; n -= 8, p += 8) {
     uint32_t lo = crc ^ Load32(p);
     uint32_t hi = Load32(p + 4);
@@ -51,7 +53,16 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
           t[3][hi & 0xFF] ^ t[2][(hi >> 8) & 0xFF] ^ t[1][(hi >> 16) & 0xFF] ^ t[0][hi >> 24];
   }
   while (n--) crc = t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  return crc;
+}
+
+}  // namespace crc32_detail
+
+uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  // Headers and short entries stay on the tables; folding pays off from a few hundred bytes.
+  if (n >= 256 && crc32_detail::FoldAvailable()) return ~crc32_detail::FoldUpdate(~crc, p, n);
+  return ~crc32_detail::TableUpdate(~crc, p, n);
 }
 
 Blake2s::Blake2s() { Init(32 | (1u << 16) | (1u << 24), 0, 0, false); }

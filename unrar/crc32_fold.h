@@ -1,0 +1,19 @@
+#pragma once
+// The two ways the library computes CRC-32, exposed so tests can hold one against the other.
+// Both work on the raw register (no inversion before or after); Crc32 in checksum.h wraps them.
+#include <cstddef>
+#include <cstdint>
+
+namespace unrar {
+namespace crc32_detail {
+
+// Slicing-by-8 tables: any CPU.
+uint32_t TableUpdate(uint32_t raw, const uint8_t* p, size_t n);
+
+// Carry-less multiplication folding (x86 PCLMULQDQ): many times faster on long runs, which
+// matters because every unpacked byte of an entry is checksummed. Needs FoldAvailable().
+bool FoldAvailable();
+uint32_t FoldUpdate(uint32_t raw, const uint8_t* p, size_t n);
+
+}  // namespace crc32_detail
+}  // namespace unrar
