@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace unrar {
 namespace {
 
@@ -101,24 +103,7 @@ std::wstring Utf8ToWide(const std::string& s, bool* valid) {
 
 std::string WideToUtf8(const std::wstring& s) {
   std::string out;
-  for (uint32_t c : CodePoints(s)) {
-    if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (uint32_t c : CodePoints(s)) platform::AppendUtf8(&out, c);
   return out;
 }
 
