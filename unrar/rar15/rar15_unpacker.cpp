@@ -60,30 +60,9 @@ unsigned ReadNumber(rar5::BitCursor& bits, const NumberCode& code) {
 
 }  // namespace
 
-UnpackStatus Rar15Unpacker::Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) {
-  try {
-    UnpackStatus status = Prepare(params);
-    if (status != UnpackStatus::Ok) return status;
-    sink_ = &out;
-    input_.Start(&in);
-    broken_ = true;
-    status = DecodeEntry();
-    if (status == UnpackStatus::Ok) broken_ = false;
-    return status;
-  } catch (const std::bad_alloc&) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
-}
-
 UnpackStatus Rar15Unpacker::Prepare(const UnpackParams& params) {
-  if (params.version != 15) return UnpackStatus::UnknownMethod;
   const bool solid = params.solid;
-  if (solid && broken_) return UnpackStatus::BadData;
-  if (!window_.Prepare(params.dict_size, solid, params.unpacked_size)) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
+  if (!window_.Prepare(params.dict_size, solid, params.unpacked_size)) return UnpackStatus::NoMemory;
   if (!solid) ResetStatistics();
   // The flags and the flag-free mode belong to one entry's stream.
   flag_buf_ = 0;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "unrar/entry_decoder.h"
 #include "unrar/rar15/place_table.h"
 #include "unrar/rar20/old_window.h"
 #include "unrar/rar5/bit_input.h"
@@ -12,16 +13,14 @@
 
 namespace unrar::rar15 {
 
-class Rar15Unpacker final : public Unpacker {
- public:
-  UnpackStatus Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) override;
-
+class Rar15Unpacker final : public EntryDecoder {
  private:
   using Bits = rar5::BitCursor;
 
-  UnpackStatus Prepare(const UnpackParams& params);
+  bool Handles(int version) const override { return version == 15; }
+  UnpackStatus Prepare(const UnpackParams& params) override;
   void ResetStatistics();
-  UnpackStatus DecodeEntry();
+  UnpackStatus DecodeEntry() override;
   bool Step(Bits& bits);
   bool NextFlag(Bits& bits);
   bool ReadFlags(Bits& bits);
@@ -31,10 +30,7 @@ class Rar15Unpacker final : public Unpacker {
   void Match(size_t length, size_t distance);
   void Remember(size_t length, size_t distance);
 
-  rar5::BitInput input_;
   rar20::OldWindow window_;
-  UnpackSink* sink_ = nullptr;
-  bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
 
   // The adaptive sets: literals, long-match distance high bytes, flag bytes, short distances.
   PlaceTable literals_, long_dist_, flags_;

@@ -39,31 +39,9 @@ inline uint32_t ReadBits(rar5::BitCursor& bits, unsigned n) { return n == 0 ? 0 
 
 }  // namespace
 
-UnpackStatus Rar20Unpacker::Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) {
-  try {
-    UnpackStatus status = Prepare(params);
-    if (status != UnpackStatus::Ok) return status;
-    sink_ = &out;
-    input_.Start(&in);
-    broken_ = true;
-    status = DecodeEntry();
-    if (status == UnpackStatus::Ok) broken_ = false;
-    return status;
-  } catch (const std::bad_alloc&) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
-}
-
 UnpackStatus Rar20Unpacker::Prepare(const UnpackParams& params) {
-  if (params.version != 20 && params.version != 26) return UnpackStatus::UnknownMethod;
   const bool solid = params.solid;
-  if (solid && broken_) return UnpackStatus::BadData;
-
-  if (!window_.Prepare(params.dict_size, solid, params.unpacked_size)) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
+  if (!window_.Prepare(params.dict_size, solid, params.unpacked_size)) return UnpackStatus::NoMemory;
   if (!solid) {
     tables_ready_ = false;
     audio_ = false;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "unrar/entry_decoder.h"
 #include "unrar/rar20/audio.h"
 #include "unrar/rar20/old_window.h"
 #include "unrar/rar5/bit_input.h"
@@ -14,10 +15,8 @@
 
 namespace unrar::rar20 {
 
-class Rar20Unpacker final : public Unpacker {
+class Rar20Unpacker final : public EntryDecoder {
  public:
-  UnpackStatus Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) override;
-
   static constexpr size_t kMainCodes = 298;
   static constexpr size_t kDistCodes = 48;
   static constexpr size_t kRepCodes = 28;
@@ -27,17 +26,15 @@ class Rar20Unpacker final : public Unpacker {
  private:
   using Bits = rar5::BitCursor;
 
-  UnpackStatus Prepare(const UnpackParams& params);
-  UnpackStatus DecodeEntry();
+  bool Handles(int version) const override { return version == 20 || version == 26; }
+  UnpackStatus Prepare(const UnpackParams& params) override;
+  UnpackStatus DecodeEntry() override;
   UnpackStatus DecodeSymbol(Bits& bits);
   bool ReadTables(Bits& bits);
   void ReadLastTables(Bits& bits);
   bool Match(size_t length, size_t distance);
 
-  rar5::BitInput input_;
   OldWindow window_;
-  UnpackSink* sink_ = nullptr;
-  bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
 
   bool tables_ready_ = false;
   bool audio_ = false;

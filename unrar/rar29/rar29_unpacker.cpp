@@ -86,27 +86,8 @@ uint32_t ReadFilterNumber(rar5::BitCursor& bits) {
 Rar29Unpacker::Rar29Unpacker() = default;
 Rar29Unpacker::~Rar29Unpacker() = default;
 
-UnpackStatus Rar29Unpacker::Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) {
-  try {
-    UnpackStatus status = Prepare(params);
-    if (status != UnpackStatus::Ok) return status;
-    sink_ = &out;
-    input_.Start(&in);
-    broken_ = true;
-    status = DecodeEntry();
-    if (status == UnpackStatus::Ok) broken_ = false;
-    return status;
-  } catch (const std::bad_alloc&) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
-}
-
 UnpackStatus Rar29Unpacker::Prepare(const UnpackParams& params) {
-  if (params.version != 29 && params.version != 36) return UnpackStatus::UnknownMethod;
   const bool solid = params.solid;
-  if (solid && broken_) return UnpackStatus::BadData;
-
   const uint64_t dict = std::min(params.dict_size, kMaxDictionary);
   const uint64_t full = std::max(dict, kMinWindow) + rar5::Window::kSlack;
   uint64_t need = full;
@@ -115,10 +96,7 @@ UnpackStatus Rar29Unpacker::Prepare(const UnpackParams& params) {
     while (small < params.unpacked_size + 2 * kMaxMatch) small *= 2;
     need = std::min(full, small + rar5::Window::kSlack);
   }
-  if (!window_.Reserve(need, solid, size_t(history_))) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
+  if (!window_.Reserve(need, solid, size_t(history_))) return UnpackStatus::NoMemory;
 
   if (!solid) {
     produced_ = flushed_ = history_ = 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "unrar/entry_decoder.h"
 #include "unrar/rar29/filters.h"
 #include "unrar/rar5/bit_input.h"
 #include "unrar/rar5/huffman.h"
@@ -17,11 +18,10 @@ namespace unrar::rar29 {
 
 class PpmDecoder;
 
-class Rar29Unpacker final : public Unpacker {
+class Rar29Unpacker final : public EntryDecoder {
  public:
   Rar29Unpacker();
   ~Rar29Unpacker() override;
-  UnpackStatus Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) override;
 
   // The most output one symbol or escape produces.
   static constexpr size_t kMaxMatch = 0x120;
@@ -33,8 +33,9 @@ class Rar29Unpacker final : public Unpacker {
   // Why the LZ loop handed control back.
   enum class LzEvent { None, EndOfBlock, Filter };
 
-  UnpackStatus Prepare(const UnpackParams& params);
-  UnpackStatus DecodeEntry();
+  bool Handles(int version) const override { return version == 29 || version == 36; }
+  UnpackStatus Prepare(const UnpackParams& params) override;
+  UnpackStatus DecodeEntry() override;
   UnpackStatus ReadTables();
   UnpackStatus ReadLzTables(BitCursor& bits);
   UnpackStatus StartPpm();
@@ -58,10 +59,7 @@ class Rar29Unpacker final : public Unpacker {
   bool WriteWindow(uint64_t from, uint64_t to);
   size_t WindowIndex(uint64_t position) const;
 
-  rar5::BitInput input_;
   rar5::Window window_;
-  UnpackSink* sink_ = nullptr;
-  bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
 
   // Output positions count bytes since the window was last emptied.
   uint64_t produced_ = 0;

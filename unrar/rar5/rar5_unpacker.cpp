@@ -41,27 +41,8 @@ uint32_t ReadFilterNumber(BitCursor& bits) {
 
 }  // namespace
 
-UnpackStatus Rar5Unpacker::Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) {
-  try {
-    UnpackStatus status = Prepare(params);
-    if (status != UnpackStatus::Ok) return status;
-    sink_ = &out;
-    input_.Start(&in);
-    broken_ = true;
-    status = DecodeEntry();
-    if (status == UnpackStatus::Ok) broken_ = false;
-    return status;
-  } catch (const std::bad_alloc&) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
-}
-
 UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
-  if (params.version != 50 && params.version != 70) return UnpackStatus::UnknownMethod;
   const bool solid = params.solid;
-  if (solid && broken_) return UnpackStatus::BadData;
-
   // A non-solid entry never reaches back past its own start, so a small one needs a small window.
   const uint64_t dict = std::min<uint64_t>(params.dict_size, uint64_t(1) << 62);  // no overflow below
   const uint64_t full = std::max(dict, kMinWindow) + Window::kSlack;
@@ -73,10 +54,7 @@ UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
     need = std::min(full, small + Window::kSlack);
   }
   if (need > kMaxWindow) return UnpackStatus::NoMemory;
-  if (!window_.Reserve(need, solid, size_t(std::min<uint64_t>(history_, SIZE_MAX)))) {
-    broken_ = true;
-    return UnpackStatus::NoMemory;
-  }
+  if (!window_.Reserve(need, solid, size_t(std::min<uint64_t>(history_, SIZE_MAX)))) return UnpackStatus::NoMemory;
 
   if (!solid) {
     produced_ = flushed_ = history_ = 0;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <vector>
 
+#include "unrar/entry_decoder.h"
 #include "unrar/rar5/bit_input.h"
 #include "unrar/rar5/filters.h"
 #include "unrar/rar5/huffman.h"
@@ -14,16 +15,15 @@
 
 namespace unrar::rar5 {
 
-class Rar5Unpacker final : public Unpacker {
+class Rar5Unpacker final : public EntryDecoder {
  public:
-  UnpackStatus Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) override;
-
   // The most output one symbol produces: the longest match plus its length bonus.
   static constexpr size_t kMaxMatch = 0x1001 + 3;
 
  private:
-  UnpackStatus Prepare(const UnpackParams& params);
-  UnpackStatus DecodeEntry();
+  bool Handles(int version) const override { return version == 50 || version == 70; }
+  UnpackStatus Prepare(const UnpackParams& params) override;
+  UnpackStatus DecodeEntry() override;
   UnpackStatus ReadBlockHeader();
   UnpackStatus ReadTables();
   UnpackStatus ServiceInput(bool* entry_done);
@@ -37,10 +37,7 @@ class Rar5Unpacker final : public Unpacker {
   size_t WindowIndex(uint64_t position) const;
   void UpdateInputBorder();
 
-  BitInput input_;
   Window window_;
-  UnpackSink* sink_ = nullptr;
-  bool broken_ = false;  // an entry failed midway: a solid continuation cannot be decoded
 
   // Output positions count bytes since the window was last emptied.
   uint64_t produced_ = 0;    // decoded into the window
