@@ -14,7 +14,7 @@ skrar="$PWD/build/bench/tools/skrar"
 # The decoder alone (streams in memory, output discarded), to tell its time from the rest of skrar.
 decoder="$PWD/build/bench/rar5_decode_only"
 g++ -std=c++17 -O3 -DNDEBUG -I. -DSK_TEST_CORPUS_DIR="\"$corpus/\"" -o "$decoder" \
-  bench/rar5_decode_only.cpp tests/rar5/test_support.cpp unrar/rar5/*.cpp
+  bench/rar5_decode_only.cpp tests/rar5/test_support.cpp unrar/rar5/*.cpp unrar/entry_decoder.cpp
 command -v bsdtar >/dev/null || { echo "bsdtar is missing (Debian libarchive-tools)" >&2; exit 1; }
 
 # Large.rar: 64 MiB of repetitive data (window copies); Rar.issue1050.rar: 15 MB of real data;

@@ -1,7 +1,6 @@
 #include "unrar/rar15/rar15_unpacker.h"
 
 #include <algorithm>
-#include <new>
 
 namespace unrar::rar15 {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "unrar/rar29/ppmd.h"
 
@@ -25,8 +24,6 @@ constexpr uint32_t kMaxFilterData = 0x2000;
 constexpr uint64_t kMaxDictionary = 0x400000;
 // A window always holds the largest filter block and the matches decoded past it.
 constexpr uint64_t kMinWindow = 0x40000 + 0x10000;
-constexpr uint64_t kSmallWindow = 0x40000;
-constexpr uint64_t kFlushChunk = 0x100000;
 
 // Match lengths by slot: base and extra bits.
 constexpr uint8_t kLengthBase[kLenCodes] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
@@ -83,23 +80,13 @@ uint32_t ReadFilterNumber(rar5::BitCursor& bits) {
 
 }  // namespace
 
-Rar29Unpacker::Rar29Unpacker() = default;
+Rar29Unpacker::Rar29Unpacker() : WindowDecoder(kMaxMatch, kMinWindow) {}
 Rar29Unpacker::~Rar29Unpacker() = default;
 
 UnpackStatus Rar29Unpacker::Prepare(const UnpackParams& params) {
-  const bool solid = params.solid;
-  const uint64_t dict = std::min(params.dict_size, kMaxDictionary);
-  const uint64_t full = std::max(dict, kMinWindow) + rar5::Window::kSlack;
-  uint64_t need = full;
-  if (!solid && params.unpacked_size < full) {
-    uint64_t small = kSmallWindow;
-    while (small < params.unpacked_size + 2 * kMaxMatch) small *= 2;
-    need = std::min(full, small + rar5::Window::kSlack);
-  }
-  if (!window_.Reserve(need, solid, size_t(history_))) return UnpackStatus::NoMemory;
-
-  if (!solid) {
-    produced_ = flushed_ = history_ = 0;
+  const UnpackStatus status = PrepareWindow(params, std::min(params.dict_size, kMaxDictionary));
+  if (status != UnpackStatus::Ok) return status;
+  if (!params.solid) {
     ppm_mode_ = false;
     tables_read_ = false;
     std::memset(old_lengths_, 0, sizeof old_lengths_);
@@ -112,11 +99,6 @@ UnpackStatus Rar29Unpacker::Prepare(const UnpackParams& params) {
     if (ppm_) ppm_->Forget();
     ppm_escape_ = 2;
   }
-  history_ = std::min<uint64_t>(history_, window_.MaxHistory());
-  entry_start_ = produced_;
-  entry_end_ = produced_ + params.unpacked_size;
-  next_flush_ = produced_;
-  filters_.clear();
   return UnpackStatus::Ok;
 }
 
@@ -152,11 +134,7 @@ UnpackStatus Rar29Unpacker::DecodeEntry() {
     else if (event == LzEvent::Filter) status = ReadLzFilter();
   }
   if (status != UnpackStatus::Ok) return status;
-
-  status = Flush();
-  if (status != UnpackStatus::Ok) return status;
-  if (produced_ != entry_end_ || !filters_.empty()) return UnpackStatus::BadData;
-  return UnpackStatus::Ok;
+  return FinishEntry();
 }
 
 // A block starts byte-aligned with one bit for PPMd (1) or LZ (0).
@@ -271,25 +249,6 @@ bool Rar29Unpacker::ReadBits(unsigned n, uint32_t* value) {
   *value = bits.Read(n);
   input_.SetPos(bits.pos);
   return CheckInput();
-}
-
-UnpackStatus Rar29Unpacker::ServiceOutput() {
-  const uint64_t size_for_output = window_.Size() - rar5::Window::kSlack;
-  if (produced_ >= next_flush_ || size_for_output - (produced_ - flushed_) < 2 * kMaxMatch) {
-    const UnpackStatus status = Flush();
-    if (status != UnpackStatus::Ok) return status;
-    next_flush_ = flushed_ + kFlushChunk;
-    if (!filters_.empty()) {
-      const PendingFilter& f = filters_.front();
-      if (f.start < next_flush_ && f.start + f.length > next_flush_) next_flush_ = f.start + f.length;
-    }
-  }
-  const uint64_t unflushed = produced_ - flushed_;
-  uint64_t budget = size_for_output > unflushed ? size_for_output - unflushed : 0;
-  budget = std::min(budget, entry_end_ - produced_);
-  budget = std::min(budget, next_flush_ - produced_ + kMaxMatch);
-  budget_ = size_t(budget);
-  return UnpackStatus::Ok;
 }
 
 // The LZ loop: literals and matches until the input border, the budget, or a symbol the loop
@@ -663,42 +622,6 @@ UnpackStatus Rar29Unpacker::ReadPpmFilter() {
     byte = uint8_t(value);
   }
   return AddFilter(uint8_t(flags), record);
-}
-
-size_t Rar29Unpacker::WindowIndex(uint64_t position) const {
-  const size_t back = size_t(produced_ - position);
-  return window_.pos >= back ? window_.pos - back : window_.pos + window_.Size() - back;
-}
-
-bool Rar29Unpacker::WriteWindow(uint64_t from, uint64_t to) {
-  const size_t index = WindowIndex(from);
-  const size_t count = size_t(to - from);
-  const size_t first = std::min(count, window_.Size() - index);
-  if (!sink_->Write(window_.Data() + index, first)) return false;
-  return count == first || sink_->Write(window_.Data(), count - first);
-}
-
-// Hands everything decoded so far to the sink, except a filter block still being decoded.
-UnpackStatus Rar29Unpacker::Flush() {
-  while (flushed_ < produced_) {
-    if (filters_.empty()) {
-      if (!WriteWindow(flushed_, produced_)) return UnpackStatus::Aborted;
-      flushed_ = produced_;
-      break;
-    }
-    const PendingFilter& filter = filters_.front();
-    if (flushed_ < filter.start) {
-      const uint64_t to = std::min(filter.start, produced_);
-      if (!WriteWindow(flushed_, to)) return UnpackStatus::Aborted;
-      flushed_ = to;
-      continue;
-    }
-    if (filter.start < flushed_) return UnpackStatus::BadData;
-    if (produced_ < filter.start + filter.length) break;
-    const UnpackStatus status = WriteFilteredBlock();
-    if (status != UnpackStatus::Ok) return status;
-  }
-  return UnpackStatus::Ok;
 }
 
 // Runs the front filter on its block, then each further filter named for the same block on the

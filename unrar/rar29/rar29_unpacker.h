@@ -3,22 +3,29 @@
 // PPMd blocks over one sliding window, with the standard filters.
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
-#include "unrar/entry_decoder.h"
 #include "unrar/rar29/filters.h"
 #include "unrar/rar5/bit_input.h"
 #include "unrar/rar5/huffman.h"
 #include "unrar/rar5/window.h"
+#include "unrar/rar5/window_decoder.h"
 #include "unrar/unpack.h"
 
 namespace unrar::rar29 {
 
 class PpmDecoder;
 
-class Rar29Unpacker final : public EntryDecoder {
+// A filter block waiting for its data: the standard filter and the registers its record set.
+struct PendingFilter {
+  FilterKind kind;
+  uint64_t start;
+  uint32_t length;
+  uint32_t regs[7];
+};
+
+class Rar29Unpacker final : public rar5::WindowDecoder<PendingFilter> {
  public:
   Rar29Unpacker();
   ~Rar29Unpacker() override;
@@ -39,7 +46,6 @@ class Rar29Unpacker final : public EntryDecoder {
   UnpackStatus ReadTables();
   UnpackStatus ReadLzTables(BitCursor& bits);
   UnpackStatus StartPpm();
-  UnpackStatus ServiceOutput();
   template <bool kCareful>
   UnpackStatus DecodeLzRun(LzEvent* event);
   UnpackStatus DecodePpmRun(bool* entry_done);
@@ -53,22 +59,8 @@ class Rar29Unpacker final : public EntryDecoder {
 
   void PutByte(uint8_t byte);
   bool CopyFromHistory(size_t distance, size_t length);
+  UnpackStatus WriteFilteredBlock() override;
 
-  UnpackStatus Flush();
-  UnpackStatus WriteFilteredBlock();
-  bool WriteWindow(uint64_t from, uint64_t to);
-  size_t WindowIndex(uint64_t position) const;
-
-  rar5::Window window_;
-
-  // Output positions count bytes since the window was last emptied.
-  uint64_t produced_ = 0;
-  uint64_t flushed_ = 0;
-  uint64_t history_ = 0;     // bytes behind the write position that matches may use
-  uint64_t entry_start_ = 0;
-  uint64_t entry_end_ = 0;
-  uint64_t next_flush_ = 0;
-  size_t budget_ = 0;        // bytes the decoding loops may produce before the next check
 
   // Block state, carried from one solid entry to the next.
   bool ppm_mode_ = false;
@@ -86,15 +78,8 @@ class Rar29Unpacker final : public EntryDecoder {
     FilterKind kind;
     uint32_t last_length = 0;  // a record without a length repeats the last one
   };
-  struct PendingFilter {
-    FilterKind kind;
-    uint64_t start;
-    uint32_t length;
-    uint32_t regs[7];
-  };
   std::vector<Program> programs_;
   size_t last_program_ = 0;
-  std::deque<PendingFilter> filters_;
   std::vector<uint8_t> filter_in_, filter_out_;
 
   std::unique_ptr<PpmDecoder> ppm_;

@@ -1,7 +1,6 @@
 #include "unrar/rar5/rar5_unpacker.h"
 
 #include <algorithm>
-#include <new>
 
 namespace unrar::rar5 {
 namespace {
@@ -16,13 +15,6 @@ constexpr size_t kMaxPendingFilters = 8192;
 
 // A window always holds the largest filter block and the matches decoded past it.
 constexpr uint64_t kMinWindow = kMaxFilterBlock + 0x10000;
-// A small entry still gets this much, so entries of different sizes rarely reallocate.
-constexpr uint64_t kSmallWindow = 0x40000;
-// The largest window we try to allocate: a 32-bit process cannot hold 2 GB in one piece.
-constexpr uint64_t kMaxWindow =
-    sizeof(size_t) < 8 ? (uint64_t(1) << 31) - 0x100000 : (uint64_t(1) << 32) + 0x100000;
-// Output goes to the sink in blocks of about this size.
-constexpr uint64_t kFlushChunk = 0x100000;
 
 // Match lengths: slots below 8 are the length itself, higher ones carry extra bits.
 template <class Bits>
@@ -41,33 +33,18 @@ uint32_t ReadFilterNumber(BitCursor& bits) {
 
 }  // namespace
 
-UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
-  const bool solid = params.solid;
-  // A non-solid entry never reaches back past its own start, so a small one needs a small window.
-  const uint64_t dict = std::min<uint64_t>(params.dict_size, uint64_t(1) << 62);  // no overflow below
-  const uint64_t full = std::max(dict, kMinWindow) + Window::kSlack;
-  uint64_t need = full;
-  if (!solid && params.unpacked_size < full) {
-    // Powers of two, so a run of growing entries reallocates only a few times.
-    uint64_t small = kSmallWindow;
-    while (small < params.unpacked_size + 2 * kMaxMatch) small *= 2;
-    need = std::min(full, small + Window::kSlack);
-  }
-  if (need > kMaxWindow) return UnpackStatus::NoMemory;
-  if (!window_.Reserve(need, solid, size_t(std::min<uint64_t>(history_, SIZE_MAX)))) return UnpackStatus::NoMemory;
+Rar5Unpacker::Rar5Unpacker() : WindowDecoder(kMaxMatch, kMinWindow) {}
 
-  if (!solid) {
-    produced_ = flushed_ = history_ = 0;
+UnpackStatus Rar5Unpacker::Prepare(const UnpackParams& params) {
+  // The cap only keeps the arithmetic below from overflowing; such a window is refused anyway.
+  const UnpackStatus status = PrepareWindow(params, std::min<uint64_t>(params.dict_size, uint64_t(1) << 62));
+  if (status != UnpackStatus::Ok) return status;
+  if (!params.solid) {
     tables_ready_ = false;
     std::fill(std::begin(old_dist_), std::end(old_dist_), 0);
     last_len_ = 0;
   }
-  history_ = std::min<uint64_t>(history_, window_.MaxHistory());
   extra_dist_ = params.version == 70;
-  entry_start_ = produced_;
-  entry_end_ = produced_ + params.unpacked_size;
-  next_flush_ = produced_;
-  filters_.clear();
   filters_end_ = produced_;
   return UnpackStatus::Ok;
 }
@@ -88,11 +65,7 @@ UnpackStatus Rar5Unpacker::DecodeEntry() {
     status = budget_ > kMaxMatch ? DecodeRun<false>() : DecodeRun<true>();
   }
   if (status != UnpackStatus::Ok) return status;
-
-  status = Flush();
-  if (status != UnpackStatus::Ok) return status;
-  if (produced_ != entry_end_ || !filters_.empty()) return UnpackStatus::BadData;
-  return UnpackStatus::Ok;
+  return FinishEntry();
 }
 
 void Rar5Unpacker::UpdateInputBorder() {
@@ -207,26 +180,6 @@ UnpackStatus Rar5Unpacker::ReadTables() {
   rep_len_.Build(next, kLenCodes);
   tables_ready_ = true;
   input_.SetPos(bits.pos);
-  return UnpackStatus::Ok;
-}
-
-UnpackStatus Rar5Unpacker::ServiceOutput() {
-  const uint64_t size_for_output = window_.Size() - Window::kSlack;
-  if (produced_ >= next_flush_ || size_for_output - (produced_ - flushed_) < 2 * kMaxMatch) {
-    const UnpackStatus status = Flush();
-    if (status != UnpackStatus::Ok) return status;
-    // The next flush comes a chunk later, or once a filter block holding it up is complete.
-    next_flush_ = flushed_ + kFlushChunk;
-    if (!filters_.empty()) {
-      const Filter& f = filters_.front();
-      if (f.start < next_flush_ && f.start + f.length > next_flush_) next_flush_ = f.start + f.length;
-    }
-  }
-  const uint64_t unflushed = produced_ - flushed_;
-  uint64_t budget = size_for_output > unflushed ? size_for_output - unflushed : 0;
-  budget = std::min(budget, entry_end_ - produced_);
-  budget = std::min(budget, next_flush_ - produced_ + kMaxMatch);
-  budget_ = size_t(budget);
   return UnpackStatus::Ok;
 }
 
@@ -387,41 +340,6 @@ bool Rar5Unpacker::ReadFilter(BitCursor& bits, uint64_t position) {
   filters_end_ = filter.start + length;
   filters_.push_back(filter);
   return true;
-}
-
-size_t Rar5Unpacker::WindowIndex(uint64_t position) const {
-  const size_t back = size_t(produced_ - position);
-  return window_.pos >= back ? window_.pos - back : window_.pos + window_.Size() - back;
-}
-
-bool Rar5Unpacker::WriteWindow(uint64_t from, uint64_t to) {
-  const size_t index = WindowIndex(from);
-  const size_t count = size_t(to - from);
-  const size_t first = std::min(count, window_.Size() - index);
-  if (!sink_->Write(window_.Data() + index, first)) return false;
-  return count == first || sink_->Write(window_.Data(), count - first);
-}
-
-// Hands everything decoded so far to the sink, except a filter block still being decoded.
-UnpackStatus Rar5Unpacker::Flush() {
-  while (flushed_ < produced_) {
-    if (filters_.empty()) {
-      if (!WriteWindow(flushed_, produced_)) return UnpackStatus::Aborted;
-      flushed_ = produced_;
-      break;
-    }
-    const Filter& filter = filters_.front();
-    if (flushed_ < filter.start) {
-      const uint64_t to = std::min(filter.start, produced_);
-      if (!WriteWindow(flushed_, to)) return UnpackStatus::Aborted;
-      flushed_ = to;
-      continue;
-    }
-    if (produced_ < filter.start + filter.length) break;
-    const UnpackStatus status = WriteFilteredBlock();
-    if (status != UnpackStatus::Ok) return status;
-  }
-  return UnpackStatus::Ok;
 }
 
 UnpackStatus Rar5Unpacker::WriteFilteredBlock() {
