@@ -51,7 +51,7 @@ class Rar4Writer {
   Written Run() {
     out_.Bytes(std::string_view("Rar!\x1a\x07\x00", 7));
     WriteMainHeader();
-    if (NeedsKey()) {
+    if (NeedsKey(a_)) {
       salt_ = random_.Take(8);
       key_ = DeriveRar3Key(Utf8ToUtf16(a_.password), salt_);
     }
@@ -69,17 +69,6 @@ class Rar4Writer {
   }
 
  private:
-  bool NeedsKey() const {
-    if (a_.encrypt_headers) {
-      if (a_.password.empty()) throw std::invalid_argument("rarwriter: encrypted headers without a password");
-      return true;
-    }
-    for (const Entry& e : a_.entries) {
-      if (e.encrypted && !e.directory) return true;
-    }
-    return false;
-  }
-
   void WriteMainHeader() {
     ByteWriter h;
     h.U8(0x73);

@@ -30,7 +30,7 @@ class Rar5Writer {
 
   Written Run() {
     out_.Bytes(std::string_view("Rar!\x1a\x07\x01\x00", 8));
-    if (NeedsKey()) {
+    if (NeedsKey(a_)) {
       if (a_.rar5_kdf_log2 < 0 || a_.rar5_kdf_log2 > 24) throw std::invalid_argument("rarwriter: KDF count out of range");
       salt_ = random_.Take(16);
       key_ = DeriveRar5Key(a_.password, salt_, a_.rar5_kdf_log2);
@@ -51,17 +51,6 @@ class Rar5Writer {
   }
 
  private:
-  bool NeedsKey() const {
-    if (a_.encrypt_headers) {
-      if (a_.password.empty()) throw std::invalid_argument("rarwriter: encrypted headers without a password");
-      return true;
-    }
-    for (const Entry& e : a_.entries) {
-      if (e.encrypted && !e.directory) return true;
-    }
-    return false;
-  }
-
   void WriteArchiveEncryptionHeader() {
     ByteWriter f;
     f.VInt(0);  // AES-256

@@ -15,6 +15,17 @@ Written Write(const Archive& archive) {
   return written;
 }
 
+bool NeedsKey(const Archive& archive) {
+  if (archive.encrypt_headers) {
+    if (archive.password.empty()) throw std::invalid_argument("rarwriter: encrypted headers without a password");
+    return true;
+  }
+  for (const Entry& e : archive.entries) {
+    if (e.encrypted && !e.directory) return true;
+  }
+  return false;
+}
+
 void WriteFile(const Archive& archive, const std::string& path) {
   const Written written = Write(archive);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
