@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tests/rar20/stream_writer.h"
+#include "tests/rar5/test_support.h"
 #include "unrar/unpack.h"
 
 namespace {
@@ -16,36 +17,7 @@ using rar20test::StreamWriter;
 using unrar::UnpackParams;
 using unrar::UnpackStatus;
 
-class VectorSource : public unrar::PackedSource {
- public:
-  VectorSource(const std::vector<uint8_t>& data, size_t chunk) : data_(data), chunk_(chunk) {}
-  size_t Read(uint8_t* buf, size_t n, bool* ok) override {
-    *ok = true;
-    size_t take = std::min({n, chunk_, data_.size() - pos_});
-    std::copy(data_.begin() + std::ptrdiff_t(pos_), data_.begin() + std::ptrdiff_t(pos_ + take), buf);
-    pos_ += take;
-    return take;
-  }
-
- private:
-  const std::vector<uint8_t>& data_;
-  size_t chunk_;
-  size_t pos_ = 0;
-};
-
-class VectorSink : public unrar::UnpackSink {
- public:
-  bool Write(const uint8_t* data, size_t n) override {
-    out.insert(out.end(), data, data + n);
-    return true;
-  }
-  std::vector<uint8_t> out;
-};
-
-struct Result {
-  UnpackStatus status;
-  std::vector<uint8_t> out;
-};
+using Result = rar5test::DecodeResult;
 
 Result Decode(unrar::Unpacker& unpacker, const std::vector<uint8_t>& packed, uint64_t size, bool solid = false,
               size_t chunk = 1 << 20, int version = 20) {
@@ -54,10 +26,7 @@ Result Decode(unrar::Unpacker& unpacker, const std::vector<uint8_t>& packed, uin
   params.dict_size = 1 << 20;
   params.unpacked_size = size;
   params.solid = solid;
-  VectorSource in(packed, chunk);
-  VectorSink out;
-  UnpackStatus status = unpacker.Unpack(params, in, out);
-  return {status, out.out};
+  return rar5test::Decode(unpacker, packed, params, chunk);
 }
 
 std::unique_ptr<unrar::Unpacker> NewDecoder() { return unrar::MakeUnpacker(20); }

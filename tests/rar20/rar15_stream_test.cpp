@@ -4,50 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "tests/rar5/test_support.h"
 #include "unrar/unpack.h"
 
 namespace {
 
 using unrar::UnpackStatus;
 
-class BytesSource : public unrar::PackedSource {
- public:
-  explicit BytesSource(std::vector<uint8_t> data) : data_(std::move(data)) {}
-  size_t Read(uint8_t* buf, size_t n, bool* ok) override {
-    *ok = true;
-    size_t take = std::min(n, data_.size() - pos_);
-    std::copy(data_.begin() + std::ptrdiff_t(pos_), data_.begin() + std::ptrdiff_t(pos_ + take), buf);
-    pos_ += take;
-    return take;
-  }
-
- private:
-  std::vector<uint8_t> data_;
-  size_t pos_ = 0;
-};
-
-class StringSink : public unrar::UnpackSink {
- public:
-  bool Write(const uint8_t* data, size_t n) override {
-    text.append(reinterpret_cast<const char*>(data), n);
-    return true;
-  }
-  std::string text;
-};
-
-UnpackStatus Decode(unrar::Unpacker& d, std::vector<uint8_t> packed, uint64_t size, bool solid, std::string* out) {
+UnpackStatus Decode(unrar::Unpacker& d, const std::vector<uint8_t>& packed, uint64_t size, bool solid,
+                    std::string* out) {
   unrar::UnpackParams params;
   params.version = 15;
   params.dict_size = 64 * 1024;
   params.unpacked_size = size;
   params.solid = solid;
-  BytesSource in(std::move(packed));
-  StringSink sink;
-  UnpackStatus status = d.Unpack(params, in, sink);
-  *out = sink.text;
-  return status;
+  const rar5test::DecodeResult r = rar5test::Decode(d, packed, params);
+  out->assign(r.out.begin(), r.out.end());
+  return r.status;
 }
 
 // 00001: the flag byte at place 1 of the initial flag set, 0xFF (every flag "1": literals).

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "tests/rar5/test_support.h"
+
 namespace rar29test {
 namespace {
 
@@ -19,20 +21,6 @@ uint32_t Le(const std::vector<uint8_t>& a, size_t pos, int bytes) {
   uint32_t v = 0;
   for (int i = 0; i < bytes; ++i) v |= uint32_t(a[pos + i]) << (8 * i);
   return v;
-}
-
-// name.partN.rar -> name.partN+1.rar
-std::string NextVolume(std::string name) {
-  size_t i = name.rfind(".rar");
-  while (i > 0 && name[i - 1] >= '0' && name[i - 1] <= '9') {
-    --i;
-    if (name[i] != '9') {
-      ++name[i];
-      return name;
-    }
-    name[i] = '0';
-  }
-  return "";  // old-style volume names: the corpus has only stored entries there
 }
 
 }  // namespace
@@ -82,7 +70,8 @@ std::vector<Rar4Entry> ReadRar4Entries(const std::string& first_volume) {
       }
       pos += head_size + size_t(data_size);
     }
-    if (more) volume = NextVolume(volume);
+    // Old-style volume names end the walk: the corpus has only stored entries there.
+    if (more) volume = rar5test::NextVolumeName(volume);
     if (volume.empty()) break;
   }
   return entries;

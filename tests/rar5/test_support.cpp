@@ -67,19 +67,6 @@ struct Cursor {
   }
 };
 
-std::string NextVolume(std::string name) {
-  size_t i = name.rfind(".rar");
-  while (i > 0 && name[i - 1] >= '0' && name[i - 1] <= '9') {
-    --i;
-    if (name[i] != '9') {
-      ++name[i];
-      return name;
-    }
-    name[i] = '0';
-  }
-  throw std::runtime_error("no next volume name");
-}
-
 }  // namespace
 
 DecodeResult Decode(unrar::Unpacker& unpacker, const std::vector<uint8_t>& packed,
@@ -88,6 +75,19 @@ DecodeResult Decode(unrar::Unpacker& unpacker, const std::vector<uint8_t>& packe
   VectorSink sink;
   const unrar::UnpackStatus status = unpacker.Unpack(params, source, sink);
   return {status, std::move(sink.out), sink.writes};
+}
+
+std::string NextVolumeName(std::string name) {
+  size_t i = name.rfind(".rar");
+  while (i != std::string::npos && i > 0 && name[i - 1] >= '0' && name[i - 1] <= '9') {
+    --i;
+    if (name[i] != '9') {
+      ++name[i];
+      return name;
+    }
+    name[i] = '0';
+  }
+  return "";
 }
 
 uint32_t Crc32(const std::vector<uint8_t>& data) {
@@ -156,7 +156,10 @@ std::vector<CorpusEntry> ReadRar5Entries(const std::string& first_volume) {
       if (header_end > a.size() || data_size > a.size() - header_end) break;
       c.pos = header_end + size_t(data_size);
     }
-    if (more) volume = NextVolume(volume);
+    if (more) {
+      volume = NextVolumeName(volume);
+      if (volume.empty()) throw std::runtime_error("no next volume name");
+    }
   }
   return entries;
 }

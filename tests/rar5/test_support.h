@@ -31,6 +31,8 @@ struct CorpusEntry {
 };
 
 std::string CorpusFile(const std::string& name);
+// name.partN.rar -> name.partN+1.rar; empty when the name has no volume number.
+std::string NextVolumeName(std::string name);
 // Entries of an unencrypted RAR5 archive, following its volumes.
 std::vector<CorpusEntry> ReadRar5Entries(const std::string& first_volume);
 
