@@ -253,6 +253,24 @@ int Guard(F f) {
   }
 }
 
+// The fields both header structures have, each filled at its own buffer sizes.
+template <class HeaderData>
+void FillCommonFields(Handle* h, HeaderData* d) {
+  const Entry& e = h->current;
+  CopyField(d->ArcName, sizeof d->ArcName, Utf8Field(h->archive->volume_name(), sizeof d->ArcName));
+  CopyField(d->FileName, sizeof d->FileName, WideToOem866(NativeName(e.name)));
+  d->Flags = EntryFlags(e);
+  d->PackSize = static_cast<unsigned int>(e.pack_size);
+  d->UnpSize = static_cast<unsigned int>(e.unp_size);
+  d->HostOS = static_cast<unsigned int>(e.host_os);
+  d->FileCRC = e.hash == HashKind::Crc32 ? e.crc : 0;
+  d->FileTime = e.dos_time;
+  d->UnpVer = static_cast<unsigned int>(e.unp_ver);
+  d->Method = static_cast<unsigned int>(0x30 + e.method);
+  d->FileAttr = e.attributes;
+  FillComment(e.comment_state, e.comment, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
+}
+
 }  // namespace
 
 void SetFileSystem(platform::FileSystem* fs) { g_file_system = fs; }
@@ -305,25 +323,12 @@ int PASCAL RARReadHeaderEx(HANDLE handle, struct RARHeaderDataEx* d) {
       [&]() -> int {
         int r = ReadNext(h);
         if (r != 0) return r;
+        FillCommonFields(h, d);
         const Entry& e = h->current;
-        std::wstring arc = h->archive->volume_name();
-        CopyField(d->ArcName, sizeof d->ArcName, Utf8Field(arc, sizeof d->ArcName));
-        CopyFieldW(d->ArcNameW, 1024, arc);
-        std::wstring name = NativeName(e.name);
-        CopyField(d->FileName, sizeof d->FileName, WideToOem866(name));
-        CopyFieldW(d->FileNameW, 1024, name);
-        d->Flags = EntryFlags(e);
-        d->PackSize = static_cast<unsigned int>(e.pack_size);
+        CopyFieldW(d->ArcNameW, 1024, h->archive->volume_name());
+        CopyFieldW(d->FileNameW, 1024, NativeName(e.name));
         d->PackSizeHigh = static_cast<unsigned int>(e.pack_size >> 32);
-        d->UnpSize = static_cast<unsigned int>(e.unp_size);
         d->UnpSizeHigh = static_cast<unsigned int>(e.unp_size >> 32);
-        d->HostOS = static_cast<unsigned int>(e.host_os);
-        d->FileCRC = e.hash == HashKind::Crc32 ? e.crc : 0;
-        d->FileTime = e.dos_time;
-        d->UnpVer = static_cast<unsigned int>(e.unp_ver);
-        d->Method = static_cast<unsigned int>(0x30 + e.method);
-        d->FileAttr = e.attributes;
-        FillComment(e.comment_state, e.comment, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
         d->DictSize = static_cast<unsigned int>(e.dict_size / 1024 > 0xFFFFFFFFu ? 0xFFFFFFFFu : e.dict_size / 1024);
         d->HashType = e.hash == HashKind::Crc32 ? RAR_HASH_CRC32 : e.hash == HashKind::Blake2 ? RAR_HASH_BLAKE2 : RAR_HASH_NONE;
         memset(d->Hash, 0, sizeof d->Hash);
@@ -350,19 +355,7 @@ int PASCAL RARReadHeader(HANDLE handle, struct RARHeaderData* d) {
       [&]() -> int {
         int r = ReadNext(h);
         if (r != 0) return r;
-        const Entry& e = h->current;
-        CopyField(d->ArcName, sizeof d->ArcName, Utf8Field(h->archive->volume_name(), sizeof d->ArcName));
-        CopyField(d->FileName, sizeof d->FileName, WideToOem866(NativeName(e.name)));
-        d->Flags = EntryFlags(e);
-        d->PackSize = static_cast<unsigned int>(e.pack_size);
-        d->UnpSize = static_cast<unsigned int>(e.unp_size);
-        d->HostOS = static_cast<unsigned int>(e.host_os);
-        d->FileCRC = e.hash == HashKind::Crc32 ? e.crc : 0;
-        d->FileTime = e.dos_time;
-        d->UnpVer = static_cast<unsigned int>(e.unp_ver);
-        d->Method = static_cast<unsigned int>(0x30 + e.method);
-        d->FileAttr = e.attributes;
-        FillComment(e.comment_state, e.comment, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
+        FillCommonFields(h, d);
         return 0;
       });
 }
