@@ -149,8 +149,9 @@ void EntryTimesUtc(const Entry& e, uint64_t times[3]) {
 }
 
 Unpacker* Extractor::UnpackerFor(int version) {
-  auto it = unpackers_.find(version);
-  if (it == unpackers_.end()) it = unpackers_.emplace(version, MakeUnpacker(version)).first;
+  const int family = DecoderFamily(version);
+  auto it = unpackers_.find(family);
+  if (it == unpackers_.end()) it = unpackers_.emplace(family, MakeUnpacker(version)).first;
   return it->second.get();
 }
 

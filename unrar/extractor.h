@@ -49,7 +49,7 @@ class Extractor {
   Archive& archive_;
   platform::FileSystem& fs_;
   bool open_for_extract_;
-  // One decoder per method version for the archive's life: a solid archive's state carries over.
+  // One decoder per decoder family for the archive's life: a solid archive's state carries over.
   std::map<int, std::unique_ptr<Unpacker>> unpackers_;
 };
 

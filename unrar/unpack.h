@@ -48,6 +48,10 @@ class Unpacker {
   virtual UnpackStatus Unpack(const UnpackParams& params, PackedSource& in, UnpackSink& out) = 0;
 };
 
+// The versions of one family (20/26, 29/36, 50/70) are one compression, decoded by one decoder:
+// entries of a solid archive may state either and still continue each other.
+int DecoderFamily(int version);
+
 // The decoder for a method version, or nullptr when none exists (UnknownMethod).
 // Defined in unpack_factory.cpp, the one place that knows every decoder.
 std::unique_ptr<Unpacker> MakeUnpacker(int version);

@@ -7,12 +7,21 @@
 
 namespace unrar {
 
-std::unique_ptr<Unpacker> MakeUnpacker(int version) {
+int DecoderFamily(int version) {
   switch (version) {
+    case 26: return 20;
+    case 36: return 29;
+    case 70: return 50;
+    default: return version;
+  }
+}
+
+std::unique_ptr<Unpacker> MakeUnpacker(int version) {
+  switch (DecoderFamily(version)) {
     case 15: return std::make_unique<rar15::Rar15Unpacker>();
-    case 20: case 26: return std::make_unique<rar20::Rar20Unpacker>();
-    case 29: case 36: return std::make_unique<rar29::Rar29Unpacker>();
-    case 50: case 70: return std::make_unique<rar5::Rar5Unpacker>();
+    case 20: return std::make_unique<rar20::Rar20Unpacker>();
+    case 29: return std::make_unique<rar29::Rar29Unpacker>();
+    case 50: return std::make_unique<rar5::Rar5Unpacker>();
     default:
       return nullptr;
   }

@@ -13,6 +13,7 @@
 
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
+#include "unrar/checksum.h"
 #include "unrar/text.h"
 
 namespace unrar_test {
@@ -341,6 +342,39 @@ TEST(Destination, LinksFoundThereAreNeverFollowed) {
   EXPECT_TRUE(fs::is_empty(dir.path() / "elsewhere"));
 }
 #endif
+
+// RAR 3.6 and later mark some entries with method version 36 instead of 29: the same
+// compression, so a solid archive may switch between the two and its state must carry over.
+TEST(SolidArchives, EntriesOfOneDecoderFamilyShareTheStateWhateverTheirVersion) {
+  std::string bytes = ReadFileBytes(CorpusFile("rar3-solid.rar"));
+  // RAR4 blocks after the 7-byte marker: CRC(2) type(1) flags(2) size(2), then for a file its
+  // packed size(4); the method version is at offset 24 of a file header.
+  size_t pos = 7;
+  int files = 0;
+  auto u16 = [&](size_t p) { return uint32_t(uint8_t(bytes[p])) | uint32_t(uint8_t(bytes[p + 1])) << 8; };
+  auto u32 = [&](size_t p) { return u16(p) | u16(p + 2) << 16; };
+  while (pos + 7 <= bytes.size()) {
+    const uint8_t type = uint8_t(bytes[pos + 2]);
+    const uint32_t flags = u16(pos + 3), size = u16(pos + 5);
+    const uint32_t added = (type == 0x74 || (flags & 0x8000)) ? u32(pos + 7) : 0;
+    if (type == 0x74 && ++files == 2) {
+      ASSERT_EQ(uint8_t(bytes[pos + 24]), 29);
+      bytes[pos + 24] = 36;
+      const uint32_t crc = unrar::Crc32(0, bytes.data() + pos + 2, size - 2);
+      bytes[pos] = char(crc & 0xFF);
+      bytes[pos + 1] = char((crc >> 8) & 0xFF);
+      break;
+    }
+    pos += size + added;
+  }
+  ASSERT_EQ(files, 2);
+  TempDir dir;
+  const fs::path path = dir.path() / "mixed.rar";
+  WriteFileBytes(path, bytes);
+  const std::vector<Result> results = RunAll(path, RAR_TEST, fs::path());
+  ASSERT_EQ(results.size(), 2u);
+  for (const Result& r : results) EXPECT_EQ(r.code, 0) << r.name;
+}
 
 }  // namespace
 }  // namespace unrar_test
