@@ -50,7 +50,9 @@ class Unpacker {
 
 // The versions of one family (20/26, 29/36, 50/70) are one compression, decoded by one decoder:
 // entries of a solid archive may state either and still continue each other.
-int DecoderFamily(int version);
+constexpr int DecoderFamily(int version) {
+  return version == 26 ? 20 : version == 36 ? 29 : version == 70 ? 50 : version;
+}
 
 // The decoder for a method version, or nullptr when none exists (UnknownMethod).
 // Defined in unpack_factory.cpp, the one place that knows every decoder.

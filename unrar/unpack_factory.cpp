@@ -7,15 +7,6 @@
 
 namespace unrar {
 
-int DecoderFamily(int version) {
-  switch (version) {
-    case 26: return 20;
-    case 36: return 29;
-    case 70: return 50;
-    default: return version;
-  }
-}
-
 std::unique_ptr<Unpacker> MakeUnpacker(int version) {
   switch (DecoderFamily(version)) {
     case 15: return std::make_unique<rar15::Rar15Unpacker>();

@@ -26,7 +26,7 @@ class Rar20Unpacker final : public EntryDecoder {
  private:
   using Bits = rar5::BitCursor;
 
-  bool Handles(int version) const override { return version == 20 || version == 26; }
+  bool Handles(int version) const override { return DecoderFamily(version) == 20; }
   UnpackStatus Prepare(const UnpackParams& params) override;
   UnpackStatus DecodeEntry() override;
   UnpackStatus DecodeSymbol(Bits& bits);

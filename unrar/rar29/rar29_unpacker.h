@@ -40,7 +40,7 @@ class Rar29Unpacker final : public rar5::WindowDecoder<PendingFilter> {
   // Why the LZ loop handed control back.
   enum class LzEvent { None, EndOfBlock, Filter };
 
-  bool Handles(int version) const override { return version == 29 || version == 36; }
+  bool Handles(int version) const override { return DecoderFamily(version) == 29; }
   UnpackStatus Prepare(const UnpackParams& params) override;
   UnpackStatus DecodeEntry() override;
   UnpackStatus ReadTables();

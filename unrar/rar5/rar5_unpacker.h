@@ -22,7 +22,7 @@ class Rar5Unpacker final : public WindowDecoder<Filter> {
   static constexpr size_t kMaxMatch = 0x1001 + 3;
 
  private:
-  bool Handles(int version) const override { return version == 50 || version == 70; }
+  bool Handles(int version) const override { return DecoderFamily(version) == 50; }
   UnpackStatus Prepare(const UnpackParams& params) override;
   UnpackStatus DecodeEntry() override;
   UnpackStatus ReadBlockHeader();
