@@ -52,6 +52,21 @@ class StringSink : public UnpackSink {
   std::string text;
 };
 
+// A packed comment, whole in memory, decoded by the method it names. 0, or an ERAR_* code.
+int UnpackComment(const std::string& packed, int version, uint64_t dict_size, uint64_t size, std::string* text) {
+  auto unpacker = MakeUnpacker(version);
+  if (!unpacker) return ERAR_UNKNOWN_FORMAT;
+  RegionSource src(packed);
+  StringSink sink;
+  UnpackParams params;
+  params.version = version;
+  params.dict_size = dict_size;
+  params.unpacked_size = size;
+  if (unpacker->Unpack(params, src, sink) != UnpackStatus::Ok) return ERAR_BAD_DATA;
+  *text = std::move(sink.text);
+  return 0;
+}
+
 // A RAR 1.5-2.x comment inside a main or file header: its own small header, then the text,
 // stored or packed by the method of that version. Returns 1, or an ERAR_* code.
 int DecodeOldComment(const std::vector<uint8_t>& block, std::string* out) {
@@ -66,17 +81,9 @@ int DecodeOldComment(const std::vector<uint8_t>& block, std::string* out) {
   std::string text;
   if (method == 0x30) {
     text = packed.substr(0, unp_size);
-  } else if (auto unpacker = MakeUnpacker(unp_ver)) {
-    RegionSource src(packed);
-    StringSink sink;
-    UnpackParams params;
-    params.version = unp_ver;
-    params.dict_size = 64 * 1024;
-    params.unpacked_size = unp_size;
-    if (unpacker->Unpack(params, src, sink) != UnpackStatus::Ok) return ERAR_BAD_DATA;
-    text = sink.text;
   } else {
-    return ERAR_UNKNOWN_FORMAT;  // the old compressed comment needs its decoder
+    const int r = UnpackComment(packed, unp_ver, 64 * 1024, unp_size, &text);
+    if (r != 0) return r;
   }
   if (static_cast<uint16_t>(Crc32(0, text.data(), text.size())) != crc) return ERAR_BAD_DATA;
   while (!text.empty() && text.back() == '\0') text.pop_back();
@@ -385,16 +392,8 @@ int Archive::ReadComment(const Block& block, uint64_t data_pos) {
     if (packed.size() < e.unp_size) return ERAR_BAD_DATA;
     text = packed.substr(0, static_cast<size_t>(e.unp_size));
   } else {
-    auto unpacker = MakeUnpacker(e.unp_ver);
-    if (!unpacker) return ERAR_UNKNOWN_FORMAT;
-    RegionSource src(packed);
-    StringSink sink;
-    UnpackParams params;
-    params.version = e.unp_ver;
-    params.dict_size = std::min<uint64_t>(e.dict_size, kMaxComment);
-    params.unpacked_size = e.unp_size;
-    if (unpacker->Unpack(params, src, sink) != UnpackStatus::Ok) return ERAR_BAD_DATA;
-    text = sink.text;
+    const int r = UnpackComment(packed, e.unp_ver, std::min<uint64_t>(e.dict_size, kMaxComment), e.unp_size, &text);
+    if (r != 0) return r;
   }
   if (e.hash == HashKind::Crc32 && !e.crypt.tweaked && Crc32(0, text.data(), text.size()) != e.crc)
     return ERAR_BAD_DATA;

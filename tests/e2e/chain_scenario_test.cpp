@@ -9,14 +9,6 @@ namespace e2e {
 namespace {
 
 const wchar_t kCaption[] = L"Установка Sketrion 7.2 (проверка)";
-const wchar_t kWelcome[] = L"Вас приветствует программа установки Sketrion 7.2";
-const wchar_t kLicense[] = L"\x0043оглашение об использовании Sketrion 7.2";  // Latin C
-const wchar_t kGetPath[] = L"Размещение Sketrion 7.2";
-const wchar_t kGetGroups[] = L"Компоненты Sketrion 7.2";
-const wchar_t kGraphProfile[] = L"Указание и настройка графического редактора схем Sketrion 7.2";
-const wchar_t kCopy[] = L"Копирование файлов Sketrion 7.2";
-const wchar_t kReadme[] = L"Установка дополнительного программного обеспечения Sketrion 7.2";
-const wchar_t kExitWin[] = L"Завершение установки Sketrion 7.2";
 const wchar_t kDest[] = L"C:\\e2e\\Sketrion\\";
 
 class ChainScenario : public ::testing::Test {

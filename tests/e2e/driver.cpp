@@ -71,11 +71,13 @@ BOOL CALLBACK EnumTop(HWND window, LPARAM param) {
 }
 }  // namespace
 
-HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
+namespace {
+// The visible top-level window of pid whose caption is `caption`, or only starts with it.
+HWND WaitForCaption(DWORD pid, const std::wstring& caption, bool prefixOnly, DWORD timeoutMs) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        Search s{pid, false, &caption, nullptr, true, nullptr, nullptr};
+        Search s{pid, prefixOnly, &caption, nullptr, true, nullptr, nullptr};
         EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
         found = s.found;
         return found != nullptr;
@@ -83,18 +85,14 @@ HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
       timeoutMs);
   return found;
 }
+}  // namespace
+
+HWND WaitForWindow(DWORD pid, const std::wstring& caption, DWORD timeoutMs) {
+  return WaitForCaption(pid, caption, false, timeoutMs);
+}
 
 HWND WaitForWindowStarting(DWORD pid, const std::wstring& prefix, DWORD timeoutMs) {
-  HWND found = nullptr;
-  WaitUntil(
-      [&] {
-        Search s{pid, true, &prefix, nullptr, true, nullptr, nullptr};
-        EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&s));
-        found = s.found;
-        return found != nullptr;
-      },
-      timeoutMs);
-  return found;
+  return WaitForCaption(pid, prefix, true, timeoutMs);
 }
 
 HWND FindWindowOfClass(DWORD pid, const std::wstring& className) {

@@ -49,7 +49,9 @@ void SetupRun::Press(HWND page, const std::wstring& button, bool closes) {
   bool pressed = WaitUntil([&] { return e2e::Press(page, button); }, 5000);
   ASSERT_TRUE(pressed) << "cannot press \"" << Narrow(button) << "\" on \"" << Narrow(Text(page))
                        << "\"";
-  if (closes) EXPECT_TRUE(WaitGone(page)) << "\"" << Narrow(Text(page)) << "\" stayed open";
+  if (closes) {
+    EXPECT_TRUE(WaitGone(page)) << "\"" << Narrow(Text(page)) << "\" stayed open";
+  }
 }
 
 void SetupRun::AnswerCancelQuestion(int button, const std::wstring& expectedTitle) {

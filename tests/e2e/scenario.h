@@ -10,6 +10,16 @@
 
 namespace e2e {
 
+// The page captions every scenario's medium gives, its NameApplication being "Sketrion 7.2".
+inline constexpr wchar_t kWelcome[] = L"Вас приветствует программа установки Sketrion 7.2";
+inline constexpr wchar_t kLicense[] = L"\x0043оглашение об использовании Sketrion 7.2";  // Latin C
+inline constexpr wchar_t kGetPath[] = L"Размещение Sketrion 7.2";
+inline constexpr wchar_t kGetGroups[] = L"Компоненты Sketrion 7.2";
+inline constexpr wchar_t kGraphProfile[] = L"Указание и настройка графического редактора схем Sketrion 7.2";
+inline constexpr wchar_t kCopy[] = L"Копирование файлов Sketrion 7.2";
+inline constexpr wchar_t kReadme[] = L"Установка дополнительного программного обеспечения Sketrion 7.2";
+inline constexpr wchar_t kExitWin[] = L"Завершение установки Sketrion 7.2";
+
 class SetupRun {
  public:
   // Starts the medium's Setup.exe; screenshots go to ScreenshotFolder(scenario).

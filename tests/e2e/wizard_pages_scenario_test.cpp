@@ -17,10 +17,6 @@ namespace e2e {
 namespace {
 
 const wchar_t kCaption[] = L"Установка Sketrion 7.2";
-const wchar_t kWelcome[] = L"Вас приветствует программа установки Sketrion 7.2";
-const wchar_t kLicense[] = L"\x0043оглашение об использовании Sketrion 7.2";  // Latin C
-const wchar_t kGetPath[] = L"Размещение Sketrion 7.2";
-const wchar_t kGetGroups[] = L"Компоненты Sketrion 7.2";
 const wchar_t kNoSpace[] = L"Недостаточно места на диске!";
 
 const wchar_t kSetupIniHead[] =

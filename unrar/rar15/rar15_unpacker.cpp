@@ -94,21 +94,9 @@ UnpackStatus Rar15Unpacker::DecodeEntry() {
   Bits bits = input_.Cursor();
   if (!ReadFlags(bits)) return UnpackStatus::BadData;
   flags_left_ = 8;
-  while (!window_.EntryDone()) {
-    if (!input_.Eof() && bits.pos > input_.SafeEnd()) {
-      input_.SetPos(bits.pos);
-      if (!input_.Refill()) return UnpackStatus::ReadError;
-      bits = input_.Cursor();
-    }
-    if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;  // truncated
-    if (window_.FlushDue()) {
-      UnpackStatus status = window_.Flush(*sink_);
-      if (status != UnpackStatus::Ok) return status;
-    }
-    if (!Step(bits)) return UnpackStatus::BadData;
-  }
-  if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;
-  return window_.Finish(*sink_);
+  return rar20::DecodeToEntryEnd(input_, bits, window_, *sink_, [this](Bits& b) {
+    return Step(b) ? UnpackStatus::Ok : UnpackStatus::BadData;
+  });
 }
 
 bool Rar15Unpacker::NextFlag(Bits& bits) {

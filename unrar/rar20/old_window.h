@@ -1,9 +1,11 @@
 #pragma once
 // The output side shared by the RAR 1.5 and 2.0 decoders: the sliding window, the count of bytes
-// decoded, and the hand-over of each entry's bytes to its sink in large pieces.
+// decoded, and the hand-over of each entry's bytes to its sink in large pieces; and the loop both
+// decoders run over it.
 #include <cstddef>
 #include <cstdint>
 
+#include "unrar/rar5/bit_input.h"
 #include "unrar/rar5/window.h"
 #include "unrar/unpack.h"
 
@@ -40,5 +42,28 @@ class OldWindow {
   uint64_t flush_at_ = 0;  // unflushed bytes that make a flush due
   size_t history_ = 0;     // bytes behind the write position that matches may reach
 };
+
+// Runs `step` (one symbol: UnpackStatus step(BitCursor&)) until the entry is whole, refilling the
+// input and flushing the window between symbols, then finishes the entry's output.
+template <class Step>
+UnpackStatus DecodeToEntryEnd(rar5::BitInput& input, rar5::BitCursor& bits, OldWindow& window, UnpackSink& sink,
+                              Step step) {
+  while (!window.EntryDone()) {
+    if (!input.Eof() && bits.pos > input.SafeEnd()) {
+      input.SetPos(bits.pos);
+      if (!input.Refill()) return UnpackStatus::ReadError;
+      bits = input.Cursor();
+    }
+    if (input.Eof() && bits.pos > input.DataEnd()) return UnpackStatus::BadData;  // truncated
+    if (window.FlushDue()) {
+      const UnpackStatus status = window.Flush(sink);
+      if (status != UnpackStatus::Ok) return status;
+    }
+    const UnpackStatus status = step(bits);
+    if (status != UnpackStatus::Ok) return status;
+  }
+  if (input.Eof() && bits.pos > input.DataEnd()) return UnpackStatus::BadData;
+  return window.Finish(sink);
+}
 
 }  // namespace unrar::rar20

@@ -62,22 +62,8 @@ UnpackStatus Rar20Unpacker::DecodeEntry() {
 
   Bits bits = input_.Cursor();
   if (!tables_ready_ && !ReadTables(bits)) return UnpackStatus::BadData;
-  while (!window_.EntryDone()) {
-    if (!input_.Eof() && bits.pos > input_.SafeEnd()) {
-      input_.SetPos(bits.pos);
-      if (!input_.Refill()) return UnpackStatus::ReadError;
-      bits = input_.Cursor();
-    }
-    if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;  // truncated
-    if (window_.FlushDue()) {
-      UnpackStatus status = window_.Flush(*sink_);
-      if (status != UnpackStatus::Ok) return status;
-    }
-    UnpackStatus status = DecodeSymbol(bits);
-    if (status != UnpackStatus::Ok) return status;
-  }
-  if (input_.Eof() && bits.pos > input_.DataEnd()) return UnpackStatus::BadData;
-  UnpackStatus status = window_.Finish(*sink_);
+  const UnpackStatus status =
+      DecodeToEntryEnd(input_, bits, window_, *sink_, [this](Bits& b) { return DecodeSymbol(b); });
   if (status != UnpackStatus::Ok) return status;
   ReadLastTables(bits);
   return UnpackStatus::Ok;

@@ -337,18 +337,12 @@ UnpackStatus Rar29Unpacker::DecodeLzRun(LzEvent* event) {
         ++length;
         if (distance >= 0x40000) ++length;
       }
-      old_dist_[3] = old_dist_[2];
-      old_dist_[2] = old_dist_[1];
-      old_dist_[1] = old_dist_[0];
-      old_dist_[0] = distance;
+      rar5::PushDistance(old_dist_, distance);
     } else if (symbol >= 263) {
       const uint32_t slot = symbol - 263;
       distance = kShortBase[slot] + 1 + bits.Read(kShortBits[slot]);
       length = 2;
-      old_dist_[3] = old_dist_[2];
-      old_dist_[2] = old_dist_[1];
-      old_dist_[1] = old_dist_[0];
-      old_dist_[0] = distance;
+      rar5::PushDistance(old_dist_, distance);
     } else if (symbol >= 259) {
       const size_t index = symbol - 259;
       distance = old_dist_[index];

@@ -271,10 +271,7 @@ UnpackStatus Rar5Unpacker::DecodeRun() {
         status = UnpackStatus::BadData;
         break;
       }
-      old_dist_[3] = old_dist_[2];
-      old_dist_[2] = old_dist_[1];
-      old_dist_[1] = old_dist_[0];
-      old_dist_[0] = size_t(distance);
+      PushDistance(old_dist_, size_t(distance));
       last_len_ = length;
     } else if (symbol == 256) {
       BitCursor filter_bits{bits.base, bits.Pos()};

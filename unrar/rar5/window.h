@@ -57,4 +57,12 @@ inline void CopyMatch(uint8_t* win, size_t size, size_t& pos, size_t distance, s
   }
 }
 
+// The four most recent match distances, newest first, which later symbols may repeat.
+inline void PushDistance(size_t (&recent)[4], size_t distance) {
+  recent[3] = recent[2];
+  recent[2] = recent[1];
+  recent[1] = recent[0];
+  recent[0] = distance;
+}
+
 }  // namespace unrar::rar5
