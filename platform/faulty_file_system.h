@@ -28,6 +28,13 @@ class FaultyFileSystem : public FileSystem {
   bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) override {
     return inner_.SetAttributes(path, attributes);
   }
+  bool List(const std::wstring& folder,
+            const std::function<bool(const DirectoryEntry&)>& visit) override {
+    return inner_.List(folder, visit);
+  }
+  bool Rename(const std::wstring& from, const std::wstring& to) override {
+    return !refuse_rename && inner_.Rename(from, to);
+  }
 
  private:
   FileSystem& inner_;

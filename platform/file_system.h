@@ -6,6 +6,7 @@
 // Paths are wide strings: UTF-16 on Windows, code points natively (written as UTF-8 there).
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,14 @@ struct FileAttributes {
   uint32_t unix_mode = 0;  // permission bits when the archive came from Unix, else 0
 };
 
+// One entry of a folder as a listing gives it.
+struct DirectoryEntry {
+  std::wstring name;
+  bool directory = false;
+  uint32_t attributes = 0;  // Windows file attributes (0x800 compressed, 0x2 hidden, ...)
+  uint64_t modified = 0;    // last write, FILETIME UTC; 0 when unknown
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -55,6 +64,12 @@ class FileSystem {
   // Times as FILETIME (100 ns since 1601, UTC); 0 leaves that time alone.
   virtual bool SetTimes(const std::wstring& path, uint64_t modified, uint64_t created, uint64_t accessed) = 0;
   virtual bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) = 0;
+  // Hands the folder's entries ("." and ".." left out) to `visit` until it returns false. False
+  // when the folder cannot be listed (missing, refused, a drive without a disc).
+  virtual bool List(const std::wstring& folder,
+                    const std::function<bool(const DirectoryEntry&)>& visit) = 0;
+  // Renames a file or folder; fails when anything exists at `to`.
+  virtual bool Rename(const std::wstring& from, const std::wstring& to) = 0;
 };
 
 // The machine's own file system.

@@ -9,6 +9,7 @@ if(WIN32)
     win32/registry_win.cpp
     win32/system_win.cpp
     win32/dialogs_win.cpp
+    win32/drives_win.cpp
   )
   target_link_libraries(sk_platform PUBLIC advapi32 user32)
 endif()
@@ -16,6 +17,7 @@ endif()
 # In-memory stand-ins for tests, on both builds: registry, files, machine, message boxes.
 add_library(sk_platform_fake STATIC
   fake/fake_file_system.cpp
+  fake/fake_drives.cpp
   fake/fake_registry.cpp
   fake/fake_system.cpp
   fake/scripted_message_boxes.cpp

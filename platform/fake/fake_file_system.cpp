@@ -56,7 +56,9 @@ bool FakeFileSystem::IsDirectory(const std::wstring& key) const {
   if (key.size() == 2 && key[1] == L':') return true;  // a drive's root
   std::wstring prefix = key + L"\\";
   auto it = files_.lower_bound(prefix);
-  return it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+  if (it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0) return true;
+  auto dir = directories_.lower_bound(prefix);
+  return dir != directories_.end() && dir->first.compare(0, prefix.size(), prefix) == 0;
 }
 
 void FakeFileSystem::PutFile(const std::wstring& path, const std::string& bytes) {
@@ -94,7 +96,8 @@ PathKind FakeFileSystem::Kind(const std::wstring& path) {
 bool FakeFileSystem::MakeDirectory(const std::wstring& path) {
   std::wstring key = Key(path);
   if (files_.count(key)) return false;
-  directories_.insert(key);
+  Folder& folder = directories_[key];
+  if (folder.path.empty()) folder.path = path;
   return true;
 }
 
@@ -139,6 +142,114 @@ bool FakeFileSystem::SetAttributes(const std::wstring& path, const FileAttribute
   auto it = files_.find(Key(path));
   if (it == files_.end()) return false;
   it->second.attributes = attributes;
+  return true;
+}
+
+}  // namespace platform
+
+namespace platform {
+namespace {
+// A path as first written, with the separators and the end of a key (Key() without folding).
+std::wstring Shown(std::wstring path) {
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  while (path.size() > 2 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+}  // namespace
+
+void FakeFileSystem::DenyList(const std::wstring& path) { deny_list_.insert(Key(path)); }
+
+void FakeFileSystem::SetFolderAttributes(const std::wstring& path, uint32_t attributes) {
+  MakeDirectory(path);
+  directories_[Key(path)].attributes = attributes | 0x10u;
+}
+
+void FakeFileSystem::RemoveTree(const std::wstring& path) {
+  std::wstring key = Key(path), prefix = key + L"\\";
+  auto under = [&](const std::wstring& k) {
+    return k == key || k.compare(0, prefix.size(), prefix) == 0;
+  };
+  for (auto it = files_.begin(); it != files_.end();) it = under(it->first) ? files_.erase(it) : std::next(it);
+  for (auto it = directories_.begin(); it != directories_.end();)
+    it = under(it->first) ? directories_.erase(it) : std::next(it);
+}
+
+bool FakeFileSystem::List(const std::wstring& folder,
+                          const std::function<bool(const DirectoryEntry&)>& visit) {
+  std::wstring key = Key(folder);
+  if (!IsDirectory(key) || deny_list_.count(key)) return false;
+  const std::wstring prefix = key + L"\\";
+  // The next component below the folder, in the case it was first written, by folded name.
+  std::map<std::wstring, DirectoryEntry> entries;
+  auto add = [&](const std::wstring& k, const std::wstring& original, bool isFile, uint32_t attributes) {
+    size_t end = k.find(L'\\', prefix.size());
+    bool direct = end == std::wstring::npos;
+    std::wstring folded = k.substr(prefix.size(), direct ? std::wstring::npos : end - prefix.size());
+    // The original path has the same separators, so the component sits at the same place.
+    std::wstring name = original.substr(prefix.size(), folded.size());
+    DirectoryEntry& entry = entries[folded];
+    if (entry.name.empty()) entry.name = name;
+    if (direct) {
+      entry.directory = !isFile;
+      entry.attributes = attributes;
+    } else if (entry.attributes == 0) {
+      entry.directory = true;
+      entry.attributes = 0x10;
+    }
+  };
+  for (auto it = files_.lower_bound(prefix); it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    add(it->first, Shown(it->second.path), true, 0x80);
+  }
+  for (auto it = directories_.lower_bound(prefix);
+       it != directories_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    add(it->first, Shown(it->second.path), false, it->second.attributes);
+  }
+  for (const auto& entry : entries)
+    if (!visit(entry.second)) break;
+  return true;
+}
+
+bool FakeFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
+  std::wstring source = Key(from), target = Key(to);
+  if (source == target || Kind(from) == PathKind::Missing || Kind(to) != PathKind::Missing) return false;
+  const std::wstring prefix = source + L"\\";
+  const std::wstring shown = Shown(to);
+  auto moved = [&](const std::wstring& k, const std::wstring& path) {
+    // The part below the renamed entry keeps its own case.
+    std::wstring original = Shown(path);
+    return std::make_pair(target + k.substr(source.size()),
+                          shown + original.substr(original.size() - (k.size() - source.size())));
+  };
+  std::map<std::wstring, File> files;
+  for (auto& f : files_) {
+    if (f.first == source || f.first.compare(0, prefix.size(), prefix) == 0) {
+      auto m = moved(f.first, f.second.path);
+      File file = f.second;
+      file.path = m.second;
+      files[m.first] = file;
+    } else {
+      files[f.first] = f.second;
+    }
+  }
+  std::map<std::wstring, Folder> folders;
+  for (auto& d : directories_) {
+    if (d.first == source || d.first.compare(0, prefix.size(), prefix) == 0) {
+      auto m = moved(d.first, d.second.path);
+      Folder folder = d.second;
+      folder.path = m.second;
+      folders[m.first] = folder;
+    } else {
+      folders[d.first] = d.second;
+    }
+  }
+  if (!directories_.count(source) && !files_.count(source)) {
+    // A folder that existed only above its files: it is made explicit under the new name.
+    Folder& folder = folders[target];
+    if (folder.path.empty()) folder.path = shown;
+  }
+  files_ = std::move(files);
+  directories_ = std::move(folders);
   return true;
 }
 

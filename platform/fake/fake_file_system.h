@@ -20,6 +20,12 @@ class FakeFileSystem : public FileSystem {
   void DenyRead(const std::wstring& path);
   // Every path the fake holds a file at, as first written.
   std::set<std::wstring> FilePaths() const;
+  // Listing the folder fails (it still exists), as for a folder the process may not read.
+  void DenyList(const std::wstring& path);
+  // Attributes a folder reports in listings (compressed, hidden...).
+  void SetFolderAttributes(const std::wstring& path, uint32_t attributes);
+  // Removes a folder with everything under it.
+  void RemoveTree(const std::wstring& path);
 
   std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override;
   PathKind Kind(const std::wstring& path) override;
@@ -30,6 +36,9 @@ class FakeFileSystem : public FileSystem {
   bool MakeWritable(const std::wstring& path) override;
   bool SetTimes(const std::wstring& path, uint64_t modified, uint64_t created, uint64_t accessed) override;
   bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) override;
+  bool List(const std::wstring& folder,
+            const std::function<bool(const DirectoryEntry&)>& visit) override;
+  bool Rename(const std::wstring& from, const std::wstring& to) override;
 
  private:
   struct File {
@@ -41,9 +50,15 @@ class FakeFileSystem : public FileSystem {
   static std::wstring Key(const std::wstring& path);
   bool IsDirectory(const std::wstring& key) const;
 
+  struct Folder {
+    std::wstring path;  // as first made
+    uint32_t attributes = 0x10;
+  };
+
   std::map<std::wstring, File> files_;
-  std::set<std::wstring> directories_;
+  std::map<std::wstring, Folder> directories_;
   std::set<std::wstring> deny_read_;
+  std::set<std::wstring> deny_list_;
 };
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 // The file layer over POSIX calls. Wide paths hold code points; the file system gets UTF-8.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,29 @@ namespace {
 std::string ToUtf8(const std::wstring& s) {
   std::string out;
   for (wchar_t wc : s) AppendUtf8(&out, static_cast<uint32_t>(wc));
+  return out;
+}
+
+// Names the file system gives back; a byte that is not UTF-8 stands for itself.
+std::wstring FromUtf8(const std::string& s) {
+  std::wstring out;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char b = static_cast<unsigned char>(s[i]);
+    int more = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    uint32_t c = more == 3 ? b & 0x07u : more == 2 ? b & 0x0Fu : more == 1 ? b & 0x1Fu : b;
+    bool ok = b < 0x80 || more > 0;
+    for (int k = 1; ok && k <= more; ++k) {
+      if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) ok = false;
+      else c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
+    }
+    if (!ok) {
+      out += static_cast<wchar_t>(b);
+      ++i;
+      continue;
+    }
+    out += static_cast<wchar_t>(c);
+    i += static_cast<size_t>(more) + 1;
+  }
   return out;
 }
 
@@ -147,6 +171,32 @@ class PosixFileSystem : public FileSystem {
       if (a.read_only && !S_ISDIR(st.st_mode)) mode &= ~static_cast<mode_t>(0222);
     }
     return chmod(p.c_str(), mode) == 0;
+  }
+  bool List(const std::wstring& folder,
+            const std::function<bool(const DirectoryEntry&)>& visit) override {
+    std::string base = ToUtf8(folder);
+    DIR* dir = opendir(base.c_str());
+    if (!dir) return false;
+    if (base.empty() || base.back() != '/') base += '/';
+    while (struct dirent* d = readdir(dir)) {
+      std::string name = d->d_name;
+      if (name == "." || name == "..") continue;
+      struct stat st;
+      if (lstat((base + name).c_str(), &st) != 0) continue;
+      DirectoryEntry entry;
+      entry.name = FromUtf8(name);
+      entry.directory = S_ISDIR(st.st_mode);
+      entry.attributes = entry.directory ? 0x10u : 0x80u;
+      if (!visit(entry)) break;
+    }
+    closedir(dir);
+    return true;
+  }
+  bool Rename(const std::wstring& from, const std::wstring& to) override {
+    std::string target = ToUtf8(to);
+    struct stat st;
+    if (lstat(target.c_str(), &st) == 0) return false;
+    return rename(ToUtf8(from).c_str(), target.c_str()) == 0;
   }
 };
 

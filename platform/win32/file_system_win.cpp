@@ -149,6 +149,35 @@ class WinFileSystem : public FileSystem {
     if (keep == 0) keep = FILE_ATTRIBUTE_NORMAL;
     return SetFileAttributesW(p.c_str(), keep) != 0;
   }
+  bool List(const std::wstring& folder,
+            const std::function<bool(const DirectoryEntry&)>& visit) override {
+    std::wstring pattern = Win32Path(folder);
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    // No "insert a disc" box for an empty drive: the caller reports it in its own words.
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    SetErrorMode(oldMode);
+    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      DirectoryEntry entry;
+      entry.name = name;
+      entry.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      entry.attributes = data.dwFileAttributes;
+      entry.modified = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                       data.ftLastWriteTime.dwLowDateTime;
+      if (!visit(entry)) break;
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return true;
+  }
+  bool Rename(const std::wstring& from, const std::wstring& to) override {
+    return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(), 0) != 0;
+  }
 };
 
 }  // namespace
