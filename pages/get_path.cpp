@@ -21,6 +21,13 @@ bool TfmGetPath::FormClose(int modalResult) {
   return true;
 }
 
+void TfmGetPath::Button1Click() {
+  std::wstring chosen;
+  if (!ChooseFolder || !ChooseFolder(edPath.text, &chosen)) return;
+  edPath.text = chosen;
+  edPathChange();
+}
+
 void TfmGetPath::edPathChange() {
   btNext.enabled = util::ConsistsOf(edPath.text, AllowedPathChars);
 }

@@ -2,6 +2,9 @@
 // The destination page: the folder the product is installed into. Next is possible only while
 // the typed folder consists of permitted characters; leaving by next or back stores it in the
 // model with a trailing backslash.
+#include <functional>
+#include <string>
+
 #include "pages/page.h"
 
 namespace setup { class TSetup; }
@@ -31,6 +34,12 @@ class TfmGetPath : public Page {
   bool FormClose(int modalResult) override;
   // Runs on every change of edPath's text: only the enabled state of next follows it.
   void edPathChange();
+  // "Обзор": the folder chooser opens at the field's folder; a confirmed choice replaces it.
+  void Button1Click();
+
+  // Shows the folder chooser opened at `start`; true with `chosen` filled when it is confirmed.
+  // The view gives the real dialog, tests their own.
+  std::function<bool(const std::wstring& start, std::wstring* chosen)> ChooseFolder;
 
  private:
   setup::TSetup& model_;

@@ -1,3 +1,4 @@
+#include "pages/dlg_path_win.h"
 #include "pages/get_path.h"
 #include "pages/views_win.h"
 
@@ -17,8 +18,10 @@ class GetPathView : public PageWindow {
     AddFrame();
     BindLabel(page_.Label1, 24, 32, 584, 80);
     BindEdit(page_.edPath, 24, 130, 490, 21, [this] { page_.edPathChange(); });
-    // "Обзор" opens the folder chooser once there is one; until then it does nothing.
-    BindButton(page_.Button1, 524, 128, 75, 25, mrNone);
+    BindButton(page_.Button1, 524, 128, 75, 25, mrNone, [this] { page_.Button1Click(); });
+    page_.ChooseFolder = [this](const std::wstring& start, std::wstring* chosen) {
+      return ShowDlgPath(hwnd(), start, chosen);
+    };
     BindLabel(page_.Label2, 24, 360, 584, 16);
     AddBevel();
   }

@@ -22,8 +22,12 @@ PageResult CopyPageResultOf(int modalResult) {
 }
 
 Point CentredPageOrigin(int screenWidth, int screenHeight) {
+  return CentredOrigin(screenWidth, screenHeight, kPageWidth, kPageHeight);
+}
+
+Point CentredOrigin(int screenWidth, int screenHeight, int width, int height) {
   // C++ integer division truncates toward zero, as the page protocol wants for small screens.
-  return Point{(screenWidth - kPageWidth) / 2, (screenHeight - kPageHeight) / 2};
+  return Point{(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
 
 std::wstring GeneralErrorText(const std::wstring& message) {

@@ -33,6 +33,8 @@ constexpr int kPageHeight = 480;
 struct Point { int left; int top; };
 // left = (screen width - 640) / 2, top = (screen height - 480) / 2, truncating toward zero.
 Point CentredPageOrigin(int screenWidth, int screenHeight);
+// The same for a window of any size (the folder chooser).
+Point CentredOrigin(int screenWidth, int screenHeight, int width, int height);
 
 // The text of the general error box: a full stop is appended when the text's last character
 // sorts after "." (so "Disk full" and "Why?" get one, "Done." and "Stop!" do not).

@@ -61,8 +61,10 @@ void PageWindow::Create(HWND owner) {
 }
 
 void PageWindow::PlaceCentred() {
-  Point origin = CentredPageOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  SetWindowPos(hwnd_, nullptr, origin.left, origin.top, kPageWidth, kPageHeight,
+  const SIZE size = WindowSize();
+  Point origin = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                               size.cx, size.cy);
+  SetWindowPos(hwnd_, nullptr, origin.left, origin.top, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

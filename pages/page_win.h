@@ -59,6 +59,8 @@ class PageWindow : public PageHost {
   // After ShowModal's FormShow and before the page becomes visible (list contents and the
   // like that ControlState does not carry).
   virtual void MirrorExtra() {}
+  // The window's size when shown: the pages' 640 x 480; a dialog of other size says its own.
+  virtual SIZE WindowSize() const { return SIZE{kPageWidth, kPageHeight}; }
 
   Layout layout() const { return Layout(hwnd_); }
 

@@ -111,5 +111,36 @@ TEST_F(GetPathPageTest, CancelStoresNothing) {
   EXPECT_EQ(model.FDestDir, L"C:\\Program files\\Firm\\Sketrion 2_1\\");
 }
 
+TEST_F(GetPathPageTest, BrowseOpensTheChooserAtTheFieldAndTakesOnlyAConfirmedChoice) {
+  const struct {
+    bool confirmed;
+    const wchar_t* chosen;
+    const wchar_t* field;
+    bool nextEnabled;
+  } cases[] = {
+      {true, L"C:\\Program Files\\", L"C:\\Program Files\\", true},
+      {false, L"C:\\Ignored\\", L"D:\\typed", true},  // "Отмена" leaves the field as it was
+      {true, L"Мой компьютер", L"Мой компьютер", false},  // the computer node's name
+      {true, L"C:\\Sketrion 2.1\\", L"C:\\Sketrion 2.1\\", false},
+  };
+  for (const auto& c : cases) {
+    Type(L"D:\\typed");
+    std::wstring opened;
+    page.ChooseFolder = [&](const std::wstring& start, std::wstring* chosen) {
+      opened = start;
+      *chosen = c.chosen;
+      return c.confirmed;
+    };
+    page.Button1Click();
+    EXPECT_EQ(opened, L"D:\\typed");
+    EXPECT_EQ(page.edPath.text, c.field);
+    EXPECT_EQ(page.btNext.enabled, c.nextEnabled) << c.chosen;
+  }
+  Type(L"D:\\typed");
+  page.ChooseFolder = nullptr;  // no chooser: nothing happens
+  page.Button1Click();
+  EXPECT_EQ(page.edPath.text, L"D:\\typed");
+}
+
 }  // namespace
 }  // namespace pages::testing

@@ -1,0 +1,11 @@
+#include "pages/dlg_path.h"
+
+namespace pages {
+
+TfmDlgPath::TfmDlgPath() : Page(L"Выбор пути для установки") {}
+
+void TfmDlgPath::kpftvPathChange(const std::wstring& directory) { edPath.text = directory; }
+
+bool TfmDlgPath::FormClose(int) { return true; }
+
+}  // namespace pages

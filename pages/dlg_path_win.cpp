@@ -1,0 +1,62 @@
+#include "pages/dlg_path_win.h"
+
+#include "controls/folder_tree_view_win.h"
+#include "pages/dlg_path.h"
+#include "pages/error_box_win.h"
+#include "pages/page_win.h"
+
+namespace pages {
+
+namespace {
+
+constexpr int kTreeHeight = 309;
+
+class DlgPathView : public PageWindow {
+ public:
+  explicit DlgPathView(TfmDlgPath& page) : PageWindow(page), page_(page) {}
+
+  controls::TkpFolderTreeView kpftvPath;
+
+ protected:
+  void CreateControls() override {
+    // The tree tells the field of every selection; it has no page event of its own to follow.
+    kpftvPath.OnChange = [this](controls::TkpFolderTreeView& sender, controls::FolderNode&) {
+      page_.kpftvPathChange(sender.Directory());
+      Refresh();
+    };
+    kpftvPath.SetMessageCaption(ApplicationTitle());
+    BindEdit(page_.edPath, 8, kTreeHeight + 9, kDlgPathClientWidth - 16, 21);
+    BindButton(page_.Button1, 120, 350, 75, 25, mrNext);
+    BindButton(page_.Button2, 218, 350, 75, 25, mrCancel);
+    HWND tree = kpftvPath.Create(hwnd(), 0, 0, kDlgPathClientWidth, kTreeHeight, NextControlId());
+    SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+    SetWindowPos(tree, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // first in tab order
+    kpftvPath.SetIndent(19);
+    kpftvPath.AltColor = RGB(0, 0, 255);
+  }
+
+  SIZE WindowSize() const override {
+    RECT frame = {0, 0, kDlgPathClientWidth, kDlgPathClientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+  }
+
+ private:
+  TfmDlgPath& page_;
+};
+
+}  // namespace
+
+bool ShowDlgPath(HWND owner, const std::wstring& start, std::wstring* chosen) {
+  controls::TkpFolderTreeView::ReportError = ReportCurrentException;
+  TfmDlgPath dialog;
+  DlgPathView view(dialog);
+  view.Create(owner);
+  view.kpftvPath.SetDirectory(start);
+  if (view.ShowModal() != mrNext) return false;
+  *chosen = dialog.edPath.text;
+  return true;
+}
+
+}  // namespace pages
