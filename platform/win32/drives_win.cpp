@@ -30,6 +30,9 @@ class WinDrives : public Drives {
   }
   bool Space(wchar_t letter, DriveSpace* space) override {
     QuietErrors quiet;
+    // A drive whose root cannot be reached is not ready, whatever size the system still reports
+    // for it (Wine does so for a drive whose folder is gone).
+    if (GetFileAttributesW(Root(letter).c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceW(Root(letter).c_str(), &sectorsPerCluster, &bytesPerSector,
                            &freeClusters, &clusters))
