@@ -14,8 +14,8 @@ namespace {
 
 const int kEof = -1;     // no header at this position: the volume has ended
 const int kNoMore = -2;  // there is no further volume
-const uint8_t kSig4[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-const uint8_t kSig5[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
+const uint8_t kRar4Signature[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
+const uint8_t kRar5Signature[8] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x01, 0x00};
 const uint64_t kSfxSearch = 1 << 20;           // an SFX stub is searched this far
 const uint64_t kMaxRar5Header = 2 * 1024 * 1024;
 const uint64_t kMaxComment = 1 << 20;
@@ -201,113 +201,130 @@ int Archive::Open(const std::wstring& path) {
   return StartHeaders();
 }
 
+// Where the signature of either format starts: at once in a plain archive, within the first
+// MiB after an SFX stub. -1 when there is none; ERAR_EREAD through *error.
+static int64_t FindSignature(platform::ReadableFile& file, uint64_t size, Format* format, int* error) {
+  *error = 0;
+  uint8_t start[8] = {};
+  const size_t start_size = static_cast<size_t>(std::min<uint64_t>(size, 8));
+  bool plain = false;
+  if (file.Seek(0)) {
+    size_t got = 0;
+    plain = file.Read(start, start_size, &got) && got == start_size && got >= 7 &&
+            (memcmp(start, kRar4Signature, 7) == 0 || (got == 8 && memcmp(start, kRar5Signature, 8) == 0));
+  }
+  std::vector<uint8_t> head(plain ? start_size : static_cast<size_t>(std::min<uint64_t>(size, kSfxSearch + 8)));
+  size_t have = 0;
+  if (!file.Seek(0)) {
+    *error = ERAR_EREAD;
+    return -1;
+  }
+  while (have < head.size()) {
+    size_t got = 0;
+    if (!file.Read(head.data() + have, head.size() - have, &got)) {
+      *error = ERAR_EREAD;
+      return -1;
+    }
+    if (got == 0) break;
+    have += got;
+  }
+  head.resize(have);
+  for (size_t i = 0; i + 7 <= head.size(); i++) {
+    if (head[i] != 0x52) continue;
+    if (memcmp(&head[i], kRar4Signature, 7) == 0) {
+      *format = Format::Rar4;
+      return static_cast<int64_t>(i);
+    }
+    if (i + 8 <= head.size() && memcmp(&head[i], kRar5Signature, 8) == 0) {
+      *format = Format::Rar5;
+      return static_cast<int64_t>(i);
+    }
+  }
+  return -1;
+}
+
 int Archive::OpenVolume(const std::wstring& name, bool first) {
   Volume v;
   v.name = name;
   v.file = fs_.OpenRead(name);
   if (!v.file) return ERAR_EOPEN;
   v.size = v.file->Size();
-  // The signature: most archives start with it; only an SFX stub needs the long search.
-  uint8_t start[8] = {};
-  size_t start_size = static_cast<size_t>(std::min<uint64_t>(v.size, 8));
-  bool plain = false;
-  if (v.file->Seek(0)) {
-    size_t got = 0;
-    plain = v.file->Read(start, start_size, &got) && got == start_size && got >= 7 &&
-            (memcmp(start, kSig4, 7) == 0 || (got == 8 && memcmp(start, kSig5, 8) == 0));
-  }
-  std::vector<uint8_t> head(plain ? start_size : static_cast<size_t>(std::min<uint64_t>(v.size, kSfxSearch + 8)));
-  size_t have = 0;
-  if (!v.file->Seek(0)) return ERAR_EREAD;
-  while (have < head.size()) {
-    size_t got = 0;
-    if (!v.file->Read(head.data() + have, head.size() - have, &got)) return ERAR_EREAD;
-    if (got == 0) break;
-    have += got;
-  }
-  head.resize(have);
-  int64_t found = -1;
   Format format = Format::Rar4;
-  for (size_t i = 0; i + 7 <= head.size(); i++) {
-    if (head[i] != 0x52) continue;
-    if (memcmp(&head[i], kSig4, 7) == 0) {
-      found = static_cast<int64_t>(i);
-      format = Format::Rar4;
-      break;
-    }
-    if (i + 8 <= head.size() && memcmp(&head[i], kSig5, 8) == 0) {
-      found = static_cast<int64_t>(i);
-      format = Format::Rar5;
-      break;
-    }
-  }
+  int error = 0;
+  const int64_t found = FindSignature(*v.file, v.size, &format, &error);
+  if (error != 0) return error;
   if (found < 0) return ERAR_BAD_ARCHIVE;
   if (!first && format != info_.format) return ERAR_BAD_ARCHIVE;
 
+  // A later volume that fails leaves the archive on the volume it was reading.
   Volume old = std::move(volume_);
   volume_ = std::move(v);
-  bool keep_crypt = info_.headers_encrypted;
-  auto fail = [&](int code) {
-    if (!first) {
-      volume_ = std::move(old);
-      info_.headers_encrypted = keep_crypt;
-    }
-    return code;
-  };
-  uint64_t pos = static_cast<uint64_t>(found) + (format == Format::Rar4 ? 7 : 8);
+  const bool keep_crypt = info_.headers_encrypted;
+  const uint64_t pos = static_cast<uint64_t>(found) + (format == Format::Rar4 ? 7 : 8);
   if (first) info_ = ArchiveInfo();
   info_.format = format;
   has_pending_ = false;
   at_end_ = false;
-  if (format == Format::Rar4) {
-    std::vector<uint8_t> raw;
-    uint64_t span = 0;
-    int r = ReadRar4Raw(pos, &raw, &span, true);
-    if (r != 0) return fail(r == kEof ? ERAR_BAD_DATA : r);
-    Block main;
-    if (!Rar4HeaderCrcMatches(raw.data(), raw.size(), nullptr, 0) || !ParseRar4Header(raw.data(), raw.size(), &main) ||
-        main.kind != BlockKind::Main)
-      return fail(ERAR_BAD_DATA);
-    if (first) {
-      info_ = main.main;
-      if (!main.old_comment.empty()) {
-        std::string text;
-        comment_state_ = DecodeOldComment(main.old_comment, &text);
-        if (comment_state_ == 1) {
-          comment_bytes_ = text;
-          comment_ = Oem866ToWide(text);
-        }
-      }
-    } else {
-      info_.volume = main.main.volume;
-    }
-    pos_ = pos + span;
-    started_ = !first;
-    return 0;
+  const int r = format == Format::Rar4 ? ReadRar4MainHeader(pos, first) : ReadRar5MainHeader(pos, first, keep_crypt);
+  if (r != 0 && !first) {
+    volume_ = std::move(old);
+    info_.headers_encrypted = keep_crypt;
   }
-  // RAR5: an archive encryption header may come first; then the main header.
+  return r;
+}
+
+int Archive::ReadRar4MainHeader(uint64_t pos, bool first) {
+  std::vector<uint8_t> raw;
+  uint64_t span = 0;
+  const int r = ReadRar4Raw(pos, &raw, &span, true);
+  if (r != 0) return r == kEof ? ERAR_BAD_DATA : r;
+  Block main;
+  if (!Rar4HeaderCrcMatches(raw.data(), raw.size(), nullptr, 0) || !ParseRar4Header(raw.data(), raw.size(), &main) ||
+      main.kind != BlockKind::Main)
+    return ERAR_BAD_DATA;
+  if (first) {
+    info_ = main.main;
+    if (!main.old_comment.empty()) {
+      std::string text;
+      comment_state_ = DecodeOldComment(main.old_comment, &text);
+      if (comment_state_ == 1) {
+        comment_bytes_ = text;
+        comment_ = Oem866ToWide(text);
+      }
+    }
+  } else {
+    info_.volume = main.main.volume;
+  }
+  pos_ = pos + span;
+  started_ = !first;
+  return 0;
+}
+
+// An archive encryption header may come first; then the main header. In a first volume with
+// encrypted headers the main header waits for the password.
+int Archive::ReadRar5MainHeader(uint64_t pos, bool first, bool headers_were_encrypted) {
   pos_ = pos;
   Block block;
   uint64_t data_pos = 0, next = 0;
   info_.headers_encrypted = false;
   int r = ReadBlock(pos_, &block, &data_pos, &next);
-  if (r != 0) return fail(r == kEof ? ERAR_BAD_DATA : r);
+  if (r != 0) return r == kEof ? ERAR_BAD_DATA : r;
   if (block.kind == BlockKind::Crypt) {
     if (block.archive_crypt.scheme != 50 || block.archive_crypt.kdf_log2 > kRar5MaxKdfLog2)
-      return fail(ERAR_UNKNOWN_FORMAT);
+      return ERAR_UNKNOWN_FORMAT;
     header_crypt_ = block.archive_crypt;
     header_keys_ready_ = false;
     info_.headers_encrypted = true;
     pos_ = next;
-    if (first) return 0;  // the main header is read once a password is known
+    if (first) return 0;
     r = ReadBlock(pos_, &block, &data_pos, &next);
-    if (r != 0) return fail(r == kEof ? ERAR_BAD_DATA : r);
-  } else if (keep_crypt && !first) {
-    return fail(ERAR_BAD_DATA);
+    if (r != 0) return r == kEof ? ERAR_BAD_DATA : r;
+  } else if (headers_were_encrypted && !first) {
+    return ERAR_BAD_DATA;
   }
-  if (block.kind != BlockKind::Main) return fail(ERAR_BAD_DATA);
+  if (block.kind != BlockKind::Main) return ERAR_BAD_DATA;
   if (first) {
-    bool encrypted = info_.headers_encrypted;
+    const bool encrypted = info_.headers_encrypted;
     info_ = block.main;
     info_.headers_encrypted = encrypted;
   }
@@ -369,22 +386,12 @@ int Archive::ReadComment(const Block& block, uint64_t data_pos) {
   if (e.pack_size > kMaxComment || e.unp_size > kMaxComment) return ERAR_BAD_DATA;
   std::string packed(static_cast<size_t>(e.pack_size), '\0');
   if (!ReadAt(data_pos, &packed[0], packed.size())) return ERAR_BAD_DATA;
+  Rar5Keys keys;
   if (e.encrypted()) {
-    std::wstring password;
-    if (e.crypt.scheme != 29 && e.crypt.scheme != 50) return ERAR_UNKNOWN_FORMAT;
-    if (!GetPassword(&password)) return ERAR_MISSING_PASSWORD;
     std::unique_ptr<platform::crypto::AesCbcDecryptor> dec;
-    if (e.crypt.scheme == 29) {
-      uint8_t key[16], iv[16];
-      if (!keys_.Rar3(Utf16Password(password), e.crypt.has_salt ? e.crypt.salt : nullptr, key, iv))
-        return keys_.failure_code();
-      dec = platform::crypto::NewAesCbcDecryptor(key, 16, iv);
-    } else {
-      Rar5Keys k;
-      if (!keys_.Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, &k)) return keys_.failure_code();
-      dec = platform::crypto::NewAesCbcDecryptor(k.key, 32, e.crypt.iv);
-    }
-    if (!dec || packed.size() % 16 != 0) return ERAR_BAD_DATA;
+    const int r = OpenDecryptor(e, &dec, &keys);
+    if (r != 0) return r;
+    if (packed.size() % 16 != 0) return ERAR_BAD_DATA;
     if (!dec->Decrypt(reinterpret_cast<uint8_t*>(&packed[0]), packed.size())) return ERAR_UNKNOWN;
   }
   std::string text;
@@ -395,8 +402,10 @@ int Archive::ReadComment(const Block& block, uint64_t data_pos) {
     const int r = UnpackComment(packed, e.unp_ver, std::min<uint64_t>(e.dict_size, kMaxComment), e.unp_size, &text);
     if (r != 0) return r;
   }
-  if (e.hash == HashKind::Crc32 && !e.crypt.tweaked && Crc32(0, text.data(), text.size()) != e.crc)
-    return ERAR_BAD_DATA;
+  if (e.hash == HashKind::Crc32) {
+    const uint32_t crc = Crc32(0, text.data(), text.size());
+    if ((e.crypt.tweaked ? TweakRar5Crc(crc, keys.hash_key) : crc) != e.crc) return ERAR_BAD_DATA;
+  }
   while (!text.empty() && text.back() == '\0') text.pop_back();
   if (info_.format == Format::Rar5) {
     comment_ = Utf8ToWide(text);
@@ -406,6 +415,26 @@ int Archive::ReadComment(const Block& block, uint64_t data_pos) {
     comment_ = Oem866ToWide(text);
   }
   return 1;
+}
+
+int Archive::OpenDecryptor(const Entry& e, std::unique_ptr<platform::crypto::AesCbcDecryptor>* decryptor,
+                           Rar5Keys* keys) {
+  if (e.crypt.scheme != 29 && e.crypt.scheme != 50) return ERAR_UNKNOWN_FORMAT;  // RAR 1.5/2.0 ciphers
+  if (e.crypt.scheme == 50 && e.crypt.kdf_log2 > kRar5MaxKdfLog2) return ERAR_BAD_DATA;
+  std::wstring password;
+  if (!GetPassword(&password)) return ERAR_MISSING_PASSWORD;
+  if (e.crypt.scheme == 29) {
+    uint8_t key[16], iv[16];
+    if (!keys_.Rar3(Utf16Password(password), e.crypt.has_salt ? e.crypt.salt : nullptr, key, iv))
+      return keys_.failure_code();
+    *decryptor = platform::crypto::NewAesCbcDecryptor(key, 16, iv);
+  } else {
+    if (!keys_.Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, keys)) return keys_.failure_code();
+    if (e.crypt.has_check && CheckRar5Password(*keys, e.crypt.check) == PasswordCheck::Mismatch)
+      return ERAR_BAD_PASSWORD;
+    *decryptor = platform::crypto::NewAesCbcDecryptor(keys->key, 32, e.crypt.iv);
+  }
+  return *decryptor ? 0 : ERAR_UNKNOWN;
 }
 
 int Archive::ReadRar4Raw(uint64_t pos, std::vector<uint8_t>* header, uint64_t* span, bool main_header) {

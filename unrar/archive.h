@@ -52,6 +52,11 @@ class Archive {
   void SetPassword(const std::wstring& password) { password_ = password; password_set_ = true; }
   bool GetPassword(std::wstring* password);
   KeyCache& keys() { return keys_; }
+  // The decryptor of one encrypted entry or comment (AES of RAR 3.x or RAR5), and its RAR5 keys
+  // for the checksum tweak. A RAR5 password check value is compared first, so a wrong password
+  // is refused here instead of decrypting into garbage. Returns an ERAR_* code.
+  int OpenDecryptor(const Entry& entry, std::unique_ptr<platform::crypto::AesCbcDecryptor>* decryptor,
+                    Rar5Keys* keys);
 
  private:
   struct Volume {
@@ -63,6 +68,8 @@ class Archive {
   friend class DataSource;
 
   int OpenVolume(const std::wstring& name, bool first);
+  int ReadRar4MainHeader(uint64_t pos, bool first);
+  int ReadRar5MainHeader(uint64_t pos, bool first, bool headers_were_encrypted);
   int StartHeaders();
   int ReadComment(const Block& block, uint64_t data_pos);
   int ReadBlock(uint64_t pos, Block* block, uint64_t* data_pos, uint64_t* next_pos);

@@ -155,27 +155,6 @@ Unpacker* Extractor::UnpackerFor(int version) {
   return it->second.get();
 }
 
-int Extractor::OpenDecryptor(const Entry& e, std::unique_ptr<platform::crypto::AesCbcDecryptor>* decryptor,
-                             Rar5Keys* keys) {
-  if (e.crypt.scheme != 29 && e.crypt.scheme != 50) return ERAR_UNKNOWN_FORMAT;  // RAR 1.5/2.0 ciphers
-  if (e.crypt.scheme == 50 && e.crypt.kdf_log2 > kRar5MaxKdfLog2) return ERAR_BAD_DATA;
-  std::wstring password;
-  if (!archive_.GetPassword(&password)) return ERAR_MISSING_PASSWORD;
-  if (e.crypt.scheme == 29) {
-    uint8_t key[16], iv[16];
-    if (!archive_.keys().Rar3(WideToUtf16(password), e.crypt.has_salt ? e.crypt.salt : nullptr, key, iv))
-      return archive_.keys().failure_code();
-    *decryptor = platform::crypto::NewAesCbcDecryptor(key, 16, iv);
-  } else {
-    if (!archive_.keys().Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, keys))
-      return archive_.keys().failure_code();
-    if (e.crypt.has_check && CheckRar5Password(*keys, e.crypt.check) == PasswordCheck::Mismatch)
-      return ERAR_BAD_PASSWORD;
-    *decryptor = platform::crypto::NewAesCbcDecryptor(keys->key, 32, e.crypt.iv);
-  }
-  return *decryptor ? 0 : ERAR_UNKNOWN;
-}
-
 int Extractor::Decode(const Entry& e, Output* output, const DataHandler& on_data, std::string* link_data) {
   std::unique_ptr<platform::crypto::AesCbcDecryptor> decryptor;
   Rar5Keys keys;
@@ -184,7 +163,7 @@ int Extractor::Decode(const Entry& e, Output* output, const DataHandler& on_data
   if (old_cipher) {
     if (!archive_.GetPassword(&old_password)) return ERAR_MISSING_PASSWORD;
   } else if (e.encrypted()) {
-    int r = OpenDecryptor(e, &decryptor, &keys);
+    int r = archive_.OpenDecryptor(e, &decryptor, &keys);
     if (r != 0) return r;
   }
   Unpacker* unpacker = nullptr;

@@ -38,8 +38,6 @@ class Extractor {
  private:
   class Output;
   int Decode(const Entry& entry, Output* output, const DataHandler& on_data, std::string* link_data);
-  int OpenDecryptor(const Entry& entry, std::unique_ptr<platform::crypto::AesCbcDecryptor>* decryptor,
-                    Rar5Keys* keys);
   int TargetPath(const Entry& entry, const ProcessRequest& request, bool directory, std::wstring* path);
   int CopyReference(const Entry& entry, const ProcessRequest& request, Output* output, const DataHandler& on_data);
   void PassOver(const Entry& entry);

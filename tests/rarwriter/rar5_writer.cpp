@@ -12,7 +12,7 @@ namespace rarwriter {
 namespace {
 
 enum : uint64_t {
-  kHeadMain = 1, kHeadFile = 2, kHeadCrypt = 4, kHeadEnd = 5,
+  kHeadMain = 1, kHeadFile = 2, kHeadService = 3, kHeadCrypt = 4, kHeadEnd = 5,
   kHasExtra = 0x1, kHasData = 0x2,
   kFileDirectory = 0x1, kFileCrc = 0x4,
   kExtraCrypt = 1, kExtraTime = 3,
@@ -39,6 +39,7 @@ class Rar5Writer {
     ByteWriter main;
     main.VInt(0);  // archive flags
     EmitHeader(kHeadMain, 0, "", main.str(), false);
+    if (!a_.comment.empty()) WriteComment();
     for (size_t i = 0; i < a_.entries.size(); ++i) {
       WriteEntry(a_.entries[i], static_cast<int>(i) == a_.corrupt_header_after);
     }
@@ -113,7 +114,17 @@ class Rar5Writer {
     extra.Bytes(data);
   }
 
-  void WriteEntry(const Entry& e, bool corrupt) {
+  // The comment is a service header laid out like a file header, named "CMT".
+  void WriteComment() {
+    Entry c;
+    c.oem_name = "CMT";
+    c.data = a_.comment;
+    c.encrypted = a_.encrypt_comment;
+    WriteEntry(c, false, kHeadService);
+    layout_.pop_back();  // the layout lists the entries only
+  }
+
+  void WriteEntry(const Entry& e, bool corrupt, uint64_t head_type = kHeadFile) {
     const bool encrypted = e.encrypted && !e.directory;
     if (encrypted && a_.password.empty()) throw std::invalid_argument("rarwriter: encrypted entry without a password");
     const std::string name = e.unicode_name.empty() ? e.oem_name : Utf16ToUtf8(e.unicode_name);
@@ -158,7 +169,7 @@ class Rar5Writer {
     layout.header_offset = out_.size();
     const uint64_t data_size = packed.size();
     // RAR gives directories an empty data area too, and some readers insist on it.
-    EmitHeader(kHeadFile, 0, extra.str(), f.str(), corrupt, &data_size);
+    EmitHeader(head_type, 0, extra.str(), f.str(), corrupt, &data_size);
     layout.data_offset = out_.size();
     layout.data_size = packed.size();
     out_.Bytes(packed);

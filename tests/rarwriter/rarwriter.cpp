@@ -20,6 +20,7 @@ bool NeedsKey(const Archive& archive) {
     if (archive.password.empty()) throw std::invalid_argument("rarwriter: encrypted headers without a password");
     return true;
   }
+  if (archive.encrypt_comment && !archive.comment.empty()) return true;
   for (const Entry& e : archive.entries) {
     if (e.encrypted && !e.directory) return true;
   }

@@ -33,6 +33,8 @@ struct Archive {
   std::vector<Entry> entries;
   std::string password;          // UTF-8; needed by encrypted entries and encrypted headers
   bool encrypt_headers = false;  // RAR "-hp": every header after the main one is encrypted
+  std::string comment;           // RAR5: the archive comment (a "CMT" service header), UTF-8
+  bool encrypt_comment = false;  // RAR5: the comment's data is encrypted like an entry's
   int rar5_kdf_log2 = 15;        // PBKDF2 rounds = 2^this (RAR itself uses 15)
   uint32_t seed = 1;             // salts and IVs come from it: same input, same bytes
   // Damage: the header that follows this many entries (the next entry's, or the end block) is

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
+#include "unrar/text.h"
 #include "unrar/unpack.h"
 
 namespace unrar_test {
@@ -228,3 +230,37 @@ TEST(ApiSolid, SkippedEntriesOfASolidArchiveAreStillDecoded) {
 
 }  // namespace
 }  // namespace unrar_test
+
+// An encrypted comment, with the password from the callback: a wrong one is refused by the
+// password check value, never read as garbage.
+int CALLBACK AnswerPassword(UINT msg, LPARAM user, LPARAM p1, LPARAM p2) {
+  if (msg != UCM_NEEDPASSWORDW) return msg == UCM_NEEDPASSWORD ? -1 : 0;
+  const wchar_t* password = reinterpret_cast<const wchar_t*>(user);
+  if (wcslen(password) >= static_cast<size_t>(p2)) return -1;
+  wcscpy(reinterpret_cast<wchar_t*>(p1), password);
+  return 1;
+}
+
+TEST(ApiComments, AnEncryptedCommentNeedsTheRightPassword) {
+  unrar_test::TempDir dir;
+  rarwriter::Archive a;
+  a.password = "secret";
+  a.rar5_kdf_log2 = 10;
+  a.comment = "Comment under a password\n";
+  a.encrypt_comment = true;
+  a.entries.push_back(rarwriter::MakeFile(a.format, "a.txt", "text"));
+  const auto path = dir.path() / "comment.rar";
+  rarwriter::WriteFile(a, path.u8string());
+  struct Case {
+    const wchar_t* password;
+    int state;  // 1 read, or the refusal
+  } cases[] = {{L"secret", 1}, {L"Secret", ERAR_BAD_PASSWORD}, {L"wrong", ERAR_BAD_PASSWORD}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(unrar::WideToUtf8(c.password));
+    unrar_test::OpenedArchive opened(path, RAR_OM_EXTRACT, AnswerPassword, reinterpret_cast<LPARAM>(c.password));
+    ASSERT_NE(opened.handle(), nullptr);
+    EXPECT_EQ(static_cast<int>(opened.data().CmtState), c.state);
+    if (c.state == 1) EXPECT_EQ(std::string(opened.data().CmtBuf), a.comment);
+    else EXPECT_EQ(opened.data().CmtSize, 0u);
+  }
+}
