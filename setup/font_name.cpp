@@ -63,7 +63,7 @@ std::wstring NameText(const Reader& font, size_t at, size_t length) {
   if (length % 2 != 0 || length / 2 > kNameMax) return std::wstring();
   std::wstring text;
   for (size_t i = 0; i < length; i += 2) {
-    uint16_t unit;
+    uint16_t unit = 0;
     font.U16(at + i, &unit);
     if (unit == 0) break;
     if (unit < 0x20 || unit == 0x7F) return std::wstring();
@@ -86,7 +86,7 @@ std::wstring TrueTypeFullName(std::string_view data) {
   std::wstring anyLanguage;
   for (size_t i = 0; i < count; ++i) {
     size_t record = table + 6 + 12 * i;
-    uint16_t platformId, language, nameId, length, offset;
+    uint16_t platformId = 0, language = 0, nameId = 0, length = 0, offset = 0;
     font.U16(record, &platformId);
     font.U16(record + 4, &language);
     font.U16(record + 6, &nameId);
