@@ -47,7 +47,13 @@ class Win32ShellLink : public ShellLink {
   ShellLinkData Data() override {
     ShellLinkData data;
     wchar_t text[MAX_PATH + 1] = {};
-    if (SUCCEEDED(link_->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) data.path = text;
+    // The target as the shell resolves it: through the link's item list when it has one (the
+    // path beside it may be kept in the ANSI code page only, as Wine keeps it).
+    ItemIdList target;
+    if (SUCCEEDED(link_->GetIDList(target.Receive())) && target.Get() && SHGetPathFromIDListW(target.Get(), text))
+      data.path = text;
+    else if (SUCCEEDED(link_->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)))
+      data.path = text;
     text[0] = 0;
     if (SUCCEEDED(link_->GetWorkingDirectory(text, MAX_PATH))) data.workingDirectory = text;
     text[0] = 0;
