@@ -16,6 +16,10 @@ void WriteEntryValue(platform::Registry& registry, const std::wstring& key, cons
 }  // namespace
 
 void TSetup::RegisterUninstall() {
+  // The entry is one subkey of the list: an empty name or one with a backslash would write
+  // into the list's own key or another program's entry.
+  if (FNameApplication.empty() || FNameApplication.find(L'\\') != std::wstring::npos)
+    throw SetupError(L"Failed to set data for 'DisplayName'");
   const std::wstring key = platform::RegistryPath(kUninstallKey + FNameApplication);
   // A key that cannot be created shows as the failure of the first value written into it.
   Registry().CreateKey(platform::RegRoot::LocalMachine, key);

@@ -190,13 +190,26 @@ TEST_F(InstallActionsTest, TheUninstallEntryQuotesItsCommandInThe32BitView) {
 }
 
 TEST_F(InstallActionsTest, ARefusedEntryNamesTheValueThatFailed) {
-  registry.DenyAccess(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft", platform::RegAccess::Full);
-  try {
-    model->RegisterUninstall();
-    FAIL() << "no error";
-  } catch (const setup::SetupError& e) {
-    EXPECT_EQ(e.Text(), L"Failed to set data for 'DisplayName'");
+  auto failure = [&] {
+    try {
+      model->RegisterUninstall();
+    } catch (const setup::SetupError& e) {
+      return e.Text();
+    }
+    return std::wstring(L"<no error>");
+  };
+  // A product name that is no single subkey never writes into the list's key or another entry.
+  for (const wchar_t* name : {L"", L"Other\\Product"}) {
+    model->FNameApplication = name;
+    EXPECT_EQ(failure(), L"Failed to set data for 'DisplayName'");
   }
+  std::vector<std::wstring> values;
+  registry.ListValues(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", &values);
+  EXPECT_TRUE(values.empty());
+
+  model->FNameApplication = L"Sketrion 7.2";
+  registry.DenyAccess(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft", platform::RegAccess::Full);
+  EXPECT_EQ(failure(), L"Failed to set data for 'DisplayName'");
 }
 
 // ---- the font ----
