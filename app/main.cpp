@@ -7,8 +7,10 @@
 #include "app/pages_set.h"
 #include "pages/error_box_win.h"
 #include "platform/file_system.h"
+#include "platform/win32/com_win.h"
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/registry_win.h"
+#include "platform/win32/shell_win.h"
 #include "platform/win32/system_win.h"
 #include "setup/setup.h"
 
@@ -52,9 +54,12 @@ class WindowIconLoader : public setup::IconLoader {
 };
 
 int Run(HINSTANCE instance) {
+  // The shell's link objects are made on this thread, the only one with windows.
+  platform::ComApartment com;
   platform::Win32System system;
   platform::Win32Registry registry;
   platform::Win32MessageBoxes messageBoxes;
+  platform::Win32Shell shell;
   WindowIconLoader iconLoader;
   setup::SetupPlatform platform;
   platform.files = &platform::RealFileSystem();
@@ -62,10 +67,12 @@ int Run(HINSTANCE instance) {
   platform.registry = &registry;
   platform.messageBoxes = &messageBoxes;
   platform.iconLoader = &iconLoader;
+  platform.shell = &shell;
   setup::TSetup& model = setup::CreateSetupModel(platform);
 
   HWND applicationWindow = CreateApplicationWindow(instance);
   pages::SetApplicationWindow(applicationWindow);
+  model.SetApplicationWindow(applicationWindow);
   pages::SetApplicationTitle(L"Setup");
   pages::Page::SetCancelQuestion([](pages::WindowRef owner) {
     return setup::SetupModel->QueryCancel(owner);
@@ -73,9 +80,6 @@ int Run(HINSTANCE instance) {
 
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  // The shell's link objects are made on this thread.
-  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-
   int exitCode = 0;
   {
     app::TfmMainSetup fmMainSetup(model, registry);
@@ -99,7 +103,6 @@ int Run(HINSTANCE instance) {
       exitCode = static_cast<int>(msg.wParam);
     }
   }
-  if (SUCCEEDED(com)) CoUninitialize();
   DestroyWindow(applicationWindow);
   setup::DestroySetupModel();
   return exitCode;

@@ -19,7 +19,7 @@ password="Sketrion_Setup_2005A"
 "$rarwriter" --format rar4 "$out/SAMPLES.RAR" "$here/content/samples" >/dev/null
 "$rarwriter" --format rar5 --password "$password" --encrypt 'DOC/Formats.txt' "$out/DOCS/DOCS.RAR" "$here/content/docs" >/dev/null
 
-# The drawing font the finish page installs: any TrueType font stands in for it in the demo.
-font=/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf
-if [ -f "$font" ]; then cp "$font" "$out/SERVICE/FONT/GOST.TTF"; fi
+# The drawing font the finish page installs: a free TrueType font stands in for it in the demo,
+# the smallest of Debian's fonts-dejavu-core (Bitstream Vera licence: redistributable).
+cp /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$out/SERVICE/FONT/GOST.TTF"
 echo "$out"

@@ -1,6 +1,6 @@
 #pragma once
 // The finish page: on "Готово" the last installation steps and, if chosen, a restart of Windows.
-#include <functional>
+#include <cstdint>
 
 #include "pages/page.h"
 
@@ -10,21 +10,21 @@ namespace pages {
 
 class TfmExitWin : public Page {
  public:
-  // EWX_REBOOT | EWX_FORCE: Windows restarts without waiting for other programs to agree.
-  static constexpr unsigned kRestartFlags = 6;
+  // EWX_REBOOT | EWX_FORCEIFHUNG: other programs may still save their work; only a hung one is
+  // closed by force. The reason names a planned restart for an installation.
+  static const uint32_t kRestartFlags;
+  static const uint32_t kRestartReason;
 
   explicit TfmExitWin(setup::TSetup& model);
 
   // Restart choice reset to "Перезагрузить компьютер сейчас" on every showing.
   void FormShow() override;
   // "Готово": FinishInstallation, then the restart when chosen; the page then closes with next.
+  // A failed uninstall entry escapes to the general error box: no restart follows it.
   void btNextClick();
-  // The settings file of the graphic editor, when its page ran with AutoCAD present. The font
-  // and the uninstall entry join here as the model's installation actions land.
+  // The font, the settings file of the graphic editor (when its page ran with AutoCAD present)
+  // and, last, the uninstall entry.
   void FinishInstallation();
-
-  // Restarts Windows with the shutdown privilege (set by the view); true when asked successfully.
-  std::function<bool(unsigned flags)> RestartWindows;
 
   ControlState Label1{L"Работа с программой будет возможна после \r\nперезагрузки компьютера."};
   ControlState rgWinExit;                                         // the radio group's frame

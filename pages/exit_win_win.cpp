@@ -4,35 +4,9 @@
 namespace pages {
 
 namespace {
-// Switches one privilege of the process on or off.
-bool SetPrivilege(const wchar_t* name, bool enable) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-    return false;
-  TOKEN_PRIVILEGES tp = {};
-  tp.PrivilegeCount = 1;
-  if (!LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid)) {
-    CloseHandle(token);
-    return false;
-  }
-  tp.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-  BOOL ok = AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
-  CloseHandle(token);
-  return ok != FALSE;
-}
-
-bool RestartWindows(unsigned flags) {
-  SetPrivilege(SE_SHUTDOWN_NAME, true);
-  BOOL ok = ExitWindowsEx(flags, 0);
-  SetPrivilege(SE_SHUTDOWN_NAME, false);
-  return ok != FALSE;
-}
-
 class ExitWinView : public PageWindow {
  public:
-  explicit ExitWinView(TfmExitWin& page) : PageWindow(page), page_(page) {
-    page_.RestartWindows = &RestartWindows;
-  }
+  explicit ExitWinView(TfmExitWin& page) : PageWindow(page), page_(page) {}
 
  protected:
   void CreateControls() override {

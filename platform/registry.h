@@ -12,7 +12,10 @@
 
 namespace platform {
 
-enum class RegRoot { CurrentUser, LocalMachine };
+// LocalMachine is the view this 32-bit program sees (on 64-bit Windows, HKLM\Software is its
+// 32-bit branch); LocalMachineNative is the machine's own view, for the few keys Windows itself
+// reads there (the registered fonts). On 32-bit Windows the two are one.
+enum class RegRoot { CurrentUser, LocalMachine, LocalMachineNative };
 
 enum class RegAccess { Read, Full };
 

@@ -1,6 +1,7 @@
 #pragma once
 // The system, as the model needs it: the Windows folder, the program's own path, the current
-// folder and the free space of a drive. Files themselves go through platform/file_system.h.
+// folder, the free space of a drive, the fonts of the session and the restart of Windows. Files
+// themselves go through platform/file_system.h.
 // Implemented over Win32 (platform/win32) and by FakeSystem for tests. Paths are Windows paths
 // in UTF-16.
 #include <cstdint>
@@ -21,6 +22,24 @@ class System {
   // Bytes available to the user on the drive of `root` ("D:\"); -1 when the system cannot say
   // (no such drive, no disk in it, not a drive at all).
   virtual int64_t FreeSpace(const std::wstring& root) = 0;
+
+  // Makes a font file of the fonts folder usable at once, until Windows restarts
+  // (AddFontResourceW with the bare file name). False when the system refuses it.
+  virtual bool AddFont(const std::wstring& fileName) = 0;
+  // Tells every top-level window that the fonts changed (WM_FONTCHANGE), without waiting long
+  // for a window that does not answer.
+  virtual void BroadcastFontChange() = 0;
+  // Restarts Windows with the shutdown privilege switched on for the call (ExitWindowsEx with
+  // these EWX_* flags and SHTDN_REASON_* reason). True when the restart was accepted.
+  virtual bool RestartWindows(uint32_t flags, uint32_t reason) = 0;
 };
+
+// ExitWindowsEx's flags and reasons, numbered as Win32's.
+constexpr uint32_t kExitReboot = 0x02;         // EWX_REBOOT
+constexpr uint32_t kExitForce = 0x04;          // EWX_FORCE
+constexpr uint32_t kExitForceIfHung = 0x10;    // EWX_FORCEIFHUNG
+constexpr uint32_t kReasonMajorApplication = 0x00040000;  // SHTDN_REASON_MAJOR_APPLICATION
+constexpr uint32_t kReasonMinorInstallation = 0x00000002;  // SHTDN_REASON_MINOR_INSTALLATION
+constexpr uint32_t kReasonFlagPlanned = 0x80000000;       // SHTDN_REASON_FLAG_PLANNED
 
 }  // namespace platform

@@ -1,9 +1,105 @@
+// The shortcuts of Setup.ini and the uninstall record, made once the files are in place.
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/shell.h"
 #include "setup/setup.h"
+#include "setup/setup_error.h"
+#include "util/codepage.h"
+#include "util/ini.h"
 
 namespace setup {
+namespace {
 
-// The copy page calls this once the files are in place. The shortcuts of the "Link" sections
-// and UnInstall.ini are written here when the installation actions land.
-void TSetup::CreateLinks() {}
+// A FileLink stays inside its shell folder: no drive, no root, no ".." step.
+bool StaysInside(const std::wstring& relative) {
+  if (relative.find(L':') != std::wstring::npos || relative.find(L'/') != std::wstring::npos) return false;
+  if (!relative.empty() && relative[0] == L'\\') return false;
+  size_t from = 0;
+  while (from <= relative.size()) {
+    size_t at = relative.find(L'\\', from);
+    if (at == std::wstring::npos) at = relative.size();
+    std::wstring step = relative.substr(from, at - from);
+    if (step.find_first_not_of(L". ") == std::wstring::npos && step.find(L"..") != std::wstring::npos)
+      return false;
+    from = at + 1;
+  }
+  return true;
+}
+
+// Creates every missing folder of `relative` (backslash-separated) under the existing `base`.
+void MakeFolders(platform::FileSystem& files, const std::wstring& base, const std::wstring& relative) {
+  std::wstring path = base;
+  size_t from = 0;
+  while (from < relative.size()) {
+    size_t at = relative.find(L'\\', from);
+    if (at == std::wstring::npos) at = relative.size();
+    if (at > from) {
+      path += L'\\' + relative.substr(from, at - from);
+      if (files.Kind(path) != platform::PathKind::Directory) files.MakeDirectory(path);
+    }
+    from = at + 1;
+  }
+}
+
+// Writes one key of the record straight to the file, as the private-profile functions do.
+void WriteRecordKey(platform::FileSystem& files, const std::wstring& record,
+                    const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+  if (!util::WriteIniString(files, record, section, key, value))
+    throw SetupError(L"Unable to write to " + record);
+}
+
+}  // namespace
+
+void TSetup::CreateLinks() {
+  const util::IniFile setupIni = util::IniFile::Load(Files(), FSetupDir + L"Setup.ini");
+  const std::wstring record = FDestDir + L"UnInstall.ini";
+  std::wstring failure;
+  try {
+    WriteRecordKey(Files(), record, L"GENERAL", L"NameApplication", FNameApplication);
+    for (int n = 1;; ++n) {
+      const std::wstring section = L"Link" + std::to_wstring(n);
+      if (setupIni.ReadSection(section).empty()) break;  // missing or without a key: the end
+      std::wstring path = CreateShortcut(setupIni.ReadString(section, L"Filename", L"NoName.lnk"),
+                                         setupIni.ReadString(section, L"WorkDir", L""),
+                                         setupIni.ReadString(section, L"FileIcon", L""),
+                                         setupIni.ReadString(section, L"FileLink", L""),
+                                         setupIni.ReadString(section, L"DirLink", L"PROGRAMS"));
+      if (!path.empty()) WriteRecordKey(Files(), record, L"General", section, path);
+    }
+  } catch (const SetupError& e) {
+    failure = e.Text();
+  } catch (const std::bad_alloc&) {
+    failure = L"Out of memory";
+  } catch (const std::exception& e) {
+    for (const char* p = e.what(); *p; ++p) failure += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  }
+  if (!failure.empty()) ShowMsg(ApplicationWindow(), failure);
+}
+
+std::wstring TSetup::CreateShortcut(const std::wstring& Filename, const std::wstring& WorkDir,
+                                    const std::wstring& FileIcon, const std::wstring& FileLink,
+                                    const std::wstring& DirLink) {
+  std::unique_ptr<platform::ShellLink> link = Shell() ? Shell()->NewLink() : nullptr;
+  if (!link) throw SetupError(L"Cannot create a shell link object");
+  link->SetPath(FDestDir + Filename);
+  link->SetWorkingDirectory(FDestDir + WorkDir);
+  if (!FileIcon.empty()) link->SetIconLocation(FDestDir + FileIcon, 0);
+
+  const platform::ShellFolder shellFolder = util::EqualsNoCase(DirLink, L"PROGRAMS")
+                                                ? platform::ShellFolder::Programs
+                                                : platform::ShellFolder::Desktop;
+  std::wstring folder;
+  if (!Shell()->FolderPath(shellFolder, &folder) || !StaysInside(FileLink)) return std::wstring();
+  const size_t cut = FileLink.find_last_of(L'\\');
+  if (cut != std::wstring::npos) MakeFolders(Files(), folder, FileLink.substr(0, cut));
+  const std::wstring file = folder + L"\\" + FileLink;
+  // A shortcut that was not saved gets no record key: the uninstaller would look for nothing.
+  if (!link->Save(file)) return std::wstring();
+  return file;
+}
 
 }  // namespace setup

@@ -13,6 +13,7 @@ namespace platform {
 class FileSystem;
 class MessageBoxes;
 class Registry;
+class Shell;
 class System;
 }  // namespace platform
 
@@ -30,14 +31,21 @@ class IconLoader {
 };
 
 // The platform the model works over. files, system, registry and messageBoxes are required;
-// iconLoader may be null (no icon is loaded).
+// iconLoader may be null (no icon is loaded); shell may be null where no shortcut is made (then
+// making one fails like a link object the shell refuses).
 struct SetupPlatform {
   platform::FileSystem* files = nullptr;
   platform::System* system = nullptr;
   platform::Registry* registry = nullptr;
   platform::MessageBoxes* messageBoxes = nullptr;
   IconLoader* iconLoader = nullptr;
+  platform::Shell* shell = nullptr;
 };
+
+// The registry key of the installed programs' entries, and of the fonts Windows loads at start
+// (the latter in the machine's native view).
+constexpr wchar_t kUninstallKey[] = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr wchar_t kFontsKey[] = L"\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 
 // One component group: one archive on the setup medium.
 class TSetupGroupFile {
@@ -95,9 +103,27 @@ class TSetup {
   // Bytes available on the drive of FDestDir's first character; -1 when the system cannot say.
   int64_t GetDestFreeSpace();
 
-  // The installation actions after the copying: the shortcuts and the uninstall record. They
-  // come with the installation actions; until then there is nothing to do.
+  // After the copying: the shortcuts of the sections "Link1", "Link2", ... of Setup.ini (read up
+  // to the first missing or empty one) and the uninstall record FDestDir + "UnInstall.ini". The
+  // first error ends the work and is shown with ShowMsg; nothing is raised.
   void CreateLinks();
+  // One shortcut FileLink (relative to the shell folder DirLink: "PROGRAMS", else the desktop)
+  // starting FDestDir + Filename in FDestDir + WorkDir, with the icon of FDestDir + FileIcon when
+  // given. The full path of the saved shortcut file; empty when the shell folder was not found,
+  // FileLink leads out of it, or the save failed. Throws SetupError when no link object can be
+  // made.
+  std::wstring CreateShortcut(const std::wstring& Filename, const std::wstring& WorkDir,
+                              const std::wstring& FileIcon, const std::wstring& FileLink,
+                              const std::wstring& DirLink);
+  // The entry in the list of installed programs (HKLM ...\Uninstall\ + FNameApplication, in the
+  // view of this 32-bit program): DisplayName and the quoted UninstallString. Throws SetupError
+  // "Failed to set data for '%s'" naming the value that could not be written.
+  void RegisterUninstall();
+  // Copies a TrueType font into the fonts folder (through a temporary file renamed into place)
+  // unless it is there already, registers it for the next start of Windows under its full name
+  // from the font's name table, loads it for this session and tells the windows. A file that is
+  // not a TrueType font is left alone. Never fails towards the caller.
+  void InstallFont(const std::wstring& FontFile);
 
   // "Прекратить установку программы?" with Yes/No and the question icon; true on Yes.
   bool QueryCancel(void* Owner);
@@ -109,6 +135,10 @@ class TSetup {
   platform::System& System() const { return *platform_.system; }
   platform::Registry& Registry() const { return *platform_.registry; }
   platform::MessageBoxes& MessageBoxes() const { return *platform_.messageBoxes; }
+  platform::Shell* Shell() const { return platform_.shell; }
+  // The application window, owner of the boxes the model shows by itself (null until set).
+  void SetApplicationWindow(void* window) { application_window_ = window; }
+  void* ApplicationWindow() const { return application_window_; }
   // The .ico file ReadSetupIni found for "Icon" (empty when none was found).
   const std::wstring& IconFile() const { return icon_file_; }
 
@@ -130,6 +160,7 @@ class TSetup {
 
   SetupPlatform platform_;
   std::wstring icon_file_;
+  void* application_window_ = nullptr;
 };
 
 // The installer's one model. Null until the application creates it, first thing, with

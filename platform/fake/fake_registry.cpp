@@ -22,9 +22,19 @@ struct FakeRegistry::Key {
   }
 };
 
-FakeRegistry::FakeRegistry() : hkcu_(new Key), hklm_(new Key) {
+FakeRegistry::FakeRegistry() : hkcu_(new Key), hklm_(new Key), hklm_native_(new Key) {
   CreateKey(RegRoot::CurrentUser, L"Software");
   CreateKey(RegRoot::LocalMachine, L"Software");
+  CreateKey(RegRoot::LocalMachineNative, L"Software");
+}
+
+FakeRegistry::Key* FakeRegistry::RootOf(RegRoot root) const {
+  switch (root) {
+    case RegRoot::CurrentUser: return hkcu_.get();
+    case RegRoot::LocalMachine: return hklm_.get();
+    case RegRoot::LocalMachineNative: break;
+  }
+  return hklm_native_.get();
 }
 
 FakeRegistry::~FakeRegistry() = default;
@@ -64,7 +74,7 @@ RegStatus FakeRegistry::Check(RegRoot root, const std::vector<std::wstring>& fol
 }
 
 FakeRegistry::Key* FakeRegistry::Find(RegRoot root, const std::vector<std::wstring>& folded) const {
-  Key* key = root == RegRoot::CurrentUser ? hkcu_.get() : hklm_.get();
+  Key* key = RootOf(root);
   for (const std::wstring& part : folded) {
     key = key->Child(part);
     if (!key) return nullptr;
@@ -95,7 +105,7 @@ RegStatus FakeRegistry::CreateKey(RegRoot root, const std::wstring& path) {
   if (!SplitPath(path, &folded, &names)) return RegStatus::Failed;
   RegStatus allowed = Check(root, folded, Need::Write);
   if (allowed != RegStatus::Ok) return allowed;
-  Key* key = root == RegRoot::CurrentUser ? hkcu_.get() : hklm_.get();
+  Key* key = RootOf(root);
   for (size_t i = 0; i < folded.size(); ++i) {
     std::unique_ptr<Key>& child = key->subkeys[folded[i]];
     if (!child) {

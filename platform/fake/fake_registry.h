@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory registry for tests. Like Win32 it refuses a path with a leading backslash,
 // enumerates subkeys sorted case-blind and values in the order they were created. Both roots
-// start with an empty "Software" key, as on any machine. A test can refuse access to a key and
+// start with an empty "Software" key, as on any machine; the native view of HKLM is a tree of its
+// own, as on 64-bit Windows. A test can refuse access to a key and
 // everything under it.
 #include <map>
 #include <memory>
@@ -51,12 +52,14 @@ class FakeRegistry : public Registry {
   static bool SplitPath(const std::wstring& path, std::vector<std::wstring>* parts,
                         std::vector<std::wstring>* names);
   RegStatus Check(RegRoot root, const std::vector<std::wstring>& folded, Need need) const;
+  Key* RootOf(RegRoot root) const;
   Key* Find(RegRoot root, const std::vector<std::wstring>& folded) const;
   // Resolves path for an operation needing `need`; sets *key (null when missing).
   RegStatus Resolve(RegRoot root, const std::wstring& path, Need need, Key** key) const;
 
   std::unique_ptr<Key> hkcu_;
   std::unique_ptr<Key> hklm_;
+  std::unique_ptr<Key> hklm_native_;
   std::vector<Denial> denials_;
   bool fail_all_ = false;
 };

@@ -1,8 +1,10 @@
 #pragma once
 // The machine for tests: the Windows folder, the program's path, the current folder and the
-// free space of each drive are plain fields.
+// free space of each drive are plain fields; fonts added, font-change broadcasts and restarts
+// asked for are recorded.
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/system.h"
 
@@ -20,6 +22,26 @@ class FakeSystem : public System {
   std::wstring ModulePath() override { return modulePath; }
   std::wstring CurrentDir() override { return currentDir; }
   int64_t FreeSpace(const std::wstring& root) override;
+
+  struct Restart {
+    uint32_t flags;
+    uint32_t reason;
+  };
+  std::vector<std::wstring> fontsAdded;
+  bool refuseFonts = false;  // AddFontResource fails (still recorded)
+  int fontChangeBroadcasts = 0;
+  std::vector<Restart> restarts;
+  bool refuseRestart = false;
+
+  bool AddFont(const std::wstring& fileName) override {
+    fontsAdded.push_back(fileName);
+    return !refuseFonts;
+  }
+  void BroadcastFontChange() override { ++fontChangeBroadcasts; }
+  bool RestartWindows(uint32_t flags, uint32_t reason) override {
+    restarts.push_back({flags, reason});
+    return !refuseRestart;
+  }
 };
 
 }  // namespace platform

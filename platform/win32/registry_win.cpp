@@ -7,6 +7,11 @@ namespace {
 
 HKEY RootKey(RegRoot root) { return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
+// The access rights with the view of the root (Windows ignores the flag on 32-bit systems).
+REGSAM InView(RegRoot root, REGSAM access) {
+  return root == RegRoot::LocalMachineNative ? access | KEY_WOW64_64KEY : access;
+}
+
 RegStatus StatusOf(LSTATUS code) {
   switch (code) {
     case ERROR_SUCCESS: return RegStatus::Ok;
@@ -21,7 +26,7 @@ RegStatus StatusOf(LSTATUS code) {
 class OpenedKey {
  public:
   OpenedKey(RegRoot root, const std::wstring& path, REGSAM access) {
-    status_ = StatusOf(RegOpenKeyExW(RootKey(root), path.c_str(), 0, access, &key_));
+    status_ = StatusOf(RegOpenKeyExW(RootKey(root), path.c_str(), 0, InView(root, access), &key_));
   }
   ~OpenedKey() {
     if (status_ == RegStatus::Ok) RegCloseKey(key_);
@@ -46,16 +51,19 @@ RegStatus Win32Registry::OpenKey(RegRoot root, const std::wstring& path, RegAcce
 RegStatus Win32Registry::CreateKey(RegRoot root, const std::wstring& path) {
   HKEY key = nullptr;
   LSTATUS code = RegCreateKeyExW(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 KEY_WRITE, nullptr, &key, nullptr);
+                                 InView(root, KEY_WRITE), nullptr, &key, nullptr);
   if (code == ERROR_SUCCESS) RegCloseKey(key);
   return StatusOf(code);
 }
 
 RegStatus Win32Registry::DeleteTree(RegRoot root, const std::wstring& path) {
-  // Open first, so a missing or refused key reports as such before anything is deleted.
-  OpenedKey key(root, path, KEY_READ);
+  // Open first, so a missing or refused key reports as such before anything is deleted; the
+  // open key keeps its view, which RegDeleteTreeW on a path of the root would not.
+  OpenedKey key(root, path, KEY_READ | KEY_WRITE | DELETE);
   if (key.Status() != RegStatus::Ok) return key.Status();
-  return StatusOf(RegDeleteTreeW(RootKey(root), path.empty() ? nullptr : path.c_str()));
+  LSTATUS code = RegDeleteTreeW(key.Handle(), nullptr);
+  if (code != ERROR_SUCCESS || path.empty()) return StatusOf(code);
+  return StatusOf(RegDeleteKeyExW(RootKey(root), path.c_str(), InView(root, 0), 0));
 }
 
 RegStatus Win32Registry::ReadValue(RegRoot root, const std::wstring& path, const std::wstring& name,

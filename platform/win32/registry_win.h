@@ -1,6 +1,7 @@
 #pragma once
 // The real registry, in the view a 32-bit program sees (no KEY_WOW64_64KEY): on 64-bit Windows
 // HKLM\Software is the 32-bit branch, where 32-bit AutoCAD releases and uninstall entries live.
+// RegRoot::LocalMachineNative alone opens HKLM with KEY_WOW64_64KEY.
 #include "platform/registry.h"
 
 namespace platform {

@@ -27,6 +27,33 @@ class QuietDriveErrors {
   DWORD old_ = 0;
 };
 
+// The process token, closed when it goes out of scope.
+class ProcessToken {
+ public:
+  ProcessToken() {
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_))
+      token_ = nullptr;
+  }
+  ~ProcessToken() {
+    if (token_) CloseHandle(token_);
+  }
+  ProcessToken(const ProcessToken&) = delete;
+  ProcessToken& operator=(const ProcessToken&) = delete;
+
+  // Switches one privilege on or off; false when the token or the privilege is not there.
+  bool SetPrivilege(const wchar_t* name, bool enable) {
+    if (!token_) return false;
+    TOKEN_PRIVILEGES tp = {};
+    tp.PrivilegeCount = 1;
+    if (!LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid)) return false;
+    tp.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
+    return AdjustTokenPrivileges(token_, FALSE, &tp, 0, nullptr, nullptr) != FALSE;
+  }
+
+ private:
+  HANDLE token_ = nullptr;
+};
+
 }  // namespace
 
 std::wstring Win32System::WindowsDir() {
@@ -53,6 +80,25 @@ int64_t Win32System::FreeSpace(const std::wstring& root) {
   ULARGE_INTEGER available;
   if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return -1;
   return static_cast<int64_t>(available.QuadPart);
+}
+
+bool Win32System::AddFont(const std::wstring& fileName) {
+  return AddFontResourceW(fileName.c_str()) > 0;
+}
+
+void Win32System::BroadcastFontChange() {
+  // A window that does not answer within a second is not waited for.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000,
+                      &ignored);
+}
+
+bool Win32System::RestartWindows(uint32_t flags, uint32_t reason) {
+  ProcessToken token;
+  token.SetPrivilege(SE_SHUTDOWN_NAME, true);
+  BOOL ok = ExitWindowsEx(flags, reason);
+  token.SetPrivilege(SE_SHUTDOWN_NAME, false);
+  return ok != FALSE;
 }
 
 }  // namespace platform

@@ -10,6 +10,9 @@ class Win32System : public System {
   std::wstring ModulePath() override;
   std::wstring CurrentDir() override;
   int64_t FreeSpace(const std::wstring& root) override;
+  bool AddFont(const std::wstring& fileName) override;
+  void BroadcastFontChange() override;
+  bool RestartWindows(uint32_t flags, uint32_t reason) override;
 };
 
 }  // namespace platform

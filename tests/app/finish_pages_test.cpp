@@ -1,4 +1,5 @@
 // The additional software page and the finish page, on the model over the in-memory platform.
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 #include "pages/exit_win.h"
 #include "pages/file_readme.h"
 #include "tests/pages/page_fixture.h"
+#include "tests/setup/test_fonts.h"
 #include "util/ini.h"
 
 namespace pages {
@@ -49,17 +51,23 @@ class ExitWinTest : public PageTest {
   ExitWinTest() {
     model.FDestDir = L"C:\\Sketrion\\";
     files.MakeDirectory(L"C:\\Sketrion");
-    page.RestartWindows = [this](unsigned flags) {
-      restarts.push_back(flags);
-      return true;
-    };
+    model.FSetupDir = L"E:\\MEDIA\\";
+    files.MakeDirectory(L"C:\\WINDOWS\\Fonts");
+    files.PutFile(L"E:\\MEDIA\\SERVICE\\FONT\\GOST.TTF", testfonts::MinimalFont(L"GOST type A"));
     page.FormShow();
   }
   std::wstring Settings(const std::wstring& key) {
     return util::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"GENERAL", key, L"<none>");
   }
+  std::wstring Entry(const std::wstring& name) {
+    platform::RegValue value;
+    if (registry.ReadValue(platform::RegRoot::LocalMachine,
+                           L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sketrion", name,
+                           &value) != platform::RegStatus::Ok)
+      return L"<none>";
+    return platform::ValueText(value);
+  }
   TfmExitWin page{model};
-  std::vector<unsigned> restarts;
 };
 
 TEST_F(ExitWinTest, FinishWritesTheEditorSettingsAndRestartsWhenChosen) {
@@ -72,8 +80,28 @@ TEST_F(ExitWinTest, FinishWritesTheEditorSettingsAndRestartsWhenChosen) {
   EXPECT_EQ(Settings(L"Profile"), L"Схемы");
   EXPECT_EQ(util::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"Other", L"Keep", L""),
             L"1");
-  EXPECT_EQ(restarts, std::vector<unsigned>{6u});  // EWX_REBOOT | EWX_FORCE
   EXPECT_TRUE(boxes.Asked().empty());
+  // The font, the entry, then the restart: EWX_REBOOT | EWX_FORCEIFHUNG, for a planned
+  // installation (SHTDN_REASON_MAJOR_APPLICATION | _MINOR_INSTALLATION | _FLAG_PLANNED).
+  EXPECT_NE(files.FileBytes(L"C:\\WINDOWS\\Fonts\\GOST.TTF"), nullptr);
+  EXPECT_EQ(system.fontsAdded, std::vector<std::wstring>{L"GOST.TTF"});
+  EXPECT_EQ(Entry(L"UninstallString"), L"\"C:\\Sketrion\\UnInstall.exe\" /UNINSTALL");
+  ASSERT_EQ(system.restarts.size(), 1u);
+  EXPECT_EQ(system.restarts[0].flags, 0x12u);
+  EXPECT_EQ(system.restarts[0].reason, 0x80040002u);
+}
+
+TEST_F(ExitWinTest, AFailedEntryEndsTheFinishWithoutRestart) {
+  registry.DenyAccess(platform::RegRoot::LocalMachine, L"SOFTWARE", platform::RegAccess::Full);
+  try {
+    page.btNextClick();
+    FAIL() << "the failure did not reach the general error box";
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for 'DisplayName'");
+  }
+  EXPECT_TRUE(system.restarts.empty());
+  // The font came first and is in place all the same.
+  EXPECT_EQ(system.fontsAdded.size(), 1u);
 }
 
 TEST_F(ExitWinTest, NoSettingsWithoutTheGraphicEditorPageAndNoRestartWhenDeclined) {
@@ -81,7 +109,8 @@ TEST_F(ExitWinTest, NoSettingsWithoutTheGraphicEditorPageAndNoRestartWhenDecline
   page.rbNoRestart.checked = true;
   page.btNextClick();
   EXPECT_EQ(files.FileBytes(L"C:\\Sketrion\\GraphEditor.ini"), nullptr);
-  EXPECT_TRUE(restarts.empty());
+  EXPECT_TRUE(system.restarts.empty());
+  EXPECT_EQ(Entry(L"DisplayName"), L"Sketrion (только удаление)");
   // Coming back to the page chooses the restart again.
   page.FormShow();
   EXPECT_TRUE(page.rbRestartNow.checked);
@@ -97,7 +126,7 @@ TEST_F(ExitWinTest, AnUnwritableSettingsFileIsReportedAndTheStepsGoOn) {
   ASSERT_EQ(boxes.Asked().size(), 1u);
   EXPECT_EQ(boxes.Asked()[0].text, L"Unable to write to C:\\Sketrion\\GraphEditor.ini");
   EXPECT_EQ(boxes.Asked()[0].caption, L"Установка Sketrion");
-  EXPECT_EQ(restarts.size(), 1u);
+  EXPECT_EQ(system.restarts.size(), 1u);
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/com_win.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/installed.h"
+#include "tests/e2e/medium.h"
 
 namespace {
 
@@ -56,20 +59,45 @@ void ListTree(const std::wstring& folder, const std::wstring& indent) {
   FindClose(find);
 }
 
-std::wstring ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return std::wstring();
-  return std::wstring(path) + L"\\";
+// The shortcuts under a shell folder, each as the shell reads it back.
+void ListShortcuts(const std::wstring& title, const std::wstring& folder) {
+  Say(title + L" (" + folder + L"):");
+  for (const std::wstring& file : ShortcutsUnder(folder)) {
+    platform::ShellLinkData link;
+    if (!ReadShortcut(file, &link)) {
+      Say(L"  " + file + L"  (cannot be read)");
+      continue;
+    }
+    Say(L"  " + file.substr(folder.size()) + L"  ->  " + link.path);
+    Say(L"      working folder: " + link.workingDirectory +
+        (link.iconPath.empty() ? L"" : L"; icon: " + link.iconPath + L"," + std::to_wstring(link.iconIndex)));
+  }
 }
 
-void ReportInstalled(const std::wstring& dest) {
+void ReportInstalled(const std::wstring& dest, const std::wstring& product) {
+  platform::ComApartment com;
   Say(L"");
   Say(L"installed into " + dest + L":");
   ListTree(dest, L"  ");
-  Say(L"Start menu programs (" + ShellFolder(CSIDL_PROGRAMS) + L"):");
-  ListTree(ShellFolder(CSIDL_PROGRAMS), L"  ");
-  Say(L"desktop (" + ShellFolder(CSIDL_DESKTOPDIRECTORY) + L"):");
-  ListTree(ShellFolder(CSIDL_DESKTOPDIRECTORY), L"  ");
+  ListShortcuts(L"shortcuts in the Start menu programs", ProgramsFolder());
+  ListShortcuts(L"shortcuts on the desktop", DesktopFolder());
+  Say(L"uninstall record " + dest + L"UnInstall.ini (Windows-1251):");
+  std::string record = ReadFileBytes(dest + L"UnInstall.ini");
+  std::wstring text(static_cast<size_t>(MultiByteToWideChar(1251, 0, record.data(), static_cast<int>(record.size()), nullptr, 0)), L'\0');
+  MultiByteToWideChar(1251, 0, record.data(), static_cast<int>(record.size()), &text[0], static_cast<int>(text.size()));
+  for (size_t from = 0, to; from < text.size(); from = to + 1) {
+    to = text.find(L'\n', from);
+    if (to == std::wstring::npos) to = text.size();
+    std::wstring line = text.substr(from, to - from);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    Say(L"  " + line);
+  }
+  Say(L"uninstall entry HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product + L" (32-bit view):");
+  Say(L"  DisplayName = " + UninstallValue(product, L"DisplayName"));
+  Say(L"  UninstallString = " + UninstallValue(product, L"UninstallString"));
+  Say(L"font C:\\windows\\Fonts\\GOST.TTF: " +
+      std::wstring(FileExists(L"C:\\windows\\Fonts\\GOST.TTF") ? L"in place" : L"missing") + L"; registered as:");
+  for (const std::wstring& font : FontRegistrations(L"GOST.TTF")) Say(L"  " + font);
 }
 
 }  // namespace
@@ -87,8 +115,11 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   const DWORD pid = setup.pid();
-  HWND page = Page(pid, L"Вас приветствует программа установки ", L"welcome");
+  const std::wstring welcome = L"Вас приветствует программа установки ";
+  HWND page = Page(pid, welcome, L"welcome");
   if (!page || !Click(page, L"Далее>")) return 1;
+  // Every caption ends with the product's name, which names its uninstall entry too.
+  const std::wstring product = Text(page).substr(welcome.size());
   if (!WaitUntil([&] { return Enabled(FindChild(page, L"Далее >")); }, 60000)) {
     Page(pid, L"Вас приветствует программа установки ", L"welcome-failed", 0);
     Say(L"the archive test did not pass");
@@ -130,6 +161,6 @@ int wmain(int argc, wchar_t** argv) {
   DWORD code = 0;
   setup.WaitExit(kWaitMs, &code);
   Say(L"Setup.exe ended with exit code " + std::to_wstring(code));
-  ReportInstalled(dest);
+  ReportInstalled(dest, product);
   return code == 0 ? 0 : 1;
 }

@@ -142,3 +142,17 @@ TEST_P(RegistrySuite, TheMachinesSoftwareKeyIsThere) {
   EXPECT_EQ(reg->OpenKey(RegRoot::LocalMachine, L"Software", RegAccess::Read), RegStatus::Ok);
   EXPECT_EQ(reg->OpenKey(RegRoot::LocalMachine, L"SOFTWARE", RegAccess::Read), RegStatus::Ok);
 }
+
+TEST_P(RegistrySuite, TheMachinesNativeViewKeepsKeysAndValuesOfItsOwn) {
+  const RegRoot native = RegRoot::LocalMachineNative;
+  const std::wstring key = L"Software\\SketrionSetupTests\\native\\" + Root().substr(Root().rfind(L'\\') + 1);
+  EXPECT_EQ(reg->OpenKey(native, L"Software", RegAccess::Read), RegStatus::Ok);
+  ASSERT_EQ(reg->CreateKey(native, key + L"\\inner"), RegStatus::Ok);
+  ASSERT_EQ(reg->WriteValue(native, key, L"font (TrueType)", platform::StringValue(L"GOST.TTF")), RegStatus::Ok);
+  platform::RegValue value;
+  ASSERT_EQ(reg->ReadValue(native, key, L"FONT (TRUETYPE)", &value), RegStatus::Ok);
+  EXPECT_EQ(platform::ValueText(value), L"GOST.TTF");
+  EXPECT_EQ(reg->DeleteTree(native, key), RegStatus::Ok);
+  EXPECT_EQ(reg->OpenKey(native, key, RegAccess::Read), RegStatus::NotFound);
+  EXPECT_EQ(reg->DeleteTree(native, key), RegStatus::NotFound);
+}

@@ -1,0 +1,69 @@
+// The drawing font: copied into the fonts folder, registered for the next start of Windows and
+// loaded for this session. Every failure is silent: the installation goes on without the font.
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "setup/font_name.h"
+#include "setup/setup.h"
+#include "util/codepage.h"
+#include "util/files.h"
+
+namespace setup {
+namespace {
+
+constexpr size_t kFontMax = 64u << 20;
+
+std::wstring FileNamePart(const std::wstring& path) {
+  size_t cut = path.find_last_of(L"\\/:");
+  return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+// True when a value of the fonts key names the file (by its bare name or a path ending in it).
+bool IsRegistered(platform::Registry& registry, const std::wstring& key, const std::wstring& fileName) {
+  std::vector<std::wstring> names;
+  if (registry.ListValues(platform::RegRoot::LocalMachineNative, key, &names) != platform::RegStatus::Ok)
+    return false;
+  for (const std::wstring& name : names) {
+    platform::RegValue value;
+    if (registry.ReadValue(platform::RegRoot::LocalMachineNative, key, name, &value) != platform::RegStatus::Ok)
+      continue;
+    if (util::EqualsNoCase(FileNamePart(platform::ValueText(value)), fileName)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TSetup::InstallFont(const std::wstring& FontFile) {
+  try {
+    const std::wstring fontName = FileNamePart(FontFile);
+    const std::wstring fontsDir = util::GetWinDir(System()) + L"Fonts\\";
+    const std::wstring installed = fontsDir + fontName;
+    if (fontName.empty() || Files().Kind(fontsDir) != platform::PathKind::Directory) return;
+
+    // A font already in the folder is not copied again; its own bytes give its name.
+    const bool present = Files().Kind(installed) == platform::PathKind::File;
+    std::string bytes;
+    if (util::ReadWholeFile(Files(), present ? installed : FontFile, kFontMax, &bytes) != util::ReadResult::Ok)
+      return;
+    const std::wstring fullName = TrueTypeFullName(bytes);
+    if (fullName.empty()) return;  // not a TrueType font: neither copied nor registered
+
+    const std::wstring key = platform::RegistryPath(kFontsKey);
+    if (present && IsRegistered(Registry(), key, fontName)) return;
+    // Written beside the font and renamed into place: a failed copy leaves no broken font.
+    if (!present && !util::WriteWholeFile(Files(), installed, bytes)) return;
+    if (Registry().CreateKey(platform::RegRoot::LocalMachineNative, key) == platform::RegStatus::Ok)
+      Registry().WriteValue(platform::RegRoot::LocalMachineNative, key, fullName + L" (TrueType)",
+                            platform::StringValue(fontName));
+    System().AddFont(fontName);
+    System().BroadcastFontChange();
+  } catch (...) {
+    // Silent, as every failure of the font.
+  }
+}
+
+}  // namespace setup

@@ -1,0 +1,291 @@
+// The installation actions over the in-memory platform: shortcuts and the uninstall record, the
+// uninstall entry, the font.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/scripted_message_boxes.h"
+#include "platform/faulty_file_system.h"
+#include "setup/setup.h"
+#include "setup/setup_error.h"
+#include "tests/setup/test_fonts.h"
+#include "util/codepage.h"
+
+namespace {
+
+using platform::RegRoot;
+using platform::RegStatus;
+
+const std::wstring kDest = L"C:\\Program files\\Sketrion\\Sketrion 7_2\\";
+const std::wstring kPrograms = L"C:\\Users\\user\\Start Menu\\Programs";
+const std::wstring kDesktop = L"C:\\Users\\user\\Desktop";
+const std::wstring kRecord = kDest + L"UnInstall.ini";
+
+class InstallActionsTest : public testing::Test {
+ protected:
+  InstallActionsTest() {
+    system.modulePath = L"E:\\MEDIA\\Setup.exe";
+    shell.programs = kPrograms;
+    shell.desktop = kDesktop;
+    files.MakeDirectory(L"C:\\Users\\user\\Start Menu\\Programs");
+    files.MakeDirectory(kDesktop);
+    files.MakeDirectory(L"C:\\Program files\\Sketrion\\Sketrion 7_2");
+    files.MakeDirectory(L"C:\\WINDOWS\\Fonts");
+    model = MakeModel(files);
+  }
+
+  std::unique_ptr<setup::TSetup> MakeModel(platform::FileSystem& over) {
+    setup::SetupPlatform p{&over, &system, &registry, &boxes, nullptr, &shell};
+    auto made = std::make_unique<setup::TSetup>(p);
+    made->FDestDir = kDest;
+    made->FNameApplication = L"Sketrion 7.2";
+    made->FCaption = L"Установка Sketrion 7.2";
+    made->SetApplicationWindow(&applicationWindow);
+    return made;
+  }
+
+  void PutSetupIni(const std::wstring& text) { files.PutFile(L"E:\\MEDIA\\Setup.ini", util::ToCp1251(text)); }
+  std::wstring Record() const {
+    const std::string* bytes = files.FileBytes(kRecord);
+    return bytes ? util::FromCp1251(*bytes) : L"<no record>";
+  }
+  std::wstring EntryValue(RegRoot root, const std::wstring& name) {
+    platform::RegValue value;
+    if (registry.ReadValue(root, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sketrion 7.2",
+                           name, &value) != RegStatus::Ok)
+      return L"<none>";
+    return platform::ValueText(value);
+  }
+
+  int applicationWindow = 0;
+  platform::FakeFileSystem files;
+  platform::FakeSystem system;
+  platform::FakeRegistry registry;
+  platform::FakeShell shell{files};
+  platform::ScriptedMessageBoxes boxes;
+  std::unique_ptr<setup::TSetup> model;
+};
+
+TEST_F(InstallActionsTest, LinkSectionsAreReadInOrderUpToTheFirstGap) {
+  PutSetupIni(
+      L"[Link1]\r\nFileLink=Sketrion 7.2\\Редактор схем.lnk\r\nDirLink=PROGRAMS\r\nFilename=BIN\\Sketrion.exe\r\n"
+      L"WorkDir=BIN\r\nFileIcon=BIN\\Sketrion.ico\r\n"
+      L"[Link2]\r\nFileLink=Sketrion 7.2.lnk\r\nDirLink=DESKTOP\r\nFilename=BIN\\Sketrion.exe\r\n"
+      L"[Link4]\r\nFileLink=Never.lnk\r\n");
+  model->CreateLinks();
+
+  const std::wstring first = kPrograms + L"\\Sketrion 7.2\\Редактор схем.lnk";
+  const std::wstring second = kDesktop + L"\\Sketrion 7.2.lnk";
+  ASSERT_EQ(shell.SavedCount(), 2u);
+  ASSERT_NE(shell.SavedLink(first), nullptr);
+  EXPECT_EQ(shell.SavedLink(first)->path, kDest + L"BIN\\Sketrion.exe");
+  EXPECT_EQ(shell.SavedLink(first)->workingDirectory, kDest + L"BIN");
+  EXPECT_EQ(shell.SavedLink(first)->iconPath, kDest + L"BIN\\Sketrion.ico");
+  EXPECT_EQ(shell.SavedLink(first)->iconIndex, 0);
+  ASSERT_NE(shell.SavedLink(second), nullptr);
+  EXPECT_EQ(shell.SavedLink(second)->workingDirectory, kDest);
+  EXPECT_EQ(shell.SavedLink(second)->iconPath, L"");
+  EXPECT_EQ(files.Kind(kPrograms + L"\\Sketrion 7.2"), platform::PathKind::Directory);
+  EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\nLink1=" + first + L"\r\nLink2=" +
+                          second + L"\r\n");
+  EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(InstallActionsTest, ASectionWithoutKeysEndsTheReadingLikeAMissingOne) {
+  PutSetupIni(L"[Link1]\nFileLink=A.lnk\n[Link2]\n; only a comment\n[Link3]\nFileLink=C.lnk\n");
+  model->CreateLinks();
+  EXPECT_EQ(shell.SavedCount(), 1u);
+  EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\nLink1=" + kPrograms + L"\\A.lnk\r\n");
+}
+
+TEST_F(InstallActionsTest, TheShellFolderAndTheDefaultsOfEachKey) {
+  struct Case {
+    const wchar_t* section;  // the keys of [Link1]
+    std::wstring file;       // where the shortcut lands
+    std::wstring target;
+  };
+  const Case cases[] = {
+      {L"FileLink=a.lnk\nDirLink=programs\nFilename=x.exe", kPrograms + L"\\a.lnk", kDest + L"x.exe"},
+      {L"FileLink=a.lnk\nDirLink=DESKTOP\nFilename=x.exe", kDesktop + L"\\a.lnk", kDest + L"x.exe"},
+      {L"FileLink=a.lnk\nDirLink=\nFilename=x.exe", kDesktop + L"\\a.lnk", kDest + L"x.exe"},
+      {L"FileLink=a.lnk\nDirLink=Start\nFilename=x.exe", kDesktop + L"\\a.lnk", kDest + L"x.exe"},
+      {L"FileLink=a.lnk", kPrograms + L"\\a.lnk", kDest + L"NoName.lnk"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.section);
+    files.Remove(kRecord);
+    PutSetupIni(std::wstring(L"[Link1]\n") + c.section + L"\n");
+    model->CreateLinks();
+    const platform::ShellLinkData* link = shell.SavedLink(c.file);
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->path, c.target);
+    EXPECT_EQ(link->workingDirectory, kDest);
+    EXPECT_NE(Record().find(L"Link1=" + c.file + L"\r\n"), std::wstring::npos);
+    files.Remove(c.file);
+  }
+}
+
+TEST_F(InstallActionsTest, AShortcutNotSavedGetsNoRecordKey) {
+  // 1: no file name; 2: leads out of the shell folder; 3: made; 4: its shell folder is unknown.
+  PutSetupIni(L"[Link1]\nDirLink=PROGRAMS\n[Link2]\nFileLink=..\\..\\Windows\\evil.lnk\n"
+              L"[Link3]\nFileLink=ok.lnk\n[Link4]\nFileLink=b.lnk\nDirLink=DESKTOP\n");
+  shell.desktop.clear();
+  model->CreateLinks();
+  EXPECT_EQ(shell.SavedCount(), 1u);
+  EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\nLink3=" + kPrograms + L"\\ok.lnk\r\n");
+  EXPECT_EQ(files.Kind(L"C:\\Users\\Windows\\evil.lnk"), platform::PathKind::Missing);
+  EXPECT_TRUE(boxes.Asked().empty());
+
+  shell.refuseSave = true;
+  files.Remove(kRecord);
+  model->CreateLinks();
+  EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\n");
+}
+
+TEST_F(InstallActionsTest, NoSetupIniGivesARecordWithTheNameOnlyAndAnExistingRecordIsUpdated) {
+  files.PutFile(kRecord, "[General]\r\nLink1=old\r\nLink9=kept\r\n[Other]\r\nx=1\r\n");
+  model->CreateLinks();
+  EXPECT_EQ(Record(), L"[General]\r\nLink1=old\r\nLink9=kept\r\nNameApplication=Sketrion 7.2\r\n[Other]\r\nx=1\r\n");
+  PutSetupIni(L"[LINK1]\nfilelink=N.lnk\n");
+  model->CreateLinks();
+  EXPECT_EQ(Record(), L"[General]\r\nLink1=" + kPrograms + L"\\N.lnk\r\nLink9=kept\r\n"
+                      L"NameApplication=Sketrion 7.2\r\n[Other]\r\nx=1\r\n");
+}
+
+TEST_F(InstallActionsTest, TheFirstErrorEndsTheWorkAndIsShownOnce) {
+  PutSetupIni(L"[Link1]\nFileLink=a.lnk\n[Link2]\nFileLink=b.lnk\n");
+  // No link object: the name is written, no shortcut is made, one box.
+  shell.refuseLinkObject = true;
+  model->CreateLinks();
+  EXPECT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\n");
+
+  // The record cannot be written (a folder stands in its place): nothing else is tried.
+  boxes.Clear();
+  shell.refuseLinkObject = false;
+  files.Remove(kRecord);
+  files.MakeDirectory(kRecord);
+  model->CreateLinks();
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Unable to write to " + kRecord);
+  EXPECT_EQ(boxes.Asked()[0].caption, L"Установка Sketrion 7.2");
+  EXPECT_EQ(boxes.Asked()[0].owner, &applicationWindow);
+  EXPECT_EQ(shell.SavedCount(), 0u);
+}
+
+TEST_F(InstallActionsTest, TheUninstallEntryQuotesItsCommandInThe32BitView) {
+  model->RegisterUninstall();
+  EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"DisplayName"), L"Sketrion 7.2 (только удаление)");
+  EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"UninstallString"),
+            L"\"C:\\Program files\\Sketrion\\Sketrion 7_2\\UnInstall.exe\" /UNINSTALL");
+  EXPECT_EQ(EntryValue(RegRoot::LocalMachineNative, L"DisplayName"), L"<none>");
+  // Again: both values are overwritten.
+  model->FDestDir = L"D:\\S\\";
+  model->RegisterUninstall();
+  EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"UninstallString"), L"\"D:\\S\\UnInstall.exe\" /UNINSTALL");
+}
+
+TEST_F(InstallActionsTest, ARefusedEntryNamesTheValueThatFailed) {
+  auto failure = [&] {
+    try {
+      model->RegisterUninstall();
+    } catch (const setup::SetupError& e) {
+      return e.Text();
+    }
+    return std::wstring(L"<no error>");
+  };
+  // A product name that is no single subkey never writes into the list's key or another entry.
+  for (const wchar_t* name : {L"", L"Other\\Product"}) {
+    model->FNameApplication = name;
+    EXPECT_EQ(failure(), L"Failed to set data for 'DisplayName'");
+  }
+  std::vector<std::wstring> values;
+  registry.ListValues(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", &values);
+  EXPECT_TRUE(values.empty());
+
+  model->FNameApplication = L"Sketrion 7.2";
+  registry.DenyAccess(RegRoot::LocalMachine, L"SOFTWARE\\Microsoft", platform::RegAccess::Full);
+  EXPECT_EQ(failure(), L"Failed to set data for 'DisplayName'");
+}
+
+// ---- the font ----
+
+class InstallFontTest : public InstallActionsTest {
+ protected:
+  const std::wstring kSource = L"E:\\MEDIA\\SERVICE\\FONT\\GOST.TTF";
+  const std::wstring kInstalled = L"C:\\WINDOWS\\Fonts\\GOST.TTF";
+  const std::wstring kFonts = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+
+  std::wstring FontValue(RegRoot root, const std::wstring& name) {
+    platform::RegValue value;
+    if (registry.ReadValue(root, kFonts, name, &value) != RegStatus::Ok) return L"<none>";
+    return platform::ValueText(value);
+  }
+  size_t FontValues() {
+    std::vector<std::wstring> names;
+    registry.ListValues(RegRoot::LocalMachineNative, kFonts, &names);
+    return names.size();
+  }
+  const std::string font = testfonts::MinimalFont(L"GOST type A");
+};
+
+TEST_F(InstallFontTest, IsCopiedRegisteredUnderItsFullNameAndLoaded) {
+  files.PutFile(kSource, font);
+  model->InstallFont(kSource);
+  ASSERT_NE(files.FileBytes(kInstalled), nullptr);
+  EXPECT_EQ(*files.FileBytes(kInstalled), font);
+  EXPECT_EQ(FontValue(RegRoot::LocalMachineNative, L"GOST type A (TrueType)"), L"GOST.TTF");
+  EXPECT_EQ(FontValue(RegRoot::LocalMachine, L"GOST type A (TrueType)"), L"<none>");
+  EXPECT_EQ(system.fontsAdded, std::vector<std::wstring>{L"GOST.TTF"});
+  EXPECT_EQ(system.fontChangeBroadcasts, 1);
+  EXPECT_EQ(files.FilePaths().size(), 2u);  // no temporary left behind
+
+  // Installing twice: found in the folder, registered, left alone.
+  model->InstallFont(kSource);
+  EXPECT_EQ(system.fontsAdded.size(), 1u);
+  EXPECT_EQ(FontValues(), 1u);
+}
+
+TEST_F(InstallFontTest, AFontInTheFolderButNotRegisteredIsRegisteredNotCopied) {
+  files.PutFile(kInstalled, font);
+  files.PutFile(kSource, testfonts::MinimalFont(L"Other"));
+  model->InstallFont(kSource);
+  EXPECT_EQ(*files.FileBytes(kInstalled), font);
+  EXPECT_EQ(FontValue(RegRoot::LocalMachineNative, L"GOST type A (TrueType)"), L"GOST.TTF");
+  EXPECT_EQ(system.fontsAdded.size(), 1u);
+}
+
+TEST_F(InstallFontTest, EveryFailureIsSilentAndLeavesNoBrokenFont) {
+  struct Case {
+    const char* what;
+    std::string source;  // empty: no source file
+    bool noFontsFolder, refuseRename, refuseFonts;
+  };
+  const Case cases[] = {
+      {"not a TrueType font", "just text, not a font", false, false, false},
+      {"no source", "", false, false, false},
+      {"no fonts folder", font, true, false, false},
+      {"the copy cannot be renamed into place", font, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    platform::FakeFileSystem disk;
+    if (!c.noFontsFolder) disk.MakeDirectory(L"C:\\WINDOWS\\Fonts");
+    if (!c.source.empty()) disk.PutFile(kSource, c.source);
+    platform::FaultyFileSystem faulty(disk);
+    faulty.refuse_rename = c.refuseRename;
+    system.fontsAdded.clear();
+    auto m = MakeModel(faulty);
+    m->InstallFont(kSource);
+    EXPECT_EQ(disk.FilePaths().size(), c.source.empty() ? 0u : 1u);
+    EXPECT_EQ(FontValues(), 0u);
+    EXPECT_TRUE(system.fontsAdded.empty());
+  }
+  EXPECT_TRUE(boxes.Asked().empty());
+}
+
+}  // namespace
