@@ -4,14 +4,9 @@
 # nothing. Reuses the compiler cache when there is one.
 # usage: demo_from_scratch.sh <scratch folder>
 set -euo pipefail
-src="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$(dirname "$0")/scratch_tree.sh"
 scratch="$1"
-
-rm -rf "$scratch"
-mkdir -p "$scratch/src"
-# The working tree as it stands (not only what is committed), without builds and Git's store;
-# the reference unrar's node_modules come along, so nothing is fetched again.
-tar -C "$src" --exclude=./build --exclude=./.git -cf - . | tar -C "$scratch/src" -xf -
+copy_tree "$scratch/src"
 
 if command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
