@@ -2,10 +2,20 @@
 # Builds Setup.exe and runs it on the demo medium under Wine, in a fresh prefix: in a window when
 # a display is there; otherwise on a private Xvfb display, walking through every page with the
 # end-to-end driver, saving a screenshot of each page and printing what was installed.
+#   tools/run-demo.sh [--setup Setup.exe]   (another Setup.exe on the medium: build/release/Setup.exe)
+given_setup=""
+if [ "${1:-}" = --setup ] && [ -n "${2:-}" ]; then
+  given_setup="$(realpath "$2")"
+elif [ $# -gt 0 ]; then
+  echo "usage: tools/run-demo.sh [--setup Setup.exe]" >&2
+  exit 2
+fi
 cd "$(dirname "$0")/.."
 source tools/steps.sh
 root="$(pwd)"
 jobs="${SK_JOBS:-2}"
+setup_exe="build/windows/app/Setup.exe"
+[ -z "$given_setup" ] || setup_exe="$given_setup"
 
 step "preparing the machine (tools/setup-machine.sh)"
 bash tools/setup-machine.sh
@@ -22,7 +32,7 @@ cmake --build build/native -j "$jobs" --target rarwriter_cli
 medium="$root/build/windows/demo-medium"
 shots="$root/build/windows/demo-screenshots"
 step "assembling the demo medium"
-bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter build/windows/app/Setup.exe \
+bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter "$setup_exe" \
   build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe >/dev/null
 echo "demo medium: $medium"
 
