@@ -4,6 +4,8 @@
 # Usage: bench/rar_decode_bench.sh [runs]      (best of `runs`, default 5)
 # Builds skrar in build/bench (Release, no sanitizers) first. Not a test: nothing fails on speed.
 set -euo pipefail
+# The timings below are read back by awk: decimal points, not the locale's commas.
+export LC_ALL=C
 cd "$(dirname "$0")/.."
 runs="${1:-5}"
 corpus="$(cd ../shared/rar-corpus 2>/dev/null && pwd || echo /work/shared/rar-corpus)"

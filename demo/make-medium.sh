@@ -2,9 +2,9 @@
 # Assembles the demo installation medium: Setup.exe, Setup.ini, the agreement, one archive per
 # group (made by the test RAR writer: RAR4 with names in code page 866, the program folder's
 # files encrypted with the installer's password), the application icon and the drawing font.
-# usage: make-medium.sh <rarwriter> <Setup.exe> <setup.ico> <out folder>
+# usage: make-medium.sh <rarwriter> <Setup.exe> <setup.ico> <out folder> [<BDE installer>]
 set -euo pipefail
-rarwriter="$1"; setup_exe="$2"; icon="$3"; out="$4"
+rarwriter="$1"; setup_exe="$2"; icon="$3"; out="$4"; bde="${5:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
 
 rm -rf "$out"
@@ -22,4 +22,6 @@ password="Sketrion_Setup_2005A"
 # The drawing font the finish page installs: a free TrueType font stands in for it in the demo,
 # the smallest of Debian's fonts-dejavu-core (Bitstream Vera licence: redistributable).
 cp /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf "$out/SERVICE/FONT/GOST.TTF"
+# The BDE installer Setup.ini names (a stand-in, demo/bde_setup).
+if [ -n "$bde" ]; then mkdir -p "$out/BDE" && cp "$bde" "$out/BDE/SETUP.EXE"; fi
 echo "$out"

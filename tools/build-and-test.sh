@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Builds both builds (native with sanitizers, windows with mingw-w64) and runs every test:
 # native tests directly, Windows tests under Wine on an Xvfb display.
-set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/steps.sh
 root="$(pwd)"
 jobs="${SK_JOBS:-$(nproc)}"
 
+step "preparing the machine (tools/setup-machine.sh)"
 bash tools/setup-machine.sh
 
+step "building the native tree (build/native)"
 cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
 cmake --build build/native -j "$jobs"
+step "building the Windows tree (build/windows)"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32-toolchain.cmake" >/dev/null
 cmake --build build/windows -j "$jobs"
 
+step "starting a private Xvfb display"
 source tools/xvfb.sh
 start_xvfb
 cleanup() {
@@ -29,9 +33,13 @@ trap cleanup EXIT
 rm -rf build/windows/wine/unit build/windows/wine/scn-*
 
 status=0
-echo "== native tests"
+step "running the native tests"
 ctest --test-dir build/native -j "$jobs" --output-on-failure || status=1
-echo "== windows tests (Wine)"
+step "running the Windows tests under Wine"
 ctest --test-dir build/windows -j "$jobs" --output-on-failure || status=1
-if [ $status -eq 0 ]; then echo "ALL TESTS PASSED"; else echo "SOME TESTS FAILED"; fi
+if [ $status -eq 0 ]; then
+  echo "ALL TESTS PASSED"
+else
+  echo "SOME TESTS FAILED: the failing tests and their output are listed above" >&2
+fi
 exit $status

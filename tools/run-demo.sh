@@ -2,24 +2,38 @@
 # Builds Setup.exe and runs it on the demo medium under Wine, in a fresh prefix: in a window when
 # a display is there; otherwise on a private Xvfb display, walking through every page with the
 # end-to-end driver, saving a screenshot of each page and printing what was installed.
-set -euo pipefail
+#   tools/run-demo.sh [--setup Setup.exe]   (another Setup.exe on the medium: build/release/Setup.exe)
+given_setup=""
+if [ "${1:-}" = --setup ] && [ -n "${2:-}" ]; then
+  given_setup="$(realpath "$2")"
+elif [ $# -gt 0 ]; then
+  echo "usage: tools/run-demo.sh [--setup Setup.exe]" >&2
+  exit 2
+fi
 cd "$(dirname "$0")/.."
+source tools/steps.sh
 root="$(pwd)"
 jobs="${SK_JOBS:-2}"
+setup_exe="build/windows/app/Setup.exe"
+[ -z "$given_setup" ] || setup_exe="$given_setup"
 
+step "preparing the machine (tools/setup-machine.sh)"
 bash tools/setup-machine.sh
 
 # The Windows build makes Setup.exe and the driver; the native build makes the RAR writer that
 # packs the demo's archives (the build runs no Wine).
+step "building Setup.exe and the page walker (build/windows)"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32-toolchain.cmake" >/dev/null
-cmake --build build/windows -j "$jobs" --target Setup e2e_demo_walk
+cmake --build build/windows -j "$jobs" --target Setup e2e_demo_walk demo_bde_setup
+step "building the RAR writer (build/native)"
 cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
 cmake --build build/native -j "$jobs" --target rarwriter_cli
 
 medium="$root/build/windows/demo-medium"
 shots="$root/build/windows/demo-screenshots"
-bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter build/windows/app/Setup.exe \
-  build/windows/app/setup.ico "$medium" >/dev/null
+step "assembling the demo medium"
+bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter "$setup_exe" \
+  build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe >/dev/null
 echo "demo medium: $medium"
 
 # A fresh prefix of its own, with a virtual desktop (windows hide at once, as on Windows). The
@@ -32,6 +46,7 @@ locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$' || export LC_ALL=C.UTF-8 LANG=C
 
 own_xvfb=""
 if [ -z "${DISPLAY:-}" ]; then
+  step "starting a private Xvfb display"
   source tools/xvfb.sh
   start_xvfb
   own_xvfb=1
@@ -43,10 +58,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
+step "making a fresh Wine prefix ($WINEPREFIX)"
 rm -rf "$WINEPREFIX" "$shots"
-mkdir -p "$shots"
+# wineboot makes the prefix but not the folders above it.
+mkdir -p "$shots" "$(dirname "$WINEPREFIX")"
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
+[ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no prefix in $WINEPREFIX" >&2; false; }
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
 wineserver -w
@@ -62,18 +80,24 @@ ln -s "$shots" "$dd/e:"
 ln -s "$root/build/windows" "$dd/t:"
 
 if [ -z "$own_xvfb" ]; then
+  step "running Setup.exe on display $DISPLAY"
   echo "Starting Setup.exe on display $DISPLAY; close it through its pages."
   (cd "$medium" && wine 'D:\Setup.exe')
   exit 0
 fi
 
-echo "No display: walking through every page under Xvfb."
-set +e
-wine 'T:\tests\e2e\e2e_demo_walk.exe' 'D:\Setup.exe' 'E:\' | tr -d '\r'
-rc=${PIPESTATUS[0]}
-set -e
+step "walking through every page under Xvfb (no display)"
+rc=0
+wine 'T:\tests\e2e\e2e_demo_walk.exe' 'D:\Setup.exe' 'E:\' | tr -d '\r' || rc=$?
+step "converting the screenshots"
 # PNG copies for any image viewer.
-for f in "$shots"/*.bmp; do [ -f "$f" ] && convert "$f" "${f%.bmp}.png" && rm -f "$f"; done
+for f in "$shots"/*.bmp; do
+  if [ -f "$f" ]; then convert "$f" "${f%.bmp}.png"; rm -f "$f"; fi
+done
 echo "screenshots of the pages: $shots"
 ls "$shots"
-exit "$rc"
+if [ "$rc" -ne 0 ]; then
+  echo "run-demo.sh: FAILED: the walk through the pages stopped (exit code $rc); see its last lines above and the screenshots" >&2
+  exit "$rc"
+fi
+echo "run-demo.sh: the demo walked through every page and installed."

@@ -5,12 +5,13 @@ set -euo pipefail
 
 need_pkgs=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libssl-dev
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
-  wine wine32 wine64 xvfb xauth x11-apps imagemagick libarchive-tools locales fonts-dejavu-core)
+  wine wine32 wine64 xvfb xauth x11-apps imagemagick libarchive-tools locales fonts-dejavu-core
+  osslsigncode)
 
 missing=()
 for p in "${need_pkgs[@]}"; do
   if [ "$p" = wine32 ]; then p=wine32:i386; fi
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  LC_ALL=C dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
 # Node.js may come from elsewhere (nodesource bundles npm); only ask Debian when it is absent.

@@ -3,6 +3,8 @@
 # come from DLLs Windows always takes from System32 (plus comctl32, bound by the manifest), and
 # must carry its manifest.
 set -euo pipefail
+# objdump's words are parsed below: the untranslated ones.
+export LC_ALL=C
 exe="$1"
 dump="$(i686-w64-mingw32-objdump -p "$exe")"
 fail() { echo "check_setup_exe: $*" >&2; exit 1; }

@@ -1,0 +1,243 @@
+#include "tools/skmedium/medium_check.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "archive/installer_password.h"
+#include "archive/rar.h"
+#include "pages/get_path.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/scripted_message_boxes.h"
+#include "platform/system.h"
+#include "setup/setup.h"
+#include "tools/skmedium/archive_names.h"
+#include "tools/skmedium/medium_files.h"
+#include "tools/skmedium/setup_ini_text.h"
+#include "util/codepage.h"
+#include "util/files.h"
+#include "util/ini.h"
+#include "util/strings.h"
+
+namespace skmedium {
+namespace {
+
+// The machine the medium is checked for: Windows on C:, the medium in drive D:, started from
+// its own folder.
+class TargetMachine : public platform::System {
+ public:
+  std::wstring WindowsDir() override { return L"C:\\WINDOWS"; }
+  std::wstring ModulePath() override { return std::wstring(MediumFiles::kRoot) + L"Setup.exe"; }
+  std::wstring CurrentDir() override { return MediumFiles::kRoot; }
+  int64_t FreeSpace(const std::wstring&) override { return INT64_MAX; }
+};
+
+// The groups list's one column (250 pixels, less the check box) shows about this many
+// characters of the dialog font; a longer name is cut off.
+constexpr size_t kGroupNameShown = 36;
+// The longest name one folder level may have, and the longest path Windows opens.
+constexpr size_t kMaxComponent = 255;
+constexpr size_t kMaxPath = 259;
+
+std::string ReadAll(platform::FileSystem& files, const std::wstring& path, bool* ok) {
+  std::string bytes;
+  std::unique_ptr<platform::ReadableFile> file = files.OpenRead(path);
+  *ok = file != nullptr;
+  if (!file) return bytes;
+  char buf[65536];
+  size_t got = 0;
+  while ((*ok = file->Read(buf, sizeof buf, &got)) && got > 0) {
+    bytes.append(buf, got);
+    if (bytes.size() > util::kIniFileMax) break;
+  }
+  return bytes;
+}
+
+// The part of a medium path after the drive, as the vendor wrote it.
+std::wstring OnMedium(const std::wstring& path) {
+  const std::wstring root = MediumFiles::kRoot;
+  return path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
+}
+
+class Checker {
+ public:
+  explicit Checker(const std::filesystem::path& folder) : files_(folder) {}
+
+  Findings Run() {
+    setupIni_ = ReadAll(files_, std::wstring(MediumFiles::kRoot) + L"Setup.ini", &iniReadable_);
+    CheckSetupIniFile();
+    if (!iniReadable_ || Blank(setupIni_)) return std::move(findings_);
+    CheckSetupIniText(setupIni_, findings_);
+
+    TargetMachine machine;
+    platform::FakeRegistry registry;           // not reached while reading Setup.ini
+    platform::ScriptedMessageBoxes boxes;      // nor are these
+    setup::TSetup model(setup::SetupPlatform{&files_, &machine, &registry, &boxes, nullptr});
+    model.ReadSetupIni();
+    util::IniFile ini = util::IniFile::FromBytes(setupIni_);
+
+    CheckNames(model, ini);
+    CheckFiles(model, ini);
+    CheckDestination(model);
+    CheckArchives(model);
+    CheckLinks(ini);
+    return std::move(findings_);
+  }
+
+ private:
+  void Add(const std::wstring& where, const std::wstring& what) { findings_.push_back({where, what}); }
+
+  static bool Blank(const std::string& bytes) {
+    return bytes.find_first_not_of(" \t\r\n") == std::string::npos;
+  }
+
+  void CheckSetupIniFile() {
+    if (files_.Kind(std::wstring(MediumFiles::kRoot) + L"Setup.exe") != platform::PathKind::File)
+      Add(L"Setup.exe", L"missing");
+    const platform::PathKind kind = files_.Kind(std::wstring(MediumFiles::kRoot) + L"Setup.ini");
+    const std::wstring consequence =
+        L": the installer shows the placeholder \"NameApplication\", offers no components and cannot go on";
+    if (kind == platform::PathKind::Missing)
+      Add(L"Setup.ini", L"missing" + consequence);
+    else if (!iniReadable_)
+      Add(L"Setup.ini", L"cannot be read" + consequence);
+    else if (Blank(setupIni_))
+      Add(L"Setup.ini", L"empty" + consequence);
+  }
+
+  void CheckNames(const setup::TSetup& model, const util::IniFile& ini) {
+    for (const wchar_t* key : {L"NameApplication", L"NameCompany"}) {
+      const std::wstring value = ini.ReadString(L"GENERAL", key, L"\x1");
+      if (value == L"\x1")
+        Add(L"[GENERAL]", std::wstring(key) + L" is missing: the installer shows and installs under the placeholder \"" +
+                              key + L"\"");
+      else if (value.empty())
+        Add(L"[GENERAL]", std::wstring(key) + L" is empty: the captions and the destination lack the name");
+    }
+    if (model.FGroups->Count() == 0)
+      Add(L"[GROUPS]", L"no group: the components page offers nothing and cannot go on");
+    for (int i = 0; i < model.FGroups->Count(); ++i) {
+      const setup::TSetupGroupFile& group = *model.FGroups->Items(i);
+      const std::wstring where = L"[GROUPS] group " + std::to_wstring(i + 1);
+      if (group.FArchiveFile == L"NoneNameFile") Add(where, L"names no archive");
+      if (group.FName == L"NoneName") Add(where, L"has no name: the list shows \"NoneName\"");
+      else if (group.FName.size() > kGroupNameShown)
+        Add(where, L"name \"" + group.FName + L"\" is longer than the components list shows (" +
+                       std::to_wstring(group.FName.size()) + L" characters, about " +
+                       std::to_wstring(kGroupNameShown) + L" fit)");
+    }
+  }
+
+  void CheckFiles(const setup::TSetup& model, const util::IniFile& ini) {
+    if (files_.Kind(model.FLicenseFile) != platform::PathKind::File)
+      Add(OnMedium(model.FLicenseFile), L"the agreement file is missing: the agreement page stays empty");
+    const std::wstring icon = ini.ReadString(L"GENERAL", L"Icon", L"");
+    if (!icon.empty() && model.IconFile().empty())
+      Add(util::ChangeFileExt(icon, L".ico"), L"the icon named by [GENERAL] Icon is missing: the standard icon shows");
+    if (model.FBDESetup == model.FSetupDir)
+      Add(L"[Execute]", L"BDE names no installer: the additional software page starts nothing");
+    else if (files_.Kind(model.FBDESetup) != platform::PathKind::File)
+      Add(OnMedium(model.FBDESetup), L"the BDE installer is missing");
+    const std::wstring font = std::wstring(MediumFiles::kRoot) + L"SERVICE\\FONT\\GOST.TTF";
+    if (files_.Kind(font) != platform::PathKind::File)
+      Add(OnMedium(font), L"the drawing font is missing: the finish page cannot install it");
+  }
+
+  void CheckDestination(const setup::TSetup& model) {
+    dest_ = model.FDestDir;
+    std::wstring refused;
+    for (wchar_t c : dest_)
+      if (!util::ConsistsOf(std::wstring(1, c), pages::AllowedPathChars) && refused.find(c) == std::wstring::npos)
+        refused += c;
+    if (!refused.empty())
+      Add(L"[GENERAL]", L"the default destination " + dest_ + L" holds characters the destination page refuses (" +
+                            refused + L"): Next stays disabled until the user edits it");
+    std::vector<std::wstring> levels;
+    util::SplitToList(dest_, L'\\', levels, true);
+    for (const std::wstring& level : levels)
+      if (level.size() > kMaxComponent)
+        Add(L"[GENERAL]", L"a level of the default destination is " + std::to_wstring(level.size()) +
+                              L" characters long, more than a folder name may be (" +
+                              std::to_wstring(kMaxComponent) + L"): copying fails");
+  }
+
+  void CheckArchives(const setup::TSetup& model) {
+    ArchiveNames names;
+    int64_t total = 0;
+    for (int i = 0; i < model.FGroups->Count(); ++i) {
+      const setup::TSetupGroupFile& group = *model.FGroups->Items(i);
+      if (group.FArchiveFile == L"NoneNameFile") continue;
+      const std::wstring where = OnMedium(group.FArchiveFile);
+      if (files_.Kind(group.FArchiveFile) != platform::PathKind::File) {
+        Add(where, L"the archive is missing: the welcome page stops the installation");
+        continue;
+      }
+      archive::TRAR rar;
+      rar.ArchiveName = files_.HostPath(group.FArchiveFile).wstring();
+      rar.OnReqPassword = [](archive::TRAR&, RARHeaderData, std::string& password) {
+        password = archive::InstallerPassword();
+      };
+      // The component raises OnTested for a failing entry first, then OnError with its code.
+      int entryFailures = 0;
+      int lastError = 0;
+      std::wstring failing;
+      auto reportFailing = [&](const std::wstring& code) {
+        Add(where, L"entry " + failing + L" fails its test" + code + L": the welcome page stops the installation");
+        failing.clear();
+      };
+      rar.OnTested = [&](archive::TRAR&, RARHeaderData header, bool ok) {
+        if (!failing.empty()) reportFailing(L"");
+        const std::wstring name = util::ReplaceAll(util::FromCp866(archive::EntryName(header)), L"/", L"\\");
+        total += header.UnpSize;
+        if (!ok) {
+          ++entryFailures;
+          failing = name;
+        }
+        names.Add(where, name, (header.Flags & RHDF_DIRECTORY) != 0);
+      };
+      rar.OnError = [&](archive::TRAR&, int error) {
+        lastError = error;
+        if (!failing.empty()) reportFailing(L" (error " + std::to_wstring(error) + L")");
+      };
+      const bool passed = rar.Test();
+      if (!failing.empty()) reportFailing(L"");
+      if (!passed && entryFailures == 0)
+        Add(where, L"the archive fails its test (error " + std::to_wstring(lastError) +
+                       L"): the welcome page stops the installation");
+    }
+    if (total > INT32_MAX)
+      Add(L"[GROUPS]", L"the groups unpack to " + std::to_wstring(total) +
+                           L" bytes, 2 GiB or more: the required space the components page shows is wrong");
+    names.Report(dest_, kMaxPath, findings_);
+    entries_ = names.Files();
+  }
+
+  void CheckLinks(const util::IniFile& ini) {
+    const int read = LinkSectionsRead(setupIni_);
+    for (int n = 1; n <= read; ++n) {
+      const std::wstring section = L"Link" + std::to_wstring(n);
+      const std::wstring where = L"[" + section + L"]";
+      if (ini.ReadString(section, L"FileLink", L"").empty())
+        Add(where, L"FileLink is missing: no usable shortcut is made");
+      const std::wstring target = ini.ReadString(section, L"Filename", L"");
+      if (target.empty())
+        Add(where, L"Filename is missing: the shortcut points at NoName.lnk");
+      else if (!entries_.count(util::FoldCase(target)))
+        Add(where, L"Filename " + target + L" is in no archive: the shortcut points at nothing");
+    }
+  }
+
+  MediumFiles files_;
+  std::string setupIni_;
+  bool iniReadable_ = false;
+  std::wstring dest_;
+  std::set<std::wstring> entries_;  // folded names of the archives' files
+  Findings findings_;
+};
+
+}  // namespace
+
+Findings CheckMedium(const std::filesystem::path& folder) { return Checker(folder).Run(); }
+
+}  // namespace skmedium
