@@ -7,6 +7,7 @@
 
 #include "pages/license.h"
 #include "pages/views_win.h"
+#include "platform/win32/system_dlls.h"
 #include "util/codepage.h"
 
 namespace pages {
@@ -23,15 +24,7 @@ const wchar_t* RichEditClass() {
     const wchar_t* windowClass;
   } candidates[] = {{L"msftedit.dll", MSFTEDIT_CLASS}, {L"riched20.dll", RICHEDIT_CLASSW}};
   for (const auto& candidate : candidates) {
-    HMODULE dll = LoadLibraryExW(candidate.dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!dll && GetLastError() == ERROR_INVALID_PARAMETER) {
-      // Windows 7 without its loader update knows no search flags: name System32 ourselves.
-      wchar_t system[MAX_PATH];
-      UINT n = GetSystemDirectoryW(system, MAX_PATH);
-      if (n > 0 && n < MAX_PATH)
-        dll = LoadLibraryW((std::wstring(system, n) + L"\\" + candidate.dll).c_str());
-    }
-    if (dll) return loaded = candidate.windowClass;
+    if (platform::LoadSystemDll(candidate.dll)) return loaded = candidate.windowClass;
   }
   return nullptr;
 }
