@@ -51,8 +51,8 @@ class GetGroupsView : public PageWindow {
     AddBevel();
   }
 
-  // Before each showing: the items as the behaviour filled them, added in bulk with their
-  // check states and drawn once (a medium may list thousands of groups).
+  // Before each showing: the items as the behaviour filled them, added in bulk and drawn once
+  // (a medium may list thousands of groups).
   void MirrorExtra() override {
     filling_ = true;
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
@@ -61,12 +61,13 @@ class GetGroupsView : public PageWindow {
     SendMessageW(list_, LVM_SETITEMCOUNT, items.size(), LVSICF_NOINVALIDATEALL);
     for (size_t i = 0; i < items.size(); ++i) {
       LVITEMW item = {};
-      item.mask = LVIF_TEXT | LVIF_STATE;
+      item.mask = LVIF_TEXT;
       item.iItem = static_cast<int>(i);
       item.pszText = const_cast<wchar_t*>(items[i].text.c_str());
-      item.stateMask = LVIS_STATEIMAGEMASK;
-      item.state = INDEXTOSTATEIMAGEMASK(items[i].checked ? 2 : 1);
       SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      // Wine's list view gives an inserted item an empty box whatever state it is inserted with.
+      SetItemState(static_cast<int>(i), INDEXTOSTATEIMAGEMASK(items[i].checked ? 2 : 1),
+                   LVIS_STATEIMAGEMASK);
     }
     SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
     SelectCurrent();
