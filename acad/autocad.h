@@ -49,7 +49,7 @@ enum CreateProfileResult : int {
 
 using FileExistsFn = std::function<bool(const std::wstring& path)>;
 
-// A profile name without its leading and trailing blanks.
+// A profile name without its leading and trailing blanks and control characters.
 std::wstring TrimProfileName(const std::wstring& name);
 
 class TAutoCAD {

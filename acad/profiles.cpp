@@ -1,4 +1,5 @@
 // TAutoCAD: the profiles of the selected release, and a new profile as a copy of another.
+#include <algorithm>
 #include <utility>
 
 #include "acad/autocad.h"
@@ -20,10 +21,11 @@ const wchar_t* const kUnnamedProfiles[] = {L"<<Конфигурация без �
 }  // namespace
 
 std::wstring TrimProfileName(const std::wstring& name) {
-  size_t first = name.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return L"";
-  size_t last = name.find_last_not_of(L' ');
-  return name.substr(first, last - first + 1);
+  // Blanks and control characters alike (a pasted tab or line break).
+  auto kept = [](wchar_t c) { return c > L' '; };
+  auto first = std::find_if(name.begin(), name.end(), kept);
+  auto last = std::find_if(name.rbegin(), name.rend(), kept).base();
+  return first < last ? std::wstring(first, last) : std::wstring();
 }
 
 bool TAutoCAD::ReadProfiles() {

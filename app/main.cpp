@@ -11,19 +11,11 @@
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/registry_win.h"
 #include "platform/win32/shell_win.h"
+#include "platform/win32/system_dlls.h"
 #include "platform/win32/system_win.h"
 #include "setup/setup.h"
 
 namespace {
-
-// Nothing is loaded from the medium's folder by accident: DLLs come from System32 only.
-void RestrictDllSearch() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
-}
 
 // The hidden application window: its text is the application title ("Setup", then the
 // installer caption).
@@ -111,7 +103,10 @@ int Run(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  RestrictDllSearch();
+  // Before anything else: no DLL from the medium's folder. Only known DLLs are imported
+  // statically; comctl32 loads on its first use, from here on.
+  platform::RestrictDllSearch();
+  platform::PreloadSystemDlls();
   try {
     return Run(instance);
   } catch (...) {

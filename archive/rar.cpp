@@ -105,7 +105,8 @@ bool TRAR::Run(Pass pass) {
   const wchar_t* dest = (!testing && !TargetDir.empty()) ? TargetDir.c_str() : nullptr;
 
   for (;;) {
-    const int read = library_.ReadHeader(archive.Handle(), &state.header);
+    unsigned int unpSizeHigh = 0;
+    const int read = library_.ReadHeader(archive.Handle(), &state.header, &unpSizeHigh);
     if (read != ERAR_SUCCESS) {
       // Only the archive's own end is a clean finish. A broken header, a missing volume or
       // headers that cannot be decrypted leave entries unread, so the pass has failed: a
@@ -116,6 +117,7 @@ bool TRAR::Run(Pass pass) {
       }
       break;
     }
+    entry_unp_size_ = uint64_t{unpSizeHigh} << 32 | state.header.UnpSize;
     const std::string name = EntryName(state.header);
     if (Stop) {
       Stop = false;

@@ -70,6 +70,10 @@ class TRAR {
   bool Test();
   bool Extract();
 
+  // The whole unpacked size of the entry the events are raised for: the header record holds
+  // only its low 32 bits.
+  uint64_t EntryUnpSize() const { return entry_unp_size_; }
+
  private:
   enum class Pass { Test, Extract };
   struct PassState;
@@ -89,6 +93,7 @@ class TRAR {
   FileList files_to_test_;
   ThrottledPump pump_;
   int32_t position_ = 0;                  // unpacked bytes of the entry being processed
+  uint64_t entry_unp_size_ = 0;           // of the entry the events are raised for
   std::exception_ptr callback_failure_;   // thrown inside a library callback, rethrown after it
 };
 

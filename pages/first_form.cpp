@@ -7,7 +7,7 @@
 namespace pages {
 
 int32_t ArchiveFileCount = 0;
-int32_t ArchiveSize = 0;
+int64_t ArchiveSize = 0;
 
 namespace {
 
@@ -150,7 +150,7 @@ void TfmFirstForm::CheckArchives() {
       failed = true;
     }
     // What was counted up to a failure, too.
-    group.FSize = ArchiveSize;
+    group.SetSize(ArchiveSize);
     group.FFileCount = ArchiveFileCount;
     ++pbar.position;
     ProcessMessages();
@@ -173,10 +173,13 @@ void TfmFirstForm::CheckArchives() {
   SetBusy(false);
 }
 
-void TfmFirstForm::RARTested(archive::TRAR&, const RARHeaderData& eFile, bool Result,
+void TfmFirstForm::RARTested(archive::TRAR& Sender, const RARHeaderData& eFile, bool Result,
                              WindowRef owner) {
   ++ArchiveFileCount;
-  ArchiveSize = static_cast<int32_t>(static_cast<uint32_t>(ArchiveSize) + eFile.UnpSize);
+  // The header's UnpSize is only the low half; a hostile archive may claim sizes near 2^64.
+  const uint64_t size = Sender.EntryUnpSize();
+  ArchiveSize = setup::SaturatedAdd(
+      ArchiveSize, size > uint64_t{INT64_MAX} ? INT64_MAX : static_cast<int64_t>(size));
   const std::string name = TrimBlanks(archive::EntryName(eFile));
   lbNameFile.text = ShownEntryName(name);
   if (!Result) model_.ShowMsg(owner, L"Ошибка архива - файл: " + ShownEntryName(name));

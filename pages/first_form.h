@@ -13,10 +13,11 @@ namespace setup { class TSetup; }
 
 namespace pages {
 
-// Entries tested in the current archive and the sum of their unpacked sizes (wrapping at 32
-// bits): written by the background window's test handler, read and reset by the welcome page.
+// Entries tested in the current archive and the sum of their whole unpacked sizes (64-bit:
+// archives may unpack to 2 GiB and more): written by the background window's test handler,
+// read and reset by the welcome page.
 extern int32_t ArchiveFileCount;
-extern int32_t ArchiveSize;
+extern int64_t ArchiveSize;
 
 class TfmFirstForm : public Page {
  public:

@@ -29,10 +29,10 @@ void TfmGetGroups::clbGroupClick() {
   const int current = clbGroup.itemIndex;
   meComment.text = current >= 0 && current < groups.Count() ? groups.Items(current)->FComment
                                                             : std::wstring();
-  const int32_t required = model_.GetSelectedSize();
+  // In 64 bits: groups of 2 GiB and more, and free space beyond 4 GiB, count in full.
+  const int64_t required = model_.GetSelectedSize64();
   lbSize.text = BytesText(required);
-  // Compared in 64 bits: free space beyond 4 GiB counts in full.
-  if (model_.GetDestFreeSpace() < int64_t{required}) {
+  if (model_.GetDestFreeSpace() < required) {
     lbErrSize.visible = true;
     btNext.enabled = false;
   } else {

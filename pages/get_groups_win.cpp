@@ -51,22 +51,28 @@ class GetGroupsView : public PageWindow {
     AddBevel();
   }
 
-  // Before each showing: the items as the behaviour filled them.
+  // Before each showing: the items as the behaviour filled them, added in bulk and drawn once
+  // (a medium may list thousands of groups).
   void MirrorExtra() override {
     filling_ = true;
+    SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
     const auto& items = page_.clbGroup.items;
+    SendMessageW(list_, LVM_SETITEMCOUNT, items.size(), LVSICF_NOINVALIDATEALL);
     for (size_t i = 0; i < items.size(); ++i) {
       LVITEMW item = {};
       item.mask = LVIF_TEXT;
       item.iItem = static_cast<int>(i);
       item.pszText = const_cast<wchar_t*>(items[i].text.c_str());
       SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      // Wine's list view gives an inserted item an empty box whatever state it is inserted with.
       SetItemState(static_cast<int>(i), INDEXTOSTATEIMAGEMASK(items[i].checked ? 2 : 1),
                    LVIS_STATEIMAGEMASK);
     }
     SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER);
     SelectCurrent();
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
     filling_ = false;
     MirrorComment();
   }

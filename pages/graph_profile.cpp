@@ -132,7 +132,9 @@ bool TfmGraphProfile::FormClose(int modalResult) {
   // Next and back both settle the profile; no message keeps the page open.
   const std::wstring profile = TrimProfileText();
   const bool isNew = cbTemplateProfile.control.visible;
-  if (!acAutoCAD.PresenceAcad() || profile.empty() ||
+  // A name the page refuses for next is not configured by back either: it never reaches the
+  // registry.
+  if (!acAutoCAD.PresenceAcad() || !acad::TAutoCAD::IsValidProfileName(profile) ||
       (isNew && cbTemplateProfile.control.text.empty()))
     return true;
 

@@ -8,12 +8,17 @@
 
 namespace pages {
 
+namespace {
+// How far a file is looked at for the NUL bytes that no text holds.
+constexpr size_t kSniffedBytes = 64u << 10;
+}  // namespace
+
 AgreementText AgreementFromBytes(std::string bytes) {
   AgreementText agreement;
   if (bytes.compare(0, 5, "{\\rtf") == 0) {
     agreement.rich = true;
     agreement.rtf = std::move(bytes);
-  } else {
+  } else if (bytes.find('\0') >= kSniffedBytes) {
     agreement.text = util::FromCp1251(bytes);
   }
   return agreement;

@@ -10,7 +10,8 @@ namespace setup { class TSetup; }
 namespace pages {
 
 // What the agreement viewer shows. A file that begins with "{\rtf" is handed to the viewer as
-// rich text, as it is; anything else is shown as plain Windows-1251 text.
+// rich text, as it is; a file with a NUL byte in its first 64 KiB is no text at all (an
+// executable, a picture) and shows nothing; anything else is shown as plain Windows-1251 text.
 struct AgreementText {
   bool rich = false;
   std::string rtf;     // the file's bytes, when rich
@@ -20,8 +21,8 @@ struct AgreementText {
 AgreementText AgreementFromBytes(std::string bytes);
 
 // An agreement larger than this is not an agreement: the viewer stays empty, as for a file
-// that cannot be read.
-constexpr size_t kMaxAgreementBytes = 16u << 20;
+// that cannot be read. Real agreements are tens of KiB; the viewer takes seconds per MiB.
+constexpr size_t kMaxAgreementBytes = 2u << 20;
 
 class TfmLicense : public Page {
  public:

@@ -7,6 +7,7 @@
 
 #include "pages/license.h"
 #include "pages/views_win.h"
+#include "platform/win32/system_dlls.h"
 #include "util/codepage.h"
 
 namespace pages {
@@ -23,15 +24,7 @@ const wchar_t* RichEditClass() {
     const wchar_t* windowClass;
   } candidates[] = {{L"msftedit.dll", MSFTEDIT_CLASS}, {L"riched20.dll", RICHEDIT_CLASSW}};
   for (const auto& candidate : candidates) {
-    HMODULE dll = LoadLibraryExW(candidate.dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!dll && GetLastError() == ERROR_INVALID_PARAMETER) {
-      // Windows 7 without its loader update knows no search flags: name System32 ourselves.
-      wchar_t system[MAX_PATH];
-      UINT n = GetSystemDirectoryW(system, MAX_PATH);
-      if (n > 0 && n < MAX_PATH)
-        dll = LoadLibraryW((std::wstring(system, n) + L"\\" + candidate.dll).c_str());
-    }
-    if (dll) return loaded = candidate.windowClass;
+    if (platform::LoadSystemDll(candidate.dll)) return loaded = candidate.windowClass;
   }
   return nullptr;
 }
@@ -88,22 +81,68 @@ class LicenseView : public PageWindow {
 
   void MirrorExtra() override {
     if (!viewer_) return;
+    ++showing_;  // a load left unfinished by an earlier showing stops
+    pending_.clear();
+    loaded_ = 0;
+    SetWindowTextW(viewer_, L"");
     const AgreementText& agreement = page_.RichEdit1;
     bool shown = false;
     if (agreement.rich)
       shown = StreamIn(viewer_, agreement.rtf.data(), agreement.rtf.size(), SF_RTF);
     if (!shown) {
       // Rich text the viewer refuses is shown as the text it is.
-      std::wstring text = agreement.rich ? util::FromCp1251(agreement.rtf) : agreement.text;
-      StreamIn(viewer_, text.data(), text.size() * sizeof(wchar_t), SF_TEXT | SF_UNICODE);
+      pending_ = agreement.rich ? util::FromCp1251(agreement.rtf) : agreement.text;
+      LoadPiece();
     }
     SendMessageW(viewer_, EM_SETSEL, 0, 0);
     SendMessageW(viewer_, WM_VSCROLL, SB_TOP, 0);
   }
 
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) override {
+    if (msg != kLoadPieceMessage) return false;
+    if (wParam == showing_) LoadPiece();
+    *result = 0;
+    return true;
+  }
+
  private:
+  // Posted between the pieces of a long plain text; wParam is the showing it belongs to.
+  static constexpr UINT kLoadPieceMessage = WM_APP + 30;
+  // Laying text out costs the viewer up to a second per 16K characters (Wine's): a long text
+  // goes in piece by piece, the window answering between pieces.
+  static constexpr size_t kPieceChars = 16384;
+
+  // Appends the next piece of pending_, ended at a line end where one is near, and leaves the
+  // user's place in the text where it was.
+  void LoadPiece() {
+    size_t end = loaded_ + kPieceChars;
+    if (end >= pending_.size()) {
+      end = pending_.size();
+    } else {
+      const size_t lineEnd = pending_.rfind(L'\n', end - 1);
+      if (lineEnd != std::wstring::npos && lineEnd > loaded_) end = lineEnd + 1;
+    }
+    POINT scroll = {};
+    CHARRANGE selection = {};
+    SendMessageW(viewer_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(viewer_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageW(viewer_, EM_SETSEL, -1, -1);
+    StreamIn(viewer_, pending_.data() + loaded_, (end - loaded_) * sizeof(wchar_t),
+             SF_TEXT | SF_UNICODE | SFF_SELECTION);
+    SendMessageW(viewer_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageW(viewer_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    loaded_ = end;
+    if (loaded_ < pending_.size())
+      PostMessageW(hwnd(), kLoadPieceMessage, showing_, 0);
+    else
+      std::wstring().swap(pending_);
+  }
+
   TfmLicense& page_;
   HWND viewer_ = nullptr;
+  WPARAM showing_ = 0;
+  std::wstring pending_;  // the plain text being loaded
+  size_t loaded_ = 0;     // of pending_, in the viewer
 };
 
 }  // namespace

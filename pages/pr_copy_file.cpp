@@ -54,7 +54,10 @@ void TfmPrCopyFile::CopyFiles() {
       if (failed_ > 0 || !extracted) {
         // Entries never reached (the archive is gone or ended early) were not copied either;
         // the welcome page's test counted how many there are.
-        const int32_t unreached = std::max<int32_t>(0, group.FFileCount - processed_);
+        int32_t unreached = std::max<int32_t>(0, group.FFileCount - processed_);
+        // Failed with every entry reached and none failing (a broken header after the last
+        // one): the archive itself is what could not be copied.
+        if (failed_ == 0 && unreached == 0) unreached = 1;
         NoteNotCopied(unreached, group.FArchiveFile);
       }
     }

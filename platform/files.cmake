@@ -5,7 +5,8 @@ add_library(sk_platform_files STATIC
 )
 target_include_directories(sk_platform_files PUBLIC ${CMAKE_SOURCE_DIR})
 if(WIN32)
-  target_sources(sk_platform_files PRIVATE win32/file_system_win.cpp win32/crypto_cng.cpp)
+  target_sources(sk_platform_files PRIVATE win32/file_system_win.cpp win32/crypto_cng.cpp
+    win32/system_dlls.cpp)
 else()
   find_package(OpenSSL REQUIRED COMPONENTS Crypto)
   target_sources(sk_platform_files PRIVATE posix/file_system_posix.cpp posix/crypto_openssl.cpp)

@@ -13,6 +13,17 @@ if(WIN32)
     win32/shell_win.cpp
   )
   target_link_libraries(sk_platform PUBLIC advapi32 user32 gdi32 shell32 ole32 uuid)
+
+  # comctl32 is not among the DLLs Windows always takes from System32: it is imported through a
+  # delay-load library, so that it loads on its first call, once the program has restricted the
+  # DLL search (its manifest still binds version 6). Link sk_comctl32, never comctl32.
+  include(${CMAKE_CURRENT_LIST_DIR}/delay_import.cmake)
+  find_library(SK_COMCTL32_IMPORT NAMES comctl32 REQUIRED)
+  set(comctl32_delayed ${CMAKE_CURRENT_BINARY_DIR}/libcomctl32_delayed.a)
+  delay_import_library(comctl32.dll ${SK_COMCTL32_IMPORT} ${comctl32_delayed})
+  add_library(sk_comctl32 INTERFACE)
+  target_link_libraries(sk_comctl32 INTERFACE ${comctl32_delayed})
+  target_compile_definitions(sk_comctl32 INTERFACE WINCOMMCTRLAPI=)
 endif()
 
 # In-memory stand-ins for tests, on both builds: registry, files, machine, shell, message boxes.

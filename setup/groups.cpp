@@ -22,6 +22,11 @@ void TSetupGroupFile::LoadFromLine(const std::wstring& Line) {
   FComment = fields.size() >= 4 ? fields[3] : L"";
 }
 
+void TSetupGroupFile::SetSize(int64_t bytes) {
+  FSize64 = bytes;
+  FSize = ClampedSize(bytes);
+}
+
 void TSetupListGroup::Add(std::unique_ptr<TSetupGroupFile> Group) { FList.push_back(std::move(Group)); }
 
 int TSetupListGroup::SelectedCount() const {

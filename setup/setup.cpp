@@ -26,6 +26,14 @@ int32_t Clamped(int64_t sum) {
 
 }  // namespace
 
+int32_t ClampedSize(int64_t bytes) { return Clamped(bytes < 0 ? 0 : bytes); }
+
+int64_t SaturatedAdd(int64_t sum, int64_t bytes) {
+  const int64_t max = std::numeric_limits<int64_t>::max();
+  if (bytes <= 0) return sum;
+  return sum > max - bytes ? max : sum + bytes;
+}
+
 TSetup* SetupModel = nullptr;
 
 namespace {
@@ -69,11 +77,13 @@ int32_t TSetup::GetSelectedFileCount() const {
   return Clamped(sum);
 }
 
-int32_t TSetup::GetSelectedSize() const {
+int32_t TSetup::GetSelectedSize() const { return Clamped(GetSelectedSize64()); }
+
+int64_t TSetup::GetSelectedSize64() const {
   int64_t sum = 0;
   for (const auto& group : FGroups->FList)
-    if (group->FSelected) sum += group->FSize;
-  return Clamped(sum);
+    if (group->FSelected) sum = SaturatedAdd(sum, group->FSize64);
+  return sum;
 }
 
 int64_t TSetup::GetDestFreeSpace() {

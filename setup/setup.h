@@ -56,6 +56,9 @@ class TSetupGroupFile {
   // at "|" are selected-by-default ("1" exactly), archive file (relative to the setup folder),
   // name and description; a missing field gets its default.
   void LoadFromLine(const std::wstring& Line);
+  // Stores the measured unpacked size: in full in FSize64, and in FSize stopped at the 32-bit
+  // limit rather than wrapped.
+  void SetSize(int64_t bytes);
 
   TSetupListGroup* FOwner;
   TSetup* FSetup;
@@ -64,7 +67,8 @@ class TSetupGroupFile {
   std::wstring FName;
   std::wstring FComment;
   std::wstring FArchiveFile;     // full path of the archive (first volume)
-  int32_t FSize = 0;             // unpacked bytes, set by the archive test
+  int32_t FSize = 0;             // unpacked bytes, set by the archive test, at most 2^31 - 1
+  int64_t FSize64 = 0;           // the same in full: archives may unpack to 2 GiB and more
   int32_t FFileCount = 0;        // entries, set by the archive test
 };
 
@@ -97,9 +101,11 @@ class TSetup {
   void ReadSetupIni();
   // True when HKEY_LOCAL_MACHINE\Software opens for full access (without creating it).
   bool HasAdminRights();
-  // Sums over the selected groups.
+  // Sums over the selected groups; the 32-bit ones stop at the limit rather than wrap.
   int32_t GetSelectedFileCount() const;
   int32_t GetSelectedSize() const;
+  // What the selected groups unpack to, in full: the size compared with the free space.
+  int64_t GetSelectedSize64() const;
   // Bytes available on the drive of FDestDir's first character; -1 when the system cannot say.
   int64_t GetDestFreeSpace();
 
@@ -162,6 +168,11 @@ class TSetup {
   std::wstring icon_file_;
   void* application_window_ = nullptr;
 };
+
+// Sizes past a limit stay at the limit instead of wrapping to a number that would pass as
+// "fits the free space": a 64-bit sum (a negative size adds nothing), and a size as a 32-bit field.
+int64_t SaturatedAdd(int64_t sum, int64_t bytes);
+int32_t ClampedSize(int64_t bytes);
 
 // The installer's one model. Null until the application creates it, first thing, with
 // CreateSetupModel over the Win32 implementations; tests make TSetup objects of their own.

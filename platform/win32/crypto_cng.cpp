@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/crypto.h"
+#include "platform/win32/system_dlls.h"
 
 namespace platform {
 namespace crypto {
@@ -47,17 +48,6 @@ struct Cng {
   BCRYPT_ALG_HANDLE aes_cbc = nullptr;
 };
 
-HMODULE LoadFromSystem32() {
-  HMODULE dll = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (dll) return dll;
-  // Windows 7 without the search-flags update: name the System32 file by its full path.
-  wchar_t dir[MAX_PATH];
-  UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return nullptr;
-  std::wstring path = std::wstring(dir, n) + L"\\bcrypt.dll";
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 template <typename T>
 bool Resolve(HMODULE dll, const char* name, T* fn) {
   *fn = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
@@ -69,7 +59,7 @@ const Cng* LoadCng() {
   static bool ok = false;
   static std::once_flag once;
   std::call_once(once, [] {
-    HMODULE dll = LoadFromSystem32();
+    HMODULE dll = LoadSystemDll(L"bcrypt.dll");
     if (!dll) return;
     bool resolved = Resolve(dll, "BCryptOpenAlgorithmProvider", &cng.open_algorithm) &&
                     Resolve(dll, "BCryptSetProperty", &cng.set_property) &&

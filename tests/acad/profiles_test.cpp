@@ -120,6 +120,7 @@ TEST_P(Profiles, NewNameRules) {
 
   EXPECT_EQ(acad->CreateProfile(L"шаблон", L"Шаблон", L"d"), acad::crExists);
   EXPECT_EQ(acad->CreateProfile(L"   ", L"Шаблон", L"d"), acad::crFailed);
+  EXPECT_EQ(acad->CreateProfile(L"\t\r\n ", L"Шаблон", L"d"), acad::crFailed);  // blank, control characters too
   EXPECT_EQ(acad->CreateProfile(L"", L"Шаблон", L"d"), acad::crFailed);
   EXPECT_EQ(acad->CreateProfile(L"Новый", L"Нет такого", L"d"), acad::crNoTemplate);
   // A backslash would make a key below another one: refused before anything is written.

@@ -260,6 +260,54 @@ TEST_P(Written, BrokenHeaderAfterGoodEntriesFailsThePass) {
   EXPECT_EQ(log.errors, std::vector<int>{ERAR_BAD_DATA});
 }
 
+// The component reads the long header record, which alone holds the high half of the unpacked
+// size, and fills the short one from it: the events must see what RARReadHeader itself gives.
+TEST_P(Written, EventsSeeTheLibrarysShortHeaderRecord) {
+  rarwriter::Archive a;
+  a.entries.push_back(rarwriter::MakeDirectory(GetParam(), "Папка"));
+  std::string longName;
+  for (int i = 0; i < 40; ++i) longName += "Длинное/";  // 320 characters, past the 259 a record holds
+  a.entries.push_back(File(longName + "имя файла.txt", "long"));
+  a.entries.push_back(File("Отчет.txt", std::string(1000, 'x')));
+  rar.ArchiveName = Save(a);
+
+  std::vector<RARHeaderData> direct;
+  RAROpenArchiveDataEx open = {};
+  open.ArcNameW = const_cast<wchar_t*>(rar.ArchiveName.c_str());
+  open.OpenMode = RAR_OM_LIST;
+  HANDLE handle = RAROpenArchiveEx(&open);
+  ASSERT_NE(handle, nullptr);
+  RARHeaderData header = {};
+  while (RARReadHeader(handle, &header) == ERAR_SUCCESS) {
+    direct.push_back(header);
+    RARProcessFile(handle, RAR_SKIP, nullptr, nullptr);
+  }
+  RARCloseArchive(handle);
+
+  std::vector<RARHeaderData> seen;
+  rar.OnTested = [&](TRAR& sender, RARHeaderData h, bool) {
+    seen.push_back(h);
+    EXPECT_EQ(sender.EntryUnpSize(), h.UnpSize);
+  };
+  EXPECT_TRUE(rar.Test());
+  ASSERT_EQ(seen.size(), direct.size());
+  for (size_t i = 0; i < seen.size(); ++i) {
+    EXPECT_EQ(std::string(seen[i].ArcName), std::string(direct[i].ArcName)) << i;
+    EXPECT_EQ(archive::EntryName(seen[i]), archive::EntryName(direct[i])) << i;
+    EXPECT_EQ(seen[i].Flags, direct[i].Flags) << i;
+    EXPECT_EQ(seen[i].PackSize, direct[i].PackSize) << i;
+    EXPECT_EQ(seen[i].UnpSize, direct[i].UnpSize) << i;
+    EXPECT_EQ(seen[i].HostOS, direct[i].HostOS) << i;
+    EXPECT_EQ(seen[i].FileCRC, direct[i].FileCRC) << i;
+    EXPECT_EQ(seen[i].FileTime, direct[i].FileTime) << i;
+    EXPECT_EQ(seen[i].UnpVer, direct[i].UnpVer) << i;
+    EXPECT_EQ(seen[i].Method, direct[i].Method) << i;
+    EXPECT_EQ(seen[i].FileAttr, direct[i].FileAttr) << i;
+    EXPECT_EQ(seen[i].CmtState, direct[i].CmtState) << i;
+  }
+  EXPECT_EQ(archive::EntryName(seen[1]).size(), 259u);  // cut to the short record's field
+}
+
 TEST_P(Written, LongEntryFeedsTheDataCallbackAndTheMessagePump) {
   rarwriter::Archive a;
   a.entries.push_back(File("big.bin", std::string(3 << 20, 'B')));

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/installer_password.h"
@@ -83,6 +84,21 @@ TEST_F(TRARScripted, CleanArchiveTestsEveryEntryFoldersIncluded) {
   EXPECT_EQ(lib.Count("process 1"), 3u);                 // no destination when testing
   EXPECT_EQ(lib.Count("close"), 1u);
   EXPECT_EQ(lib.calls.back(), "close");
+}
+
+TEST_F(TRARScripted, TheWholeUnpackedSizeOfEachEntryIsKnownToItsEvents) {
+  Entries({{"SMALL", 0, 7}, {"BIG", 0, 5000000000ull}});
+  std::vector<std::pair<unsigned, uint64_t>> seen;  // the header's UnpSize, the whole size
+  rar.OnTested = [&](TRAR& sender, RARHeaderData h, bool) {
+    seen.emplace_back(h.UnpSize, sender.EntryUnpSize());
+  };
+  rar.OnExtract = rar.OnTested;
+  for (bool testing : {true, false}) {
+    seen.clear();
+    EXPECT_TRUE(testing ? rar.Test() : rar.Extract());
+    EXPECT_EQ(seen, (std::vector<std::pair<unsigned, uint64_t>>{
+                        {7u, 7u}, {705032704u, 5000000000ull}}));
+  }
 }
 
 TEST_F(TRARScripted, BrokenHeaderEndsThePassAsAFailure) {

@@ -2,6 +2,7 @@
 // A scripted unrar library for TRAR's tests: it plays back the headers and codes a test lists,
 // calls the registered callbacks as a real library would, and records every call.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -13,13 +14,13 @@
 namespace archive_test {
 
 struct ScriptedEntry {
-  ScriptedEntry(std::string n, unsigned f = 0, unsigned size = 0, int code = ERAR_SUCCESS,
+  ScriptedEntry(std::string n, unsigned f = 0, uint64_t size = 0, int code = ERAR_SUCCESS,
                 std::vector<int> b = {})
       : name(std::move(n)), flags(f), unpSize(size), processCode(code), blocks(std::move(b)) {}
 
   std::string name;             // bytes of FileName (866); longer than 259 leaves no NUL
   unsigned flags = 0;
-  unsigned unpSize = 0;
+  uint64_t unpSize = 0;             // both halves: UnpSize and the high half beside the record
   int processCode = ERAR_SUCCESS;   // what RARProcessFile answers for it
   std::vector<int> blocks;          // sizes of the data blocks passed to the data callback
 };
@@ -59,7 +60,7 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     calls.push_back(h == Handle() ? "close" : "close ?");
     return ERAR_SUCCESS;
   }
-  int ReadHeader(HANDLE, RARHeaderData* header) override {
+  int ReadHeader(HANDLE, RARHeaderData* header, unsigned* unpSizeHigh) override {
     calls.push_back("read");
     headerCmtBufSize = header->CmtBufSize;
     if (next_ >= entries.size()) return endCode;
@@ -67,7 +68,8 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     std::memset(header->FileName, 0, sizeof header->FileName);
     std::memcpy(header->FileName, e.name.data(), std::min(e.name.size(), sizeof header->FileName));
     header->Flags = e.flags;
-    header->UnpSize = e.unpSize;
+    header->UnpSize = static_cast<unsigned>(e.unpSize);
+    *unpSizeHigh = static_cast<unsigned>(e.unpSize >> 32);
     return ERAR_SUCCESS;
   }
   int ProcessFile(HANDLE, int operation, const wchar_t* destPath) override {
@@ -138,7 +140,9 @@ class ScriptedMedium : public archive::UnrarLibrary {
     return it->second.OpenArchive(data);
   }
   int CloseArchive(HANDLE h) override { return Of(h).CloseArchive(h); }
-  int ReadHeader(HANDLE h, RARHeaderData* header) override { return Of(h).ReadHeader(h, header); }
+  int ReadHeader(HANDLE h, RARHeaderData* header, unsigned* unpSizeHigh) override {
+    return Of(h).ReadHeader(h, header, unpSizeHigh);
+  }
   int ProcessFile(HANDLE h, int op, const wchar_t* dest) override {
     return Of(h).ProcessFile(h, op, dest);
   }

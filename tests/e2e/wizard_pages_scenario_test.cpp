@@ -165,6 +165,48 @@ TEST_F(WizardPagesScenario, AgreementViewerShowsRichPlainAndMissingFiles) {
   EXPECT_EQ(AgreementShown(L"agreement-missing"), L"");
 }
 
+// Files named as the agreement that are no agreement leave the viewer empty at once; a long
+// plain text is laid out piece by piece while the page answers the user.
+TEST_F(WizardPagesScenario, AgreementOfABinaryHugeOrLongFileNeverFreezesThePage) {
+  medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
+  const std::wstring groups = L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n";
+
+  // A 15 MB executable, and 9.4 MB of text.
+  std::string executable = "MZ\x90";
+  executable.resize(15u << 20, '\0');
+  medium.WriteFile(L"License.exe", executable);
+  medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=License.exe\n") + groups);
+  EXPECT_EQ(AgreementShown(L"agreement-executable"), L"");
+  std::string huge;
+  while (huge.size() < 9400000) huge += "Huge agreement text, one line of many.\r\n";
+  medium.WriteFile(L"Huge.txt", huge);
+  medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=Huge.txt\n") + groups);
+  EXPECT_EQ(AgreementShown(L"agreement-huge"), L"");
+
+  // 256 KiB of text: shown in full, and the page answers while it is laid out.
+  std::string longText = "First line.\r\n";
+  for (int i = 0; longText.size() < (256u << 10); ++i)
+    longText += "Paragraph " + std::to_string(i) + " of a long agreement.\r\n";
+  longText += "Last line.";
+  medium.WriteFile(L"Long.txt", longText);
+  medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=Long.txt\n") + groups);
+  SetupRun run(medium, L"agreement-long");
+  PassWelcome(run);
+  HWND page = run.Page(kLicense, L"agreement");
+  ASSERT_NE(page, nullptr);
+  run.Press(page, L"Принимаю", false);
+  EXPECT_TRUE(WaitUntil([&] { return NextEnabled(page); }, 5000)) << "the page did not answer";
+  std::wstring expected;  // as ViewerText gives it: ASCII, line ends as "\n"
+  for (char c : longText)
+    if (c != '\r') expected += static_cast<wchar_t>(c);
+  std::wstring shown;
+  EXPECT_TRUE(WaitUntil([&] { return (shown = ViewerText(page)).size() >= expected.size(); }, 120000));
+  EXPECT_TRUE(shown == expected) << "shown " << shown.size() << " of " << expected.size() << " characters";
+  run.Press(page, L"Отмена", false);
+  run.AnswerCancelQuestion(IDYES, kCaption);
+  run.ExpectEnded();
+}
+
 TEST_F(WizardPagesScenario, AgreementDestinationAndGroupsFollowTheirRules) {
   const wchar_t kDest[] = L"C:\\e2e-wizard\\Sketrion";
   RemoveTree(kDest);

@@ -127,7 +127,7 @@ TEST_F(WelcomePage, MissingSecondArchiveFailsTheVerification) {
   AddArchive(L"BASE.RAR").entries = {{"A", 0, 10}, {"B", 0, 5}};
   auto group = std::make_unique<setup::TSetupGroupFile>(model.FGroups.get(), &model);
   group->FArchiveFile = L"D:\\ДАННЫЕ\\GONE.RAR";
-  group->FSize = 99;
+  group->SetSize(99);
   group->FFileCount = 9;
   model.FGroups->Add(std::move(group));
 
@@ -189,11 +189,19 @@ TEST_F(WelcomePage, FatalEntryErrorStoresTheCountsReachedBeforeIt) {
   EXPECT_EQ(Group(0).FSize, 3);
 }
 
-TEST_F(WelcomePage, SizesAddUpWrappingAt32Bits) {
-  AddArchive(L"BIG.RAR").entries = {{"A", 0, 3000000000u}, {"B", 0, 2000000000u}};
+TEST_F(WelcomePage, SizesOfTwoGibibytesAndMoreAreMeasuredInFull) {
+  // 3 GB, and a 5 GB entry whose size has a high half beside the header's UnpSize.
+  AddArchive(L"BIG.RAR").entries = {{"A", 0, 3000000000u}};
+  AddArchive(L"HUGE.RAR").entries = {{"B", 0, 5000000000ull}, {"C", 0, 1}};
+  // A hostile archive claiming sizes near 2^64 cannot wrap the sum around.
+  AddArchive(L"HOSTILE.RAR").entries = {{"D", 0, UINT64_MAX}, {"E", 0, UINT64_MAX}};
   ShowAndActivate();
   page.btFirstClick();
-  EXPECT_EQ(Group(0).FSize, static_cast<int32_t>(5000000000ull & 0xFFFFFFFFu));
+  EXPECT_EQ(Group(0).FSize64, 3000000000LL);
+  EXPECT_EQ(Group(1).FSize64, 5000000001LL);
+  EXPECT_EQ(Group(2).FSize64, INT64_MAX);
+  // The 32-bit fields stop at their limit.
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Group(i).FSize, INT32_MAX) << i;
 }
 
 TEST_F(WelcomePage, DuringThePassNoControlIsUsableAndThePageDoesNotClose) {

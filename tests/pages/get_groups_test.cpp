@@ -130,6 +130,31 @@ TEST_F(GetGroupsPageTest, FreeSpaceBeyond4GiBIsShownInFullAndCompared) {
   EXPECT_TRUE(page.btNext.enabled);
 }
 
+TEST_F(GetGroupsPageTest, GroupsOfTwoGibibytesAndMoreAreShownAndComparedInFull) {
+  // 3 GB would be negative in 32 bits, 5 GB about 705 MB: both would fit 1 GB of free space.
+  AddGroup(L"1=1|BASE.RAR|Основные файлы", 3000000000LL);
+  AddGroup(L"2=0|VIDEO.RAR|Видео", 5000000000LL);
+  const struct {
+    int64_t free;
+    bool videoTicked;
+    const wchar_t* required;
+    bool fits;
+  } cases[] = {
+      {1000000000LL, false, L"3000000000 байт", false},
+      {3000000000LL, false, L"3000000000 байт", true},
+      {7999999999LL, true, L"8000000000 байт", false},
+      {8000000000LL, true, L"8000000000 байт", true},
+  };
+  for (const auto& c : cases) {
+    system.freeSpace[L'C'] = c.free;
+    model.FGroups->Items(1)->FSelected = c.videoTicked;
+    page.FormShow();
+    EXPECT_EQ(page.lbSize.text, c.required) << c.free;
+    EXPECT_EQ(page.lbErrSize.visible, !c.fits) << c.free;
+    EXPECT_EQ(page.btNext.enabled, c.fits) << c.free;
+  }
+}
+
 TEST_F(GetGroupsPageTest, NoDriveMeansMinusOneAndTheRedLabel) {
   AddDemoGroups();
   for (const wchar_t* dest : {L"\\\\server\\share\\Sketrion\\", L"\\", L"Q:\\Sketrion\\"}) {

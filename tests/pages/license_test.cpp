@@ -112,6 +112,36 @@ TEST_F(LicensePageTest, AnOversizedAgreementIsNotLoaded) {
   EXPECT_TRUE(boxes.Asked().empty());
 }
 
+// Files named as the agreement that are no agreement: the viewer stays empty, as for a missing
+// one, and the user may still accept and go on.
+TEST_F(LicensePageTest, ABinaryOrHugeFileIsTreatedLikeAMissingOne) {
+  std::string executable = "MZ\x90";
+  executable += std::string(3, '\0') + std::string(100000, 'x');
+  std::string nulLate(100000, 'x');
+  nulLate[70000] = '\0';  // past the first 64 KiB: still text
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool shown;
+  } cases[] = {
+      {"an executable", executable, false},
+      {"UTF-16 text", std::string("\xff\xfeT\0e\0r\0m\0s\0", 12), false},
+      {"a NUL at the end of the first 64 KiB", std::string(65535, 'x') + '\0', false},
+      {"a NUL after the first 64 KiB", nulLate, true},
+      {"a 100 KB agreement", std::string(100000, 'x'), true},
+      {"9.4 MB of text", std::string(9400000, 'x'), false},
+      {"9.4 MB of rich text", "{\\rtf1 " + std::string(9400000, 'x') + "}", false},
+  };
+  for (const auto& c : cases) {
+    files.PutFile(L"D:\\Licension.rtf", c.bytes);
+    page.FormShow();
+    EXPECT_EQ(!page.RichEdit1.text.empty() || !page.RichEdit1.rtf.empty(), c.shown) << c.what;
+  }
+  EXPECT_TRUE(boxes.Asked().empty());
+  ClickYes();
+  EXPECT_TRUE(page.btNext.enabled);
+}
+
 TEST_F(LicensePageTest, CancelAnsweredNoKeepsThePageAndTheChoice) {
   page.FormShow();
   ClickYes();

@@ -23,10 +23,10 @@ class PageTest : public ::testing::Test {
   ~PageTest() override { Page::SetCancelQuestion({}); }
 
   // Appends a group as a line of the section GROUPS would, with its measured size.
-  setup::TSetupGroupFile& AddGroup(const std::wstring& line, int32_t size) {
+  setup::TSetupGroupFile& AddGroup(const std::wstring& line, int64_t size) {
     auto group = std::make_unique<setup::TSetupGroupFile>(model.FGroups.get(), &model);
     group->LoadFromLine(line);
-    group->FSize = size;
+    group->SetSize(size);
     setup::TSetupGroupFile& added = *group;
     model.FGroups->Add(std::move(group));
     return added;

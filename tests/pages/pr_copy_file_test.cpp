@@ -119,6 +119,18 @@ TEST_F(CopyPage, ArchiveGoneFromTheMediumCountsAllItsFiles) {
   EXPECT_EQ(boxes.Asked()[0].text, L"Не удалось скопировать файлов: 7. Первый из них: D:\\GONE.RAR");
 }
 
+TEST_F(CopyPage, ArchiveFailingWithNoFailedEntryIsNamedAndCounted) {
+  // Every counted entry extracted, then a broken header: the archive failed as a whole.
+  AddCountedGroup(L"BASE.RAR", 2).endCode = ERAR_BAD_DATA;
+  AddCountedGroup(L"MORE.RAR", 1);
+  Run();
+  EXPECT_EQ(positions, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(page.NotCopiedCount(), 1);
+  EXPECT_EQ(page.FirstNotCopied(), L"D:\\BASE.RAR");
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Не удалось скопировать файлов: 1. Первый из них: D:\\BASE.RAR");
+}
+
 TEST_F(CopyPage, FatalEntryErrorCountsTheEntriesNeverReached) {
   auto& archive = AddCountedGroup(L"BASE.RAR", 5);
   archive.entries[1].processCode = ERAR_EWRITE;  // ends the archive

@@ -196,11 +196,11 @@ TEST_F(SetupModelTest, LoadFromLineHandlesEachMissingFieldByItself) {
 TEST_F(SetupModelTest, SumsAndCountsCoverTheSelectedGroups) {
   auto model = Read(L"[GROUPS]\n1=1|A.RAR\n2=0|B.RAR\n3=1|C.RAR\n");
   auto& groups = *model->FGroups;
-  groups.Items(0)->FSize = 100;
+  groups.Items(0)->SetSize(100);
   groups.Items(0)->FFileCount = 3;
-  groups.Items(1)->FSize = 1000;
+  groups.Items(1)->SetSize(1000);
   groups.Items(1)->FFileCount = 30;
-  groups.Items(2)->FSize = 5;
+  groups.Items(2)->SetSize(5);
   groups.Items(2)->FFileCount = 1;
   EXPECT_EQ(model->GetSelectedSize(), 105);
   EXPECT_EQ(model->GetSelectedFileCount(), 4);
@@ -211,11 +211,22 @@ TEST_F(SetupModelTest, SumsAndCountsCoverTheSelectedGroups) {
   EXPECT_EQ(model->GetSelectedFileCount(), 31);
 }
 
-TEST_F(SetupModelTest, ASumPastTwoGibibytesStaysAtTheLimitInsteadOfTurningNegative) {
-  auto model = Read(L"[GROUPS]\n1=1|A.RAR\n2=1|B.RAR\n");
-  model->FGroups->Items(0)->FSize = 0x60000000;
-  model->FGroups->Items(1)->FSize = 0x60000000;
+TEST_F(SetupModelTest, SizesOfTwoGibibytesAndMoreAddUpInFullAndSaturateIn32Bits) {
+  auto model = Read(L"[GROUPS]\n1=1|A.RAR\n2=1|B.RAR\n3=0|C.RAR\n");
+  auto& groups = *model->FGroups;
+  groups.Items(0)->SetSize(0x60000000);
+  groups.Items(1)->SetSize(0x60000000);
+  groups.Items(2)->SetSize(5000000000LL);
+  EXPECT_EQ(model->GetSelectedSize64(), 0xC0000000LL);
   EXPECT_EQ(model->GetSelectedSize(), 0x7FFFFFFF);
+  // A group alone past 2 GiB keeps its full size beside the saturated field.
+  EXPECT_EQ(groups.Items(2)->FSize, 0x7FFFFFFF);
+  EXPECT_EQ(groups.Items(2)->FSize64, 5000000000LL);
+  groups.Items(2)->FSelected = true;
+  EXPECT_EQ(model->GetSelectedSize64(), 8221225472LL);
+  // Sizes near the 64-bit limit stop there.
+  groups.Items(0)->SetSize(INT64_MAX);
+  EXPECT_EQ(model->GetSelectedSize64(), INT64_MAX);
 }
 
 TEST_F(SetupModelTest, ClearAndCountOfTheGroupList) {

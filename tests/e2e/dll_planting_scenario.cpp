@@ -1,0 +1,137 @@
+// Marker DLLs under the names of system DLLs, planted beside Setup.exe on the medium, with Wine
+// told to take a DLL of those names from wherever the search finds it first (as Windows' search
+// order would): walking to the destination page, past the agreement's rich text, runs none of
+// them.
+// Run by dll_planting.sh, which names the DLLs to plant in SK_PLANTED_DLLS.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/scenario.h"
+
+namespace e2e {
+namespace {
+
+std::wstring Environment(const wchar_t* name) {
+  wchar_t value[4096];
+  DWORD n = GetEnvironmentVariableW(name, value, 4096);
+  return n > 0 && n < 4096 ? std::wstring(value, n) : std::wstring();
+}
+
+std::vector<std::wstring> PlantedNames() {
+  std::vector<std::wstring> names;
+  std::wstring list = Environment(L"SK_PLANTED_DLLS") + L",";
+  for (size_t start = 0, comma; (comma = list.find(L',', start)) != std::wstring::npos; start = comma + 1)
+    if (comma > start) names.push_back(list.substr(start, comma - start));
+  return names;
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::string bytes;
+  if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+    char block[65536];
+    for (size_t n; (n = fread(block, 1, sizeof block, f)) > 0;) bytes.append(block, n);
+    fclose(f);
+  }
+  return bytes;
+}
+
+// DLL names are ASCII.
+std::string Ascii(const std::wstring& name) { return std::string(name.begin(), name.end()); }
+
+// Wine's "<name>=n,b" for one program (its AppDefaults in this scenario's prefix): a DLL of
+// that name is taken from wherever the search finds one first, the program's folder included,
+// as on Windows, and only then Wine's own.
+void PreferDllBesideProgram(const std::wstring& program, const std::wstring& dll) {
+  const std::wstring key = L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides";
+  HKEY overrides = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &overrides, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t order[] = L"native,builtin";
+  RegSetValueExW(overrides, dll.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);
+  RegCloseKey(overrides);
+}
+
+// A program that crashes (a planted DLL lacks what its caller wants) ends at once: no debugger
+// is started to wait on it.
+void NoCrashDebugger() {
+  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug",
+                        0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr) != ERROR_SUCCESS)
+      continue;
+    RegSetValueExW(key, L"Debugger", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(key);
+  }
+}
+
+// Runs a program of the medium with `args` and waits for it.
+bool RunAndWait(const std::wstring& exe, const std::wstring& args) {
+  std::wstring line = L"\"" + exe + L"\" " + args;
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  const bool ended = WaitForSingleObject(pi.hProcess, kWaitMs) == WAIT_OBJECT_0;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return ended;
+}
+
+TEST(DllPlanting, NoDllIsLoadedFromTheMediumsFolder) {
+  const std::vector<std::wstring> names = PlantedNames();
+  ASSERT_FALSE(names.empty()) << "SK_PLANTED_DLLS names no DLL";
+  const std::string marker = ReadFile(SK_DLL_MARKER);
+  ASSERT_FALSE(marker.empty()) << "no marker DLL at " << SK_DLL_MARKER;
+
+  NoCrashDebugger();
+  Medium medium{L"C:\\e2e-dll\\medium"};
+  medium.WriteSetupIni(
+      L"[GENERAL]\nNameApplication=Sketrion 7.2\nNameCompany=Sketrion Software\n"
+      L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n");
+  medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
+  medium.WriteFile(L"Licension.rtf", "{\\rtf1\\ansi {\\b Terms}\\par of use.\\par}");
+  for (const std::wstring& name : names) {
+    medium.WriteFile(name + L".dll", marker);
+    PreferDllBesideProgram(L"Setup.exe", name);
+    PreferDllBesideProgram(L"probe.exe", name);
+  }
+  auto ran = [&](const std::wstring& name) { return FileExists(medium.folder() + name + L".dll.ran"); };
+
+  // The planting works: a program that loads one of the names by bare name runs its marker.
+  medium.WriteFile(L"probe.exe", ReadFile(SK_DLL_PROBE));
+  ASSERT_TRUE(RunAndWait(medium.folder() + L"probe.exe", names.front() + L".dll"));
+  ASSERT_TRUE(ran(names.front())) << "Wine did not take the planted " << Ascii(names.front());
+  DeleteFileW((medium.folder() + names.front() + L".dll.ran").c_str());
+
+  // The walk; whatever stops it, the markers are looked at.
+  [&] {
+    SetupRun run(medium, L"dll-planting");
+    HWND welcome = run.Page(kWelcome, L"welcome");
+    ASSERT_NE(welcome, nullptr);
+    run.Press(welcome, L"Далее>", false);
+    run.Press(welcome, L"Далее >");
+    HWND license = run.Page(kLicense, L"agreement");
+    ASSERT_NE(license, nullptr);
+    // The rich-text viewer is there and has taken the agreement.
+    std::vector<HWND> viewers = ChildrenOfClass(license, L"RICHEDIT50W");
+    if (viewers.empty()) viewers = ChildrenOfClass(license, L"RichEdit20W");
+    ASSERT_FALSE(viewers.empty());
+    EXPECT_NE(Text(viewers[0]).find(L"Terms"), std::wstring::npos);
+    run.Press(license, L"Принимаю", false);
+    run.Press(license, L"Далее >");
+    HWND path = run.Page(kGetPath, L"destination");
+    ASSERT_NE(path, nullptr);
+    run.Press(path, L"Отмена", false);
+    run.AnswerCancelQuestion(IDYES, L"Установка Sketrion 7.2");
+    run.ExpectEnded();
+  }();
+  for (const std::wstring& name : names) EXPECT_FALSE(ran(name)) << Ascii(name) << ".dll was loaded";
+}
+
+}  // namespace
+}  // namespace e2e
