@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Installer throughput under Wine: the welcome page's verification and the copy page against
+# `skrar.exe t` and `skrar.exe x` on the same four RAR5 archives, in the same run.
+# Usage: bench/installer_bench.sh [runs]    (default 5, after one warm-up run that is not counted)
+#   SK_BENCH_DESKTOP=1   runs Wine in a virtual desktop instead of bare Xvfb windows
+#   SK_BENCH_FRESH=1     makes the Wine prefix anew
+# Not a test: nothing fails on speed. See bench/README.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+runs="${1:-5}"
+corpus="$(cd ../shared/rar-corpus 2>/dev/null && pwd || echo /work/shared/rar-corpus)"
+work="$root/build/bench-installer"
+
+# The Windows build makes Setup.exe, skrar.exe and the benchmark's driver.
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32-toolchain.cmake" >/dev/null
+cmake --build build/windows -j "${SK_JOBS:-2}" --target Setup skrar installer_bench >/dev/null
+
+# The medium: Large.rar (64 MiB of window copies), Rar.issue1050.rar (15 MB of real files) and
+# the two made archives of C headers and shared libraries, every group ticked.
+source bench/bench_archives.sh
+make_bench_archives build/bench/data
+[ "${#bench_archives[@]}" -eq 2 ] || { echo "the made archives are missing" >&2; exit 1; }
+medium="$work/medium"
+rm -rf "$medium" && mkdir -p "$medium"
+cp build/windows/app/Setup.exe "$medium/"
+cp "$corpus/files/Large.rar" "$medium/LARGE.RAR"
+cp "$corpus/files/Rar.issue1050.rar" "$medium/ISSUE1050.RAR"
+cp "${bench_archives[0]}" "$medium/HEADERS.RAR"
+cp "${bench_archives[1]}" "$medium/LIBRARIES.RAR"
+printf '%s\r\n' '{\rtf1\ansi Benchmark agreement.\par}' >"$medium/License.rtf"
+iconv -f UTF-8 -t CP1251 <<'EOF' | sed 's/$/\r/' >"$medium/Setup.ini"
+[GENERAL]
+Caption=Установка Sketrion 7.2
+NameApplication=Sketrion 7.2
+NameCompany=Sketrion Software
+FileLicension=License.rtf
+[GROUPS]
+1=1|LARGE.RAR|Большой файл|Повторяющиеся данные
+2=1|ISSUE1050.RAR|Файлы|Настоящие данные
+3=1|HEADERS.RAR|Заголовки|Текст
+4=1|LIBRARIES.RAR|Библиотеки|Машинный код
+EOF
+archives=('D:\LARGE.RAR' 'D:\ISSUE1050.RAR' 'D:\HEADERS.RAR' 'D:\LIBRARIES.RAR')
+
+export WINEPREFIX="$work/prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+source tools/xvfb.sh
+start_xvfb
+cleanup() {
+  set +e
+  wineserver -k 2>/dev/null
+  stop_xvfb
+}
+trap cleanup EXIT
+
+if [ -n "${SK_BENCH_FRESH:-}" ] || [ ! -f "$WINEPREFIX/.ready" ]; then
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+  done
+  touch "$WINEPREFIX/.ready"
+fi
+if [ -n "${SK_BENCH_DESKTOP:-}" ]; then
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+else
+  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
+fi
+dd="$WINEPREFIX/dosdevices"
+rm -f "$dd/z:" "$dd/d:" "$dd/t:"
+ln -s "$medium" "$dd/d:"
+ln -s "$root/build/windows" "$dd/t:"
+
+dest="$WINEPREFIX/drive_c/Perf"
+bare="$WINEPREFIX/drive_c/PerfBare"
+echo "load before: $(uptime | sed 's/.*load average: //')"
+printf '%-4s %8s %8s %6s | %8s %8s %6s | %8s %8s\n' run "verify" "skrar t" ratio "copy" "skrar x" ratio \
+  "idle MiB" "peak MiB"
+results=()
+for ((i = 0; i <= runs; i++)); do
+  rm -rf "$dest" "$bare"
+  line=$(cd "$medium" && wine 'T:\bench\installer_bench.exe' 'D:\Setup.exe' 'T:\tools\skrar.exe' 'C:\Perf\' \
+    'C:\PerfBare\' $((i % 2)) "${archives[@]}" | tr -d '\r')
+  case "$line" in *error=*) echo "run $i: $line" >&2; exit 1 ;; esac
+  eval "$line"  # verify= test= copy= extract= idle_mib= peak_mib=
+  # shellcheck disable=SC2154
+  read -r vr cr < <(awk "BEGIN{printf \"%.2f %.2f\\n\", $verify / $test, $copy / $extract}")
+  name=$([ "$i" -eq 0 ] && echo warm || echo "$i")
+  printf '%-4s %8s %8s %6s | %8s %8s %6s | %8s %8s\n' "$name" "$verify" "$test" "$vr" "$copy" \
+    "$extract" "$cr" "$idle_mib" "$peak_mib"
+  [ "$i" -gt 0 ] && results+=("$vr $cr $peak_mib")
+done
+echo "load after: $(uptime | sed 's/.*load average: //')"
+
+# Both sides must have written the same tree.
+diff -r "$dest" "$bare" | grep -v '^Only in .*Perf: UnInstall.ini' && { echo "the trees differ" >&2; exit 1; }
+printf '%s\n' "${results[@]}" | awk '
+  { v[NR] = $1; c[NR] = $2; p[NR] = $3 }
+  function range(a, n,   i, lo, hi) { lo = hi = a[1]; for (i = 2; i <= n; i++) { if (a[i] < lo) lo = a[i]; if (a[i] > hi) hi = a[i] } return lo "-" hi }
+  END {
+    printf "verification / skrar t: %s (target <= 1.1)\n", range(v, NR)
+    printf "copying / skrar x:      %s (target <= 1.2)\n", range(c, NR)
+    printf "peak working set:       %s MiB\n", range(p, NR)
+  }'
+echo "ratio = installer time / bare time: below 1 the installer is faster."
