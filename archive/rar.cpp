@@ -59,7 +59,8 @@ int CALLBACK DataCallback(unsigned char* addr, int size) {
   return ActiveRAR ? ActiveRAR->OnLibraryData(addr, size) : 1;
 }
 
-TRAR::TRAR(UnrarLibrary& library) : library_(library) {}
+TRAR::TRAR(UnrarLibrary& library, Clock clock)
+    : library_(library), pump_(std::chrono::milliseconds(50), std::move(clock)) {}
 
 bool TRAR::Test() { return Run(Pass::Test); }
 
@@ -76,7 +77,6 @@ bool TRAR::Run(Pass pass) {
   }
   ActiveRAR = this;
   callback_failure_ = nullptr;
-  pump_.Reset();
 
   PassState state;
   state.open.ArcNameW = const_cast<wchar_t*>(ArchiveName.c_str());
@@ -97,7 +97,8 @@ bool TRAR::Run(Pass pass) {
   if (OnVolumeChange) library_.SetChangeVolProc(archive.Handle(), VolumeCallback);
   state.header.CmtBuf = state.comment->Comment;
   state.header.CmtBufSize = kCommentLimit;
-  // Registered for both passes: besides OnProcessData it keeps the windows painted.
+  // Registered for both passes: besides OnProcessData it keeps the windows painted during a
+  // long entry.
   library_.SetProcessDataProc(archive.Handle(), DataCallback);
 
   const bool testing = pass == Pass::Test;
@@ -137,6 +138,7 @@ bool TRAR::Run(Pass pass) {
     } else {
       if (OnExtracting) OnExtracting(*this, state.header);
     }
+    pump_.Poll();
     position_ = 0;
     if ((state.header.Flags & kEncryptedFlag) && OnReqPassword) {
       OnReqPassword(*this, state.header, state.password);
@@ -151,6 +153,7 @@ bool TRAR::Run(Pass pass) {
     } else {
       if (OnExtract) OnExtract(*this, state.header, ok);
     }
+    pump_.Poll();
     if (ok) continue;
     state.result = false;
     RaiseError(code);

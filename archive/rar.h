@@ -35,7 +35,9 @@ using TReqPassword = std::function<void(TRAR& Sender, RARHeaderData eFile, std::
 
 class TRAR {
  public:
-  explicit TRAR(UnrarLibrary& library = RealUnrarLibrary());
+  using Clock = ThrottledPump::Clock;
+  // `clock` times the message pump (tests set their own).
+  explicit TRAR(UnrarLibrary& library = RealUnrarLibrary(), Clock clock = std::chrono::steady_clock::now);
   TRAR(const TRAR&) = delete;
   TRAR& operator=(const TRAR&) = delete;
 
@@ -61,9 +63,12 @@ class TRAR {
   TFileTested OnTested;
   TReqPassword OnReqPassword;
 
-  // Where pending window messages are processed while the library unpacks (at most every
-  // 50 ms); null = nowhere.
+  // Where pending window messages are processed during a pass: after the event before each
+  // entry, after the event after it and for every unpacked block, at most every 50 ms;
+  // null = nowhere.
   void SetMessagePump(MessagePump* pump) { pump_.SetPump(pump); }
+  // Lets that pump run now if 50 ms have passed since it last did (a caller between passes).
+  void ProcessMessagesDue() { pump_.Poll(); }
 
   // True when nothing failed. An exception thrown by an event handler ends the pass (the
   // archive is closed) and leaves it to the caller.

@@ -28,32 +28,10 @@ for a in Large.rar Rar.issue1050.rar test_read_format_rar5_multiarchive.part01.r
   [ -f "$corpus/files/$a" ] && archives+=("$corpus/files/$a")
 done
 
-# Larger RAR5 archives made by bench/rar5_pack.cpp from files of this machine: C headers (text)
-# and shared libraries (x86-64 code). Used only when bsdtar and the reference unrar
-# (tests/peers, node-unrar-js) both extract exactly the packed bytes.
-data="build/bench/data"
-mkdir -p "$data"
-g++ -std=c++17 -O2 -o build/bench/rar5_pack bench/rar5_pack.cpp
-make_archive() {  # name, then the command that prints the content
-  local name="$1"
-  shift
-  [ -f "$data/$name.rar" ] && { archives+=("$PWD/$data/$name.rar"); return; }
-  "$@" >"$data/$name.bin" 2>/dev/null || true
-  build/bench/rar5_pack "$data/$name.rar.tmp" "$data/$name.bin" "$name.bin"
-  local peer_dir="$data/$name.peer"
-  rm -rf "$peer_dir" && mkdir -p "$peer_dir"
-  if bsdtar -xOf "$data/$name.rar.tmp" 2>/dev/null | cmp -s - "$data/$name.bin" &&
-    node tests/peers/unrar-extract.js "$data/$name.rar.tmp" "$peer_dir" >/dev/null 2>&1 &&
-    cmp -s "$peer_dir/$name.bin" "$data/$name.bin"; then
-    mv "$data/$name.rar.tmp" "$data/$name.rar"
-    archives+=("$PWD/$data/$name.rar")
-  else
-    echo "made $name.rar is not read the same by bsdtar and the reference unrar: left out" >&2
-  fi
-  rm -rf "$peer_dir" "$data/$name.rar.tmp"
-}
-make_archive headers bash -c 'find /usr/include -name "*.h" -type f | sort | xargs cat | head -c 20000000'
-make_archive libraries bash -c "find /usr/lib/\$(gcc -dumpmachine) -maxdepth 1 -name '*.so*' -type f | sort | xargs cat | head -c 24000000"
+# Larger RAR5 archives made from files of this machine (bench/bench_archives.sh).
+source bench/bench_archives.sh
+make_bench_archives build/bench/data
+archives+=("${bench_archives[@]}")
 
 # The volumes of a set, in order (bsdtar reads a set as one concatenated stream).
 volumes() {

@@ -153,7 +153,7 @@ void TfmFirstForm::CheckArchives() {
     group.SetSize(ArchiveSize);
     group.FFileCount = ArchiveFileCount;
     ++pbar.position;
-    ProcessMessages();
+    rar.ProcessMessagesDue();
   }
 
   lbNameFile.text.clear();
@@ -183,7 +183,7 @@ void TfmFirstForm::RARTested(archive::TRAR& Sender, const RARHeaderData& eFile, 
   const std::string name = TrimBlanks(archive::EntryName(eFile));
   lbNameFile.text = ShownEntryName(name);
   if (!Result) model_.ShowMsg(owner, L"Ошибка архива - файл: " + ShownEntryName(name));
-  ProcessMessages();
+  // The component lets messages run after this event, at most every 50 ms.
 }
 
 }  // namespace pages

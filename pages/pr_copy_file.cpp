@@ -1,6 +1,7 @@
 #include "pages/pr_copy_file.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "pages/first_form.h"
 #include "setup/setup.h"
@@ -11,7 +12,8 @@ namespace {
 constexpr size_t kShownNameLimit = 255;
 }  // namespace
 
-TfmPrCopyFile::TfmPrCopyFile(setup::TSetup& model) : Page(L"Копирование файлов "), model_(model) {
+TfmPrCopyFile::TfmPrCopyFile(setup::TSetup& model, Clock clock)
+    : Page(L"Копирование файлов "), model_(model), clock_(std::move(clock)) {
   btPrior.visible = false;
   btNext.visible = false;
   btCancel.visible = false;
@@ -22,14 +24,23 @@ void TfmPrCopyFile::FormShow() { lbPath.text = model_.FDestDir; }
 void TfmPrCopyFile::FormActivate() {
   // Busy until the follow-up step has run: Esc or Alt+F4 must not skip it.
   SetBusy(true);
-  // The follow-up step comes 500 ms after the copying, even when an error escaped it.
+  // The follow-up step comes after the copying, even when an error escaped it.
   struct StartFollowUp {
     TfmPrCopyFile& page;
+    std::chrono::steady_clock::time_point shown;
     ~StartFollowUp() {
-      if (page.Host()) page.Host()->StartTimer(kTimer1, 500);
+      if (page.Host()) page.Host()->StartTimer(kTimer1, page.FollowUpDelay(shown));
     }
-  } followUp{*this};
+  } followUp{*this, clock_()};
   CopyFiles();
+}
+
+unsigned TfmPrCopyFile::FollowUpDelay(std::chrono::steady_clock::time_point shown) const {
+  using std::chrono::milliseconds;
+  // Windows runs no timer sooner than 10 ms; the final state is painted meanwhile.
+  constexpr milliseconds kShortest{10};
+  const auto left = kShownAtLeast - std::chrono::duration_cast<milliseconds>(clock_() - shown);
+  return static_cast<unsigned>(std::max(kShortest, left).count());
 }
 
 void TfmPrCopyFile::CopyFiles() {
@@ -61,7 +72,7 @@ void TfmPrCopyFile::CopyFiles() {
         NoteNotCopied(unreached, group.FArchiveFile);
       }
     }
-    ProcessMessages();
+    rar.ProcessMessagesDue();
   }
   lbNameFile.text.clear();
   lbPath.text.clear();
@@ -98,8 +109,8 @@ void TfmPrCopyFile::Timer(int id) {
 void TfmPrCopyFile::RARExtracting(archive::TRAR&, const RARHeaderData& eFile) {
   std::string name = archive::EntryName(eFile);
   if (name.size() > kShownNameLimit) name.resize(kShownNameLimit);
+  // Shown when the component next lets messages run, at most 50 ms from now.
   lbNameFile.text = ShownEntryName("..." + name);
-  ProcessMessages();
 }
 
 void TfmPrCopyFile::RARExtract(archive::TRAR&, const RARHeaderData& eFile, bool Result) {

@@ -2,7 +2,9 @@
 // The copy page: extracts the selected groups into the destination folder, one progress step
 // per entry, tells the user when something could not be copied, then has the shortcuts and the
 // uninstall record made and closes itself. The user cannot leave it.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "archive/rar.h"
@@ -15,8 +17,12 @@ namespace pages {
 class TfmPrCopyFile : public Page {
  public:
   static constexpr int kTimer1 = 1;
+  // The page stays up at least this long, so that a short copying does not flash by; after a
+  // longer one the follow-up step comes at once.
+  static constexpr std::chrono::milliseconds kShownAtLeast{500};
 
-  explicit TfmPrCopyFile(setup::TSetup& model);
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  explicit TfmPrCopyFile(setup::TSetup& model, Clock clock = std::chrono::steady_clock::now);
 
   void FormShow() override;
   void FormActivate() override;
@@ -45,8 +51,11 @@ class TfmPrCopyFile : public Page {
  private:
   void CopyFiles();
   void NoteNotCopied(int32_t count, const std::wstring& name);
+  // Milliseconds from now to the follow-up step, for a page activated at `shown`.
+  unsigned FollowUpDelay(std::chrono::steady_clock::time_point shown) const;
 
   setup::TSetup& model_;
+  Clock clock_;
   // Of the archive being extracted: entries handed to the events, and entries that failed.
   int32_t processed_ = 0;
   int32_t failed_ = 0;

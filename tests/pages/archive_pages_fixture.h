@@ -1,6 +1,8 @@
 #pragma once
 // The pages' model fixture with a scripted medium under the archive component and a page host
 // that runs no windows: what the welcome and copy pages' tests share.
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,10 +17,14 @@ namespace pages::testing {
 class FakeHost : public PageHost {
  public:
   int processed = 0;
+  std::function<void()> onProcess;  // what a test watches whenever messages run
   std::vector<std::string> timers;  // "start 1 500", "stop 1"
 
   WindowRef Handle() const override { return const_cast<FakeHost*>(this); }
-  void ProcessMessages() override { ++processed; }
+  void ProcessMessages() override {
+    ++processed;
+    if (onProcess) onProcess();
+  }
   void StartTimer(int id, unsigned ms) override {
     timers.push_back("start " + std::to_string(id) + " " + std::to_string(ms));
   }
@@ -30,7 +36,7 @@ class FakeHost : public PageHost {
 template <class Fixture>
 class WithMedium : public Fixture {
  protected:
-  WithMedium() : rar(medium) {
+  WithMedium() : rar(medium, [this] { return now; }) {
     this->registry.CreateKey(platform::RegRoot::LocalMachine, L"Software");
     this->model.FRAR = &rar;
     this->model.FDestDir = L"C:\\Program files\\Firm\\Sketrion\\";
@@ -54,6 +60,9 @@ class WithMedium : public Fixture {
     return texts;
   }
 
+  // The clock of the component's message pump (and of the copy page); it stands still unless a
+  // test moves it.
+  std::chrono::steady_clock::time_point now{};
   archive_test::ScriptedMedium medium;
   archive::TRAR rar;
   FakeHost host;

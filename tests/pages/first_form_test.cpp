@@ -111,7 +111,9 @@ TEST_F(WelcomePage, CleanVerificationCountsEveryEntryFoldersIncluded) {
   EXPECT_EQ(page.pbar.position, 2);
   EXPECT_TRUE(page.lbNameFile.text.empty());
   EXPECT_TRUE(boxes.Asked().empty());
-  EXPECT_GE(host.processed, 2 + 5);  // after every entry and every archive
+  // The windows ran their messages when the pass began; entries and archives that follow each
+  // other within 50 ms add nothing.
+  EXPECT_EQ(host.processed, 1);
 }
 
 TEST_F(WelcomePage, EmptyGroupListPassesWithAnEmptyBar) {

@@ -11,7 +11,7 @@ using pages::TfmPrCopyFile;
 
 class CopyPage : public pages::testing::ArchivePageTest {
  protected:
-  CopyPage() : page(model) {
+  CopyPage() : page(model, [this] { return now; }) {
     page.FormCreate(L"Sketrion");
     page.AttachHost(&host);
     // As the background window binds its handlers.
@@ -70,7 +70,41 @@ TEST_F(CopyPage, ExtractsTheSelectedGroupsIntoTheDestinationOneStepPerEntry) {
   EXPECT_FALSE(page.pbar.visible);
   EXPECT_TRUE(boxes.Asked().empty());
   EXPECT_EQ(host.timers, (std::vector<std::string>{"start 1 500"}));
-  EXPECT_GE(host.processed, 15 + 3 + 1);  // before every entry, after every group, at the end
+  // Messages ran as the pass began and once more for the final state; entries that follow each
+  // other within 50 ms are not shown one by one.
+  EXPECT_EQ(host.processed, 2);
+}
+
+TEST_F(CopyPage, FollowUpStepComesWhenThePageHasBeenUpHalfASecond) {
+  // How long the copying took -> the timer of the follow-up step.
+  const std::vector<std::pair<int, std::string>> cases = {
+      {0, "start 1 500"}, {120, "start 1 380"}, {495, "start 1 10"}, {3000, "start 1 10"}};
+  AddCountedGroup(L"BASE.RAR", 1);
+  for (const auto& [copyingMs, timer] : cases) {
+    const auto started = now;
+    rar.OnExtract = [&, copyingMs = copyingMs](archive::TRAR&, RARHeaderData, bool) {
+      now = started + std::chrono::milliseconds(copyingMs);
+    };
+    host.timers.clear();
+    Run();
+    EXPECT_EQ(host.timers, (std::vector<std::string>{timer})) << copyingMs << " ms of copying";
+    FireTimer();
+  }
+}
+
+TEST_F(CopyPage, EntriesShowAsTimePassesWhileTheBarCountsEveryOne) {
+  AddCountedGroup(L"BASE.RAR", 12);
+  // Each entry takes 20 ms: the page is shown every 50 ms or so, not after every entry.
+  std::vector<int> shownAt;
+  host.onProcess = [&] { shownAt.push_back(page.pbar.position); };
+  rar.OnExtract = [this](archive::TRAR& sender, RARHeaderData h, bool ok) {
+    page.RARExtract(sender, h, ok);
+    now += std::chrono::milliseconds(20);
+  };
+  Run();
+  // Before the first entry, then after the 3rd, 6th, 9th and 12th (60 ms apart), and the end.
+  EXPECT_EQ(shownAt, (std::vector<int>{0, 3, 6, 9, 12, 12}));
+  EXPECT_EQ(page.pbar.position, 12);
 }
 
 TEST_F(CopyPage, WithNothingSelectedItClosesAfterTheFollowUpStep) {
