@@ -31,6 +31,10 @@ class TargetMachine : public platform::System {
   std::wstring ModulePath() override { return std::wstring(MediumFiles::kRoot) + L"Setup.exe"; }
   std::wstring CurrentDir() override { return MediumFiles::kRoot; }
   int64_t FreeSpace(const std::wstring&) override { return INT64_MAX; }
+  // The check only reads: it never installs a font or restarts anything.
+  bool AddFont(const std::wstring&) override { return false; }
+  void BroadcastFontChange() override {}
+  bool RestartWindows(uint32_t, uint32_t) override { return false; }
 };
 
 // The groups list's one column (250 pixels, less the check box) shows about this many

@@ -30,6 +30,10 @@ class MediumFiles : public platform::FileSystem {
   bool MakeWritable(const std::wstring&) override { return false; }
   bool SetTimes(const std::wstring&, uint64_t, uint64_t, uint64_t) override { return false; }
   bool SetAttributes(const std::wstring&, const platform::FileAttributes&) override { return false; }
+  bool List(const std::wstring&, const std::function<bool(const platform::DirectoryEntry&)>&) override {
+    return false;  // the checker opens the files it is told of; it never browses the medium
+  }
+  bool Rename(const std::wstring&, const std::wstring&) override { return false; }
 
  private:
   std::filesystem::path folder_;
