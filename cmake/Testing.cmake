@@ -12,12 +12,14 @@ else()
 endif()
 
 # sk_add_gtest(<name> SOURCES ... [LIBS ...] [TEXT] [SCENARIO <prefix-name>] [DISPLAY]
-#              [NATIVE_ONLY] [WINDOWS_ONLY] [TIMEOUT <s>])
+#              [NATIVE_ONLY] [WINDOWS_ONLY] [TIMEOUT <s>] [EMULATOR <script>])
 #   TEXT      run every case twice: under ru_RU.UTF-8 (as on a Russian Windows) and C.UTF-8.
 #   SCENARIO  under Wine, give the cases a fresh copy of the template prefix named <prefix-name>
 #             (registry, shell folders) instead of the shared unit-test prefix.
+#   EMULATOR  under Wine, run the cases through <script> instead of tools/wine-run.sh (the test
+#             discovery takes the emulator when the test is added: it cannot be set afterwards).
 function(sk_add_gtest name)
-  cmake_parse_arguments(T "TEXT;NATIVE_ONLY;WINDOWS_ONLY;DISPLAY" "SCENARIO;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "TEXT;NATIVE_ONLY;WINDOWS_ONLY;DISPLAY" "SCENARIO;TIMEOUT;EMULATOR" "SOURCES;LIBS" ${ARGN})
   if(T_NATIVE_ONLY AND WIN32)
     return()
   endif()
@@ -25,6 +27,9 @@ function(sk_add_gtest name)
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
+  if(T_EMULATOR AND CMAKE_CROSSCOMPILING)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${T_EMULATOR}")
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     SK_TEST_CORPUS_DIR="${SK_CORPUS_DIR_FOR_TESTS}"

@@ -1,6 +1,7 @@
 #include "controls/folder_tree.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/dialogs.h"
 #include "platform/drives.h"
@@ -112,10 +113,6 @@ FolderTree::FolderTree(platform::FileSystem& files, platform::Drives& drives, Fo
 
 FolderTree::~FolderTree() = default;
 
-int FolderTree::Compare(const std::wstring& a, const std::wstring& b) const {
-  return CompareNames ? CompareNames(a, b) : util::CompareNoCase(a, b);
-}
-
 std::unique_ptr<FolderNode> FolderTree::MakeNode(NodeKind kind, const std::wstring& text,
                                                  int image, int selectedImage) {
   auto node = std::make_unique<FolderNode>();
@@ -196,19 +193,24 @@ bool FolderTree::DriveReady(wchar_t letter) {
 }
 
 bool FolderTree::ReadFolders(const std::wstring& path, std::vector<TFolderItem>* folders) {
-  folders->clear();
+  // Each name's key is made once: comparing names in a locale costs far more than comparing
+  // keys, and a folder of 10,000 subfolders takes some 170,000 comparisons to sort.
+  std::vector<std::pair<std::wstring, TFolderItem>> keyed;
   bool listed = files_.List(path, [&](const platform::DirectoryEntry& entry) {
     if (!entry.directory || entry.name.empty() || entry.name[0] == L'.') return true;
     TFolderItem folder;
     folder.Name = folder.Key = entry.name;
     folder.Attributes = entry.attributes;
     folder.Modified = entry.modified;
-    folders->push_back(std::move(folder));
+    keyed.emplace_back(SortKey ? SortKey(entry.name) : util::FoldCase(entry.name), std::move(folder));
     return true;
   });
-  std::sort(folders->begin(), folders->end(), [this](const TFolderItem& a, const TFolderItem& b) {
-    return Compare(a.Name, b.Name) < 0;
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.Name < b.second.Name;
   });
+  folders->clear();
+  folders->reserve(keyed.size());
+  for (auto& entry : keyed) folders->push_back(std::move(entry.second));
   return listed;
 }
 
@@ -246,7 +248,11 @@ void FolderTree::RemoveChild(FolderNode& parent, size_t index) {
 }
 
 void FolderTree::RemoveChildren(FolderNode& node) {
-  while (!node.children.empty()) RemoveChild(node, node.children.size() - 1);
+  if (node.children.empty()) return;
+  if (selected_ != &node && Contains(node, selected_)) Select(node);
+  // All at once: a branch may hold thousands of folders, and the view drops them in one step.
+  if (observer_) observer_->ChildrenRemoving(node);
+  node.children.clear();
 }
 
 void FolderTree::SetOpenImage(FolderNode& node, bool open) {

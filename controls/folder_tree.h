@@ -73,6 +73,8 @@ class FolderTreeObserver {
   virtual ~FolderTreeObserver() = default;
   virtual void NodeAdded(FolderNode& node) = 0;     // inserted at its place among its siblings
   virtual void NodeRemoving(FolderNode& node) = 0;  // about to go, with everything under it
+  // Every child of the node is about to go, with everything under them, and the node closes.
+  virtual void ChildrenRemoving(FolderNode& node) = 0;
   virtual void NodeChanged(FolderNode& node) = 0;   // text, images or expand button
   // The tree opened, closed or selected a node by itself (navigation, a watcher's report).
   virtual void NodeExpanded(FolderNode& node, bool expanded) = 0;
@@ -104,9 +106,9 @@ class FolderTree {
   FolderTree& operator=(const FolderTree&) = delete;
 
   void SetObserver(FolderTreeObserver* observer) { observer_ = observer; }
-  // Folder names compared for sorting (<0, 0, >0); case-blind by default. The view gives the
-  // user's locale.
-  std::function<int(const std::wstring&, const std::wstring&)> CompareNames;
+  // The key a folder's name sorts by: the keys' plain order is the tree's. The folded name by
+  // default (case-blind); the view gives the user's locale's sort key.
+  std::function<std::wstring(const std::wstring&)> SortKey;
 
   bool ReadOnly = false;
   bool FreshDrives = false;
@@ -181,7 +183,6 @@ class FolderTree {
   void ChangeHandling();
   void Refresh(FolderNode& node);
   bool Contains(const FolderNode& ancestor, const FolderNode* node) const;
-  int Compare(const std::wstring& a, const std::wstring& b) const;
 
   platform::FileSystem& files_;
   platform::Drives& drives_;

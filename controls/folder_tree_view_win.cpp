@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/win32/dialogs_win.h"
+#include "util/codepage.h"
 
 namespace controls {
 
@@ -27,11 +28,20 @@ void RegisterContainerClass(WNDPROC proc) {
   registered = true;
 }
 
-// Folder names in the user's locale, case-blind, as Explorer sorts them.
-int CompareInLocale(const std::wstring& a, const std::wstring& b) {
-  int r = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
-                         b.c_str(), static_cast<int>(b.size()));
-  return r == 0 ? a.compare(b) : r - CSTR_EQUAL;
+// A folder name's sort key in the user's locale, case-blind, as Explorer sorts them: keys in
+// byte order are names in CompareString's order. One unit per byte keeps that order.
+std::wstring SortKeyInLocale(const std::wstring& name) {
+  const int length = static_cast<int>(name.size());
+  int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(),
+                          length, nullptr, 0);
+  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size <= 0 || !LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(),
+                                 length, reinterpret_cast<wchar_t*>(&bytes[0]), size))
+    return util::FoldCase(name);
+  std::wstring key;
+  key.reserve(bytes.size());
+  for (char byte : bytes) key += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+  return key;
 }
 
 }  // namespace
@@ -44,7 +54,7 @@ TkpFolderTreeView::TkpFolderTreeView()
 TkpFolderTreeView::TkpFolderTreeView(platform::FileSystem& files, platform::Drives& drives)
     : boxes_(std::make_unique<platform::Win32MessageBoxes>()),
       tree_model_(files, drives, shell_, *boxes_) {
-  tree_model_.CompareNames = CompareInLocale;
+  tree_model_.SortKey = SortKeyInLocale;
   tree_model_.OnChange = [this](FolderNode& node) { DirectoryChanged(node); };
 }
 
@@ -62,7 +72,12 @@ HWND TkpFolderTreeView::Create(HWND parent, int x, int y, int width, int height,
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                               TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
                           0, 0, width, height, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-  SetWindowSubclass(tree_, &TkpFolderTreeView::TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  // Subclassed the classic way: under Wine every message through SetWindowSubclass costs two
+  // window-property lookups in the server, which made filling a branch of 10,000 folders (one
+  // message per folder) take seconds.
+  SetWindowLongPtrW(tree_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  treeDefaultProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      tree_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TkpFolderTreeView::TreeProc)));
   TreeView_SetImageList(tree_, WinFolderShell::SystemImageList(), TVSIL_NORMAL);
   tree_model_.MessageOwner = GetAncestor(parent, GA_ROOT);
   tree_model_.SetObserver(this);
@@ -141,6 +156,13 @@ void TkpFolderTreeView::NodeAdded(FolderNode& node) {
 void TkpFolderTreeView::NodeRemoving(FolderNode& node) {
   ++syncing_;
   TreeView_DeleteItem(tree_, static_cast<HTREEITEM>(node.handle));
+  --syncing_;
+}
+
+void TkpFolderTreeView::ChildrenRemoving(FolderNode& node) {
+  // One message for the whole branch, where deleting 10,000 items one by one takes a while.
+  ++syncing_;
+  TreeView_Expand(tree_, static_cast<HTREEITEM>(node.handle), TVE_COLLAPSE | TVE_COLLAPSERESET);
   --syncing_;
 }
 
@@ -241,7 +263,7 @@ LRESULT TkpFolderTreeView::HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lPa
       lastClick_ = at;
       if (quick) {
         *handled = true;
-        return DefSubclassProc(tree_, WM_LBUTTONDBLCLK, wParam, lParam);
+        return CallWindowProcW(treeDefaultProc_, tree_, WM_LBUTTONDBLCLK, wParam, lParam);
       }
       return 0;
     }
@@ -378,10 +400,14 @@ LRESULT CALLBACK TkpFolderTreeView::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
   }
 }
 
-LRESULT CALLBACK TkpFolderTreeView::TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR, DWORD_PTR data) {
-  auto* self = reinterpret_cast<TkpFolderTreeView*>(data);
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &TkpFolderTreeView::TreeProc, 1);
+LRESULT CALLBACK TkpFolderTreeView::TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<TkpFolderTreeView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  WNDPROC treeDefault = self->treeDefaultProc_;
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeDefault));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return CallWindowProcW(treeDefault, hwnd, msg, wParam, lParam);
+  }
   try {
     bool handled = false;
     LRESULT result = self->HandleTreeMessage(msg, wParam, lParam, &handled);
@@ -390,7 +416,7 @@ LRESULT CALLBACK TkpFolderTreeView::TreeProc(HWND hwnd, UINT msg, WPARAM wParam,
     if (ReportError) ReportError();
     return 0;
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return CallWindowProcW(treeDefault, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace controls

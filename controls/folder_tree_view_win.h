@@ -69,8 +69,7 @@ class TkpFolderTreeView : private FolderTreeObserver {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
   LRESULT OnNotify(NMHDR* header);
@@ -85,6 +84,7 @@ class TkpFolderTreeView : private FolderTreeObserver {
   // FolderTreeObserver
   void NodeAdded(FolderNode& node) override;
   void NodeRemoving(FolderNode& node) override;
+  void ChildrenRemoving(FolderNode& node) override;
   void NodeChanged(FolderNode& node) override;
   void NodeExpanded(FolderNode& node, bool expanded) override;
   void NodeSelected(FolderNode& node) override;
@@ -97,6 +97,7 @@ class TkpFolderTreeView : private FolderTreeObserver {
   FolderTree tree_model_;
   HWND hwnd_ = nullptr;
   HWND tree_ = nullptr;
+  WNDPROC treeDefaultProc_ = nullptr;  // the tree view's own procedure, under ours
   // While the control changes the tree view itself, the view's notifications are not the user's.
   int syncing_ = 0;
   int updates_ = 0;

@@ -15,6 +15,7 @@
 #include "platform/fake/fake_drives.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/scripted_message_boxes.h"
+#include "util/codepage.h"
 
 namespace controls {
 namespace {
@@ -56,6 +57,10 @@ class RecordingView : public FolderTreeObserver {
     shown.insert(&node);
   }
   void NodeRemoving(FolderNode& node) override { Forget(node); }
+  void ChildrenRemoving(FolderNode& node) override {
+    EXPECT_TRUE(shown.count(&node));
+    for (const auto& child : node.children) Forget(*child);
+  }
   void NodeChanged(FolderNode& node) override { EXPECT_TRUE(shown.count(&node)); }
   void NodeExpanded(FolderNode& node, bool) override { EXPECT_TRUE(shown.count(&node)); }
   void NodeSelected(FolderNode& node) override { EXPECT_TRUE(shown.count(&node)); }
@@ -237,7 +242,12 @@ TEST_F(FolderTreeTest, ListsFoldersOnlySortedCaseBlindWithoutDotNames) {
   Build();
   EXPECT_EQ(ChildrenOf(L"C:\\"), (std::vector<std::wstring>{L"Alpha", L"beta", L"Program Files",
                                                             L"Users", L"WINDOWS", L"zeta"}));
-  tree.CompareNames = [](const std::wstring& a, const std::wstring& b) { return b.compare(a); };
+  // The view's key decides the order: here the names' units turned upside down.
+  tree.SortKey = [](const std::wstring& name) {
+    std::wstring key;
+    for (wchar_t c : util::FoldCase(name)) key += static_cast<wchar_t>(0xFFFF - c);
+    return key;
+  };
   tree.Collapse(*tree.DriveNode(L'C'));
   EXPECT_EQ(ChildrenOf(L"C:\\").front(), L"zeta");
 }
