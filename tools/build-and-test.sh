@@ -20,7 +20,9 @@ step "starting a private Xvfb display"
 source tools/xvfb.sh
 start_xvfb
 cleanup() {
+  # Stopping Wine and Xvfb may fail harmlessly: no step failed here.
   set +e
+  trap - ERR
   if [ -f build/windows/wine/used-prefixes ]; then
     sort -u build/windows/wine/used-prefixes | while read -r p; do WINEPREFIX="$p" wineserver -k 2>/dev/null; done
     rm -f build/windows/wine/used-prefixes
