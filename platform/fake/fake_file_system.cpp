@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
+#include <type_traits>
 
 #include "util/codepage.h"
 
@@ -221,28 +223,23 @@ bool FakeFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
     return std::make_pair(target + k.substr(source.size()),
                           shown + original.substr(original.size() - (k.size() - source.size())));
   };
-  std::map<std::wstring, File> files;
-  for (auto& f : files_) {
-    if (f.first == source || f.first.compare(0, prefix.size(), prefix) == 0) {
-      auto m = moved(f.first, f.second.path);
-      File file = f.second;
-      file.path = m.second;
-      files[m.first] = file;
-    } else {
-      files[f.first] = f.second;
+  // Files and folders move alike: every key at or below the source gets the target's path.
+  auto renamed = [&](const auto& entries) {
+    std::decay_t<decltype(entries)> out;
+    for (auto& e : entries) {
+      if (e.first == source || e.first.compare(0, prefix.size(), prefix) == 0) {
+        auto m = moved(e.first, e.second.path);
+        auto entry = e.second;
+        entry.path = m.second;
+        out[m.first] = entry;
+      } else {
+        out[e.first] = e.second;
+      }
     }
-  }
-  std::map<std::wstring, Folder> folders;
-  for (auto& d : directories_) {
-    if (d.first == source || d.first.compare(0, prefix.size(), prefix) == 0) {
-      auto m = moved(d.first, d.second.path);
-      Folder folder = d.second;
-      folder.path = m.second;
-      folders[m.first] = folder;
-    } else {
-      folders[d.first] = d.second;
-    }
-  }
+    return out;
+  };
+  std::map<std::wstring, File> files = renamed(files_);
+  std::map<std::wstring, Folder> folders = renamed(directories_);
   if (!directories_.count(source) && !files_.count(source)) {
     // A folder that existed only above its files: it is made explicit under the new name.
     Folder& folder = folders[target];

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "archive/installer_password.h"
+#include "tests/e2e/installed.h"
 #include "tests/e2e/scenario.h"
 
 namespace e2e {
@@ -28,16 +29,6 @@ const wchar_t kSetupIni[] =
     L"1=1|BASE.RAR|Основные файлы|Программа\n"
     L"2=1|DATA\\ДОКУМЕНТЫ.RAR|Документация|Руководства\n"
     L"3=0|EXTRA.RAR|Примеры|Примеры схем\n";
-
-std::string ReadAll(const std::wstring& path) {
-  std::string bytes;
-  FILE* f = _wfopen(path.c_str(), L"rb");
-  if (!f) return "<missing>";
-  char buf[65536];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-  fclose(f);
-  return bytes;
-}
 
 std::wstring Wide(const std::string& utf8) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -141,7 +132,7 @@ class InstallScenario : public ArchiveScenario {
       for (const File& f : *files) {
         std::wstring path = kDest + Wide(f.name);
         for (auto& c : path) if (c == L'/') c = L'\\';
-        EXPECT_TRUE(ReadAll(path) == f.data) << f.name << " is missing or differs";
+        EXPECT_TRUE(e2e::ReadFileBytes(path) == f.data) << f.name << " is missing or differs";
       }
     EXPECT_FALSE(FileExists(std::wstring(kDest) + L"Примеры\\Пример.dwg")) << "an unselected group";
   }
