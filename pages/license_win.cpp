@@ -4,11 +4,13 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "pages/license.h"
 #include "pages/views_win.h"
 #include "platform/win32/system_dlls.h"
 #include "util/codepage.h"
+#include "util/rtf_pieces.h"
 
 namespace pages {
 
@@ -82,17 +84,25 @@ class LicenseView : public PageWindow {
   void MirrorExtra() override {
     if (!viewer_) return;
     ++showing_;  // a load left unfinished by an earlier showing stops
+    richPieces_.clear();
+    nextRichPiece_ = 0;
     pending_.clear();
     loaded_ = 0;
     SetWindowTextW(viewer_, L"");
     const AgreementText& agreement = page_.RichEdit1;
     bool shown = false;
-    if (agreement.rich)
-      shown = StreamIn(viewer_, agreement.rtf.data(), agreement.rtf.size(), SF_RTF);
+    if (agreement.rich) {
+      richPieces_ = util::SplitRtf(agreement.rtf, kPieceBytes);
+      shown = StreamIn(viewer_, richPieces_[0].data(), richPieces_[0].size(), SF_RTF);
+      nextRichPiece_ = 1;
+      if (!shown) richPieces_.clear();
+    }
     if (!shown) {
       // Rich text the viewer refuses is shown as the text it is.
       pending_ = agreement.rich ? util::FromCp1251(agreement.rtf) : agreement.text;
       LoadPiece();
+    } else if (nextRichPiece_ < richPieces_.size()) {
+      PostMessageW(hwnd(), kLoadPieceMessage, showing_, 0);
     }
     SendMessageW(viewer_, EM_SETSEL, 0, 0);
     SendMessageW(viewer_, WM_VSCROLL, SB_TOP, 0);
@@ -106,41 +116,56 @@ class LicenseView : public PageWindow {
   }
 
  private:
-  // Posted between the pieces of a long plain text; wParam is the showing it belongs to.
+  // Posted between the pieces of a long text; wParam is the showing it belongs to.
   static constexpr UINT kLoadPieceMessage = WM_APP + 30;
   // Laying text out costs the viewer up to a second per 16K characters (Wine's): a long text
   // goes in piece by piece, the window answering between pieces.
   static constexpr size_t kPieceChars = 16384;
+  static constexpr size_t kPieceBytes = 16384;  // of rich text, cut at a paragraph's end
 
-  // Appends the next piece of pending_, ended at a line end where one is near, and leaves the
-  // user's place in the text where it was.
+  // Appends the next piece: of the rich text while pieces of it are left, else of pending_,
+  // ended at a line end where one is near.
   void LoadPiece() {
-    size_t end = loaded_ + kPieceChars;
-    if (end >= pending_.size()) {
-      end = pending_.size();
-    } else {
-      const size_t lineEnd = pending_.rfind(L'\n', end - 1);
-      if (lineEnd != std::wstring::npos && lineEnd > loaded_) end = lineEnd + 1;
+    if (nextRichPiece_ < richPieces_.size()) {
+      const std::string& piece = richPieces_[nextRichPiece_++];
+      AppendAtEnd(piece.data(), piece.size(), SF_RTF | SFF_SELECTION);
+    } else if (loaded_ < pending_.size()) {
+      size_t end = loaded_ + kPieceChars;
+      if (end >= pending_.size()) {
+        end = pending_.size();
+      } else {
+        const size_t lineEnd = pending_.rfind(L'\n', end - 1);
+        if (lineEnd != std::wstring::npos && lineEnd > loaded_) end = lineEnd + 1;
+      }
+      AppendAtEnd(pending_.data() + loaded_, (end - loaded_) * sizeof(wchar_t),
+                  SF_TEXT | SF_UNICODE | SFF_SELECTION);
+      loaded_ = end;
     }
+    if (nextRichPiece_ < richPieces_.size() || loaded_ < pending_.size()) {
+      PostMessageW(hwnd(), kLoadPieceMessage, showing_, 0);
+    } else {
+      std::vector<std::string>().swap(richPieces_);
+      std::wstring().swap(pending_);
+    }
+  }
+
+  // Streams in at the end of the viewer and leaves the user's place in the text where it was.
+  void AppendAtEnd(const void* data, size_t size, WPARAM format) {
     POINT scroll = {};
     CHARRANGE selection = {};
     SendMessageW(viewer_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(viewer_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(viewer_, EM_SETSEL, -1, -1);
-    StreamIn(viewer_, pending_.data() + loaded_, (end - loaded_) * sizeof(wchar_t),
-             SF_TEXT | SF_UNICODE | SFF_SELECTION);
+    StreamIn(viewer_, data, size, format);
     SendMessageW(viewer_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(viewer_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
-    loaded_ = end;
-    if (loaded_ < pending_.size())
-      PostMessageW(hwnd(), kLoadPieceMessage, showing_, 0);
-    else
-      std::wstring().swap(pending_);
   }
 
   TfmLicense& page_;
   HWND viewer_ = nullptr;
   WPARAM showing_ = 0;
+  std::vector<std::string> richPieces_;  // the rich text being loaded
+  size_t nextRichPiece_ = 0;
   std::wstring pending_;  // the plain text being loaded
   size_t loaded_ = 0;     // of pending_, in the viewer
 };
