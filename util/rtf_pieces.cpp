@@ -1,10 +1,23 @@
 #include "util/rtf_pieces.h"
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 
 namespace util {
 namespace {
+
+constexpr size_t kMaxCarried = 4096;  // bytes of settings a piece may start with
+
+// Settings words in force since the last reset (\pard for a paragraph's, \plain for characters').
+struct Settings {
+  std::vector<std::string> words;
+  size_t bytes = 0;
+  void clear() {
+    words.clear();
+    bytes = 0;
+  }
+};
 
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
@@ -96,7 +109,7 @@ std::vector<std::string> SplitRtf(const std::string& rtf, size_t pieceBytes) {
 
   std::string header;         // up to the first text, with the separating space when needed
   bool inHeader = true;
-  std::vector<std::string> paragraph, characters;  // settings in force, as written
+  Settings paragraph, characters;  // in force, as written
   bool inTable = false;
   std::vector<size_t> cuts;   // where a new piece starts
   std::vector<std::string> carried;  // the settings a piece starts with
@@ -140,22 +153,24 @@ std::vector<std::string> SplitRtf(const std::string& rtf, size_t pieceBytes) {
     if (t.word == "par") lastMark = t.begin;
     if (t.word == "trowd") inTable = true;
     if (t.word == "row") inTable = false;
-    if (t.word == "pard") {
-      paragraph.clear();
-    } else if (t.word == "plain") {
-      characters.clear();
-    }
+    if (t.word == "pard") paragraph.clear();
+    if (t.word == "plain") characters.clear();
     // A piece ends before a paragraph mark: the viewer takes a document's last mark for its own
     // end, so the mark opens the next piece instead.
-    if (t.word == "par" && !inTable && !inHeader && t.begin - pieceStart >= pieceBytes) {
+    // Every piece repeats the header and the settings, so it holds at least as much of the
+    // document: all the pieces together stay within about twice the document.
+    if (t.word == "par" && !inTable && !inHeader &&
+        t.begin - pieceStart >=
+            std::max(pieceBytes, header.size() + paragraph.bytes + characters.bytes)) {
       bool tableParagraph = false;
-      for (const std::string& w : paragraph) tableParagraph |= w.compare(0, 6, "\\intbl") == 0;
-      if (!tableParagraph) {
-        cuts.push_back(t.begin);
+      for (const std::string& w : paragraph.words) tableParagraph |= w.compare(0, 6, "\\intbl") == 0;
+      // Thousands of settings words never reset are no agreement: no cut then.
+      if (!tableParagraph && paragraph.bytes + characters.bytes <= kMaxCarried) {
         std::string settings;
-        for (const std::string& w : paragraph) settings += w;
-        for (const std::string& w : characters) settings += w;
-        carried.push_back(settings);
+        for (const std::string& w : paragraph.words) settings += w;
+        for (const std::string& w : characters.words) settings += w;
+        cuts.push_back(t.begin);
+        carried.push_back(std::move(settings));
         pieceStart = t.begin;
       }
       continue;
@@ -167,7 +182,9 @@ std::vector<std::string> SplitRtf(const std::string& rtf, size_t pieceBytes) {
     // A word without its ending space would run into what follows it in a piece.
     std::string setting = text;
     if (setting.back() != ' ') setting += ' ';
-    (IsParagraphWord(t.word) || t.word == "pard" ? paragraph : characters).push_back(setting);
+    Settings& settings = IsParagraphWord(t.word) || t.word == "pard" ? paragraph : characters;
+    settings.bytes += setting.size();
+    if (settings.bytes <= kMaxCarried) settings.words.push_back(setting);
   }
   if (end == 0 || cuts.empty()) return whole;
   // What follows the paragraph mark at `at` is nothing but the document's end.

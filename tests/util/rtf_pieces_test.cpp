@@ -68,4 +68,19 @@ TEST(RtfPieces, PiecesAreWholeDocumentsCutBetweenParagraphsOutsideTables) {
   EXPECT_EQ(paragraphs, 200u);  // none lost, none repeated
 }
 
+TEST(RtfPieces, HostileDocumentsStayWithinTwiceTheirSize) {
+  const std::string fonts = "{\\fonttbl" + std::string(20000, ' ') + "}";
+  std::string settings, header = "{\\rtf1\\ansi" + fonts + " ";
+  for (int i = 0; i < 100000; ++i) settings += "\\b\\i Word\\par ";
+  std::string bigHeader = header;
+  for (int i = 0; i < 20000; ++i) bigHeader += "Word\\par ";
+  for (const std::string& rtf : {header + settings + "}", bigHeader + "}"}) {
+    const std::vector<std::string> pieces = util::SplitRtf(rtf, 100);
+    size_t total = 0;
+    for (const std::string& piece : pieces) total += piece.size();
+    EXPECT_GT(pieces.size(), 1u);
+    EXPECT_LE(total, 2 * rtf.size() + 2 * pieces.size());
+  }
+}
+
 }  // namespace
