@@ -1,5 +1,6 @@
 #include "util/ini.h"
 
+#include "platform/utf8.h"
 #include "util/codepage.h"
 #include "util/files.h"
 
@@ -63,6 +64,52 @@ std::string EncodeUtf16le(const std::wstring& text) {
   return bytes;
 }
 
+// UTF-8 text after its mark; a byte that starts no valid sequence becomes U+FFFD.
+std::wstring DecodeUtf8(const std::string& bytes, size_t from) {
+  std::wstring text;
+  size_t i = from;
+  while (i < bytes.size()) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
+                    : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+    uint32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+    bool valid = length != 0 && i + length <= bytes.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters.
+    if (valid) valid = !(length == 3 && c < 0x800) && !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
+                       !(c >= 0xD800 && c < 0xE000);
+    if (!valid) {
+      text.push_back(0xFFFD);
+      ++i;
+      continue;
+    }
+    if (c > 0xFFFF && sizeof(wchar_t) == 2) {
+      c -= 0x10000;
+      text.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+      text.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      text.push_back(static_cast<wchar_t>(c));
+    }
+    i += length;
+  }
+  return text;
+}
+
+std::string EncodeUtf8(const std::wstring& text) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = static_cast<uint32_t>(text[i]);
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
+    platform::AppendUtf8(&bytes, c);
+  }
+  return bytes;
+}
+
 }  // namespace
 
 IniFile::Line IniFile::MakeLine(std::wstring text, std::wstring newline) {
@@ -95,6 +142,10 @@ IniFile IniFile::FromBytes(const std::string& bytes) {
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     ini.utf16_ = true;
     text = DecodeUtf16le(bytes, 2);
+  } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    // Editors that save "UTF-8" may put its mark first; Wine's profile functions read those too.
+    ini.utf8_ = true;
+    text = DecodeUtf8(bytes, 3);
   } else {
     text = FromCp1251(bytes);
   }
@@ -137,6 +188,7 @@ std::string IniFile::ToBytes() const {
   std::wstring text;
   for (const Line& line : lines_) text += line.text + line.newline;
   if (utf16_) return "\xFF\xFE" + EncodeUtf16le(text);
+  if (utf8_) return "\xEF\xBB\xBF" + EncodeUtf8(text);
   return ToCp1251(text);
 }
 

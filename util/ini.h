@@ -11,7 +11,7 @@
 //   section and a missing section at the end of the file, and keeps every other byte.
 // A missing, unreadable, empty, binary or enormous file reads as empty: every key gives its
 // default. A file that starts with the UTF-16LE mark is read (and written back) as UTF-16, as
-// Windows does.
+// Windows does; one that starts with the UTF-8 mark, as UTF-8.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -72,6 +72,7 @@ class IniFile {
 
   std::vector<Line> lines_;
   bool utf16_ = false;  // the file began with the UTF-16LE mark and is written back so
+  bool utf8_ = false;   // the same with the UTF-8 mark
 };
 
 // Reads one value of a file (for callers that need one or two values).

@@ -1,5 +1,6 @@
 // Detection of the installed releases and opening of the selected one, against the in-memory
 // registry and (under Wine) the real one.
+#include "platform/fake/fake_registry.h"
 #include "tests/acad/acad_test_base.h"
 
 namespace acadtest {
@@ -220,6 +221,50 @@ TEST_P(Refresh, CurrentVersionStoredAsNumberEscapes) {
     EXPECT_EQ(e.Text(), L"Invalid data type for 'CurVer'");
   }
   EXPECT_FALSE(acad->PresenceAcad());
+}
+
+// Keys that refuse reading (through the fake: a machine whose policy denies them): the release
+// behind them is not listed or cannot be opened, with the reason; nothing throws.
+TEST_P(Refresh, KeysThatRefuseReadingLeaveTheReleaseOutOrUnopened) {
+  auto* fake = dynamic_cast<platform::FakeRegistry*>(&Reg());
+  if (!fake) GTEST_SKIP() << "the real registry's keys are not denied here";
+  ReleaseLayout r15 = Release(acad::geACAD2000, L"AutoCAD 2000", L"R15");
+  r15.profiles = {L"<<Unnamed Profile>>"};
+  LayOut(r15);
+  ReleaseLayout r16 = Release(acad::geACAD2004, L"AutoCAD 2004", L"R16.0");
+  r16.curVer = L"ACAD-201:419";
+  r16.profiles = {L"<<Unnamed Profile>>"};
+  LayOut(r16);
+
+  struct Case {
+    const char* denied;
+    RegRoot root;
+    std::wstring key;
+    TAutoCADReleaseList listed;
+  };
+  const TAutoCADReleaseList both = {{L"AutoCAD 2000", acad::geACAD2000}, {L"AutoCAD 2004", acad::geACAD2004}};
+  const Case cases[] = {
+      {"every AutoCAD key", RegRoot::LocalMachine, L"Software\\Autodesk", {}},
+      {"one release's machine key", RegRoot::LocalMachine, VersionKey(r16), {{L"AutoCAD 2000", acad::geACAD2000}}},
+      {"one release's user key", RegRoot::CurrentUser, BaseKey(acad::geACAD2004), {{L"AutoCAD 2000", acad::geACAD2000}}},
+      {"one release's profiles", RegRoot::CurrentUser, ProfilesKey(r16), both},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.denied);
+    backend_ = MakeBackend(GetParam());
+    LayOut(r15);
+    LayOut(r16);
+    dynamic_cast<platform::FakeRegistry&>(Reg()).DenyAccess(c.root, c.key, platform::RegAccess::Read);
+    std::unique_ptr<acad::TAutoCAD> acad;
+    ASSERT_NO_THROW(acad = Detect());
+    EXPECT_EQ(Releases(*acad), c.listed);
+    // The releases behind a refusal cannot be opened, and say why.
+    ASSERT_NO_THROW(acad->SelectRelease(L"AutoCAD 2004"));
+    const bool opened = c.listed.size() == 2 && c.key != ProfilesKey(r16);
+    EXPECT_EQ(acad->PresenceAcad(), opened);
+    EXPECT_EQ(acad->LastError().empty(), opened);
+    if (!opened) EXPECT_TRUE(acad->GetProfiles().empty());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Registry, Detection, ::testing::ValuesIn(BackendKinds()), BackendName);

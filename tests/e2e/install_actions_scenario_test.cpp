@@ -1,13 +1,19 @@
-// The demo medium installed through every page by the driver, then what the installation left
-// looked at as Windows sees it: the shortcuts of its Link sections (read through IShellLinkW),
-// the uninstall record byte for byte, the uninstall entry, the drawing font.
+// The demo medium installed through every page by the driver, going back and forth on each, with
+// and without an AutoCAD release in the registry; then what the installation left looked at as
+// Windows sees it: the product tree, the shortcuts of its Link sections (read through
+// IShellLinkW), the uninstall record byte for byte, the uninstall entry, the drawing font,
+// GraphEditor.ini and the new AutoCAD profile; and a listing of the whole of C: before and after
+// showing that nothing else was written.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/win32/com_win.h"
+#include "platform/win32/registry_win.h"
 #include "setup/font_name.h"
+#include "tests/acad/acad_fixture.h"
+#include "tests/e2e/drive_listing.h"
 #include "tests/e2e/installed.h"
 #include "tests/e2e/scenario.h"
 
@@ -26,9 +32,17 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
+std::wstring FromUtf8(const std::string& text) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+  return out;
+}
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
 // The files of a folder of the demo's content, named as the archive stores them.
-void Collect(const std::wstring& folder, const std::string& prefix,
-             std::vector<std::pair<std::string, std::string>>* files) {
+void Collect(const std::wstring& folder, const std::string& prefix, Files* files) {
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW((folder + L"*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
@@ -48,84 +62,236 @@ std::string Replaced(std::string text, const std::string& find, const std::strin
   return text;
 }
 
-TEST(InstallActionsScenario, TheDemoInstallationLeavesShortcutsRecordEntryAndFont) {
-  // The demo medium, from the demo's own Setup.ini, agreement, content and font.
-  Medium medium{L"C:\\e2e\\demo-medium"};
-  ASSERT_TRUE(medium.ok());
-  medium.WriteFile(L"Setup.ini", ReadFileBytes(kSource + L"demo\\Setup.ini"));
-  medium.WriteFile(L"License.rtf", ReadFileBytes(kSource + L"demo\\License.rtf"));
-  const char* archives[][2] = {{"base", "BASE.RAR"}, {"samples", "SAMPLES.RAR"}, {"docs", "DOCS\\DOCS.RAR"}};
-  for (auto& a : archives) {
-    std::vector<std::pair<std::string, std::string>> files;
-    Collect(kSource + L"demo\\content\\" + Widened(a[0]) + L"\\", "", &files);
-    ASSERT_FALSE(files.empty()) << a[0];
-    medium.WriteArchive(Widened(a[1]), files);
-  }
-  const std::string font = ReadFileBytes(Widened(SK_E2E_FONT));
-  ASSERT_GT(font.size(), 1000u);
-  medium.WriteFile(L"SERVICE\\FONT\\GOST.TTF", font);
-  RemoveTree(kDest);
-  DeleteFileW(L"C:\\windows\\Fonts\\GOST.TTF");
+// A path under C:\ as the listing keys it: relative, in lower case.
+std::wstring ListingKey(const std::wstring& path) {
+  std::wstring key = path.substr(3);
+  CharLowerBuffW(&key[0], static_cast<DWORD>(key.size()));
+  return key;
+}
 
-  SetupRun run(medium, L"install-actions");
-  HWND welcome = run.Page(kWelcome, L"welcome");
-  run.Press(welcome, L"Далее>", false);
-  ASSERT_TRUE(WaitUntil([&] { return Enabled(FindChild(welcome, L"Далее >")); }, 60000));
-  run.Press(welcome, L"Далее >");
-  HWND license = run.Page(kLicense, L"license");
-  run.Press(license, L"Принимаю", false);
-  run.Press(license, L"Далее >");
-  HWND path = run.Page(kGetPath, L"destination");
-  EXPECT_EQ(Text(ChildrenOfClass(path, L"Edit").at(0)), kDest);
-  run.Press(path, L"Далее >");
-  run.Press(run.Page(kGetGroups, L"groups"), L"Далее >");
-  EXPECT_TRUE(WaitGone(run.Page(kCopy, L"copying"), 60000));
-  run.Press(run.Page(kReadme, L"additional-software"), L"Далее >");
-  HWND finish = run.Page(kExitWin, L"finish");
-  run.Press(finish, L"Отказаться от перезагрузки", false);
-  run.Press(finish, L"Готово", false);
-  run.ExpectEnded();
+class InstallActionsScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The demo medium, from the demo's own Setup.ini, agreement, content and font.
+    ASSERT_TRUE(medium.ok());
+    medium.WriteFile(L"Setup.ini", ReadFileBytes(kSource + L"demo\\Setup.ini"));
+    medium.WriteFile(L"License.rtf", ReadFileBytes(kSource + L"demo\\License.rtf"));
+    const char* archives[][2] = {{"base", "BASE.RAR"}, {"samples", "SAMPLES.RAR"}, {"docs", "DOCS\\DOCS.RAR"}};
+    for (auto& a : archives) {
+      Files files;
+      Collect(kSource + L"demo\\content\\" + Widened(a[0]) + L"\\", "", &files);
+      ASSERT_FALSE(files.empty()) << a[0];
+      medium.WriteArchive(Widened(a[1]), files);
+      content[a[0]] = files;
+    }
+    font = ReadFileBytes(Widened(SK_E2E_FONT));
+    ASSERT_GT(font.size(), 1000u);
+    medium.WriteFile(L"SERVICE\\FONT\\GOST.TTF", font);
+    RemoveTree(kDest);
+    RemoveTree(ProgramsFolder() + L"Sketrion 7.2\\");
+    DeleteFileW((DesktopFolder() + L"Sketrion 7.2.lnk").c_str());
+    DeleteFileW(L"C:\\windows\\Fonts\\GOST.TTF");
+    acadtest::ClearAutodesk(registry);
+  }
+  void TearDown() override { acadtest::ClearAutodesk(registry); }
+
+  // Every page passed with a step back and forth where the page has a way back; the graphic
+  // editor page when AutoCAD is there.
+  void Walk(const std::wstring& name, bool acadPage) {
+    SetupRun run(medium, name);
+    // The welcome and agreement pages have no way back; the destination page leads back to the
+    // agreement, which keeps its choice.
+    PassWelcome(run, run.Page(kWelcome, L"welcome"));
+    HWND license = run.Page(kLicense, L"license");
+    run.Press(license, L"Принимаю", false);
+    run.Press(license, L"Далее >");
+
+    HWND path = run.Page(kGetPath, L"destination");
+    EXPECT_EQ(Text(ChildrenOfClass(path, L"Edit").at(0)), kDest);
+    run.Press(path, L"< Назад");
+    license = run.Page(kLicense, L"license-again");
+    EXPECT_TRUE(Checked(FindChild(license, L"Принимаю")));
+    run.Press(license, L"Далее >");
+    path = run.Page(kGetPath, L"destination-again");
+    run.Press(path, L"Далее >");
+
+    run.Press(run.Page(kGetGroups, L"groups"), L"< Назад");
+    run.Press(run.Page(kGetPath, L"destination-third"), L"Далее >");
+    run.Press(run.Page(kGetGroups, L"groups-again"), L"Далее >");
+
+    if (acadPage) {
+      // The demo's profile is new: the release's profile is offered as its template. Back
+      // settles the profile as next would, so the page shown again finds it there.
+      HWND graph = run.Page(kGraphProfile, L"graphic-editor");
+      ASSERT_NE(graph, nullptr);
+      std::vector<HWND> combos = ChildrenOfClass(graph, L"ComboBox");
+      ASSERT_EQ(combos.size(), 3u);
+      EXPECT_EQ(Text(combos[0]), L"AutoCAD 2004");
+      EXPECT_EQ(Text(combos[1]), L"Sketrion");
+      EXPECT_TRUE(Visible(combos[2]));
+      EXPECT_EQ(Text(combos[2]), L"<<Unnamed Profile>>");
+      run.Press(graph, L"< Назад");
+      run.Press(run.Page(kGetGroups, L"groups-third"), L"Далее >");
+      graph = run.Page(kGraphProfile, L"graphic-editor-again");
+      ASSERT_NE(graph, nullptr);
+      combos = ChildrenOfClass(graph, L"ComboBox");
+      ASSERT_EQ(combos.size(), 3u);
+      EXPECT_EQ(Text(combos[1]), L"Sketrion");
+      EXPECT_FALSE(Visible(combos[2]));
+      run.Press(graph, L"Далее >");
+    } else {
+      EXPECT_EQ(WaitForWindow(run.pid(), kGraphProfile, 0), nullptr);
+    }
+
+    EXPECT_TRUE(WaitGone(run.Page(kCopy, L"copying"), 60000));
+    run.Press(run.Page(kReadme, L"additional-software"), L"Далее >");
+    run.Press(run.Page(kExitWin, L"finish"), L"< Назад");
+    run.Press(run.Page(kReadme, L"additional-software-again"), L"Далее >");
+    HWND finish = run.Page(kExitWin, L"finish-again");
+    run.Press(finish, L"Отказаться от перезагрузки", false);
+    run.Press(finish, L"Готово", false);
+    run.ExpectEnded();
+  }
+
+  // Welcome: "Далее>" tests the archives, "Далее >" leaves.
+  void PassWelcome(SetupRun& run, HWND welcome) {
+    run.Press(welcome, L"Далее>", false);
+    ASSERT_TRUE(WaitUntil([&] { return Enabled(FindChild(welcome, L"Далее >")); }, 60000));
+    run.Press(welcome, L"Далее >");
+  }
+
+  // The product tree: the files of the groups ticked by default, byte for byte; none of the
+  // samples, which are not.
+  void ExpectTree() {
+    for (const char* group : {"base", "docs"})
+      for (const auto& file : content[group]) {
+        std::wstring path = kDest + FromUtf8(file.first);
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        EXPECT_EQ(ReadFileBytes(path), file.second) << file.first;
+      }
+    for (const auto& file : content["samples"]) {
+      std::wstring path = kDest + FromUtf8(file.first);
+      std::replace(path.begin(), path.end(), L'/', L'\\');
+      EXPECT_FALSE(FileExists(path)) << file.first;
+    }
+  }
 
   // The shortcuts: Link1 in a folder of the programs, Link2 on the desktop, Link3 beside Link1;
   // Link5 comes after the gap and is never made.
-  platform::ComApartment com;
-  const std::wstring programs = ProgramsFolder(), desktop = DesktopFolder();
-  ASSERT_FALSE(programs.empty());
-  struct Expected {
-    std::wstring file, target, workDir, icon;
-  };
-  const Expected links[] = {
-      {programs + L"Sketrion 7.2\\Редактор схем Sketrion.lnk", kDest + L"BIN\\Sketrion.exe", kDest + L"BIN",
-       kDest + L"BIN\\Sketrion.exe"},
-      {desktop + L"Sketrion 7.2.lnk", kDest + L"BIN\\Sketrion.exe", kDest + L"BIN", L""},
-      {programs + L"Sketrion 7.2\\Руководство пользователя.lnk", kDest + L"DOC\\Руководство.txt", kDest, L""},
-  };
-  for (const Expected& e : links) {
-    platform::ShellLinkData data;
-    ASSERT_TRUE(ReadShortcut(e.file, &data)) << Utf8(e.file);
-    EXPECT_TRUE(SamePath(data.path, e.target)) << Utf8(data.path);
-    EXPECT_EQ(data.workingDirectory, e.workDir);
-    EXPECT_EQ(data.iconPath, e.icon);
-    EXPECT_EQ(data.iconIndex, 0);
+  void ExpectShortcuts() {
+    platform::ComApartment com;
+    const std::wstring programs = ProgramsFolder(), desktop = DesktopFolder();
+    ASSERT_FALSE(programs.empty());
+    struct Expected {
+      std::wstring file, target, workDir, icon;
+    };
+    const Expected links[] = {
+        {programs + L"Sketrion 7.2\\Редактор схем Sketrion.lnk", kDest + L"BIN\\Sketrion.exe", kDest + L"BIN",
+         kDest + L"BIN\\Sketrion.exe"},
+        {desktop + L"Sketrion 7.2.lnk", kDest + L"BIN\\Sketrion.exe", kDest + L"BIN", L""},
+        {programs + L"Sketrion 7.2\\Руководство пользователя.lnk", kDest + L"DOC\\Руководство.txt", kDest, L""},
+    };
+    for (const Expected& e : links) {
+      platform::ShellLinkData data;
+      ASSERT_TRUE(ReadShortcut(e.file, &data)) << Utf8(e.file);
+      EXPECT_TRUE(SamePath(data.path, e.target)) << Utf8(data.path);
+      EXPECT_EQ(data.workingDirectory, e.workDir);
+      EXPECT_EQ(data.iconPath, e.icon);
+      EXPECT_EQ(data.iconIndex, 0);
+    }
+    EXPECT_EQ(ShortcutsUnder(programs + L"Sketrion 7.2\\").size(), 2u);
+    EXPECT_FALSE(FileExists(programs + L"Sketrion 7.2\\Не создаётся.lnk"));
   }
-  EXPECT_EQ(ShortcutsUnder(programs + L"Sketrion 7.2\\").size(), 2u);
-  EXPECT_FALSE(FileExists(programs + L"Sketrion 7.2\\Не создаётся.lnk"));
 
-  // The record, byte for byte in Windows-1251, the shell folders put in.
-  std::string expected = ReadFileBytes(kSource + L"tests\\e2e\\expected\\UnInstall.ini");
-  expected = Replaced(expected, "{PROGRAMS}", ToCp1251(programs));
-  expected = Replaced(expected, "{DESKTOP}", ToCp1251(desktop));
-  EXPECT_EQ(ReadFileBytes(kDest + L"UnInstall.ini"), expected);
-
-  // The entry, in the 32-bit view, its command quoted.
-  EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"DisplayName"), L"Sketrion 7.2 (только удаление)");
-  EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"UninstallString"), L"\"" + kDest + L"UnInstall.exe\" /UNINSTALL");
+  // The record, byte for byte in Windows-1251, the shell folders put in; the entry, in the
+  // 32-bit view, its command quoted.
+  void ExpectRecordAndEntry() {
+    std::string expected = ReadFileBytes(kSource + L"tests\\e2e\\expected\\UnInstall.ini");
+    expected = Replaced(expected, "{PROGRAMS}", ToCp1251(ProgramsFolder()));
+    expected = Replaced(expected, "{DESKTOP}", ToCp1251(DesktopFolder()));
+    EXPECT_EQ(ReadFileBytes(kDest + L"UnInstall.ini"), expected);
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"DisplayName"), L"Sketrion 7.2 (только удаление)");
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"UninstallString"), L"\"" + kDest + L"UnInstall.exe\" /UNINSTALL");
+  }
 
   // The font: in the fonts folder, registered under the full name its name table gives.
-  EXPECT_EQ(ReadFileBytes(L"C:\\windows\\Fonts\\GOST.TTF"), font);
-  const std::wstring fullName = setup::TrueTypeFullName(font);
-  EXPECT_EQ(fullName, L"DejaVu Sans Mono");
-  EXPECT_EQ(FontRegistrations(L"GOST.TTF"), std::vector<std::wstring>{fullName + L" (TrueType) = GOST.TTF"});
+  void ExpectFont() {
+    EXPECT_EQ(ReadFileBytes(L"C:\\windows\\Fonts\\GOST.TTF"), font);
+    const std::wstring fullName = setup::TrueTypeFullName(font);
+    EXPECT_EQ(fullName, L"DejaVu Sans Mono");
+    EXPECT_EQ(FontRegistrations(L"GOST.TTF"), std::vector<std::wstring>{fullName + L" (TrueType) = GOST.TTF"});
+  }
+
+  // What changed on C: lies in the documented places only.
+  void ExpectOnlyDocumentedPlacesChanged(const TreeListing& before) {
+    const std::vector<std::wstring> allowed = {
+        // The destination, with the company's folder made above it.
+        ListingKey(L"C:\\Program files\\Sketrion Software\\"),
+        // The shortcuts: the product's folder of the programs, the link on the desktop.
+        ListingKey(ProgramsFolder() + L"Sketrion 7.2\\"),
+        ListingKey(DesktopFolder() + L"Sketrion 7.2.lnk"),
+        // The drawing font, copied into the fonts folder.
+        L"windows\\fonts\\gost.ttf",
+    };
+    const std::vector<std::wstring> changes = CompareListings(before, ListTree(L"C:\\"));
+    EXPECT_FALSE(changes.empty()) << "the listing saw no installation at all";
+    std::wstring unexpected;
+    for (const std::wstring& change : UnexpectedChanges(changes, allowed)) unexpected += change + L"\n";
+    EXPECT_TRUE(unexpected.empty()) << "written outside the documented places:\n" << Utf8(unexpected);
+  }
+
+  Medium medium{L"C:\\e2e\\demo-medium"};
+  std::map<std::string, Files> content;
+  std::string font;
+  platform::Win32Registry registry;
+};
+
+TEST_F(InstallActionsScenario, TheDemoInstallationLeavesTreeShortcutsRecordEntryAndFont) {
+  const TreeListing before = ListTree(L"C:\\");
+  Walk(L"install-actions", false);
+  ExpectTree();
+  ExpectShortcuts();
+  ExpectRecordAndEntry();
+  ExpectFont();
+  EXPECT_FALSE(FileExists(kDest + L"GraphEditor.ini"));  // the graphic editor page never ran
+  ExpectOnlyDocumentedPlacesChanged(before);
+}
+
+TEST_F(InstallActionsScenario, WithAutoCadTheInstallationAlsoLeavesTheProfileAndGraphEditorIni) {
+  // AutoCAD 2004 with the profile every user gets on its first start.
+  acadtest::ReleaseLayout release;
+  release.type = acad::geACAD2004;
+  release.curVer = L"ACAD-201:419";
+  release.productName = L"AutoCAD 2004";
+  release.location = L"C:\\Program Files\\AutoCAD 2004";
+  release.profiles = {L"<<Unnamed Profile>>"};
+  acadtest::LayOutRelease(registry, [](const std::wstring& path) { acadtest::MakeFileOn(platform::RealFileSystem(), path); },
+                          release);
+  const TreeListing before = ListTree(L"C:\\");
+
+  Walk(L"install-actions-acad", true);
+  ExpectTree();
+  ExpectShortcuts();
+  ExpectRecordAndEntry();
+  ExpectFont();
+
+  // GraphEditor.ini, read as the schematic editor reads it, names the release and the profile.
+  wchar_t editor[256] = {}, profile[256] = {};
+  const std::wstring ini = kDest + L"GraphEditor.ini";
+  GetPrivateProfileStringW(L"GENERAL", L"Editor", L"<none>", editor, 256, ini.c_str());
+  GetPrivateProfileStringW(L"GENERAL", L"Profile", L"<none>", profile, 256, ini.c_str());
+  EXPECT_STREQ(editor, L"AutoCAD 2004");
+  EXPECT_STREQ(profile, L"Sketrion");
+
+  // The new profile: a copy of the template described by the product name.
+  const std::wstring profiles = acadtest::ProfilesKey(release);
+  const acadtest::Subtree made =
+      acadtest::ReadSubtree(registry, platform::RegRoot::CurrentUser, profiles + L"\\Sketrion");
+  ASSERT_FALSE(made.empty()) << "the new profile is missing";
+  EXPECT_EQ(made, acadtest::ExpectedCopy(acadtest::ReadSubtree(registry, platform::RegRoot::CurrentUser,
+                                                               profiles + L"\\<<Unnamed Profile>>"),
+                                         L"Sketrion 7.2"));
+  ExpectOnlyDocumentedPlacesChanged(before);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "pages/get_groups.h"
+#include "util/codepage.h"
 #include "view_fixture_win.h"
 
 namespace pages::testing {
@@ -137,6 +138,31 @@ TEST_F(GetGroupsViewTest, ANetworkDestinationShowsMinusOneInRed) {
   EXPECT_TRUE(freeShown);
   EXPECT_TRUE(errorShown);
   EXPECT_FALSE(nextEnabled);
+}
+
+// A medium of 10,000 groups read from its Setup.ini: every one is listed, in order, with its
+// default tick.
+TEST_F(GetGroupsViewTest, TenThousandGroupsFromSetupIniAreAllListed) {
+  const int kGroups = 10000;
+  std::wstring ini = L"[GENERAL]\r\nNameApplication=Sketrion\r\n[GROUPS]\r\n";
+  for (int i = 1; i <= kGroups; ++i)
+    ini += std::to_wstring(i) + L"=" + (i % 3 ? L"1" : L"0") + L"|G" + std::to_wstring(i) + L".RAR|Компонент " +
+           std::to_wstring(i) + L"|Описание " + std::to_wstring(i) + L"\r\n";
+  model.FSetupDir = L"E:\\";
+  files.PutFile(L"E:\\Setup.ini", util::ToCp1251(ini));
+  model.ReadSetupIni();
+  ASSERT_EQ(model.FGroups->Count(), kGroups);
+
+  int result = ShowWith(*view, [&] {
+    EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), kGroups);
+    for (int i : {0, 1, 2, 4998, kGroups - 2, kGroups - 1}) {
+      EXPECT_EQ(ItemText(i), L"Компонент " + std::to_wstring(i + 1));
+      EXPECT_EQ(ItemChecked(i), (i + 1) % 3 != 0) << i;
+    }
+    EXPECT_TRUE(NextEnabled());
+    ClickLater(Button(L"Далее >"));
+  });
+  EXPECT_EQ(result, mrNext);
 }
 
 }  // namespace

@@ -114,6 +114,16 @@ TEST(IniRead, UnicodeFilesWithAMarkAreReadToo) {
   EXPECT_EQ(ini.ToBytes().substr(0, 2), "\xFF\xFE");
 }
 
+TEST(IniRead, Utf8FilesWithAMarkAreReadToo) {
+  // Cyrillic, a character beyond the first plane, and a broken sequence in a comment.
+  const std::string bytes = "\xEF\xBB\xBF[GENERAL]\r\nName=\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87 \xF0\x9F\x94\x91\r\n;\xC3\r\n";
+  IniFile ini = IniFile::FromBytes(bytes);
+  EXPECT_EQ(ini.ReadString(L"general", L"name", L"-"), L"Ключ \U0001F511");
+  EXPECT_EQ(ini.ToBytes(), "\xEF\xBB\xBF[GENERAL]\r\nName=\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87 \xF0\x9F\x94\x91\r\n;\xEF\xBF\xBD\r\n");
+  ini.WriteString(L"GENERAL", L"n", L"Ё");
+  EXPECT_EQ(IniFile::FromBytes(ini.ToBytes()).ReadString(L"GENERAL", L"n", L"-"), L"Ё");
+}
+
 TEST(IniRead, BinaryGarbageGivesDefaultsWithoutHarm) {
   std::string garbage;
   for (int i = 0; i < 70000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));

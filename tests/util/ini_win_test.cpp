@@ -143,6 +143,23 @@ TEST_F(IniAgainstWindows, ReadsTheSameValuesAndKeyLists) {
   }
 }
 
+// Files saved by editors with a byte-order mark: UTF-16LE and UTF-8 read as the system reads them.
+TEST_F(IniAgainstWindows, FilesWithAMarkReadTheSame) {
+  const std::string utf8 = "[GENERAL]\r\nNameApplication=\xD0\xA1\xD1\x85\xD0\xB5\xD0\xBC\xD1\x8B 7.2\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (wchar_t c : std::wstring(L"[GENERAL]\r\nNameApplication=Схемы 7.2\r\n")) {
+    utf16.push_back(static_cast<char>(c & 0xFF));
+    utf16.push_back(static_cast<char>(c >> 8));
+  }
+  const std::pair<const wchar_t*, std::string> files[] = {{L"utf8_mark", "\xEF\xBB\xBF" + utf8}, {L"utf16_mark", utf16}};
+  for (const auto& file : files) {
+    const std::wstring path = PathFor(file.first);
+    PutBytes(path, file.second);
+    EXPECT_EQ(OurRead(path, {L"GENERAL", L"NameApplication"}), L"Схемы 7.2");
+    EXPECT_EQ(ApiRead(path, {L"GENERAL", L"NameApplication"}), L"Схемы 7.2");
+  }
+}
+
 // Windows matches section and key names case-blind in every script; Wine 8 folds only ASCII
 // here, so "ОБЩИЕ" does not find [Общие] through its API. We keep Windows' behaviour.
 TEST_F(IniAgainstWindows, CyrillicNamesMatchInAnyCase) {
