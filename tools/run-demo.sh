@@ -24,7 +24,7 @@ bash tools/setup-machine.sh
 # packs the demo's archives (the build runs no Wine).
 step "building Setup.exe and the page walker (build/windows)"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32-toolchain.cmake" >/dev/null
-cmake --build build/windows -j "$jobs" --target Setup e2e_demo_walk demo_bde_setup
+cmake --build build/windows -j "$jobs" --target Setup UnInstall e2e_demo_walk demo_bde_setup
 step "building the RAR writer (build/native)"
 cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
 cmake --build build/native -j "$jobs" --target rarwriter_cli
@@ -33,7 +33,8 @@ medium="$root/build/windows/demo-medium"
 shots="$root/build/windows/demo-screenshots"
 step "assembling the demo medium"
 bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter "$setup_exe" \
-  build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe >/dev/null
+  build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe \
+  build/windows/uninstall/UnInstall.exe >/dev/null
 echo "demo medium: $medium"
 
 # A fresh prefix of its own, with a virtual desktop (windows hide at once, as on Windows). The
