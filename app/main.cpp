@@ -9,7 +9,6 @@
 #include "platform/file_system.h"
 #include "platform/win32/com_win.h"
 #include "platform/win32/dialogs_win.h"
-#include "platform/win32/dll_search_win.h"
 #include "platform/win32/registry_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_dlls.h"

@@ -52,7 +52,7 @@ if [ "$size" -gt "$max_bytes" ]; then
   echo "release.sh: Setup.exe is $size bytes, more than $max_bytes" >&2
   false
 fi
-bash tests/app/check_setup_exe.sh "$out/Setup.exe"
+bash tests/app/check_program_exe.sh "$out/Setup.exe" highestAvailable
 # The COFF header's TimeDateStamp: 4 bytes, 8 after the PE signature (whose offset is at 0x3c).
 pe_offset=$(od -An -tu4 -j60 -N4 "$out/Setup.exe" | tr -d ' ')
 stamp=$(od -An -tu4 -j$((pe_offset + 8)) -N4 "$out/Setup.exe" | tr -d ' ')

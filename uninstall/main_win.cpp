@@ -12,7 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/win32/com_win.h"
 #include "platform/win32/dialogs_win.h"
-#include "platform/win32/dll_search_win.h"
+#include "platform/win32/system_dlls.h"
 #include "platform/win32/registry_win.h"
 #include "platform/win32/shell_win.h"
 #include "uninstall/remover_win.h"
@@ -135,7 +135,10 @@ int Run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything else: no DLL from the destination folder (or the temporary one), with the
+  // same rules as Setup.exe.
   platform::RestrictDllSearch();
+  platform::PreloadSystemDlls();
   try {
     return Run();
   } catch (...) {
