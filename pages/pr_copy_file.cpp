@@ -127,8 +127,11 @@ void TfmPrCopyFile::RARExtracting(archive::TRAR&, const RARHeaderData& eFile) {
 void TfmPrCopyFile::RARExtract(archive::TRAR&, const RARHeaderData& eFile, bool Result) {
   ++pbar.position;
   ++processed_;
+  // An encrypted entry's header may hold a keyed checksum rather than the file's: 0 has the log
+  // read the file back.
+  const uint32_t crc = (eFile.Flags & RHDF_ENCRYPTED) ? 0 : eFile.FileCRC;
   model_.Log().EntryDone(util::FromCp866(archive::EntryName(eFile)), IsDirectoryEntry(eFile), Result,
-                         eFile.UnpSize, eFile.FileCRC);
+                         eFile.UnpSize, crc);
   if (!Result) {
     ++failed_;
     NoteNotCopied(1, ShownEntryName(archive::EntryName(eFile)));
