@@ -68,7 +68,8 @@ bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) 
   const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
   if (n == 0 || n > MAX_PATH) return false;
   const std::wstring folder = std::wstring(temp) + L"SketrionUninstall" + std::to_wstring(GetCurrentProcessId());
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  // Only a folder made now: one that is already there may hold files someone else put there.
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
   const std::wstring copy = folder + L"\\UnInstall.exe";
   if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
   std::wstring command = Quoted(copy) + L" /UNINSTALL " + Quoted(destination) + L" " +

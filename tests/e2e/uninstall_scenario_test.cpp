@@ -4,7 +4,6 @@
 // their folders; the entry is gone and the uninstaller's own file gone or left to the restart.
 // Answered "Нет", nothing changes.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -54,19 +53,6 @@ void InstallDemo(const std::wstring& scenario) {
   ASSERT_TRUE(FileExists(kDest + L"UnInstall.exe"));
 }
 
-// The program a process started that still runs, or 0.
-DWORD ChildOf(DWORD parent) {
-  DWORD child = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry))
-    if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent) child = entry.th32ProcessID;
-  CloseHandle(snapshot);
-  return child;
-}
-
 // The uninstaller that does the work: the entry's program hands over to a copy of itself
 // outside the destination and ends.
 struct Uninstalling {
@@ -87,8 +73,8 @@ void StartUninstall(Uninstalling* copy) {
   PROCESS_INFORMATION pi = {};
   ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   CloseHandle(pi.hThread);
-  ASSERT_TRUE(WaitUntil([&] { return (copy->pid = ChildOf(pi.dwProcessId)) != 0; }))
-      << "the entry's program started no copy of itself";
+  copy->pid = WaitForChildProcess(pi.dwProcessId);
+  ASSERT_NE(copy->pid, 0u) << "the entry's program started no copy of itself";
   DWORD code = 1;
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, kWaitMs), WAIT_OBJECT_0);
   GetExitCodeProcess(pi.hProcess, &code);
