@@ -1,5 +1,5 @@
 # The product's facts, in one place: the version resources of Setup.exe and skmedium.exe are
-# filled from these (app/Setup.rc.in, tools/skmedium/skmedium.rc.in).
+# filled from these (app/Setup.rc.in, uninstall/UnInstall.rc.in, tools/skmedium/skmedium.rc.in).
 set(SK_VERSION_MAJOR 7)
 set(SK_VERSION_MINOR 2)
 set(SK_VERSION_PATCH 0)

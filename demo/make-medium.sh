@@ -2,9 +2,10 @@
 # Assembles the demo installation medium: Setup.exe, Setup.ini, the agreement, one archive per
 # group (made by the test RAR writer: RAR4 with names in code page 866, the program folder's
 # files encrypted with the installer's password), the application icon and the drawing font.
-# usage: make-medium.sh <rarwriter> <Setup.exe> <setup.ico> <out folder> [<BDE installer>]
+# The base archive carries the uninstaller, as a vendor's medium would.
+# usage: make-medium.sh <rarwriter> <Setup.exe> <setup.ico> <out folder> [<BDE installer>] [<UnInstall.exe>]
 set -euo pipefail
-rarwriter="$1"; setup_exe="$2"; icon="$3"; out="$4"; bde="${5:-}"
+rarwriter="$1"; setup_exe="$2"; icon="$3"; out="$4"; bde="${5:-}"; uninstall_exe="${6:-}"
 here="$(cd "$(dirname "$0")" && pwd)"
 
 rm -rf "$out"
@@ -15,7 +16,11 @@ cp "$here/Setup.ini" "$here/License.rtf" "$out/"
 cp "$icon" "$out/Sketrion.ico"
 
 password="Sketrion_Setup_2005A"
-"$rarwriter" --format rar4 --password "$password" --encrypt 'BIN/*' "$out/BASE.RAR" "$here/content/base" >/dev/null
+base="$(mktemp -d)"
+trap 'rm -rf "$base"' EXIT
+cp -a "$here/content/base/." "$base/"
+if [ -n "$uninstall_exe" ]; then cp "$uninstall_exe" "$base/UnInstall.exe"; fi
+"$rarwriter" --format rar4 --password "$password" --encrypt 'BIN/*' "$out/BASE.RAR" "$base" >/dev/null
 "$rarwriter" --format rar4 "$out/SAMPLES.RAR" "$here/content/samples" >/dev/null
 "$rarwriter" --format rar5 --password "$password" --encrypt 'DOC/Formats.txt' "$out/DOCS/DOCS.RAR" "$here/content/docs" >/dev/null
 

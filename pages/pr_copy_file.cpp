@@ -4,12 +4,18 @@
 #include <utility>
 
 #include "pages/first_form.h"
+#include "setup/install_log.h"
 #include "setup/setup.h"
+#include "util/codepage.h"
 
 namespace pages {
 
 namespace {
 constexpr size_t kShownNameLimit = 255;
+
+bool IsDirectoryEntry(const RARHeaderData& header) {
+  return (header.Flags & RHDF_DIRECTORY) != 0 || (header.FileAttr & 0x10) != 0;
+}
 }  // namespace
 
 TfmPrCopyFile::TfmPrCopyFile(setup::TSetup& model, Clock clock)
@@ -51,6 +57,9 @@ void TfmPrCopyFile::CopyFiles() {
   notCopied_ = 0;
   firstNotCopied_.clear();
 
+  // The log goes to disk after every archive: a copying that stops half way leaves it behind.
+  setup::InstallLog& log = model_.Log();
+  log.Open(model_.FDestDir);
   archive::TRAR& rar = *model_.FRAR;
   archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
   setup::TSetupListGroup& groups = *model_.FGroups;
@@ -62,6 +71,7 @@ void TfmPrCopyFile::CopyFiles() {
       processed_ = 0;
       failed_ = 0;
       const bool extracted = rar.Extract();
+      log.Save();
       if (failed_ > 0 || !extracted) {
         // Entries never reached (the archive is gone or ended early) were not copied either;
         // the welcome page's test counted how many there are.
@@ -108,6 +118,7 @@ void TfmPrCopyFile::Timer(int id) {
 
 void TfmPrCopyFile::RARExtracting(archive::TRAR&, const RARHeaderData& eFile) {
   std::string name = archive::EntryName(eFile);
+  model_.Log().EntryStarting(util::FromCp866(name), IsDirectoryEntry(eFile));
   if (name.size() > kShownNameLimit) name.resize(kShownNameLimit);
   // Shown when the component next lets messages run, at most 50 ms from now.
   lbNameFile.text = ShownEntryName("..." + name);
@@ -116,6 +127,11 @@ void TfmPrCopyFile::RARExtracting(archive::TRAR&, const RARHeaderData& eFile) {
 void TfmPrCopyFile::RARExtract(archive::TRAR&, const RARHeaderData& eFile, bool Result) {
   ++pbar.position;
   ++processed_;
+  // An encrypted entry's header may hold a keyed checksum rather than the file's: 0 has the log
+  // read the file back.
+  const uint32_t crc = (eFile.Flags & RHDF_ENCRYPTED) ? 0 : eFile.FileCRC;
+  model_.Log().EntryDone(util::FromCp866(archive::EntryName(eFile)), IsDirectoryEntry(eFile), Result,
+                         eFile.UnpSize, crc);
   if (!Result) {
     ++failed_;
     NoteNotCopied(1, ShownEntryName(archive::EntryName(eFile)));

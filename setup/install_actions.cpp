@@ -6,6 +6,7 @@
 
 #include "platform/file_system.h"
 #include "platform/shell.h"
+#include "setup/install_log.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
 #include "util/codepage.h"
@@ -30,8 +31,10 @@ bool StaysInside(const std::wstring& relative) {
   return true;
 }
 
-// Creates every missing folder of `relative` (backslash-separated) under the existing `base`.
-void MakeFolders(platform::FileSystem& files, const std::wstring& base, const std::wstring& relative) {
+// Creates every missing folder of `relative` (backslash-separated) under the existing `base`;
+// the log learns each one made.
+void MakeFolders(platform::FileSystem& files, InstallLog& log, const std::wstring& base,
+                 const std::wstring& relative) {
   std::wstring path = base;
   size_t from = 0;
   while (from < relative.size()) {
@@ -39,7 +42,8 @@ void MakeFolders(platform::FileSystem& files, const std::wstring& base, const st
     if (at == std::wstring::npos) at = relative.size();
     if (at > from) {
       path += L'\\' + relative.substr(from, at - from);
-      if (files.Kind(path) != platform::PathKind::Directory) files.MakeDirectory(path);
+      if (files.Kind(path) != platform::PathKind::Directory && files.MakeDirectory(path))
+        log.AddShortcutFolder(path);
     }
     from = at + 1;
   }
@@ -57,6 +61,7 @@ void WriteRecordKey(platform::FileSystem& files, const std::wstring& record,
 void TSetup::CreateLinks() {
   const util::IniFile setupIni = util::IniFile::Load(Files(), FSetupDir + L"Setup.ini");
   const std::wstring record = FDestDir + L"UnInstall.ini";
+  Log().Open(FDestDir);
   std::wstring failure;
   try {
     WriteRecordKey(Files(), record, L"GENERAL", L"NameApplication", FNameApplication);
@@ -77,6 +82,7 @@ void TSetup::CreateLinks() {
   } catch (const std::exception& e) {
     for (const char* p = e.what(); *p; ++p) failure += static_cast<wchar_t>(static_cast<unsigned char>(*p));
   }
+  if (!Log().Save() && failure.empty()) failure = L"Unable to write to " + FDestDir + kInstallLogName;
   if (!failure.empty()) ShowMsg(ApplicationWindow(), failure);
 }
 
@@ -95,10 +101,11 @@ std::wstring TSetup::CreateShortcut(const std::wstring& Filename, const std::wst
   std::wstring folder;
   if (!Shell()->FolderPath(shellFolder, &folder) || !StaysInside(FileLink)) return std::wstring();
   const size_t cut = FileLink.find_last_of(L'\\');
-  if (cut != std::wstring::npos) MakeFolders(Files(), folder, FileLink.substr(0, cut));
+  if (cut != std::wstring::npos) MakeFolders(Files(), Log(), folder, FileLink.substr(0, cut));
   const std::wstring file = folder + L"\\" + FileLink;
   // A shortcut that was not saved gets no record key: the uninstaller would look for nothing.
   if (!link->Save(file)) return std::wstring();
+  Log().AddShortcut(file);
   return file;
 }
 

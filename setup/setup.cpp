@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "setup/install_log.h"
 #include "util/strings.h"
 
 namespace setup {
@@ -60,6 +61,11 @@ TSetup::TSetup(const SetupPlatform& Platform)
 }
 
 TSetup::~TSetup() = default;
+
+InstallLog& TSetup::Log() {
+  if (!log_) log_ = std::make_unique<InstallLog>(Files());
+  return *log_;
+}
 
 bool TSetup::HasAdminRights() {
   try {

@@ -19,6 +19,7 @@ class System;
 
 namespace setup {
 
+class InstallLog;
 class TSetup;
 class TSetupListGroup;
 
@@ -145,6 +146,8 @@ class TSetup {
   // The application window, owner of the boxes the model shows by itself (null until set).
   void SetApplicationWindow(void* window) { application_window_ = window; }
   void* ApplicationWindow() const { return application_window_; }
+  // The installation log of FDestDir, kept by the copy page and the shortcut work.
+  setup::InstallLog& Log();
   // The .ico file ReadSetupIni found for "Icon" (empty when none was found).
   const std::wstring& IconFile() const { return icon_file_; }
 
@@ -165,6 +168,7 @@ class TSetup {
   void FindApplicationIcon(const std::wstring& iconValue);
 
   SetupPlatform platform_;
+  std::unique_ptr<setup::InstallLog> log_;
   std::wstring icon_file_;
   void* application_window_ = nullptr;
 };

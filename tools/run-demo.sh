@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Setup.exe and runs it on the demo medium under Wine, in a fresh prefix: in a window when
-# a display is there; otherwise on a private Xvfb display, walking through every page with the
-# end-to-end driver, saving a screenshot of each page and printing what was installed.
+# Builds Setup.exe and UnInstall.exe and runs Setup.exe on the demo medium (whose base archive
+# carries UnInstall.exe) under Wine, in a fresh prefix: in a window when a display is there;
+# otherwise on a private Xvfb display, walking through every page with the end-to-end driver,
+# saving a screenshot of each page and printing what was installed.
 #   tools/run-demo.sh [--setup Setup.exe]   (another Setup.exe on the medium: build/release/Setup.exe)
 given_setup=""
 if [ "${1:-}" = --setup ] && [ -n "${2:-}" ]; then
@@ -20,21 +21,26 @@ setup_exe="build/windows/app/Setup.exe"
 step "preparing the machine (tools/setup-machine.sh)"
 bash tools/setup-machine.sh
 
-# The Windows build makes Setup.exe and the driver; the native build makes the RAR writer that
-# packs the demo's archives (the build runs no Wine).
-step "building Setup.exe and the page walker (build/windows)"
+# The Windows build makes Setup.exe, UnInstall.exe and the driver; the native build makes the RAR
+# writer that packs the demo's archives and the lister that shows the base archive (the build
+# runs no Wine).
+step "building Setup.exe, UnInstall.exe and the page walker (build/windows)"
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32-toolchain.cmake" >/dev/null
-cmake --build build/windows -j "$jobs" --target Setup e2e_demo_walk demo_bde_setup
-step "building the RAR writer (build/native)"
+cmake --build build/windows -j "$jobs" --target Setup UnInstall e2e_demo_walk demo_bde_setup
+step "building the RAR writer and lister (build/native)"
 cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
-cmake --build build/native -j "$jobs" --target rarwriter_cli
+cmake --build build/native -j "$jobs" --target rarwriter_cli skrar
 
 medium="$root/build/windows/demo-medium"
 shots="$root/build/windows/demo-screenshots"
 step "assembling the demo medium"
 bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter "$setup_exe" \
-  build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe >/dev/null
+  build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe \
+  build/windows/uninstall/UnInstall.exe >/dev/null
 echo "demo medium: $medium"
+uninstaller="$(build/native/tools/skrar l "$medium/BASE.RAR" | awk -F'\t' '$1 == "UnInstall.exe" {print $2}')"
+[ -n "$uninstaller" ] || { echo "run-demo.sh: the base archive lacks UnInstall.exe" >&2; false; }
+echo "its base archive carries UnInstall.exe ($uninstaller bytes), the program the uninstall entry starts"
 
 # A fresh prefix of its own, with a virtual desktop (windows hide at once, as on Windows). The
 # medium is drive D:, the screenshots drive E:; the host's root is not mapped.

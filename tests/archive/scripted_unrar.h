@@ -23,6 +23,7 @@ struct ScriptedEntry {
   uint64_t unpSize = 0;             // both halves: UnpSize and the high half beside the record
   int processCode = ERAR_SUCCESS;   // what RARProcessFile answers for it
   std::vector<int> blocks;          // sizes of the data blocks passed to the data callback
+  uint32_t crc = 0;                 // FileCRC as the header gives it
 };
 
 class ScriptedUnrar : public archive::UnrarLibrary {
@@ -68,6 +69,7 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     std::memset(header->FileName, 0, sizeof header->FileName);
     std::memcpy(header->FileName, e.name.data(), std::min(e.name.size(), sizeof header->FileName));
     header->Flags = e.flags;
+    header->FileCRC = e.crc;
     header->UnpSize = static_cast<unsigned>(e.unpSize);
     *unpSizeHigh = static_cast<unsigned>(e.unpSize >> 32);
     return ERAR_SUCCESS;

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# No DLL is loaded from the medium's folder: plants marker DLLs beside Setup.exe under the names
-# of DLLs that system code loads by bare name, and walks Setup.exe under Wine
-# (dll_planting_scenario.cpp). Names that Wine's own builtins of Setup.exe's static imports
-# import statically are left out: Wine resolves those through its own search, where Windows
-# takes a known DLL's dependencies from the known DLLs. They are read from the builtins' import
-# tables. Wine is told to prefer the planted DLLs per program, in the scenario's own prefix.
-#   dll_planting.sh <Setup.exe> <scenario.exe>
+# No DLL is loaded from the program's folder: plants marker DLLs beside the program (Setup.exe on
+# its medium, UnInstall.exe in an installation's folder) under the names of DLLs that system code
+# loads by bare name, and runs the program under Wine (dll_planting_scenario.cpp). Names that
+# Wine's own builtins of the program's static imports import statically are left out: Wine
+# resolves those through its own search, where Windows takes a known DLL's dependencies from the
+# known DLLs. They are read from the builtins' import tables. Wine is told to prefer the planted DLLs per program, in the scenario's own prefix.
+#   dll_planting.sh <Setup.exe|UnInstall.exe> <scenario.exe>
 set -euo pipefail
 export LC_ALL=C
-setup_exe="$1"
+program_exe="$1"
 scenario="$2"
+program="$(basename "$program_exe")"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
 
 names="uxtheme dwmapi cryptbase cryptsp rsaenh bcrypt propsys userenv profapi version winmm
@@ -29,8 +30,8 @@ done
 
 # What the builtins of the static imports import, and what those import, and so on.
 declare -A imported=() visited=()
-queue=($(imports_of "$setup_exe"))
-echo "Setup.exe imports: ${queue[*]}"
+queue=($(imports_of "$program_exe"))
+echo "$program imports: ${queue[*]}"
 while [ ${#queue[@]} -gt 0 ]; do
   dll="${queue[0]}"
   queue=("${queue[@]:1}")
@@ -51,5 +52,5 @@ done
 echo "planted: ${planted[*]}"
 echo "skipped (imported by Wine's builtins of the static imports): ${skipped[*]:-none}"
 
-SK_PLANTED_DLLS="$(IFS=,; echo "${planted[*]}")" SK_WINE_SCENARIO=e2e-dll \
+SK_PLANTED_PROGRAM="$program" SK_PLANTED_DLLS="$(IFS=,; echo "${planted[*]}")" SK_WINE_SCENARIO=e2e-dll \
   bash "$src/tools/wine-run.sh" "$scenario"

@@ -1,8 +1,9 @@
-// Marker DLLs under the names of system DLLs, planted beside Setup.exe on the medium, with Wine
-// told to take a DLL of those names from wherever the search finds it first (as Windows' search
-// order would): walking to the destination page, past the agreement's rich text, runs none of
-// them.
-// Run by dll_planting.sh, which names the DLLs to plant in SK_PLANTED_DLLS.
+// Marker DLLs under the names of system DLLs, planted beside the program, with Wine told to take
+// a DLL of those names from wherever the search finds it first (as Windows' search order would):
+// Setup.exe on its medium, walked to the destination page past the agreement's rich text, and
+// UnInstall.exe in an installation's folder, run as the uninstall entry runs it, load none.
+// Run by dll_planting.sh, which names the program in SK_PLANTED_PROGRAM and the DLLs to plant in
+// SK_PLANTED_DLLS.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -82,22 +83,78 @@ bool RunAndWait(const std::wstring& exe, const std::wstring& args) {
   return ended;
 }
 
-TEST(DllPlanting, NoDllIsLoadedFromTheMediumsFolder) {
+// Setup.exe from the medium: to the destination page, past the agreement's rich text, and out.
+void WalkSetup(const Medium& medium) {
+  SetupRun run(medium, L"dll-planting");
+  HWND welcome = run.Page(kWelcome, L"welcome");
+  ASSERT_NE(welcome, nullptr);
+  run.Press(welcome, L"Далее>", false);
+  run.Press(welcome, L"Далее >");
+  HWND license = run.Page(kLicense, L"agreement");
+  ASSERT_NE(license, nullptr);
+  // The rich-text viewer is there and has taken the agreement.
+  std::vector<HWND> viewers = ChildrenOfClass(license, L"RICHEDIT50W");
+  if (viewers.empty()) viewers = ChildrenOfClass(license, L"RichEdit20W");
+  ASSERT_FALSE(viewers.empty());
+  EXPECT_NE(Text(viewers[0]).find(L"Terms"), std::wstring::npos);
+  run.Press(license, L"Принимаю", false);
+  run.Press(license, L"Далее >");
+  HWND path = run.Page(kGetPath, L"destination");
+  ASSERT_NE(path, nullptr);
+  run.Press(path, L"Отмена", false);
+  run.AnswerCancelQuestion(IDYES, L"Установка Sketrion 7.2");
+  run.ExpectEnded();
+}
+
+// UnInstall.exe as the uninstall entry starts it, in a folder with a record and no log: the copy
+// it hands over to says the log is missing, asks, removes the record and says it is done.
+void RunUninstall(const std::wstring& folder) {
+  std::wstring line = L"\"" + folder + L"UnInstall.exe\" /UNINSTALL";
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  const DWORD copy = WaitForChildProcess(pi.dwProcessId);
+  ASSERT_NE(copy, 0u);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, copy);
+  EXPECT_TRUE(AnswerMessageBox(copy, IDOK).found);
+  EXPECT_TRUE(AnswerMessageBox(copy, IDYES).found);
+  EXPECT_TRUE(AnswerMessageBox(copy, IDOK).found);
+  if (process) {
+    EXPECT_EQ(WaitForSingleObject(process, kWaitMs), WAIT_OBJECT_0);
+    CloseHandle(process);
+  }
+  EXPECT_FALSE(FileExists(folder + L"UnInstall.ini"));
+}
+
+TEST(DllPlanting, NoDllIsLoadedFromTheProgramsFolder) {
+  const std::wstring program = Environment(L"SK_PLANTED_PROGRAM");
+  ASSERT_TRUE(program == L"Setup.exe" || program == L"UnInstall.exe") << "SK_PLANTED_PROGRAM names no program";
   const std::vector<std::wstring> names = PlantedNames();
   ASSERT_FALSE(names.empty()) << "SK_PLANTED_DLLS names no DLL";
   const std::string marker = ReadFile(SK_DLL_MARKER);
   ASSERT_FALSE(marker.empty()) << "no marker DLL at " << SK_DLL_MARKER;
 
   NoCrashDebugger();
+  // The medium, or for the uninstaller the folder of an installation.
   Medium medium{L"C:\\e2e-dll\\medium"};
-  medium.WriteSetupIni(
-      L"[GENERAL]\nNameApplication=Sketrion 7.2\nNameCompany=Sketrion Software\n"
-      L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n");
-  medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
-  medium.WriteFile(L"Licension.rtf", "{\\rtf1\\ansi {\\b Terms}\\par of use.\\par}");
+  if (program == L"Setup.exe") {
+    medium.WriteSetupIni(
+        L"[GENERAL]\nNameApplication=Sketrion 7.2\nNameCompany=Sketrion Software\n"
+        L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n");
+    medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
+    medium.WriteFile(L"Licension.rtf", "{\\rtf1\\ansi {\\b Terms}\\par of use.\\par}");
+  } else {
+    const std::string uninstaller = ReadFile(SK_DLL_UNINSTALL);
+    ASSERT_FALSE(uninstaller.empty()) << "no UnInstall.exe at " << SK_DLL_UNINSTALL;
+    medium.WriteFile(L"UnInstall.exe", uninstaller);
+    medium.WriteFile(L"UnInstall.ini", ToCp1251(L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\n"));
+  }
   for (const std::wstring& name : names) {
     medium.WriteFile(name + L".dll", marker);
-    PreferDllBesideProgram(L"Setup.exe", name);
+    PreferDllBesideProgram(program, name);
     PreferDllBesideProgram(L"probe.exe", name);
   }
   auto ran = [&](const std::wstring& name) { return FileExists(medium.folder() + name + L".dll.ran"); };
@@ -108,28 +165,9 @@ TEST(DllPlanting, NoDllIsLoadedFromTheMediumsFolder) {
   ASSERT_TRUE(ran(names.front())) << "Wine did not take the planted " << Ascii(names.front());
   DeleteFileW((medium.folder() + names.front() + L".dll.ran").c_str());
 
-  // The walk; whatever stops it, the markers are looked at.
-  [&] {
-    SetupRun run(medium, L"dll-planting");
-    HWND welcome = run.Page(kWelcome, L"welcome");
-    ASSERT_NE(welcome, nullptr);
-    run.Press(welcome, L"Далее>", false);
-    run.Press(welcome, L"Далее >");
-    HWND license = run.Page(kLicense, L"agreement");
-    ASSERT_NE(license, nullptr);
-    // The rich-text viewer is there and has taken the agreement.
-    std::vector<HWND> viewers = ChildrenOfClass(license, L"RICHEDIT50W");
-    if (viewers.empty()) viewers = ChildrenOfClass(license, L"RichEdit20W");
-    ASSERT_FALSE(viewers.empty());
-    EXPECT_NE(Text(viewers[0]).find(L"Terms"), std::wstring::npos);
-    run.Press(license, L"Принимаю", false);
-    run.Press(license, L"Далее >");
-    HWND path = run.Page(kGetPath, L"destination");
-    ASSERT_NE(path, nullptr);
-    run.Press(path, L"Отмена", false);
-    run.AnswerCancelQuestion(IDYES, L"Установка Sketrion 7.2");
-    run.ExpectEnded();
-  }();
+  // Whatever stops the run, the markers are looked at.
+  if (program == L"Setup.exe") WalkSetup(medium);
+  else RunUninstall(medium.folder());
   for (const std::wstring& name : names) EXPECT_FALSE(ran(name)) << Ascii(name) << ".dll was loaded";
 }
 

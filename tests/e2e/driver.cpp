@@ -1,5 +1,7 @@
 #include "tests/e2e/driver.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 
 namespace e2e {
@@ -103,6 +105,23 @@ HWND FindWindowOfClass(DWORD pid, const std::wstring& className) {
 
 bool WaitGone(HWND window, DWORD timeoutMs) {
   return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+DWORD WaitForChildProcess(DWORD parent, DWORD timeoutMs) {
+  DWORD child = 0;
+  WaitUntil(
+      [&] {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return false;
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot, &entry); more && !child; more = Process32NextW(snapshot, &entry))
+          if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent) child = entry.th32ProcessID;
+        CloseHandle(snapshot);
+        return child != 0;
+      },
+      timeoutMs);
+  return child;
 }
 
 std::vector<std::wstring> VisibleCaptions(DWORD pid) {

@@ -44,6 +44,9 @@ HWND FindWindowOfClass(DWORD pid, const std::wstring& className);
 bool WaitGone(HWND window, DWORD timeoutMs = kWaitMs);
 // The captions of the process's visible top-level windows (for failure messages).
 std::vector<std::wstring> VisibleCaptions(DWORD pid);
+// A process that `parent` started (the uninstaller hands over to a copy of itself); 0 when none
+// appeared within the time.
+DWORD WaitForChildProcess(DWORD parent, DWORD timeoutMs = kWaitMs);
 
 // Controls, read across processes.
 std::wstring Text(HWND window);

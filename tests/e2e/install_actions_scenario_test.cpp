@@ -13,6 +13,7 @@
 #include "platform/win32/registry_win.h"
 #include "setup/font_name.h"
 #include "tests/acad/acad_fixture.h"
+#include "tests/e2e/demo_install.h"
 #include "tests/e2e/drive_listing.h"
 #include "tests/e2e/installed.h"
 #include "tests/e2e/scenario.h"
@@ -23,7 +24,7 @@ namespace {
 std::wstring Widened(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
 
 const std::wstring kSource = Widened(SK_TEST_SOURCE_DIR);  // S:\ under Wine
-const std::wstring kDest = L"C:\\Program files\\Sketrion Software\\Sketrion 7_2\\";
+const std::wstring kDest = kDemoDest;
 
 std::string Utf8(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -37,24 +38,6 @@ std::wstring FromUtf8(const std::string& text) {
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
   return out;
-}
-
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-// The files of a folder of the demo's content, named as the archive stores them.
-void Collect(const std::wstring& folder, const std::string& prefix, Files* files) {
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::wstring name = fd.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      Collect(folder + name + L"\\", prefix + Utf8(name) + "/", files);
-    else
-      files->push_back({prefix + Utf8(name), ReadFileBytes(folder + name)});
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
 }
 
 std::string Replaced(std::string text, const std::string& find, const std::string& with) {
@@ -73,20 +56,8 @@ class InstallActionsScenario : public ::testing::Test {
  protected:
   void SetUp() override {
     // The demo medium, from the demo's own Setup.ini, agreement, content and font.
-    ASSERT_TRUE(medium.ok());
-    medium.WriteFile(L"Setup.ini", ReadFileBytes(kSource + L"demo\\Setup.ini"));
-    medium.WriteFile(L"License.rtf", ReadFileBytes(kSource + L"demo\\License.rtf"));
-    const char* archives[][2] = {{"base", "BASE.RAR"}, {"samples", "SAMPLES.RAR"}, {"docs", "DOCS\\DOCS.RAR"}};
-    for (auto& a : archives) {
-      Files files;
-      Collect(kSource + L"demo\\content\\" + Widened(a[0]) + L"\\", "", &files);
-      ASSERT_FALSE(files.empty()) << a[0];
-      medium.WriteArchive(Widened(a[1]), files);
-      content[a[0]] = files;
-    }
     font = ReadFileBytes(Widened(SK_E2E_FONT));
-    ASSERT_GT(font.size(), 1000u);
-    medium.WriteFile(L"SERVICE\\FONT\\GOST.TTF", font);
+    ASSERT_NO_FATAL_FAILURE(WriteDemoMedium(medium, font, {}, &content));
     RemoveTree(kDest);
     RemoveTree(ProgramsFolder() + L"Sketrion 7.2\\");
     DeleteFileW((DesktopFolder() + L"Sketrion 7.2.lnk").c_str());

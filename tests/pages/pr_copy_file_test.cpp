@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pages/pr_copy_file.h"
+#include "setup/install_log.h"
 #include "tests/pages/archive_pages_fixture.h"
 
 namespace {
@@ -173,6 +174,56 @@ TEST_F(CopyPage, FatalEntryErrorCountsTheEntriesNeverReached) {
   EXPECT_EQ(page.NotCopiedCount(), 4);
   ASSERT_EQ(boxes.Asked().size(), 1u);
   EXPECT_EQ(boxes.Asked()[0].text, L"Не удалось скопировать файлов: 4. Первый из них: F1");
+}
+
+TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
+  const std::wstring dest = model.FDestDir;
+  files.MakeDirectory(L"C:\\Program files");
+  const std::string hello = "hello";  // CRC-32 3610a686
+  auto& base = AddCountedGroup(L"BASE.RAR", 2);
+  base.entries[0] = {pages::testing::Dos(L"Схемы\\Щит.dwg"), 0, hello.size()};
+  base.entries[0].crc = 0x3610a686;
+  // An encrypted entry's header may carry a keyed checksum: the file is read back instead.
+  base.entries[1] = {"a.txt", RHDF_ENCRYPTED, hello.size()};
+  base.entries[1].crc = 0x12345678;
+  auto& docs = AddCountedGroup(L"DOCS.RAR", 2);
+  docs.entries[0] = {"b.txt", 0, hello.size()};
+  docs.entries[1] = {"c.txt", 0, hello.size(), ERAR_ECREATE};
+
+  // The library writes each file (and its folders) between the two events.
+  std::vector<std::wstring> loggedBeforeDocs;
+  rar.OnExtracting = [&](archive::TRAR& sender, RARHeaderData h) {
+    page.RARExtracting(sender, h);
+    const std::wstring name = util::FromCp866(archive::EntryName(h));
+    if (name == L"b.txt") {
+      // What a copying stopped here would leave: the first archive's files, all of them.
+      std::vector<setup::LogItem> items;
+      ASSERT_NE(files.FileBytes(dest + L"UnInstall.log"), nullptr);
+      ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
+      for (const auto& item : items) loggedBeforeDocs.push_back(item.path);
+    }
+    files.MakeDirectory(L"C:\\Program files\\Firm");
+    files.MakeDirectory(dest);
+    files.MakeDirectory(dest + L"Схемы");
+    if (name != L"c.txt") files.PutFile(dest + name, hello);
+  };
+  Run();
+
+  const std::wstring top = L"C:\\Program files\\Firm\\Sketrion";
+  EXPECT_EQ(loggedBeforeDocs, (std::vector<std::wstring>{top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg",
+                                                          dest + L"a.txt"}));
+  std::vector<setup::LogItem> items;
+  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
+  std::vector<std::wstring> logged;
+  for (const auto& item : items) {
+    logged.push_back(item.path);
+    if (item.kind != setup::LogItemKind::File) continue;
+    EXPECT_EQ(item.size, hello.size());
+    EXPECT_EQ(item.crc, 0x3610a686u) << "the file's own checksum for " << item.path;
+  }
+  // The entry that could not be written is not logged.
+  EXPECT_EQ(logged, (std::vector<std::wstring>{top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg", dest + L"a.txt",
+                                               dest + L"b.txt"}));
 }
 
 TEST_F(CopyPage, LabelShowsLongNamesCutAndCyrillicConverted) {

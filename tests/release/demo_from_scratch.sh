@@ -27,6 +27,7 @@ for page in welcome license destination groups additional-software finish; do
 done
 grep -q 'Setup.exe ended with exit code 0' "$log" || { echo "demo_from_scratch: Setup.exe did not end cleanly" >&2; exit 1; }
 grep -q 'Sketrion.exe' "$log" || { echo "demo_from_scratch: the program files were not installed" >&2; exit 1; }
+grep -q 'carries UnInstall.exe' "$log" || { echo "demo_from_scratch: the medium lacks the uninstaller" >&2; exit 1; }
 # Only the scratch folder's own prefix was used; end its server.
 WINEPREFIX="$scratch/src/build/windows/wine/demo" wineserver -k 2>/dev/null || true
 rm -rf "$scratch/src/build/windows/wine"

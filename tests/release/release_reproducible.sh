@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tools/release.sh in two copies of the tree, in folders of different names and depths: the two
-# Setup.exe files must be the same bytes, and within the size limit (release.sh checks it).
-# usage: release_reproducible.sh <work folder>       (leaves <work>/a/build/release/Setup.exe)
+# builds of each program (Setup.exe, UnInstall.exe) must be the same bytes, and within the size
+# limit (release.sh checks it).
+# usage: release_reproducible.sh <work folder>       (leaves <work>/a/build/release/*.exe)
 set -euo pipefail
 source "$(dirname "$0")/scratch_tree.sh"
 work="$1"
@@ -15,12 +16,14 @@ copies=("$work/a" "$work/second-copy/of/the-tree")
 for copy in "${copies[@]}"; do
   copy_tree "$copy"
   bash "$copy/tools/release.sh" >"$copy.log" 2>&1 || { cat "$copy.log"; exit 1; }
-  tail -n 1 "$copy.log"
+  tail -n 2 "$copy.log"
 done
-a="${copies[0]}/build/release/Setup.exe"
-b="${copies[1]}/build/release/Setup.exe"
-if ! cmp "$a" "$b"; then
-  echo "release_reproducible: the two builds differ ($(cmp -l "$a" "$b" | wc -l) bytes)" >&2
-  exit 1
-fi
-echo "release_reproducible: both builds are $(stat -c %s "$a") identical bytes"
+for program in Setup UnInstall; do
+  a="${copies[0]}/build/release/$program.exe"
+  b="${copies[1]}/build/release/$program.exe"
+  if ! cmp "$a" "$b"; then
+    echo "release_reproducible: the two builds of $program.exe differ ($(cmp -l "$a" "$b" | wc -l) bytes)" >&2
+    exit 1
+  fi
+  echo "release_reproducible: both builds of $program.exe are $(stat -c %s "$a") identical bytes"
+done

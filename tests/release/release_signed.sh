@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Signs the shipping Setup.exe of release_reproducible.sh with a throwaway certificate through
-# tools/release.sh --sign, checks the signature (and that a changed byte breaks it), and starts
-# the signed program under Wine: it shows the welcome page and carries the product's version.
+# Signs the shipping Setup.exe and UnInstall.exe of release_reproducible.sh with a throwaway
+# certificate through tools/release.sh --sign, checks the signatures (and that a changed byte
+# breaks Setup.exe's), and starts the signed Setup.exe under Wine: it shows the welcome page and
+# carries the product's version.
 # usage: release_signed.sh <work folder> <build folder> <release_check.exe>
 set -euo pipefail
 work="$1"; build="$2"; check_exe="$3"
@@ -12,6 +13,8 @@ SOURCE_DATE_EPOCH="$(git -C "$(dirname "$0")/../.." log -1 --format=%ct 2>/dev/n
 export SOURCE_DATE_EPOCH
 reproducible="$work/Setup.reproducible.exe"
 cp "$tree/build/release/Setup.exe" "$reproducible"
+uninstall_reproducible="$work/UnInstall.reproducible.exe"
+cp "$tree/build/release/UnInstall.exe" "$uninstall_reproducible"
 
 keys="$work/keys"
 rm -rf "$keys" && mkdir -p "$keys"
@@ -22,6 +25,10 @@ bash "$tree/tools/release.sh" --sign "$keys/cert.pem" "$keys/key.pem" >"$work/si
 signed="$tree/build/release/Setup.exe"
 cmp -s "$tree/build/release/Setup.unsigned.exe" "$reproducible" ||
   { echo "release_signed: the unsigned file is not the reproducible build" >&2; exit 1; }
+cmp -s "$tree/build/release/UnInstall.unsigned.exe" "$uninstall_reproducible" ||
+  { echo "release_signed: the unsigned UnInstall.exe is not the reproducible build" >&2; exit 1; }
+osslsigncode verify -CAfile "$keys/cert.pem" -in "$tree/build/release/UnInstall.exe" >/dev/null 2>&1 ||
+  { echo "release_signed: UnInstall.exe's signature does not verify" >&2; exit 1; }
 
 report="$(osslsigncode verify -CAfile "$keys/cert.pem" -in "$signed" 2>&1)" ||
   { echo "$report"; echo "release_signed: the signature does not verify" >&2; exit 1; }

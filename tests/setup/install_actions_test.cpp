@@ -10,6 +10,7 @@
 #include "platform/fake/fake_system.h"
 #include "platform/fake/scripted_message_boxes.h"
 #include "platform/faulty_file_system.h"
+#include "setup/install_log.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
 #include "tests/setup/test_fonts.h"
@@ -93,6 +94,22 @@ TEST_F(InstallActionsTest, LinkSectionsAreReadInOrderUpToTheFirstGap) {
   EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\nLink1=" + first + L"\r\nLink2=" +
                           second + L"\r\n");
   EXPECT_TRUE(boxes.Asked().empty());
+}
+
+TEST_F(InstallActionsTest, TheLogNamesEachShortcutAndTheShortcutFoldersMadeForIt) {
+  files.MakeDirectory(kPrograms + L"\\Old");
+  PutSetupIni(L"[Link1]\nFileLink=Sketrion 7.2\\Tools\\A.lnk\n[Link2]\nFileLink=Old\\B.lnk\n");
+  model->CreateLinks();
+  std::vector<setup::LogItem> items;
+  ASSERT_NE(files.FileBytes(kDest + L"UnInstall.log"), nullptr);
+  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &items));
+  std::vector<std::wstring> lines;
+  for (const setup::LogItem& item : items)
+    lines.push_back((item.kind == setup::LogItemKind::Shortcut ? L"L " : L"S ") + item.path);
+  EXPECT_EQ(lines, (std::vector<std::wstring>{L"S " + kPrograms + L"\\Sketrion 7.2",
+                                              L"S " + kPrograms + L"\\Sketrion 7.2\\Tools",
+                                              L"L " + kPrograms + L"\\Sketrion 7.2\\Tools\\A.lnk",
+                                              L"L " + kPrograms + L"\\Old\\B.lnk"}));
 }
 
 TEST_F(InstallActionsTest, ASectionWithoutKeysEndsTheReadingLikeAMissingOne) {

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Setup.exe must be a static PE32 GUI program for i386, large-address aware, whose imports all
-# come from DLLs Windows always takes from System32 (comctl32, which the manifest binds, is
-# delay-loaded once the DLL search is restricted), and must carry its manifest.
+# Setup.exe and UnInstall.exe must be static PE32 GUI programs for i386, large-address aware,
+# whose imports all come from DLLs Windows always takes from System32 (comctl32, which the
+# manifest binds, is delay-loaded once the DLL search is restricted), and must carry their
+# manifest with the execution level each asks for.
+# usage: check_program_exe.sh <program.exe> <requestedExecutionLevel>
 set -euo pipefail
 # objdump's words are parsed below: the untranslated ones.
 export LC_ALL=C
-exe="$1"
+exe="$1"; level="$2"
 dump="$(i686-w64-mingw32-objdump -p "$exe")"
-fail() { echo "check_setup_exe: $*" >&2; exit 1; }
+fail() { echo "check_program_exe: $(basename "$exe"): $*" >&2; exit 1; }
 
 grep -q 'file format pei-i386' <<<"$dump" || fail "not a PE for i386"
 grep -qE '^Magic[[:space:]]+010b' <<<"$dump" || fail "not PE32 (optional header magic)"
@@ -26,6 +28,6 @@ done
 if i686-w64-mingw32-nm "$exe" 2>/dev/null | grep -qE '^0+ A _[A-Za-z_]+@[0-9]+$'; then
   fail "a delay-loaded function has no thunk (compiled with its dllimport declaration)"
 fi
-grep -qa 'highestAvailable' "$exe" || fail "no manifest with requestedExecutionLevel"
+grep -qa "requestedExecutionLevel level=\"$level\"" "$exe" || fail "no manifest asking for $level"
 grep -qa 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest lacks common controls 6"
-echo "Setup.exe: PE32 GUI i386, imports: $(echo $imports)"
+echo "$(basename "$exe"): PE32 GUI i386, imports: $(echo $imports)"

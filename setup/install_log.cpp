@@ -1,0 +1,296 @@
+#include "setup/install_log.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/file_system.h"
+#include "platform/utf8.h"
+#include "unrar/checksum.h"
+#include "util/codepage.h"
+#include "util/files.h"
+
+namespace setup {
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kHeader[] = "# UnInstall.log 1";
+constexpr size_t kMaxPath = 32767;  // the longest path Windows knows
+
+std::string ToUtf8(const std::wstring& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = static_cast<uint32_t>(text[i]);
+    if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+      const uint32_t low = static_cast<uint32_t>(text[i + 1]);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
+    platform::AppendUtf8(&out, c);
+  }
+  return out;
+}
+
+void AppendCodePoint(std::wstring* out, uint32_t c) {
+  if (sizeof(wchar_t) == 2 && c >= 0x10000) {
+    c -= 0x10000;
+    *out += static_cast<wchar_t>(0xD800 + (c >> 10));
+    *out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+  } else {
+    *out += static_cast<wchar_t>(c);
+  }
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF; no control characters,
+// which no path holds.
+bool PathFromUtf8(std::string_view bytes, std::wstring* out) {
+  out->clear();
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    uint32_t c;
+    size_t more;
+    if (lead < 0x80) { c = lead; more = 0; }
+    else if (lead >= 0xC2 && lead < 0xE0) { c = lead & 0x1F; more = 1; }
+    else if (lead >= 0xE0 && lead < 0xF0) { c = lead & 0x0F; more = 2; }
+    else if (lead >= 0xF0 && lead < 0xF5) { c = lead & 0x07; more = 3; }
+    else return false;
+    if (i + more >= bytes.size()) return false;
+    for (size_t k = 1; k <= more; ++k) {
+      const unsigned char b = static_cast<unsigned char>(bytes[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      c = (c << 6) | (b & 0x3F);
+    }
+    if ((more == 2 && c < 0x800) || (more == 3 && c < 0x10000) || c > 0x10FFFF ||
+        (c >= 0xD800 && c < 0xE000) || c < 0x20 || c == 0x7F)
+      return false;
+    AppendCodePoint(out, c);
+    i += more + 1;
+  }
+  return !out->empty() && out->size() <= kMaxPath;
+}
+
+bool ParseSize(std::string_view text, uint64_t* size) {
+  if (text.empty() || text.size() > 19) return false;  // below 10^19, no overflow
+  uint64_t value = 0;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(ch - '0');
+  }
+  *size = value;
+  return true;
+}
+
+bool ParseCrc(std::string_view text, uint32_t* crc) {
+  if (text.size() != 8) return false;
+  uint32_t value = 0;
+  for (char ch : text) {
+    uint32_t digit;
+    if (ch >= '0' && ch <= '9') digit = static_cast<uint32_t>(ch - '0');
+    else if (ch >= 'a' && ch <= 'f') digit = static_cast<uint32_t>(ch - 'a' + 10);
+    else if (ch >= 'A' && ch <= 'F') digit = static_cast<uint32_t>(ch - 'A' + 10);
+    else return false;
+    value = (value << 4) | digit;
+  }
+  *crc = value;
+  return true;
+}
+
+// Splits at tabs into exactly `count` fields.
+bool SplitFields(std::string_view line, size_t count, std::vector<std::string_view>* fields) {
+  fields->clear();
+  size_t from = 0;
+  while (fields->size() + 1 < count) {
+    const size_t tab = line.find('\t', from);
+    if (tab == std::string_view::npos) return false;
+    fields->push_back(line.substr(from, tab - from));
+    from = tab + 1;
+  }
+  fields->push_back(line.substr(from));
+  return true;
+}
+
+bool ParseLine(std::string_view line, LogItem* item) {
+  std::vector<std::string_view> fields;
+  if (line.size() < 2 || line[1] != '\t') return false;
+  switch (line[0]) {
+    case 'F':
+      if (!SplitFields(line.substr(2), 3, &fields) || !ParseSize(fields[0], &item->size) ||
+          !ParseCrc(fields[1], &item->crc))
+        return false;
+      item->kind = LogItemKind::File;
+      return PathFromUtf8(fields[2], &item->path);
+    case 'D': item->kind = LogItemKind::Folder; break;
+    case 'L': item->kind = LogItemKind::Shortcut; break;
+    case 'S': item->kind = LogItemKind::ShortcutFolder; break;
+    default: return false;
+  }
+  return PathFromUtf8(line.substr(2), &item->path);
+}
+
+char KindLetter(LogItemKind kind) {
+  switch (kind) {
+    case LogItemKind::File: return 'F';
+    case LogItemKind::Folder: return 'D';
+    case LogItemKind::Shortcut: return 'L';
+    case LogItemKind::ShortcutFolder: return 'S';
+  }
+  return '?';
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+std::string FormatInstallLog(const std::vector<LogItem>& items) {
+  std::string out = std::string(kBom) + kHeader + "\r\n";
+  for (const LogItem& item : items) {
+    out += KindLetter(item.kind);
+    out += '\t';
+    if (item.kind == LogItemKind::File) {
+      char crc[9];
+      std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(item.crc));
+      out += std::to_string(item.size) + '\t' + crc + '\t';
+    }
+    out += ToUtf8(item.path) + "\r\n";
+  }
+  return out;
+}
+
+bool ParseInstallLog(std::string_view bytes, std::vector<LogItem>* items) {
+  items->clear();
+  const std::string_view bom(kBom), header(kHeader);
+  if (bytes.substr(0, bom.size()) != bom) return false;
+  bytes.remove_prefix(bom.size());
+  bool first = true;
+  while (!bytes.empty()) {
+    size_t end = bytes.find('\n');
+    std::string_view line = bytes.substr(0, end);
+    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (first) {
+      if (line != header) return false;
+      first = false;
+      continue;
+    }
+    if (line.empty()) continue;
+    LogItem item;
+    if (!ParseLine(line, &item)) {
+      items->clear();
+      return false;
+    }
+    items->push_back(std::move(item));
+  }
+  return !first;
+}
+
+bool FileCrc32(platform::FileSystem& files, const std::wstring& path, uint64_t* size, uint32_t* crc) {
+  std::unique_ptr<platform::ReadableFile> file = files.OpenRead(path);
+  if (!file) return false;
+  std::vector<unsigned char> buffer(1 << 16);
+  uint32_t value = 0;
+  uint64_t total = 0;
+  for (;;) {
+    size_t got = 0;
+    if (!file->Read(buffer.data(), buffer.size(), &got)) return false;
+    if (got == 0) break;
+    value = unrar::Crc32(value, buffer.data(), got);
+    total += got;
+  }
+  *size = total;
+  *crc = value;
+  return true;
+}
+
+void InstallLog::Open(const std::wstring& destDir) {
+  if (destDir.empty()) return;
+  const std::wstring dest = WithoutTrailingBackslash(destDir) + L"\\";
+  if (dest == dest_) return;
+  dest_ = dest;
+  items_.clear();
+  index_.clear();
+  known_.clear();
+  pending_.clear();
+  std::string bytes;
+  std::vector<LogItem> earlier;
+  if (util::ReadWholeFile(files_, dest_ + kInstallLogName, 64u << 20, &bytes) == util::ReadResult::Ok &&
+      ParseInstallLog(bytes, &earlier))
+    for (const LogItem& item : earlier) Add(item);
+}
+
+std::wstring InstallLog::PathOf(const std::wstring& name) const {
+  std::wstring path = dest_ + name;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return WithoutTrailingBackslash(path);
+}
+
+void InstallLog::NoteFolder(const std::wstring& folder) {
+  const std::wstring key = util::FoldCase(folder);
+  if (known_.count(key)) return;
+  const bool existed = files_.Kind(folder) == platform::PathKind::Directory;
+  known_[key] = existed;
+  if (!existed) pending_.push_back(folder);
+}
+
+void InstallLog::EntryStarting(const std::wstring& name, bool directory) {
+  if (!IsOpen()) return;
+  const std::wstring path = PathOf(name);
+  // The destination itself, then every folder of the entry below it, top-down.
+  NoteFolder(WithoutTrailingBackslash(dest_));
+  for (size_t at = path.find(L'\\', dest_.size()); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+    NoteFolder(path.substr(0, at));
+  if (directory) NoteFolder(path);
+}
+
+void InstallLog::EntryDone(const std::wstring& name, bool directory, bool extracted,
+                           uint32_t archiveSize, uint32_t archiveCrc) {
+  if (!IsOpen()) return;
+  for (auto it = pending_.begin(); it != pending_.end();) {
+    if (files_.Kind(*it) == platform::PathKind::Directory) {
+      Add({LogItemKind::Folder, *it});
+      it = pending_.erase(it);
+    } else {
+      // Not made after all: look again when a later entry needs it.
+      known_.erase(util::FoldCase(*it));
+      it = pending_.erase(it);
+    }
+  }
+  if (directory || !extracted) return;
+  const std::wstring path = PathOf(name);
+  if (files_.Kind(path) != platform::PathKind::File) return;
+  LogItem item{LogItemKind::File, path};
+  std::unique_ptr<platform::ReadableFile> file = files_.OpenRead(path);
+  // The library checked the data against the archive's CRC: when the sizes agree, that CRC is
+  // the file's. Entries without one (BLAKE2 hashes, 4 GB and over) are read back.
+  if (file && archiveCrc != 0 && file->Size() == archiveSize) {
+    item.size = archiveSize;
+    item.crc = archiveCrc;
+  } else {
+    file.reset();
+    if (!FileCrc32(files_, path, &item.size, &item.crc)) return;
+  }
+  Add(item);
+}
+
+void InstallLog::Add(const LogItem& item) {
+  const std::wstring key = util::FoldCase(item.path);
+  auto found = index_.find(key);
+  if (found == index_.end()) {
+    index_[key] = items_.size();
+    items_.push_back(item);
+  } else if (item.kind == LogItemKind::File || item.kind == LogItemKind::Shortcut) {
+    // A file written again is logged as it is now.
+    items_[found->second] = item;
+  }
+}
+
+bool InstallLog::Save() {
+  if (!IsOpen()) return false;
+  return util::WriteWholeFile(files_, dest_ + kInstallLogName, FormatInstallLog(items_));
+}
+
+}  // namespace setup

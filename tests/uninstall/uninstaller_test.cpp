@@ -1,0 +1,321 @@
+// The uninstaller's rules over the in-memory platform: one installation recorded the way the
+// installer records it, then each case changes something and checks what is left afterwards.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
+#include "platform/fake/scripted_message_boxes.h"
+#include "setup/install_log.h"
+#include "setup/setup.h"
+#include "uninstall/remover.h"
+#include "uninstall/uninstaller.h"
+#include "util/codepage.h"
+#include "util/ini.h"
+
+namespace {
+
+using platform::MsgAnswer;
+using uninstall::KeptReason;
+using uninstall::RemoveOutcome;
+
+const std::wstring kDest = L"C:\\Program files\\Sketrion\\Sketrion 7.2";
+const std::wstring kPrograms = L"C:\\Users\\user\\Start Menu\\Programs";
+const std::wstring kDesktop = L"C:\\Users\\user\\Desktop";
+const std::wstring kEntry = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sketrion 7.2";
+
+// Removes from the fake file system; a file can be busy for a number of attempts or refuse.
+class FakeRemover : public uninstall::Remover {
+ public:
+  explicit FakeRemover(platform::FakeFileSystem& files) : files_(files) {}
+
+  std::map<std::wstring, int> busy;  // folded path -> attempts that still find it in use
+  std::set<std::wstring> refused;    // folded paths
+  std::vector<std::wstring> atRestart;
+
+  RemoveOutcome RemoveFile(const std::wstring& path) override {
+    const std::wstring key = util::FoldCase(path);
+    if (refused.count(key)) return RemoveOutcome::Refused;
+    auto it = busy.find(key);
+    if (it != busy.end() && it->second > 0) {
+      --it->second;
+      return RemoveOutcome::InUse;
+    }
+    return files_.Remove(path) ? RemoveOutcome::Removed : RemoveOutcome::Missing;
+  }
+  RemoveOutcome RemoveFolder(const std::wstring& path) override {
+    if (files_.Kind(path) != platform::PathKind::Directory) return RemoveOutcome::Missing;
+    bool empty = true;
+    files_.List(path, [&](const platform::DirectoryEntry&) { return empty = false; });
+    if (!empty) return RemoveOutcome::NotEmpty;
+    files_.RemoveTree(path);
+    return RemoveOutcome::Removed;
+  }
+  bool RemoveAtRestart(const std::wstring& path) override {
+    atRestart.push_back(path);
+    return true;
+  }
+
+ private:
+  platform::FakeFileSystem& files_;
+};
+
+// One installation in memory, as the installer leaves it.
+class Installed {
+ public:
+  Installed() {
+    shell.programs = kPrograms;
+    shell.desktop = kDesktop;
+    // What was there before the installation.
+    files.MakeDirectory(L"C:\\Program files");
+    files.MakeDirectory(kPrograms);
+    files.MakeDirectory(kDesktop);
+    files.PutFile(L"C:\\WINDOWS\\win.ini", "[windows]");
+    files.PutFile(kDesktop + L"\\mine.txt", "the user's");
+    before = files.FilePaths();
+
+    // The installation, recorded by the installer's own log.
+    setup::InstallLog log(files);
+    log.Open(kDest + L"\\");
+    Extract(log, L"BIN\\Sketrion.exe", "program");
+    Extract(log, L"BIN\\UnInstall.exe", "uninstaller");
+    Extract(log, L"DOC\\Руководство.txt", "guide");
+    files.MakeDirectory(kPrograms + L"\\Sketrion 7.2");
+    log.AddShortcutFolder(kPrograms + L"\\Sketrion 7.2");
+    for (const std::wstring& link : {kPrograms + L"\\Sketrion 7.2\\Редактор.lnk", kDesktop + L"\\Sketrion 7.2.lnk"}) {
+      files.PutFile(link, "link");
+      log.AddShortcut(link);
+    }
+    EXPECT_TRUE(log.Save());
+    util::IniFile record;
+    record.WriteString(L"GENERAL", L"NameApplication", L"Sketrion 7.2");
+    record.WriteString(L"GENERAL", L"Link1", kPrograms + L"\\Sketrion 7.2\\Редактор.lnk");
+    record.WriteString(L"GENERAL", L"Link2", kDesktop + L"\\Sketrion 7.2.lnk");
+    EXPECT_TRUE(record.Save(files, kDest + L"\\UnInstall.ini"));
+    files.PutFile(kDest + L"\\GraphEditor.ini", "[GraphEditor]");
+    registry.CreateKey(platform::RegRoot::LocalMachine, kEntry);
+    registry.WriteValue(platform::RegRoot::LocalMachine, kEntry, L"UninstallString",
+                        platform::StringValue(L"\"" + kDest + L"\\UnInstall.exe\" /UNINSTALL"));
+  }
+
+  void Extract(setup::InstallLog& log, const std::wstring& name, const std::string& bytes) {
+    log.EntryStarting(name, false);
+    files.PutFile(kDest + L"\\" + name, bytes);
+    log.EntryDone(name, false, true, static_cast<uint32_t>(bytes.size()), 0);
+  }
+
+  bool EntryExists() {
+    return registry.OpenKey(platform::RegRoot::LocalMachine, kEntry, platform::RegAccess::Read) ==
+           platform::RegStatus::Ok;
+  }
+
+  // Runs the uninstaller of kDest from the temporary copy (or from `self`).
+  bool Uninstall(const std::wstring& self = L"C:\\TEMP\\UnInstall.exe") {
+    uninstall::UninstallPlatform p{&files, &registry, &shell, &boxes, &remover};
+    uninstall::Uninstaller uninstaller(p, kDest, self);
+    const bool ran = uninstaller.Run(nullptr);
+    kept = uninstaller.KeptItems();
+    return ran;
+  }
+
+  std::set<std::wstring> Left() const {
+    std::set<std::wstring> left;
+    for (const std::wstring& path : files.FilePaths())
+      if (!before.count(path)) left.insert(path);
+    return left;
+  }
+  std::map<std::wstring, KeptReason> KeptMap() const {
+    std::map<std::wstring, KeptReason> map;
+    for (const uninstall::Kept& k : kept) map[k.path] = k.reason;
+    return map;
+  }
+
+  platform::FakeFileSystem files;
+  platform::FakeRegistry registry;
+  platform::FakeShell shell{files};
+  platform::ScriptedMessageBoxes boxes;
+  FakeRemover remover{files};
+  std::set<std::wstring> before;
+  std::vector<uninstall::Kept> kept;
+};
+
+class UninstallerTest : public testing::Test, public Installed {};
+
+TEST_F(UninstallerTest, RemovesEverythingItLoggedAndTheFoldersItMade) {
+  boxes.Answer(MsgAnswer::Yes);
+  boxes.Answer(MsgAnswer::Ok);
+  ASSERT_TRUE(Uninstall());
+  EXPECT_TRUE(Left().empty());
+  EXPECT_EQ(files.FilePaths(), before);
+  EXPECT_EQ(files.Kind(kDest), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(kPrograms + L"\\Sketrion 7.2"), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(kPrograms), platform::PathKind::Directory);  // the shell folder stays
+  EXPECT_EQ(files.Kind(L"C:\\Program files"), platform::PathKind::Directory);
+  EXPECT_FALSE(EntryExists());
+  EXPECT_TRUE(kept.empty());
+  ASSERT_EQ(boxes.Asked().size(), 2u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Удалить Sketrion 7.2?");
+  EXPECT_EQ(boxes.Asked()[0].buttons, platform::MsgButtons::YesNo);
+}
+
+TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
+  const std::wstring guide = kDest + L"\\DOC\\Руководство.txt";
+  const std::wstring program = kDest + L"\\BIN\\Sketrion.exe";
+  const std::wstring record = kDest + L"\\UnInstall.ini";
+  const std::wstring logFile = kDest + L"\\UnInstall.log";
+  const std::wstring link1 = kPrograms + L"\\Sketrion 7.2\\Редактор.lnk";
+  const std::wstring link2 = kDesktop + L"\\Sketrion 7.2.lnk";
+  struct Case {
+    const char* what;
+    std::function<void(Installed&)> change;
+    std::vector<MsgAnswer> answers;
+    std::set<std::wstring> left;                  // files of the installation left afterwards
+    std::map<std::wstring, KeptReason> reasons;   // what the final message lists
+    bool entryGone;
+  };
+  const Case cases[] = {
+      {"a file the user added and one he changed stay, with their folders",
+       [&](Installed& t) {
+         t.files.PutFile(kDest + L"\\BIN\\my.dwg", "mine");
+         t.files.PutFile(guide, "guide, edited");
+       },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {kDest + L"\\BIN\\my.dwg", guide},
+       {{guide, KeptReason::Changed}},
+       true},
+      {"the same size with other bytes is a change",
+       [&](Installed& t) { t.files.PutFile(guide, "GUIDE"); },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {guide},
+       {{guide, KeptReason::Changed}},
+       true},
+      {"No removes nothing", [](Installed&) {}, {MsgAnswer::No}, {}, {}, false},
+      {"a file in use once goes on the retry",
+       [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 1; },
+       {MsgAnswer::Yes, MsgAnswer::Retry, MsgAnswer::Ok},
+       {},
+       {},
+       true},
+      {"a file still in use after the one retry stays",
+       [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 5; },
+       {MsgAnswer::Yes, MsgAnswer::Retry, MsgAnswer::Ok},
+       {program},
+       {{program, KeptReason::InUse}},
+       true},
+      {"skipping a file in use keeps it",
+       [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 1; },
+       {MsgAnswer::Yes, MsgAnswer::Cancel, MsgAnswer::Ok},
+       {program},
+       {{program, KeptReason::InUse}},
+       true},
+      {"a refused file stays and is named",
+       [&](Installed& t) { t.remover.refused.insert(util::FoldCase(program)); },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {program},
+       {{program, KeptReason::Refused}},
+       true},
+      {"a damaged log: only the shortcuts, the record and the entry go",
+       [&](Installed& t) { t.files.PutFile(logFile, "\xEF\xBB\xBF# UnInstall.log 1\r\nF\tbroken\r\n"); },
+       {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
+       {program, kDest + L"\\BIN\\UnInstall.exe", guide},
+       {},
+       true},
+      {"a missing log: the same",
+       [&](Installed& t) { t.files.Remove(logFile); },
+       {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
+       {program, kDest + L"\\BIN\\UnInstall.exe", guide},
+       {},
+       true},
+      {"an entry naming another folder's uninstaller is not ours",
+       [&](Installed& t) {
+         t.registry.WriteValue(platform::RegRoot::LocalMachine, kEntry, L"UninstallString",
+                               platform::StringValue(L"\"D:\\Other\\UnInstall.exe\" /UNINSTALL"));
+       },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {},
+       {},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Installed t;
+    c.change(t);
+    for (MsgAnswer answer : c.answers) t.boxes.Answer(answer);
+    const std::set<std::wstring> installed = t.Left();
+    t.Uninstall();
+    EXPECT_EQ(t.Left(), c.answers.front() == MsgAnswer::No ? installed : c.left);
+    EXPECT_EQ(t.KeptMap(), c.reasons);
+    EXPECT_EQ(!t.EntryExists(), c.entryGone);
+    EXPECT_EQ(t.boxes.Asked().size(), c.answers.size());
+    EXPECT_EQ(t.boxes.Unanswered(), 0u);
+    const bool removedAnything = !t.files.FileBytes(record);
+    EXPECT_EQ(removedAnything, c.entryGone || c.answers.size() > 1);
+    // Shortcuts go whenever the user said Yes.
+    EXPECT_EQ(t.files.FileBytes(link1) == nullptr, removedAnything);
+    EXPECT_EQ(t.files.FileBytes(link2) == nullptr, removedAnything);
+  }
+}
+
+TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
+  // Lines that match files outside in size and CRC, so only the place rule keeps them.
+  files.PutFile(L"C:\\WINDOWS\\system.ini", "sys");
+  files.PutFile(L"C:\\Program files\\Sketrion\\other.txt", "sys");
+  files.PutFile(kDesktop + L"\\notes.txt", "sys");
+  files.MakeDirectory(L"C:\\Empty");
+  before.insert({L"C:\\WINDOWS\\system.ini", L"C:\\Program files\\Sketrion\\other.txt", kDesktop + L"\\notes.txt"});
+  uint64_t size = 0;
+  uint32_t crc = 0;
+  ASSERT_TRUE(setup::FileCrc32(files, L"C:\\WINDOWS\\system.ini", &size, &crc));
+  std::vector<setup::LogItem> items;
+  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"\\UnInstall.log"), &items));
+  const std::vector<setup::LogItem> hostile = {
+      {setup::LogItemKind::File, L"C:\\WINDOWS\\system.ini", size, crc},
+      {setup::LogItemKind::File, kDest + L"\\..\\other.txt", size, crc},
+      {setup::LogItemKind::File, L"..\\other.txt", size, crc},
+      {setup::LogItemKind::File, kDest + L"\\NUL", 0, 0},
+      {setup::LogItemKind::Shortcut, kDesktop + L"\\notes.txt"},  // not a shortcut
+      {setup::LogItemKind::Shortcut, L"C:\\WINDOWS\\system.ini"},
+      {setup::LogItemKind::Folder, L"C:\\Empty"},
+      {setup::LogItemKind::ShortcutFolder, kDesktop},  // the shell folder itself
+  };
+  items.insert(items.end(), hostile.begin(), hostile.end());
+  files.PutFile(kDest + L"\\UnInstall.log", setup::FormatInstallLog(items));
+  boxes.Answer(MsgAnswer::Yes);
+  boxes.Answer(MsgAnswer::Ok);
+  ASSERT_TRUE(Uninstall());
+  EXPECT_EQ(files.FilePaths(), before);
+  EXPECT_EQ(files.Kind(L"C:\\Empty"), platform::PathKind::Directory);
+  EXPECT_EQ(files.Kind(kDesktop), platform::PathKind::Directory);
+  EXPECT_EQ(kept.size(), hostile.size());
+  for (const uninstall::Kept& k : kept) EXPECT_EQ(k.reason, KeptReason::Outside) << k.path;
+  EXPECT_FALSE(EntryExists());
+}
+
+TEST_F(UninstallerTest, WithoutARecordNothingIsTouched) {
+  files.Remove(kDest + L"\\UnInstall.ini");
+  before = files.FilePaths();
+  boxes.Answer(MsgAnswer::Ok);
+  EXPECT_FALSE(Uninstall());
+  EXPECT_EQ(files.FilePaths(), before);
+  EXPECT_TRUE(EntryExists());
+  EXPECT_EQ(boxes.Asked().size(), 1u);
+}
+
+TEST_F(UninstallerTest, RunningFromTheDestinationLeavesItselfAndItsFolderToTheRestart) {
+  const std::wstring self = kDest + L"\\BIN\\UnInstall.exe";
+  remover.busy[util::FoldCase(self)] = 1;  // a running program cannot remove its own file
+  boxes.Answer(MsgAnswer::Yes);
+  boxes.Answer(MsgAnswer::Ok);
+  ASSERT_TRUE(Uninstall(self));
+  EXPECT_EQ(Left(), (std::set<std::wstring>{self}));
+  EXPECT_EQ(KeptMap(), (std::map<std::wstring, KeptReason>{{self, KeptReason::AtRestart}}));
+  EXPECT_EQ(remover.atRestart, (std::vector<std::wstring>{self, kDest + L"\\BIN", kDest}));
+}
+
+}  // namespace

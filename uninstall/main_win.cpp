@@ -1,0 +1,149 @@
+// UnInstall.exe: started by the list of installed programs as "<destination>\UnInstall.exe"
+// /UNINSTALL. It copies itself to a temporary folder and starts the copy with the destination
+// as an argument, so the destination folder (its own file included) can go; when that fails it
+// works in place and leaves its own file to the next restart.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "pages/error_box_win.h"
+#include "platform/file_system.h"
+#include "platform/win32/com_win.h"
+#include "platform/win32/dialogs_win.h"
+#include "platform/win32/system_dlls.h"
+#include "platform/win32/registry_win.h"
+#include "platform/win32/shell_win.h"
+#include "uninstall/remover_win.h"
+#include "uninstall/uninstaller.h"
+#include "util/codepage.h"
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"Удаление программы";
+
+// Message boxes whose Retry/Cancel buttons read "Повторить"/"Пропустить".
+class UninstallMessageBoxes : public platform::MessageBoxes {
+ public:
+  platform::MsgAnswer Show(void* owner, const std::wstring& text, const std::wstring& caption,
+                           platform::MsgButtons buttons, platform::MsgIcon icon) override {
+    if (buttons != platform::MsgButtons::RetryCancel) return plain_.Show(owner, text, caption, buttons, icon);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
+    const platform::MsgAnswer answer = plain_.Show(owner, text, caption, buttons, icon);
+    if (hook) UnhookWindowsHookEx(hook);
+    return answer;
+  }
+
+ private:
+  static LRESULT CALLBACK RenameButtons(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+      HWND box = reinterpret_cast<HWND>(wParam);
+      SetDlgItemTextW(box, IDRETRY, L"Повторить");
+      SetDlgItemTextW(box, IDCANCEL, L"Пропустить");
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  platform::Win32MessageBoxes plain_;
+};
+
+std::wstring ModulePath() {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  return std::wstring(buffer.data(), n);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t cut = path.find_last_of(L'\\');
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// Copies the program to a new temporary folder and starts the copy for destination; false when
+// any step fails (the caller then works in place).
+bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) {
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return false;
+  const std::wstring folder = std::wstring(temp) + L"SketrionUninstall" + std::to_wstring(GetCurrentProcessId());
+  // Only a folder made now: one that is already there may hold files someone else put there.
+  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
+  const std::wstring copy = folder + L"\\UnInstall.exe";
+  if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
+  std::wstring command = Quoted(copy) + L" /UNINSTALL " + Quoted(destination) + L" " +
+                         std::to_wstring(GetCurrentProcessId());
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(copy.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+// The copy waits for the program it was started by, whose file it is about to remove.
+void WaitForStarter(const std::wstring& pidText) {
+  const DWORD pid = static_cast<DWORD>(wcstoul(pidText.c_str(), nullptr, 10));
+  if (pid == 0) return;
+  HANDLE starter = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!starter) return;
+  WaitForSingleObject(starter, 10000);
+  CloseHandle(starter);
+}
+
+int Run() {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::wstring> args(argv, argv + (argv ? argc : 0));
+  if (argv) LocalFree(argv);
+
+  pages::SetApplicationTitle(kCaption);
+  UninstallMessageBoxes boxes;
+  if (args.size() < 2 || !util::EqualsNoCase(args[1], L"/UNINSTALL")) {
+    boxes.Show(nullptr,
+               L"Эта программа удаляет установленную программу. Запустите удаление из списка "
+               L"установленных программ Windows («Программы и компоненты»).",
+               kCaption, platform::MsgButtons::Ok, platform::MsgIcon::Information);
+    return 1;
+  }
+  const std::wstring self = ModulePath();
+  const bool isCopy = args.size() >= 3;
+  const std::wstring destination = isCopy ? args[2] : FolderOf(self);
+  if (!isCopy && RestartFromTemp(self, destination)) return 0;
+  if (isCopy && args.size() >= 4) WaitForStarter(args[3]);
+
+  platform::ComApartment com;
+  platform::Win32Registry registry;
+  platform::Win32Shell shell;
+  uninstall::Win32Remover remover;
+  uninstall::UninstallPlatform platform{&platform::RealFileSystem(), &registry, &shell, &boxes, &remover};
+  uninstall::Uninstaller uninstaller(platform, destination, self);
+  uninstaller.Run(nullptr);
+  if (isCopy) {
+    // The temporary copy and its folder go at the next restart.
+    remover.RemoveAtRestart(self);
+    remover.RemoveAtRestart(FolderOf(self));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything else: no DLL from the destination folder (or the temporary one), with the
+  // same rules as Setup.exe.
+  platform::RestrictDllSearch();
+  platform::PreloadSystemDlls();
+  try {
+    return Run();
+  } catch (...) {
+    pages::ReportCurrentException();
+    return 1;
+  }
+}

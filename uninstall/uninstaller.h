@@ -1,0 +1,77 @@
+#pragma once
+// The uninstaller's work, over the platform interfaces: reads the record UnInstall.ini and the
+// log UnInstall.log of a destination folder, asks the user, removes what the installation left
+// and ends with one message saying what was kept and why.
+//
+// It removes only what the log names inside the destination folder and the two shell folders:
+// files that still have their logged size and CRC-32, shortcuts, the folders the installer made
+// once they are empty; then GraphEditor.ini, the record, the log and the entry in the list of
+// installed programs. Without a readable log it removes the record's shortcuts, the record and
+// the entry, never guessing at files. The font, AutoCAD's profiles and the user's files stay.
+#include <string>
+#include <vector>
+
+#include "setup/install_log.h"
+
+namespace platform {
+class FileSystem;
+class MessageBoxes;
+class Registry;
+class Shell;
+}  // namespace platform
+
+namespace uninstall {
+
+class Remover;
+
+struct UninstallPlatform {
+  platform::FileSystem* files = nullptr;
+  platform::Registry* registry = nullptr;
+  platform::Shell* shell = nullptr;
+  platform::MessageBoxes* messageBoxes = nullptr;
+  Remover* remover = nullptr;
+};
+
+// Why something stayed.
+enum class KeptReason { Changed, InUse, Refused, Outside, AtRestart };
+
+struct Kept {
+  std::wstring path;
+  KeptReason reason;
+};
+
+class Uninstaller {
+ public:
+  // destDir: the installation's folder (with or without the trailing backslash); selfPath: the
+  // running program's file, which cannot remove itself and is left to the next restart.
+  Uninstaller(const UninstallPlatform& platform, const std::wstring& destDir, const std::wstring& selfPath);
+
+  // The whole run. False when nothing was done: no record, or the user answered No.
+  bool Run(void* owner);
+
+  const std::vector<Kept>& KeptItems() const { return kept_; }
+  const std::wstring& ProductName() const { return name_; }
+
+ private:
+  bool ReadRecord();
+  void RemoveLoggedFiles(void* owner);
+  void RemoveShortcuts();
+  void RemoveFolders(std::vector<std::wstring> folders, bool logged);
+  void RemoveEntry();
+  void RemoveOwnFile(const std::wstring& path);
+  void RemoveFixed(const std::wstring& path);
+  void Note(const std::wstring& path, KeptReason reason) { kept_.push_back({path, reason}); }
+  std::wstring FinalText() const;
+  void Show(void* owner, const std::wstring& text, int kind);
+
+  UninstallPlatform p_;
+  std::wstring dest_;  // without trailing backslash
+  std::wstring self_;
+  std::wstring name_;
+  std::vector<std::wstring> recordLinks_;
+  bool logReadable_ = false;
+  std::vector<setup::LogItem> log_;
+  std::vector<Kept> kept_;
+};
+
+}  // namespace uninstall
