@@ -7,9 +7,9 @@
 #include "app/pages_set.h"
 #include "pages/error_box_win.h"
 #include "platform/file_system.h"
-#include "platform/win32/com_win.h"
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/registry_win.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_dlls.h"
 #include "platform/win32/system_win.h"
@@ -30,19 +30,19 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
                          nullptr, nullptr, instance, nullptr);
 }
 
-// The icon Setup.ini names becomes the icon of the application's windows.
+// The icon Setup.ini names becomes the icon of the application's windows; it outlives them.
 class WindowIconLoader : public setup::IconLoader {
  public:
   void LoadApplicationIcon(const std::wstring& icoPath) override {
-    big = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                        LR_LOADFROMFILE));
-    small = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+    big.Reset(static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXICON),
+                                            GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)));
+    small.Reset(static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
   }
-  HICON big = nullptr;
-  HICON small = nullptr;
+  platform::ScopedIcon big;
+  platform::ScopedIcon small;
 };
 
 int Run(HINSTANCE instance) {
@@ -62,9 +62,9 @@ int Run(HINSTANCE instance) {
   platform.shell = &shell;
   setup::TSetup& model = setup::CreateSetupModel(platform);
 
-  HWND applicationWindow = CreateApplicationWindow(instance);
-  pages::SetApplicationWindow(applicationWindow);
-  model.SetApplicationWindow(applicationWindow);
+  platform::ScopedWindow applicationWindow(CreateApplicationWindow(instance));
+  pages::SetApplicationWindow(applicationWindow.Get());
+  model.SetApplicationWindow(applicationWindow.Get());
   pages::SetApplicationTitle(L"Setup");
   pages::Page::SetCancelQuestion([](pages::WindowRef owner) {
     return setup::SetupModel->QueryCancel(owner);
@@ -77,10 +77,10 @@ int Run(HINSTANCE instance) {
     app::TfmMainSetup fmMainSetup(model, registry);
     if (fmMainSetup.Create(instance)) {
       if (iconLoader.big || iconLoader.small) {
-        fmMainSetup.SetIcon(iconLoader.big, iconLoader.small);
+        fmMainSetup.SetIcon(iconLoader.big.Get(), iconLoader.small.Get());
         if (iconLoader.big)
-          SendMessageW(applicationWindow, WM_SETICON, ICON_BIG,
-                       reinterpret_cast<LPARAM>(iconLoader.big));
+          SendMessageW(applicationWindow.Get(), WM_SETICON, ICON_BIG,
+                       reinterpret_cast<LPARAM>(iconLoader.big.Get()));
       }
       app::TInstallerPages installerPages(model, fmMainSetup);
       installerPages.Create();
@@ -95,7 +95,7 @@ int Run(HINSTANCE instance) {
       exitCode = static_cast<int>(msg.wParam);
     }
   }
-  DestroyWindow(applicationWindow);
+  applicationWindow.Reset();
   setup::DestroySetupModel();
   return exitCode;
 }

@@ -3,6 +3,8 @@
 
 #include <windowsx.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace pages {
 
 namespace {
@@ -15,8 +17,7 @@ void StartDetached(const std::wstring& commandLine) {
   si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi = {};
   if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    platform::ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
   }
 }
 

@@ -38,23 +38,21 @@ PageWindow::PageWindow(Page& page) : page_(page) {}
 
 PageWindow::~PageWindow() {
   page_.AttachHost(nullptr);
-  if (hwnd_) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+  // No message of the window's end reaches this half-destroyed object.
+  if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
 }
 
 void PageWindow::Create(HWND owner) {
   RegisterPageClass();
   owner_ = owner;
   // A dialog frame without title-bar buttons; the size is set each time the page is shown.
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
-                          page_.Caption().c_str(), WS_POPUP | WS_CAPTION,
-                          0, 0, kPageWidth, kPageHeight, owner, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
+  window_.Reset(CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
+                                page_.Caption().c_str(), WS_POPUP | WS_CAPTION, 0, 0,
+                                kPageWidth, kPageHeight, owner, nullptr,
+                                GetModuleHandleW(nullptr), nullptr));
+  if (!window_) return;
+  SetWindowLongPtrW(hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
   page_.AttachHost(this);
   CreateControls();
   Refresh();
@@ -64,13 +62,13 @@ void PageWindow::PlaceCentred() {
   const SIZE size = WindowSize();
   Point origin = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                size.cx, size.cy);
-  SetWindowPos(hwnd_, nullptr, origin.left, origin.top, size.cx, size.cy,
+  SetWindowPos(hwnd(), nullptr, origin.left, origin.top, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int PageWindow::ShowModal() {
-  if (!hwnd_) return mrCancel;
-  SetWindowTextW(hwnd_, page_.Caption().c_str());
+  if (!hwnd()) return mrCancel;
+  SetWindowTextW(hwnd(), page_.Caption().c_str());
   Guarded([&] { page_.FormShow(); });
   Refresh();
   MirrorExtra();
@@ -83,10 +81,10 @@ int PageWindow::ShowModal() {
   modal_ = true;
   activated_ = false;
   ++showing_;
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  if (int def = DefaultButtonId()) SetFocus(GetDlgItem(hwnd_, def));
-  PostMessageW(hwnd_, kActivateMessage, showing_, 0);
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  if (int def = DefaultButtonId()) SetFocus(GetDlgItem(hwnd(), def));
+  PostMessageW(hwnd(), kActivateMessage, showing_, 0);
 
   while (!closing_) {
     MSG msg;
@@ -97,7 +95,7 @@ int PageWindow::ShowModal() {
       modalResult_ = mrCancel;
       break;
     }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
+    if (!IsDialogMessageW(hwnd(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -105,7 +103,7 @@ int PageWindow::ShowModal() {
   modal_ = false;
   // The owner is enabled before the page hides, so Windows activates it and not another program.
   if (owner_ && ownerWasEnabled) EnableWindow(owner_, TRUE);
-  ShowWindow(hwnd_, SW_HIDE);
+  ShowWindow(hwnd(), SW_HIDE);
   return modalResult_;
 }
 
@@ -117,15 +115,15 @@ void PageWindow::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
+    if (!IsDialogMessageW(hwnd(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
   }
 }
 
-void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd_, static_cast<UINT_PTR>(id), ms, nullptr); }
-void PageWindow::StopTimer(int id) { KillTimer(hwnd_, static_cast<UINT_PTR>(id)); }
+void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd(), static_cast<UINT_PTR>(id), ms, nullptr); }
+void PageWindow::StopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
 
 void PageWindow::TryClose(int modalResult) {
   if (!modal_ || closing_) return;
@@ -254,7 +252,7 @@ PageWindow::Binding* PageWindow::Find(HWND control) {
 // ---- mirroring ----
 
 void PageWindow::Refresh() {
-  if (!hwnd_) return;
+  if (!hwnd()) return;
   mirroring_ = true;
   for (auto& b : bindings_) Mirror(*b);
   mirroring_ = false;
@@ -338,6 +336,12 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
 LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    // Ended by Windows with its owner: nothing is left to destroy.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->window_.Release();
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
   LRESULT result = 0;
   if (!Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
     result = 0;
@@ -395,14 +399,14 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PRINTCLIENT: {
       // Themed frames ask the page to draw its background behind them.
       RECT client;
-      GetClientRect(hwnd_, &client);
+      GetClientRect(hwnd(), &client);
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return 0;
     }
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd(), msg, wParam, lParam);
 }
 
 }  // namespace pages

@@ -12,6 +12,7 @@
 
 #include "pages/layout_win.h"
 #include "pages/page.h"
+#include "platform/win32/scoped_win.h"
 
 namespace pages {
 
@@ -37,11 +38,11 @@ class PageWindow : public PageHost {
   // Shows the page modally over its disabled owner until it closes; returns the modal result.
   int ShowModal();
 
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return window_.Get(); }
   Page& page() const { return page_; }
 
   // PageHost
-  WindowRef Handle() const override { return hwnd_; }
+  WindowRef Handle() const override { return window_.Get(); }
   void ProcessMessages() override;
   void StartTimer(int id, unsigned ms) override;
   void StopTimer(int id) override;
@@ -62,7 +63,7 @@ class PageWindow : public PageHost {
   // The window's size when shown: the pages' 640 x 480; a dialog of other size says its own.
   virtual SIZE WindowSize() const { return SIZE{kPageWidth, kPageHeight}; }
 
-  Layout layout() const { return Layout(hwnd_); }
+  Layout layout() const { return Layout(hwnd()); }
 
   using Handler = std::function<void()>;
   // A push button. `modalResult` (mrNone for none) closes the page after `onClick` ran, through
@@ -125,7 +126,6 @@ class PageWindow : public PageHost {
   void PlaceCentred();
 
   Page& page_;
-  HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
   std::vector<std::unique_ptr<Binding>> bindings_;
   int nextId_ = 100;
@@ -135,6 +135,8 @@ class PageWindow : public PageHost {
   unsigned showing_ = 0;
   bool activated_ = false;
   bool mirroring_ = false;
+  // Last: the window ends before the bindings of its controls.
+  platform::ScopedWindow window_;
 };
 
 }  // namespace pages

@@ -5,6 +5,7 @@
 
 #include "pages/first_form.h"
 #include "setup/setup.h"
+#include "util/scope_exit.h"
 
 namespace pages {
 
@@ -25,13 +26,10 @@ void TfmPrCopyFile::FormActivate() {
   // Busy until the follow-up step has run: Esc or Alt+F4 must not skip it.
   SetBusy(true);
   // The follow-up step comes after the copying, even when an error escaped it.
-  struct StartFollowUp {
-    TfmPrCopyFile& page;
-    std::chrono::steady_clock::time_point shown;
-    ~StartFollowUp() {
-      if (page.Host()) page.Host()->StartTimer(kTimer1, page.FollowUpDelay(shown));
-    }
-  } followUp{*this, clock_()};
+  const auto shown = clock_();
+  util::ScopeExit followUp([this, shown] {
+    if (Host()) Host()->StartTimer(kTimer1, FollowUpDelay(shown));
+  });
   CopyFiles();
 }
 
@@ -96,13 +94,10 @@ void TfmPrCopyFile::Timer(int id) {
   if (id != kTimer1) return;
   if (Host()) Host()->StopTimer(kTimer1);
   // The page closes whatever the follow-up step does.
-  struct Close {
-    TfmPrCopyFile& page;
-    ~Close() {
-      page.SetBusy(false);
-      page.RequestClose(mrCancel);
-    }
-  } close{*this};
+  util::ScopeExit close([this] {
+    SetBusy(false);
+    RequestClose(mrCancel);
+  });
   model_.CreateLinks();
 }
 

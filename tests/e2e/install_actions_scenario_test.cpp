@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/win32/com_win.h"
+#include "platform/win32/scoped_win.h"
 #include "setup/font_name.h"
 #include "tests/e2e/installed.h"
 #include "tests/e2e/scenario.h"
