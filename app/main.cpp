@@ -60,15 +60,13 @@ int Run(HINSTANCE instance) {
   platform.messageBoxes = &messageBoxes;
   platform.iconLoader = &iconLoader;
   platform.shell = &shell;
-  setup::TSetup& model = setup::CreateSetupModel(platform);
+  // The installer's one model, first of all and until the end.
+  setup::TSetup model(platform);
 
   platform::ScopedWindow applicationWindow(CreateApplicationWindow(instance));
   pages::SetApplicationWindow(applicationWindow.Get());
   model.SetApplicationWindow(applicationWindow.Get());
   pages::SetApplicationTitle(L"Setup");
-  pages::Page::SetCancelQuestion([](pages::WindowRef owner) {
-    return setup::SetupModel->QueryCancel(owner);
-  });
 
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
@@ -95,8 +93,6 @@ int Run(HINSTANCE instance) {
       exitCode = static_cast<int>(msg.wParam);
     }
   }
-  applicationWindow.Reset();
-  setup::DestroySetupModel();
   return exitCode;
 }
 

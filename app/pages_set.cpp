@@ -33,7 +33,10 @@ void TInstallerPages::Create() {
   views_[5] = pages::CreateView(fmPrCopyFile);
   views_[6] = pages::CreateView(fmFileReadme);
   views_[7] = pages::CreateView(fmExitWin);
-  for (auto& view : views_) view->Create(main_.hwnd());
+  for (auto& view : views_) {
+    view->SetCancelQuestion([this](pages::WindowRef owner) { return model_.QueryCancel(owner); });
+    view->Create(main_.hwnd());
+  }
 
   // The background window's handlers of the archive component.
   HWND owner = main_.hwnd();

@@ -7,9 +7,6 @@
 
 namespace pages {
 
-int32_t ArchiveFileCount = 0;
-int64_t ArchiveSize = 0;
-
 namespace {
 
 const wchar_t kGreeting[] = L"Рекомендуется завершить работу всех программ на Вашем компьютере.";

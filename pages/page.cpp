@@ -4,13 +4,6 @@
 
 namespace pages {
 
-namespace {
-Page::CancelQuestion& CancelQuestionSlot() {
-  static Page::CancelQuestion question;
-  return question;
-}
-}  // namespace
-
 PageResult PageResultOf(int modalResult) {
   if (modalResult == mrCancel) return prCancel;
   if (modalResult == mrBack) return prBack;
@@ -47,16 +40,7 @@ bool Page::FormClose(int modalResult) {
   return true;
 }
 
-void Page::SetCancelQuestion(CancelQuestion question) {
-  CancelQuestionSlot() = std::move(question);
-}
-
-bool Page::QueryCancel() const {
-  const CancelQuestion& question = CancelQuestionSlot();
-  // Without a question there is nobody to ask; cancelling must still be possible.
-  if (!question) return true;
-  return question(host_ ? host_->Handle() : nullptr);
-}
+bool Page::QueryCancel() const { return host_ ? host_->QueryCancel() : true; }
 
 void Page::ProcessMessages() const {
   if (host_) host_->ProcessMessages();

@@ -72,7 +72,13 @@ class PageHost {
   // A timer of the page: Page::Timer(id) every `ms` until stopped.
   virtual void StartTimer(int id, unsigned ms) = 0;
   virtual void StopTimer(int id) = 0;
+  // The question asked before the page is cancelled ("Прекратить установку программы?"), with
+  // the page's window as owner; true for Yes.
+  virtual bool QueryCancel() = 0;
 };
+
+// How a host asks the cancel question: the application asks the model's QueryCancel.
+using CancelQuestion = std::function<bool(WindowRef owner)>;
 
 class Page {
  public:
@@ -115,15 +121,9 @@ class Page {
   void AttachHost(PageHost* host) { host_ = host; }
   PageHost* Host() const { return host_; }
 
-  // The question asked before a page is cancelled ("Прекратить установку программы?"), with
-  // the page's window as owner; true for Yes. The application sets it once at start (the
-  // model's QueryCancel); tests set their own.
-  using CancelQuestion = std::function<bool(WindowRef owner)>;
-  static void SetCancelQuestion(CancelQuestion question);
-
  protected:
   void SetBusy(bool busy) { busy_ = busy; }
-  // QueryCancel with this page's window as owner.
+  // The host's cancel question; without a host nobody can be asked and cancelling goes on.
   bool QueryCancel() const;
   // Lets pending window messages run (no-op without a host).
   void ProcessMessages() const;

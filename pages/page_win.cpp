@@ -123,6 +123,8 @@ void PageWindow::ProcessMessages() {
 }
 
 void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd(), static_cast<UINT_PTR>(id), ms, nullptr); }
+bool PageWindow::QueryCancel() { return cancelQuestion_ ? cancelQuestion_(hwnd()) : true; }
+
 void PageWindow::StopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
 
 void PageWindow::TryClose(int modalResult) {

@@ -46,6 +46,10 @@ class PageWindow : public PageHost {
   void ProcessMessages() override;
   void StartTimer(int id, unsigned ms) override;
   void StopTimer(int id) override;
+  bool QueryCancel() override;
+
+  // The cancel question this page asks (without one, cancelling goes on unasked).
+  void SetCancelQuestion(CancelQuestion question) { cancelQuestion_ = std::move(question); }
 
   // Writes every bound ControlState that changed into its control.
   void Refresh();
@@ -135,6 +139,7 @@ class PageWindow : public PageHost {
   unsigned showing_ = 0;
   bool activated_ = false;
   bool mirroring_ = false;
+  CancelQuestion cancelQuestion_;
   // Last: the window ends before the bindings of its controls.
   platform::ScopedWindow window_;
 };
