@@ -4,9 +4,9 @@
 namespace pages {
 
 namespace {
-class ExitWinView : public PageWindow {
+class ExitWinView : public PageView<TfmExitWin> {
  public:
-  explicit ExitWinView(TfmExitWin& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
@@ -23,9 +23,6 @@ class ExitWinView : public PageWindow {
     BindRadio(page_.rbNoRestart, 40, 140, 400, 17, false);
     AddBevel();
   }
-
- private:
-  TfmExitWin& page_;
 };
 }  // namespace
 

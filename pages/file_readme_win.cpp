@@ -21,18 +21,15 @@ void StartDetached(const std::wstring& commandLine) {
   }
 }
 
-class FileReadmeView : public PageWindow {
+class FileReadmeView : public PageView<TfmFileReadme> {
  public:
-  explicit FileReadmeView(TfmFileReadme& page) : PageWindow(page), page_(page) {
+  explicit FileReadmeView(TfmFileReadme& page) : PageView(page) {
     page_.StartProgram = &StartDetached;
   }
 
  protected:
   void CreateControls() override {
-    BindPrior(page_.btPrior);
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
-    AddFrame();
+    BindButtonRowAndFrame();
     BindLabel(page_.Label1, 24, 32, 584, 32);
     label3_ = BindLabel(page_.Label3, 24, 100, 440, 48);
     BindButton(page_.Button2, 488, 110, 100, 25, mrNone, [this] { page_.Button2Click(); });
@@ -55,7 +52,6 @@ class FileReadmeView : public PageWindow {
   }
 
  private:
-  TfmFileReadme& page_;
   HWND label3_ = nullptr;
 };
 }  // namespace

@@ -4,9 +4,9 @@
 namespace pages {
 
 namespace {
-class FirstFormView : public PageWindow {
+class FirstFormView : public PageView<TfmFirstForm> {
  public:
-  explicit FirstFormView(TfmFirstForm& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
@@ -24,9 +24,6 @@ class FirstFormView : public PageWindow {
     BindLabel(page_.lbNext, 24, 360, 584, 16);
     AddBevel();
   }
-
- private:
-  TfmFirstForm& page_;
 };
 }  // namespace
 

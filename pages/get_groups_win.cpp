@@ -14,16 +14,13 @@ namespace {
 constexpr UINT kReselectMessage = WM_APP + 20;
 
 // The check list is a list view with check boxes, one column, no header.
-class GetGroupsView : public PageWindow {
+class GetGroupsView : public PageView<TfmGetGroups> {
  public:
-  explicit GetGroupsView(TfmGetGroups& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
-    BindPrior(page_.btPrior);
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
-    AddFrame();
+    BindButtonRowAndFrame();
     BindLabel(page_.Label1, 24, 24, 584, 48);
 
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
@@ -138,7 +135,6 @@ class GetGroupsView : public PageWindow {
 
   void MirrorComment() { SetWindowTextW(comment_, page_.meComment.text.c_str()); }
 
-  TfmGetGroups& page_;
   HWND list_ = nullptr;
   HWND comment_ = nullptr;
   bool filling_ = false;

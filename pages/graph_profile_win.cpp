@@ -10,14 +10,6 @@ namespace pages {
 
 namespace {
 
-std::wstring WindowText(HWND hwnd) {
-  int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd, &text[0], n + 1);
-  text.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return text;
-}
-
 std::wstring ItemText(HWND combo, int index) {
   LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (n == CB_ERR) return L"";
@@ -37,9 +29,9 @@ struct Combo {
   bool mirrored = false;
 };
 
-class GraphProfileView : public PageWindow {
+class GraphProfileView : public PageView<TfmGraphProfile> {
  public:
-  explicit GraphProfileView(TfmGraphProfile& page) : PageWindow(page), page_(page) {
+  explicit GraphProfileView(TfmGraphProfile& page) : PageView(page) {
     page_.Beep = [] { MessageBeep(MB_OK); };
   }
 
@@ -136,7 +128,6 @@ class GraphProfileView : public PageWindow {
     c.mirrored = true;
   }
 
-  TfmGraphProfile& page_;
   Combo editor_;
   Combo profile_;
   Combo template_;

@@ -31,6 +31,14 @@ HWND Layout::Add(const wchar_t* windowClass, const wchar_t* text, DWORD style, i
   return child;
 }
 
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd, &text[0], n + 1);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+
 int ScreenDpi() {
   platform::WindowDc screen(nullptr);
   if (!screen) return 96;

@@ -56,9 +56,9 @@ bool StreamIn(HWND viewer, const void* data, size_t size, WPARAM format) {
   return stream.dwError == 0;
 }
 
-class LicenseView : public PageWindow {
+class LicenseView : public PageView<TfmLicense> {
  public:
-  explicit LicenseView(TfmLicense& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
@@ -138,7 +138,6 @@ class LicenseView : public PageWindow {
       std::wstring().swap(pending_);
   }
 
-  TfmLicense& page_;
   HWND viewer_ = nullptr;
   WPARAM showing_ = 0;
   std::wstring pending_;  // the plain text being loaded

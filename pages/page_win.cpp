@@ -25,13 +25,6 @@ void RegisterPageClass() {
   registered = true;
 }
 
-std::wstring WindowText(HWND hwnd) {
-  int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd, &text[0], n + 1);
-  text.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return text;
-}
 }  // namespace
 
 PageWindow::PageWindow(Page& page) : page_(page) {}
