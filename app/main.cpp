@@ -4,7 +4,7 @@
 #include <objbase.h>
 
 #include "app/main_window.h"
-#include "app/pages_set.h"
+#include "app/installer_pages.h"
 #include "pages/error_box_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/dialogs_win.h"
