@@ -19,8 +19,7 @@ class FirstFormView : public PageView<TfmFirstForm> {
     AddFrame();
     BindLabel(page_.lbComment, 24, 32, 584, 48);
     BindLabel(page_.lbACAD, 24, 96, 584, 150);
-    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
-    BindProgress(page_.pbar, 24, 320, 584, 18);
+    BindEntryProgress();
     BindLabel(page_.lbNext, 24, 360, 584, 16);
     AddBevel();
   }

@@ -28,6 +28,22 @@ std::wstring GeneralErrorText(const std::wstring& message) {
   return message;
 }
 
+void ComboState::Fill(const std::vector<std::wstring>& newItems) {
+  items = newItems;
+  itemIndex = -1;
+  control.text.clear();
+}
+
+void ComboState::Select(int index) {
+  if (index >= 0 && index < static_cast<int>(items.size())) {
+    itemIndex = index;
+    control.text = items[static_cast<size_t>(index)];
+  } else {
+    itemIndex = -1;
+    control.text.clear();
+  }
+}
+
 Page::Page(std::wstring designCaption)
     : designCaption_(std::move(designCaption)), caption_(designCaption_) {}
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pages {
 
@@ -55,6 +56,29 @@ struct ControlState {
   bool bold = false;             // added to the control's font
   uint32_t color = kDefaultColor;
   int min = 0, max = 100, position = 0;  // progress bars
+};
+
+// A drop-down list: its items, the selected one and the text it shows (for an editable list the
+// text of its edit field, which the user may type freely).
+struct ComboState {
+  ControlState control;
+  std::vector<std::wstring> items;
+  int itemIndex = -1;  // -1 for none
+
+  // New items, nothing selected, no text.
+  void Fill(const std::vector<std::wstring>& newItems);
+  // Selects item `index` and shows its text; nothing (and no text) when out of range.
+  void Select(int index);
+};
+
+// A list with a check box per item.
+struct CheckListState {
+  struct Item {
+    std::wstring text;
+    bool checked = false;
+  };
+  std::vector<Item> items;
+  int itemIndex = -1;  // the current item; -1 for none
 };
 
 // An opaque window handle (HWND on Windows) for the owners of message boxes.

@@ -64,6 +64,7 @@ int PageWindow::ShowModal() {
   SetWindowTextW(hwnd(), page_.Caption().c_str());
   Guarded([&] { page_.FormShow(); });
   Refresh();
+  for (auto& list : lists_) list->MirrorAll();
   MirrorExtra();
   PlaceCentred();
 
@@ -209,12 +210,47 @@ HWND PageWindow::BindCheckBox(ControlState& state, int x, int y, int w, int h, H
               false, std::move(onClick));
 }
 
+HWND PageWindow::BindMemo(ControlState& state, int x, int y, int w, int h) {
+  HWND memo = Bind(state, Kind::Label, L"EDIT",
+                   WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, x, y, w,
+                   h, mrNone, false, {});
+  SetWindowLongPtrW(memo, GWL_EXSTYLE, GetWindowLongPtrW(memo, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowPos(memo, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  return memo;
+}
+
 HWND PageWindow::BindProgress(ControlState& state, int x, int y, int w, int h) {
   return Bind(state, Kind::Progress, PROGRESS_CLASSW, 0, x, y, w, h, mrNone, false, {});
 }
 
 HWND PageWindow::BindGroupBox(ControlState& state, int x, int y, int w, int h) {
   return Bind(state, Kind::GroupBox, L"BUTTON", BS_GROUPBOX, x, y, w, h, mrNone, false, {});
+}
+
+HWND PageWindow::BindCombo(ComboState& state, int x, int y, int w, int h, bool editable,
+                           Handler onChange) {
+  const int id = nextId_++;
+  DWORD style =
+      WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+  HWND combo = AddControl(WC_COMBOBOXW, L"", style, x, y, w, h, id);
+  lists_.push_back(
+      std::make_unique<ComboBinding>(combo, id, state, editable, std::move(onChange)));
+  return combo;
+}
+
+HWND PageWindow::BindCheckList(CheckListState& state, int x, int y, int w, int h,
+                               Handler onClick, Handler onClickCheck) {
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&classes);
+  const int id = nextId_++;
+  HWND list = AddControl(WC_LISTVIEWW, L"",
+                         WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                             LVS_SHOWSELALWAYS,
+                         x, y, w, h, id, WS_EX_CLIENTEDGE);
+  lists_.push_back(std::make_unique<CheckListBinding>(list, id, state, std::move(onClick),
+                                                      std::move(onClickCheck)));
+  return list;
 }
 
 HWND PageWindow::AddFrame(const wchar_t* text) {
@@ -244,12 +280,25 @@ PageWindow::Binding* PageWindow::Find(HWND control) {
   return nullptr;
 }
 
+ListBinding* PageWindow::FindList(HWND control) {
+  for (auto& list : lists_)
+    if (list->hwnd() == control) return list.get();
+  return nullptr;
+}
+
+ListBinding* PageWindow::FindList(int id) {
+  for (auto& list : lists_)
+    if (list->id() == id) return list.get();
+  return nullptr;
+}
+
 // ---- mirroring ----
 
 void PageWindow::Refresh() {
   if (!hwnd()) return;
   mirroring_ = true;
   for (auto& b : bindings_) Mirror(*b);
+  for (auto& list : lists_) list->Mirror();
   mirroring_ = false;
 }
 
@@ -301,8 +350,13 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
     TryUserClose();
     return;
   }
+  if (mirroring_) return;
+  if (ListBinding* list = control ? FindList(control) : nullptr) {
+    list->OnCommand(code);
+    return;
+  }
   Binding* b = control ? Find(control) : Find(id);
-  if (!b || mirroring_) return;
+  if (!b) return;
   switch (b->kind) {
     case Kind::Button:
       if (code != BN_CLICKED) return;
@@ -352,6 +406,18 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      AfterEvent();
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      ListBinding* list = FindList(header->hwndFrom);
+      if (!list) break;
+      list->OnNotify(*header);
+      AfterEvent();
+      return 0;
+    }
+    case kListBindingMessage:
+      if (ListBinding* list = FindList(static_cast<int>(wParam))) list->OnPosted();
       AfterEvent();
       return 0;
     case DM_GETDEFID: {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pages/layout_win.h"
+#include "pages/list_bindings_win.h"
 #include "pages/page.h"
 #include "platform/win32/scoped_win.h"
 
@@ -88,7 +89,17 @@ class PageWindow : public PageHost {
                  Handler onClick = {});
   HWND BindCheckBox(ControlState& state, int x, int y, int w, int h, Handler onClick = {});
   HWND BindProgress(ControlState& state, int x, int y, int w, int h);
+  // A read-only text of several lines with a scroll bar (a description, a comment).
+  HWND BindMemo(ControlState& state, int x, int y, int w, int h);
   HWND BindGroupBox(ControlState& state, int x, int y, int w, int h);
+  // A drop-down list; `h` includes the dropped-down list. `onChange` runs when the user picks
+  // an item or, `editable`, types into its field.
+  HWND BindCombo(ComboState& state, int x, int y, int w, int h, bool editable,
+                 Handler onChange = {});
+  // A list with a check box per item, filled before each showing: `onClick` runs when the
+  // current item changes, `onClickCheck` when a box is toggled.
+  HWND BindCheckList(CheckListState& state, int x, int y, int w, int h, Handler onClick,
+                     Handler onClickCheck);
   // The frame and the separator line most pages have.
   HWND AddFrame(const wchar_t* text = L"");
   HWND AddBevel();
@@ -118,6 +129,8 @@ class PageWindow : public PageHost {
             int h, int modalResult, bool isDefault, Handler handler);
   Binding* Find(int id);
   Binding* Find(HWND control);
+  ListBinding* FindList(HWND control);
+  ListBinding* FindList(int id);
   void OnCommand(int id, int code, HWND control);
   void ReadChecks();
   void Mirror(Binding& b);
@@ -132,6 +145,7 @@ class PageWindow : public PageHost {
   Page& page_;
   HWND owner_ = nullptr;
   std::vector<std::unique_ptr<Binding>> bindings_;
+  std::vector<std::unique_ptr<ListBinding>> lists_;
   int nextId_ = 100;
   bool modal_ = false;
   bool closing_ = false;

@@ -13,8 +13,7 @@ class PrCopyFileView : public PageView<TfmPrCopyFile> {
     BindButtonRowAndFrame();
     BindLabel(page_.lbComment, 24, 32, 584, 64);
     BindLabel(page_.lbPath, 24, 100, 584, 16);
-    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
-    BindProgress(page_.pbar, 24, 320, 584, 18);
+    BindEntryProgress();
     AddBevel();
   }
 };

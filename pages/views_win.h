@@ -20,6 +20,11 @@ class PageView : public PageWindow {
     BindCancel(page_.btCancel);
     AddFrame();
   }
+  // The archive pages' entry name over the progress of the pass, at the same place on both.
+  void BindEntryProgress() {
+    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
+    BindProgress(page_.pbar, 24, 320, 584, 18);
+  }
 
   TPage& page_;
 };
