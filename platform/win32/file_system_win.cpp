@@ -63,10 +63,7 @@ class WinWritable : public WritableFile {
     return true;
   }
   // Closing may fail (data the disk could not take): the caller hears of it.
-  bool Close() override {
-    HANDLE h = h_.Release();
-    return h != INVALID_HANDLE_VALUE && CloseHandle(h);
-  }
+  bool Close() override { return h_.Close(); }
 
  private:
   ScopedFile h_;

@@ -10,7 +10,7 @@
 namespace platform {
 
 // One owned handle of a kind given by Traits: `Traits::None()` is the value that holds nothing,
-// `Traits::Close(h)` releases one. Movable, not copyable.
+// `Traits::Close(h)` releases one and tells whether that worked. Movable, not copyable.
 template <class Traits>
 class Scoped {
  public:
@@ -35,6 +35,8 @@ class Scoped {
     h_ = Traits::None();
     return h;
   }
+  // Releases the handle now and tells whether that worked (closing a written file may fail).
+  bool Close() { return *this && Traits::Close(Release()); }
   // Releases the handle held and takes `h`.
   void Reset(Handle h = Traits::None()) {
     if (h_ != Traits::None()) Traits::Close(h_);
@@ -55,55 +57,58 @@ namespace scoped_traits {
 struct KernelObject {
   using Handle = HANDLE;
   static HANDLE None() { return nullptr; }
-  static void Close(HANDLE h) { CloseHandle(h); }
+  static bool Close(HANDLE h) { return CloseHandle(h) != FALSE; }
 };
 // Files, which hold nothing as INVALID_HANDLE_VALUE.
 struct File {
   using Handle = HANDLE;
   static HANDLE None() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { CloseHandle(h); }
+  static bool Close(HANDLE h) { return CloseHandle(h) != FALSE; }
 };
 struct Find {
   using Handle = HANDLE;
   static HANDLE None() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { FindClose(h); }
+  static bool Close(HANDLE h) { return FindClose(h) != FALSE; }
 };
 struct ChangeNotification {
   using Handle = HANDLE;
   static HANDLE None() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { FindCloseChangeNotification(h); }
+  static bool Close(HANDLE h) { return FindCloseChangeNotification(h) != FALSE; }
 };
 struct RegistryKey {
   using Handle = HKEY;
   static HKEY None() { return nullptr; }
-  static void Close(HKEY h) { RegCloseKey(h); }
+  static bool Close(HKEY h) { return RegCloseKey(h) == ERROR_SUCCESS; }
 };
 template <class T>
 struct GdiObject {
   using Handle = T;
   static T None() { return nullptr; }
-  static void Close(T h) { DeleteObject(h); }
+  static bool Close(T h) { return DeleteObject(h) != FALSE; }
 };
 struct MemoryDc {
   using Handle = HDC;
   static HDC None() { return nullptr; }
-  static void Close(HDC h) { DeleteDC(h); }
+  static bool Close(HDC h) { return DeleteDC(h) != FALSE; }
 };
 struct Icon {
   using Handle = HICON;
   static HICON None() { return nullptr; }
-  static void Close(HICON h) { DestroyIcon(h); }
+  static bool Close(HICON h) { return DestroyIcon(h) != FALSE; }
 };
 struct Window {
   using Handle = HWND;
   static HWND None() { return nullptr; }
-  static void Close(HWND h) { DestroyWindow(h); }
+  static bool Close(HWND h) { return DestroyWindow(h) != FALSE; }
 };
 template <class T>
 struct TaskMemory {
   using Handle = T;
   static T None() { return nullptr; }
-  static void Close(T p) { CoTaskMemFree(const_cast<void*>(static_cast<const void*>(p))); }
+  static bool Close(T p) {
+    CoTaskMemFree(const_cast<void*>(static_cast<const void*>(p)));
+    return true;
+  }
 };
 }  // namespace scoped_traits
 

@@ -47,6 +47,15 @@ TEST(ScopedWin, ReleaseGivesTheHandleUpAndReceiveClosesTheOneHeldFirst) {
   EXPECT_TRUE(receiving);
 }
 
+TEST(ScopedWin, CloseReleasesNowAndSaysWhetherItWorked) {
+  platform::ScopedHandle held(NewEvent());
+  HANDLE raw = held.Get();
+  EXPECT_TRUE(held.Close());
+  EXPECT_FALSE(held);
+  EXPECT_FALSE(HandleIsOpen(raw));
+  EXPECT_FALSE(held.Close()) << "nothing was left to close";
+}
+
 TEST(ScopedWin, FilesAndSearchesTakeInvalidHandleValueAsEmpty) {
   platform::ScopedFile missing(CreateFileW(L"C:\\no\\such\\file.bin", GENERIC_READ, 0, nullptr,
                                            OPEN_EXISTING, 0, nullptr));
