@@ -35,6 +35,8 @@ class DlgPathView : public PageView<TfmDlgPath> {
     kpftvPath.AltColor = RGB(0, 0, 255);
   }
 
+  bool HasSeparator() const override { return false; }
+
   SIZE WindowSize() const override {
     RECT frame = {0, 0, kDlgPathClientWidth, kDlgPathClientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,

@@ -33,7 +33,6 @@ class FileReadmeView : public PageView<TfmFileReadme> {
     BindLabel(page_.Label1, 24, 32, 584, 32);
     label3_ = BindLabel(page_.Label3, 24, 100, 440, 48);
     BindButton(page_.Button2, 488, 110, 100, 25, mrNone, [this] { page_.Button2Click(); });
-    AddBevel();
   }
 
   // Labels and frames let the mouse through to the page: which one is under it decides.

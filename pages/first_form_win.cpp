@@ -10,10 +10,9 @@ class FirstFormView : public PageView<TfmFirstForm> {
 
  protected:
   void CreateControls() override {
-    using namespace design;
     // Tab order: btFirst, btNext, btCancel, then the frame's contents.
-    BindButton(page_.btFirst, kNextLeft, kButtonTop, kButtonWidth, kButtonHeight, mrNone,
-               [this] { page_.btFirstClick(); }, true);
+    BindRowButton(page_.btFirst, design::kNextLeft, mrNone, [this] { page_.btFirstClick(); },
+                  true);
     BindNext(page_.btNext);
     BindCancel(page_.btCancel);
     AddFrame();
@@ -21,7 +20,6 @@ class FirstFormView : public PageView<TfmFirstForm> {
     BindLabel(page_.lbACAD, 24, 96, 584, 150);
     BindEntryProgress();
     BindLabel(page_.lbNext, 24, 360, 584, 16);
-    AddBevel();
   }
 };
 }  // namespace

@@ -23,7 +23,6 @@ class GetGroupsView : public PageView<TfmGetGroups> {
     BindLabel(page_.Label3, 24, 356, 200, 16, SS_RIGHT);
     BindLabel(page_.lbSize, 232, 356, 200, 16);
     BindLabel(page_.lbErrSize, 24, 376, 400, 16);
-    AddBevel();
   }
 };
 

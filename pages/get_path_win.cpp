@@ -23,7 +23,6 @@ class GetPathView : public PageView<TfmGetPath> {
       return ShowDlgPath(hwnd(), start, chosen);
     };
     BindLabel(page_.Label2, 24, 360, 584, 16);
-    AddBevel();
   }
 };
 }  // namespace

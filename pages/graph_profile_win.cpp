@@ -30,7 +30,6 @@ class GraphProfileView : public PageView<TfmGraphProfile> {
     BindLabel(page_.lbTemplateProfile, 24, 160, 584, 16);
     BindCombo(page_.cbTemplateProfile, 24, 180, 584, 200, false);
     BindLabel(page_.lbNext, 24, 360, 584, 16);
-    AddBevel();
   }
 };
 

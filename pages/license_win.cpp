@@ -76,7 +76,6 @@ class LicenseView : public PageView<TfmLicense> {
     BindLabel(page_.Label1, 24, 336, 300, 16);
     BindRadio(page_.rbYes, 24, 356, 200, 17, true, [this] { page_.rbYesClick(); });
     BindRadio(page_.rbNot, 24, 374, 200, 17, false, [this] { page_.rbNotClick(); });
-    AddBevel();
   }
 
   void MirrorExtra() override {

@@ -48,6 +48,7 @@ void PageWindow::Create(HWND owner) {
   SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
   page_.AttachHost(this);
   CreateControls();
+  if (HasSeparator()) AddBevel();
   Refresh();
 }
 
@@ -170,19 +171,22 @@ HWND PageWindow::BindButton(ControlState& state, int x, int y, int w, int h, int
               std::move(onClick));
 }
 
+HWND PageWindow::BindRowButton(ControlState& state, int left, int modalResult, Handler onClick,
+                               bool isDefault) {
+  return BindButton(state, left, design::kButtonTop, design::kButtonWidth, design::kButtonHeight,
+                    modalResult, std::move(onClick), isDefault);
+}
+
 HWND PageWindow::BindPrior(ControlState& state, Handler onClick) {
-  return BindButton(state, design::kPriorLeft, design::kButtonTop, design::kButtonWidth,
-                    design::kButtonHeight, mrBack, std::move(onClick));
+  return BindRowButton(state, design::kPriorLeft, mrBack, std::move(onClick));
 }
 
 HWND PageWindow::BindNext(ControlState& state, Handler onClick, bool isDefault) {
-  return BindButton(state, design::kNextLeft, design::kButtonTop, design::kButtonWidth,
-                    design::kButtonHeight, mrNext, std::move(onClick), isDefault);
+  return BindRowButton(state, design::kNextLeft, mrNext, std::move(onClick), isDefault);
 }
 
 HWND PageWindow::BindCancel(ControlState& state, Handler onClick) {
-  return BindButton(state, design::kCancelLeft, design::kButtonTop, design::kButtonWidth,
-                    design::kButtonHeight, mrCancel, std::move(onClick));
+  return BindRowButton(state, design::kCancelLeft, mrCancel, std::move(onClick));
 }
 
 HWND PageWindow::BindLabel(ControlState& state, int x, int y, int w, int h, DWORD style) {

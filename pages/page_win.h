@@ -58,6 +58,9 @@ class PageWindow : public PageHost {
  protected:
   // The view lays out its controls here, through the binders below.
   virtual void CreateControls() = 0;
+  // Whether the separator line above the bottom row of buttons is drawn, after the view's
+  // controls (every page has it; the folder chooser has none).
+  virtual bool HasSeparator() const { return true; }
   // Messages the view handles itself (owner-drawn lists, mouse moves); true when handled.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     return false;
@@ -75,6 +78,9 @@ class PageWindow : public PageHost {
   // FormClose; `isDefault` makes it the button Enter presses while it is visible and enabled.
   HWND BindButton(ControlState& state, int x, int y, int w, int h, int modalResult,
                   Handler onClick = {}, bool isDefault = false);
+  // A button of the bottom row, `left` from the page's left edge (design::k...Left).
+  HWND BindRowButton(ControlState& state, int left, int modalResult, Handler onClick = {},
+                     bool isDefault = false);
   // One of the standard bottom-row buttons at its design place.
   HWND BindPrior(ControlState& state, Handler onClick = {});
   HWND BindNext(ControlState& state, Handler onClick = {}, bool isDefault = true);
@@ -100,9 +106,8 @@ class PageWindow : public PageHost {
   // current item changes, `onClickCheck` when a box is toggled.
   HWND BindCheckList(CheckListState& state, int x, int y, int w, int h, Handler onClick,
                      Handler onClickCheck);
-  // The frame and the separator line most pages have.
+  // The frame most pages have.
   HWND AddFrame(const wchar_t* text = L"");
-  HWND AddBevel();
   // Any other control: placed by design coordinates, not mirrored.
   HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
                   int w, int h, int id = 0, DWORD exStyle = 0);
@@ -133,6 +138,7 @@ class PageWindow : public PageHost {
   ListBinding* FindList(int id);
   void OnCommand(int id, int code, HWND control);
   void ReadChecks();
+  HWND AddBevel();
   void Mirror(Binding& b);
   // Tries to close the page with `modalResult`: FormClose decides.
   void TryClose(int modalResult);

@@ -14,7 +14,6 @@ class PrCopyFileView : public PageView<TfmPrCopyFile> {
     BindLabel(page_.lbComment, 24, 32, 584, 64);
     BindLabel(page_.lbPath, 24, 100, 584, 16);
     BindEntryProgress();
-    AddBevel();
   }
 };
 }  // namespace
