@@ -4,12 +4,12 @@
 #include <objbase.h>
 
 #include "app/main_window.h"
-#include "app/pages_set.h"
+#include "app/installer_pages.h"
 #include "pages/error_box_win.h"
 #include "platform/file_system.h"
-#include "platform/win32/com_win.h"
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/registry_win.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_dlls.h"
 #include "platform/win32/system_win.h"
@@ -30,19 +30,19 @@ HWND CreateApplicationWindow(HINSTANCE instance) {
                          nullptr, nullptr, instance, nullptr);
 }
 
-// The icon Setup.ini names becomes the icon of the application's windows.
+// The icon Setup.ini names becomes the icon of the application's windows; it outlives them.
 class WindowIconLoader : public setup::IconLoader {
  public:
   void LoadApplicationIcon(const std::wstring& icoPath) override {
-    big = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
-                                        GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                        LR_LOADFROMFILE));
-    small = static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+    big.Reset(static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
+                                            GetSystemMetrics(SM_CXICON),
+                                            GetSystemMetrics(SM_CYICON), LR_LOADFROMFILE)));
+    small.Reset(static_cast<HICON>(LoadImageW(nullptr, icoPath.c_str(), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
   }
-  HICON big = nullptr;
-  HICON small = nullptr;
+  platform::ScopedIcon big;
+  platform::ScopedIcon small;
 };
 
 int Run(HINSTANCE instance) {
@@ -60,15 +60,13 @@ int Run(HINSTANCE instance) {
   platform.messageBoxes = &messageBoxes;
   platform.iconLoader = &iconLoader;
   platform.shell = &shell;
-  setup::TSetup& model = setup::CreateSetupModel(platform);
+  // The installer's one model, first of all and until the end.
+  setup::TSetup model(platform);
 
-  HWND applicationWindow = CreateApplicationWindow(instance);
-  pages::SetApplicationWindow(applicationWindow);
-  model.SetApplicationWindow(applicationWindow);
+  platform::ScopedWindow applicationWindow(CreateApplicationWindow(instance));
+  pages::SetApplicationWindow(applicationWindow.Get());
+  model.SetApplicationWindow(applicationWindow.Get());
   pages::SetApplicationTitle(L"Setup");
-  pages::Page::SetCancelQuestion([](pages::WindowRef owner) {
-    return setup::SetupModel->QueryCancel(owner);
-  });
 
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
@@ -77,10 +75,10 @@ int Run(HINSTANCE instance) {
     app::TfmMainSetup fmMainSetup(model, registry);
     if (fmMainSetup.Create(instance)) {
       if (iconLoader.big || iconLoader.small) {
-        fmMainSetup.SetIcon(iconLoader.big, iconLoader.small);
+        fmMainSetup.SetIcon(iconLoader.big.Get(), iconLoader.small.Get());
         if (iconLoader.big)
-          SendMessageW(applicationWindow, WM_SETICON, ICON_BIG,
-                       reinterpret_cast<LPARAM>(iconLoader.big));
+          SendMessageW(applicationWindow.Get(), WM_SETICON, ICON_BIG,
+                       reinterpret_cast<LPARAM>(iconLoader.big.Get()));
       }
       app::TInstallerPages installerPages(model, fmMainSetup);
       installerPages.Create();
@@ -95,8 +93,6 @@ int Run(HINSTANCE instance) {
       exitCode = static_cast<int>(msg.wParam);
     }
   }
-  DestroyWindow(applicationWindow);
-  setup::DestroySetupModel();
   return exitCode;
 }
 

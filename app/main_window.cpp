@@ -4,6 +4,7 @@
 #include "pages/error_box_win.h"
 #include "pages/layout_win.h"
 #include "platform/file_system.h"
+#include "platform/win32/scoped_win.h"
 #include "setup/setup.h"
 
 namespace app {
@@ -29,11 +30,9 @@ HFONT MakeFont(const wchar_t* face, int height, bool bold, bool italic, bool und
 
 SIZE TextSize(HWND control, HFONT font, const std::wstring& text) {
   SIZE size = {0, 0};
-  HDC dc = GetDC(control);
-  HGDIOBJ old = SelectObject(dc, font);
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
+  platform::WindowDc dc(control);
+  platform::SelectedObject selected(dc.Get(), font);
+  GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size;
 }
 
@@ -46,13 +45,9 @@ TfmMainSetup::TfmMainSetup(setup::TSetup& model, platform::Registry& registry)
     : acAutoCAD(registry, FileExists), model_(model) {}
 
 TfmMainSetup::~TfmMainSetup() {
-  if (hwnd_) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(picture_), static_cast<HGDIOBJ>(nameFont_),
-                    static_cast<HGDIOBJ>(noticeFont1_), static_cast<HGDIOBJ>(noticeFont2_)})
-    if (o) DeleteObject(o);
+  // The window goes before the fonts its labels use (members end in reverse order), and no
+  // message of its end reaches this half-destroyed object.
+  if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
 }
 
 bool TfmMainSetup::Create(HINSTANCE instance) {
@@ -70,13 +65,14 @@ bool TfmMainSetup::Create(HINSTANCE instance) {
   RegisterClassExW(&wc);
 
   dpi_ = pages::ScreenDpi();
-  picture_ = static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0));
+  picture_.Reset(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0)));
   // No border icons, a fixed dialog border; the design client area is 786 x 519 at 120 dpi.
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_OVERLAPPED | WS_CAPTION |
-                          WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, Scale(786), Scale(519),
-                          nullptr, nullptr, instance, this);
-  if (!hwnd_) return false;
+  HWND created = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"",
+                                 WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, Scale(786), Scale(519), nullptr, nullptr,
+                                 instance, this);
+  if (!created) return false;
   CreateLabels();
   FormCreate();
   return true;
@@ -84,7 +80,7 @@ bool TfmMainSetup::Create(HINSTANCE instance) {
 
 void TfmMainSetup::FormCreate() {
   model_.ReadSetupIni();
-  SetWindowTextW(hwnd_, model_.FCaption.c_str());
+  SetWindowTextW(hwnd(), model_.FCaption.c_str());
   pages::SetApplicationTitle(model_.FCaption);
   model_.FRAR = &RAR;
   SetWindowTextW(lbNameProduct_, model_.FNameApplication.c_str());
@@ -95,14 +91,14 @@ void TfmMainSetup::FormCreate() {
 }
 
 void TfmMainSetup::CreateLabels() {
-  nameFont_ = MakeFont(L"Arial", Scale(80), true, true, true);
-  noticeFont1_ = MakeFont(L"MS Sans Serif", Scale(17), false, false, false);
-  noticeFont2_ = MakeFont(L"MS Sans Serif", Scale(13), false, false, false);
-  auto label = [&](const wchar_t* text, DWORD align, HFONT font) {
+  nameFont_.Reset(MakeFont(L"Arial", Scale(80), true, true, true));
+  noticeFont1_.Reset(MakeFont(L"MS Sans Serif", Scale(17), false, false, false));
+  noticeFont2_.Reset(MakeFont(L"MS Sans Serif", Scale(13), false, false, false));
+  auto label = [&](const wchar_t* text, DWORD align, const platform::ScopedFont& font) {
     HWND h = CreateWindowExW(WS_EX_TRANSPARENT, L"STATIC", text,
-                             WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, 0, 0, 10, 10, hwnd_,
+                             WS_CHILD | WS_VISIBLE | SS_NOPREFIX | align, 0, 0, 10, 10, hwnd(),
                              nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     return h;
   };
   lbNameProduct_ = label(L"", SS_RIGHT, nameFont_);
@@ -113,53 +109,51 @@ void TfmMainSetup::CreateLabels() {
 void TfmMainSetup::PlaceLabels() {
   if (!lbNameProduct_) return;  // sized while being created, before the labels exist
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   const int width = client.right;
   // The product name: right-justified, its right edge 11 design pixels from the client's.
   int nameLength = GetWindowTextLengthW(lbNameProduct_);
   std::wstring name(static_cast<size_t>(nameLength) + 1, L'\0');
   GetWindowTextW(lbNameProduct_, &name[0], nameLength + 1);
   name.resize(static_cast<size_t>(nameLength));
-  SIZE nameSize = TextSize(lbNameProduct_, nameFont_, name);
+  SIZE nameSize = TextSize(lbNameProduct_, nameFont_.Get(), name);
   MoveWindow(lbNameProduct_, width - Scale(11) - nameSize.cx, Scale(12), nameSize.cx,
              nameSize.cy, TRUE);
   // The notice stays where it was drawn relative to the right edge (786 wide at design).
-  SIZE s1 = TextSize(lbNotice1_, noticeFont1_, kNoticeSign);
-  SIZE s2 = TextSize(lbNotice2_, noticeFont2_, kNoticeText);
+  SIZE s1 = TextSize(lbNotice1_, noticeFont1_.Get(), kNoticeSign);
+  SIZE s2 = TextSize(lbNotice2_, noticeFont2_.Get(), kNoticeText);
   MoveWindow(lbNotice1_, width - Scale(786 - 627), Scale(101), s1.cx, s1.cy, TRUE);
   MoveWindow(lbNotice2_, width - Scale(786 - 642), Scale(103), s2.cx, s2.cy, TRUE);
 }
 
 void TfmMainSetup::SetIcon(HICON big, HICON small) {
-  if (big) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (small) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (big) SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
 void TfmMainSetup::FormShow(std::function<void()> runChain) {
   runChain_ = std::move(runChain);
-  ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
-  UpdateWindow(hwnd_);
-  PostMessageW(hwnd_, kStartChain, 0, 0);
+  ShowWindow(hwnd(), SW_SHOWMAXIMIZED);
+  UpdateWindow(hwnd());
+  PostMessageW(hwnd(), kStartChain, 0, 0);
 }
 
 void TfmMainSetup::Paint() {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  HDC dc = BeginPaint(hwnd(), &ps);
   RECT client;
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   BITMAP bm = {};
-  if (picture_ && GetObjectW(picture_, sizeof bm, &bm)) {
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, picture_);
+  if (picture_ && GetObjectW(picture_.Get(), sizeof bm, &bm)) {
+    platform::ScopedMemoryDc mem(CreateCompatibleDC(dc));
+    platform::SelectedObject selected(mem.Get(), picture_.Get());
     SetStretchBltMode(dc, HALFTONE);
-    StretchBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight,
+    StretchBlt(dc, 0, 0, client.right, client.bottom, mem.Get(), 0, 0, bm.bmWidth, bm.bmHeight,
                SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
   } else {
     FillRect(dc, &client, GetSysColorBrush(COLOR_DESKTOP));
   }
-  EndPaint(hwnd_, &ps);
+  EndPaint(hwnd(), &ps);
 }
 
 LRESULT CALLBACK TfmMainSetup::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -169,7 +163,7 @@ LRESULT CALLBACK TfmMainSetup::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
   }
   auto* self = reinterpret_cast<TfmMainSetup*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (!self->hwnd_) self->hwnd_ = hwnd;
+  if (!self->window_) self->window_.Reset(hwnd);
   LRESULT result = 0;
   if (!pages::Guarded([&] { result = self->HandleMessage(hwnd, msg, wParam, lParam); })) result = 0;
   return result;
@@ -184,7 +178,7 @@ LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       return 0;
     case WM_SIZE:
       PlaceLabels();
-      InvalidateRect(hwnd_, nullptr, TRUE);
+      InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wParam);
@@ -205,14 +199,14 @@ LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       if (!acAutoCAD.DetectError().empty()) pages::ShowGeneralError(acAutoCAD.DetectError());
       if (run) pages::Guarded(run);
       // The chain has ended (finish or a confirmed cancel): closing ends the message loop.
-      DestroyWindow(hwnd);
+      window_.Reset();
       return 0;
     }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
-      hwnd_ = nullptr;
+      window_.Release();  // Windows has ended it
       break;
     default:
       break;

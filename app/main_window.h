@@ -11,6 +11,7 @@
 
 #include "acad/autocad.h"
 #include "archive/rar.h"
+#include "platform/win32/scoped_win.h"
 
 namespace setup { class TSetup; }
 
@@ -34,7 +35,7 @@ class TfmMainSetup {
   // Sets the window's icon (from the .ico Setup.ini names).
   void SetIcon(HICON big, HICON small);
 
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return window_.Get(); }
 
   archive::TRAR RAR;
   acad::TAutoCAD acAutoCAD;
@@ -54,14 +55,15 @@ class TfmMainSetup {
   static constexpr int kDesignDpi = 120;
 
   setup::TSetup& model_;
-  HWND hwnd_ = nullptr;
-  HBITMAP picture_ = nullptr;  // Image1, stretched over the client area
+  platform::ScopedBitmap picture_;  // Image1, stretched over the client area
+  platform::ScopedFont nameFont_;
+  platform::ScopedFont noticeFont1_;
+  platform::ScopedFont noticeFont2_;
+  // After the fonts: the window and its labels end before them.
+  platform::ScopedWindow window_;
   HWND lbNameProduct_ = nullptr;
   HWND lbNotice1_ = nullptr;
   HWND lbNotice2_ = nullptr;
-  HFONT nameFont_ = nullptr;
-  HFONT noticeFont1_ = nullptr;
-  HFONT noticeFont2_ = nullptr;
   int dpi_ = 96;
   std::function<void()> runChain_;
 };

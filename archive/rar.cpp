@@ -7,8 +7,6 @@
 
 namespace archive {
 
-TRAR* ActiveRAR = nullptr;
-
 namespace {
 
 constexpr unsigned kCommentBufferSize = 65536;
@@ -51,12 +49,22 @@ std::string EntryName(const RARHeaderData& header) {
   return std::string(header.FileName, length);
 }
 
-int CALLBACK VolumeCallback(char* arcName, int mode) {
-  return ActiveRAR ? ActiveRAR->OnLibraryVolume(arcName, mode) : -1;
-}
-
-int CALLBACK DataCallback(unsigned char* addr, int size) {
-  return ActiveRAR ? ActiveRAR->OnLibraryData(addr, size) : 1;
+int CALLBACK TRAR::LibraryCallback(UINT msg, LPARAM userData, LPARAM p1, LPARAM p2) {
+  TRAR& self = *reinterpret_cast<TRAR*>(userData);
+  // The events answer as the older per-kind procedures did, where 0 stops too; the callback
+  // stops only at -1.
+  auto stopAtZero = [](int answer) { return answer == 0 ? -1 : answer; };
+  switch (msg) {
+    case UCM_CHANGEVOLUME:
+      return stopAtZero(self.OnLibraryVolume(reinterpret_cast<char*>(p1), static_cast<int>(p2)));
+    case UCM_PROCESSDATA:
+      return stopAtZero(
+          self.OnLibraryData(reinterpret_cast<unsigned char*>(p1), static_cast<int>(p2)));
+    case UCM_CHANGEVOLUMEW:
+      return 0;  // the name is left as it is: the narrow message follows
+    default:
+      return -1;  // passwords are set before each encrypted entry, never asked for
+  }
 }
 
 TRAR::TRAR(UnrarLibrary& library, Clock clock)
@@ -75,7 +83,6 @@ bool TRAR::Run(Pass pass) {
     RaiseError(ERAR_BAD_ARCHIVE);
     return false;
   }
-  ActiveRAR = this;
   callback_failure_ = nullptr;
 
   PassState state;
@@ -94,12 +101,11 @@ bool TRAR::Run(Pass pass) {
     return false;
   }
   if (state.open.CmtState == 1 && OnComment) OnComment(*this, *state.comment);
-  if (OnVolumeChange) library_.SetChangeVolProc(archive.Handle(), VolumeCallback);
   state.header.CmtBuf = state.comment->Comment;
   state.header.CmtBufSize = kCommentLimit;
   // Registered for both passes: besides OnProcessData it keeps the windows painted during a
   // long entry.
-  library_.SetProcessDataProc(archive.Handle(), DataCallback);
+  library_.SetCallback(archive.Handle(), &TRAR::LibraryCallback, reinterpret_cast<LPARAM>(this));
 
   const bool testing = pass == Pass::Test;
   const FileList& only = testing ? files_to_test_ : files_to_extract_;
@@ -173,9 +179,11 @@ void TRAR::RethrowCallbackFailure() {
 }
 
 int TRAR::OnLibraryVolume(char* arcName, int mode) {
+  // Without a handler a missing volume cannot be found; a notice goes on.
+  if (!OnVolumeChange) return mode == RAR_VOL_ASK ? -1 : 1;
   if (callback_failure_) return -1;
   try {
-    return OnVolumeChange ? OnVolumeChange(*this, arcName, mode) : -1;
+    return OnVolumeChange(*this, arcName, mode);
   } catch (...) {
     callback_failure_ = std::current_exception();
     return -1;

@@ -88,8 +88,8 @@ class TRAR {
   void RaiseError(int code);
   void RethrowCallbackFailure();
 
-  friend int CALLBACK VolumeCallback(char* arcName, int mode);
-  friend int CALLBACK DataCallback(unsigned char* addr, int size);
+  // The library's callback; its user data is the component running the pass.
+  static int CALLBACK LibraryCallback(UINT msg, LPARAM userData, LPARAM p1, LPARAM p2);
   int OnLibraryVolume(char* arcName, int mode);
   int OnLibraryData(unsigned char* addr, int size);
 
@@ -119,10 +119,6 @@ class ScopedMessagePump : public MessagePump {
   TRAR& rar_;
   std::function<void()> process_;
 };
-
-// The component whose pass is running: the library's callbacks carry no user data and find it
-// here. Set at the start of every pass, never cleared.
-extern TRAR* ActiveRAR;
 
 // The entry name of a header: FileName up to its first NUL, all 260 bytes when there is none.
 std::string EntryName(const RARHeaderData& header);

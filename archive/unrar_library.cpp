@@ -57,11 +57,8 @@ class LinkedUnrarLibrary : public UnrarLibrary {
   void SetPassword(HANDLE archive, const char* password) override {
     RARSetPassword(archive, const_cast<char*>(password));
   }
-  void SetChangeVolProc(HANDLE archive, CHANGEVOLPROC proc) override {
-    RARSetChangeVolProc(archive, proc);
-  }
-  void SetProcessDataProc(HANDLE archive, PROCESSDATAPROC proc) override {
-    RARSetProcessDataProc(archive, proc);
+  void SetCallback(HANDLE archive, UNRARCALLBACK callback, LPARAM userData) override {
+    RARSetCallback(archive, callback, userData);
   }
 
  private:

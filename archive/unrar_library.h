@@ -21,8 +21,9 @@ class UnrarLibrary {
   // destPath may be null: the library's own default.
   virtual int ProcessFile(HANDLE archive, int operation, const wchar_t* destPath) = 0;
   virtual void SetPassword(HANDLE archive, const char* password) = 0;
-  virtual void SetChangeVolProc(HANDLE archive, CHANGEVOLPROC proc) = 0;
-  virtual void SetProcessDataProc(HANDLE archive, PROCESSDATAPROC proc) = 0;
+  // The one callback of the archive (volumes, unpacked data, passwords); `userData` comes back
+  // with every message.
+  virtual void SetCallback(HANDLE archive, UNRARCALLBACK callback, LPARAM userData) = 0;
 };
 
 // The library linked into the program.

@@ -66,7 +66,6 @@ double BestShowing(int groups) {
 
 int wmain(int argc, wchar_t** argv) {
   const int groups = argc > 1 ? _wtoi(argv[1]) : 10000;
-  pages::Page::SetCancelQuestion([](pages::WindowRef) { return true; });
   // Showing a window costs Wine a fixed wait of its own without a window manager: a page of one
   // group measures it, and the difference is the listing.
   const double one = BestShowing(1);

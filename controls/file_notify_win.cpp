@@ -14,45 +14,43 @@ long TFileNotify::LiveHandles() { return liveHandles.load(); }
 TFileNotify::TFileNotify(HWND target, UINT message, WPARAM tag, const std::wstring& folder,
                          DWORD filters, bool subtree, bool suspended)
     : target_(target), message_(message), tag_(tag) {
-  running_ = CreateEventW(nullptr, TRUE, suspended ? FALSE : TRUE, nullptr);
-  stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  running_.Reset(CreateEventW(nullptr, TRUE, suspended ? FALSE : TRUE, nullptr));
+  stop_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   // One handle per kind of change asked for, at most eight.
   for (DWORD bit = 1; bit != 0 && handles_.size() < 8; bit <<= 1) {
     if (!(filters & bit)) continue;
-    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    HANDLE h = FindFirstChangeNotificationW(folder.c_str(), subtree, bit);
-    SetErrorMode(oldMode);
-    if (h == INVALID_HANDLE_VALUE) {
+    platform::ScopedChangeNotification h;
+    {
+      platform::ThreadErrorMode quiet;
+      h.Reset(FindFirstChangeNotificationW(folder.c_str(), subtree, bit));
+    }
+    if (!h) {
       // "Невозможно установить обработчик нотификаций": that folder is simply not watched.
-      for (HANDLE open : handles_) {
-        FindCloseChangeNotification(open);
-        --liveHandles;
-      }
-      handles_.clear();
+      CloseHandles();
       kinds_.clear();
       break;
     }
     ++liveHandles;
-    handles_.push_back(h);
+    handles_.push_back(std::move(h));
     kinds_.push_back(bit);
   }
   thread_ = std::thread([this] { Run(); });
 }
 
 TFileNotify::~TFileNotify() {
-  SetEvent(stop_);
-  SetEvent(running_);
+  SetEvent(stop_.Get());
+  SetEvent(running_.Get());
   if (thread_.joinable()) thread_.join();
-  for (HANDLE h : handles_) {
-    FindCloseChangeNotification(h);
-    --liveHandles;
-  }
-  CloseHandle(running_);
-  CloseHandle(stop_);
+  CloseHandles();
 }
 
-void TFileNotify::Resume() { SetEvent(running_); }
-void TFileNotify::Suspend() { ResetEvent(running_); }
+void TFileNotify::CloseHandles() {
+  liveHandles -= static_cast<long>(handles_.size());
+  handles_.clear();
+}
+
+void TFileNotify::Resume() { SetEvent(running_.Get()); }
+void TFileNotify::Suspend() { ResetEvent(running_.Get()); }
 
 void TFileNotify::Report(size_t index) {
   PostMessageW(target_, message_, tag_, static_cast<LPARAM>(kinds_[index]));
@@ -61,28 +59,32 @@ void TFileNotify::Report(size_t index) {
 void TFileNotify::Run() {
   ++liveThreads;
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
-  const DWORD count = static_cast<DWORD>(handles_.size());
+  // The handles as WaitForMultipleObjects takes them; handles_ keeps owning them.
+  std::vector<HANDLE> handles;
+  for (const auto& h : handles_) handles.push_back(h.Get());
+  const DWORD count = static_cast<DWORD>(handles.size());
+  const HANDLE stop = stop_.Get();
   for (;;) {
     // Suspended: wait for the resume or the end, nothing else.
-    HANDLE gate[2] = {stop_, running_};
+    HANDLE gate[2] = {stop, running_.Get()};
     if (WaitForMultipleObjects(2, gate, FALSE, INFINITE) == WAIT_OBJECT_0) break;
-    if (WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) break;
+    if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) break;
     if (count == 0) {
-      WaitForSingleObject(stop_, INFINITE);
+      WaitForSingleObject(stop, INFINITE);
       break;
     }
-    DWORD r = WaitForMultipleObjects(count, handles_.data(), FALSE, kPollMs);
+    DWORD r = WaitForMultipleObjects(count, handles.data(), FALSE, kPollMs);
     if (r >= WAIT_OBJECT_0 + count) continue;  // time-out or failure: look at the gate again
     size_t last = r - WAIT_OBJECT_0;
     Report(last);
-    FindNextChangeNotification(handles_[last]);
+    FindNextChangeNotification(handles[last]);
     // A burst of changes is one report per kind: re-arm what signals again at once.
-    while (WaitForSingleObject(stop_, 0) != WAIT_OBJECT_0) {
-      r = WaitForMultipleObjects(count, handles_.data(), FALSE, 0);
+    while (WaitForSingleObject(stop, 0) != WAIT_OBJECT_0) {
+      r = WaitForMultipleObjects(count, handles.data(), FALSE, 0);
       if (r >= WAIT_OBJECT_0 + count) break;
       size_t index = r - WAIT_OBJECT_0;
       if (index != last) Report(index);
-      FindNextChangeNotification(handles_[index]);
+      FindNextChangeNotification(handles[index]);
       last = index;
     }
   }

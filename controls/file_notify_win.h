@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/scoped_win.h"
+
 namespace controls {
 
 class TFileNotify {
@@ -37,14 +39,15 @@ class TFileNotify {
  private:
   void Run();
   void Report(size_t index);
+  void CloseHandles();
 
   HWND target_;
   UINT message_;
   WPARAM tag_;
-  std::vector<HANDLE> handles_;
+  std::vector<platform::ScopedChangeNotification> handles_;
   std::vector<DWORD> kinds_;
-  HANDLE running_;  // manual reset: set while the thread may watch
-  HANDLE stop_;     // manual reset: set when the thread must end
+  platform::ScopedHandle running_;  // manual reset event: set while the thread may watch
+  platform::ScopedHandle stop_;     // manual reset event: set when the thread must end
   std::thread thread_;
 };
 

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace controls {
 
 namespace {
@@ -10,15 +12,14 @@ namespace {
 // A special folder's name and icon (CSIDL_DESKTOP, CSIDL_DRIVES).
 ShellItem SpecialFolder(int csidl) {
   ShellItem item;
-  PIDLIST_ABSOLUTE pidl = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &pidl)) || !pidl) return item;
+  platform::ScopedTaskMemory<PIDLIST_ABSOLUTE> pidl;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, pidl.Receive())) || !pidl) return item;
   SHFILEINFOW info = {};
-  if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &info, sizeof info,
+  if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl.Get()), 0, &info, sizeof info,
                      SHGFI_PIDL | SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
     item.name = info.szDisplayName;
     item.icon = info.iIcon;
   }
-  CoTaskMemFree(pidl);
   return item;
 }
 
@@ -37,14 +38,13 @@ ShellItem WinFolderShell::Computer() { return SpecialFolder(CSIDL_DRIVES); }
 
 ShellItem WinFolderShell::DriveRoot(const std::wstring& root) {
   ShellItem item;
-  UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  platform::ThreadErrorMode quiet;  // no "insert a disk" box for an empty drive
   SHFILEINFOW info = {};
   if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info,
                      SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)) {
     item.name = info.szDisplayName;
     item.icon = info.iIcon;
   }
-  SetErrorMode(oldMode);
   return item;
 }
 

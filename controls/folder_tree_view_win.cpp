@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "platform/file_system.h"
 #include "platform/win32/dialogs_win.h"
+#include "platform/win32/scoped_win.h"
 #include "util/codepage.h"
 
 namespace controls {
@@ -58,20 +59,19 @@ TkpFolderTreeView::TkpFolderTreeView(platform::FileSystem& files, platform::Driv
   tree_model_.OnChange = [this](FolderNode& node) { DirectoryChanged(node); };
 }
 
-TkpFolderTreeView::~TkpFolderTreeView() {
-  if (hwnd_) DestroyWindow(hwnd_);
-}
+TkpFolderTreeView::~TkpFolderTreeView() = default;
 
 HWND TkpFolderTreeView::Create(HWND parent, int x, int y, int width, int height, int id) {
   RegisterContainerClass(&TkpFolderTreeView::WindowProc);
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE, x, y, width,
-                          height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleW(nullptr), this);
-  if (!hwnd_) return nullptr;
+  // WM_NCCREATE hands the window to window_.
+  if (!CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE, x, y, width,
+                       height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                       GetModuleHandleW(nullptr), this))
+    return nullptr;
   tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                               TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
-                          0, 0, width, height, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                          0, 0, width, height, window_.Get(), nullptr, GetModuleHandleW(nullptr), nullptr);
   // Subclassed the classic way: under Wine every message through SetWindowSubclass costs two
   // window-property lookups in the server, which made filling a branch of 10,000 folders (one
   // message per folder) take seconds.
@@ -82,7 +82,7 @@ HWND TkpFolderTreeView::Create(HWND parent, int x, int y, int width, int height,
   tree_model_.MessageOwner = GetAncestor(parent, GA_ROOT);
   tree_model_.SetObserver(this);
   tree_model_.Build();
-  return hwnd_;
+  return window_.Get();
 }
 
 void TkpFolderTreeView::SetIndent(int indent) {
@@ -104,18 +104,20 @@ FolderNode* TkpFolderTreeView::NodeOfItem(HTREEITEM item) const {
 
 void TkpFolderTreeView::DirectoryChanged(FolderNode& node) {
   if (DirLabel) {
-    HDC dc = GetDC(DirLabel);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(DirLabel, WM_GETFONT, 0, 0)));
-    auto width = [dc](const std::wstring& text) {
-      SIZE size = {};
-      GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-      return static_cast<int>(size.cx);
-    };
-    RECT client;
-    GetClientRect(DirLabel, &client);
-    std::wstring shown = ShortenMiddle(Directory(), client.right - client.left, width);
-    SelectObject(dc, old);
-    ReleaseDC(DirLabel, dc);
+    std::wstring shown;
+    {
+      platform::WindowDc dc(DirLabel);
+      platform::SelectedObject font(
+          dc.Get(), reinterpret_cast<HFONT>(SendMessageW(DirLabel, WM_GETFONT, 0, 0)));
+      auto width = [&dc](const std::wstring& text) {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+      };
+      RECT client;
+      GetClientRect(DirLabel, &client);
+      shown = ShortenMiddle(Directory(), client.right - client.left, width);
+    }
     SetWindowTextW(DirLabel, shown.c_str());
   }
   if (OnChange) OnChange(*this, node);
@@ -124,7 +126,7 @@ void TkpFolderTreeView::DirectoryChanged(FolderNode& node) {
 void TkpFolderTreeView::StartWatcher(FolderNode& drive) {
   wchar_t letter = drive.item->Key[0];
   // The drive's root with its backslash: "C:" alone would be the current folder of drive C.
-  watchers_[letter] = std::make_unique<TFileNotify>(hwnd_, kWatcherMessage, letter, drive.item->Key,
+  watchers_[letter] = std::make_unique<TFileNotify>(window_.Get(), kWatcherMessage, letter, drive.item->Key,
                                                     FILE_NOTIFY_CHANGE_DIR_NAME, true,
                                                     !tree_model_.Notify());
 }
@@ -234,7 +236,7 @@ void TkpFolderTreeView::MoveByKey(UINT key) {
   tree_model_.BeginKeyboardDeferral();
   TreeView_SelectItem(tree_, next);
   TreeView_EnsureVisible(tree_, next);
-  SetTimer(hwnd_, kKeyboardTimer, KeyboardDelay, nullptr);
+  SetTimer(window_.Get(), kKeyboardTimer, KeyboardDelay, nullptr);
 }
 
 LRESULT TkpFolderTreeView::HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
@@ -348,7 +350,7 @@ LRESULT TkpFolderTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
       return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_TIMER:
       if (wParam == kKeyboardTimer) {
-        KillTimer(hwnd_, kKeyboardTimer);
+        KillTimer(window_.Get(), kKeyboardTimer);
         tree_model_.EndKeyboardDeferral();
       }
       return 0;
@@ -367,12 +369,12 @@ LRESULT TkpFolderTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
       // The watchers end before the window does; the tree view's last notifications are not
       // the user's.
-      KillTimer(hwnd_, kKeyboardTimer);
+      KillTimer(window_.Get(), kKeyboardTimer);
       watchers_.clear();
       ++syncing_;
       return 0;
     default:
-      return DefWindowProcW(hwnd_, msg, wParam, lParam);
+      return DefWindowProcW(window_.Get(), msg, wParam, lParam);
   }
 }
 
@@ -380,14 +382,14 @@ LRESULT CALLBACK TkpFolderTreeView::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
   if (msg == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     auto* self = static_cast<TkpFolderTreeView*>(create->lpCreateParams);
-    self->hwnd_ = hwnd;
+    self->window_.Reset(hwnd);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<TkpFolderTreeView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
+    self->window_.Release();  // Windows has ended it
     self->tree_ = nullptr;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }

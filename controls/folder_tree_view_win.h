@@ -18,6 +18,7 @@
 #include "controls/folder_shell_win.h"
 #include "controls/folder_tree.h"
 #include "platform/dialogs.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 class Drives;
@@ -37,7 +38,7 @@ class TkpFolderTreeView : private FolderTreeObserver {
 
   // Creates the control as a child of `parent` and builds the tree (pixels, client coordinates).
   HWND Create(HWND parent, int x, int y, int width, int height, int id = 0);
-  HWND Handle() const { return hwnd_; }
+  HWND Handle() const { return window_.Get(); }
   HWND TreeHandle() const { return tree_; }
   FolderTree& Tree() { return tree_model_; }
 
@@ -95,7 +96,6 @@ class TkpFolderTreeView : private FolderTreeObserver {
   std::unique_ptr<platform::MessageBoxes> boxes_;
   WinFolderShell shell_;
   FolderTree tree_model_;
-  HWND hwnd_ = nullptr;
   HWND tree_ = nullptr;
   WNDPROC treeDefaultProc_ = nullptr;  // the tree view's own procedure, under ours
   // While the control changes the tree view itself, the view's notifications are not the user's.
@@ -105,6 +105,8 @@ class TkpFolderTreeView : private FolderTreeObserver {
   DWORD lastClickTime_ = 0;
   POINT lastClick_ = {};
   std::map<wchar_t, std::unique_ptr<TFileNotify>> watchers_;
+  // Last: the window ends first, before the watchers and the model it shows.
+  platform::ScopedWindow window_;
 };
 
 }  // namespace controls

@@ -3,7 +3,7 @@
 #include "controls/folder_tree_view_win.h"
 #include "pages/dlg_path.h"
 #include "pages/error_box_win.h"
-#include "pages/page_win.h"
+#include "pages/views_win.h"
 
 namespace pages {
 
@@ -11,9 +11,9 @@ namespace {
 
 constexpr int kTreeHeight = 309;
 
-class DlgPathView : public PageWindow {
+class DlgPathView : public PageView<TfmDlgPath> {
  public:
-  explicit DlgPathView(TfmDlgPath& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
   controls::TkpFolderTreeView kpftvPath;
 
@@ -35,15 +35,14 @@ class DlgPathView : public PageWindow {
     kpftvPath.AltColor = RGB(0, 0, 255);
   }
 
+  bool HasSeparator() const override { return false; }
+
   SIZE WindowSize() const override {
     RECT frame = {0, 0, kDlgPathClientWidth, kDlgPathClientHeight};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
   }
-
- private:
-  TfmDlgPath& page_;
 };
 
 }  // namespace

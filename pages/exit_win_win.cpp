@@ -4,28 +4,23 @@
 namespace pages {
 
 namespace {
-class ExitWinView : public PageWindow {
+class ExitWinView : public PageView<TfmExitWin> {
  public:
-  explicit ExitWinView(TfmExitWin& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
-    using namespace design;
     // Tab order: btNext, btPrior, then the frame (rgWinExit). "Готово" stands where "Отмена"
     // stands on the other pages: there is no cancel button.
-    BindButton(page_.btNext, kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight, mrNext,
-               [this] { page_.btNextClick(); }, true);
-    BindButton(page_.btPrior, kNextLeft, kButtonTop, kButtonWidth, kButtonHeight, mrBack);
+    BindRowButton(page_.btNext, design::kCancelLeft, mrNext, [this] { page_.btNextClick(); },
+                  true);
+    BindRowButton(page_.btPrior, design::kNextLeft, mrBack);
     AddFrame();
     BindLabel(page_.Label1, 24, 32, 584, 32);
     BindGroupBox(page_.rgWinExit, 24, 96, 584, 72);
     BindRadio(page_.rbRestartNow, 40, 116, 400, 17, true);
     BindRadio(page_.rbNoRestart, 40, 140, 400, 17, false);
-    AddBevel();
   }
-
- private:
-  TfmExitWin& page_;
 };
 }  // namespace
 

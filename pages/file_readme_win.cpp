@@ -3,6 +3,8 @@
 
 #include <windowsx.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace pages {
 
 namespace {
@@ -15,27 +17,22 @@ void StartDetached(const std::wstring& commandLine) {
   si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi = {};
   if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    platform::ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
   }
 }
 
-class FileReadmeView : public PageWindow {
+class FileReadmeView : public PageView<TfmFileReadme> {
  public:
-  explicit FileReadmeView(TfmFileReadme& page) : PageWindow(page), page_(page) {
+  explicit FileReadmeView(TfmFileReadme& page) : PageView(page) {
     page_.StartProgram = &StartDetached;
   }
 
  protected:
   void CreateControls() override {
-    BindPrior(page_.btPrior);
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
-    AddFrame();
+    BindButtonRowAndFrame();
     BindLabel(page_.Label1, 24, 32, 584, 32);
     label3_ = BindLabel(page_.Label3, 24, 100, 440, 48);
     BindButton(page_.Button2, 488, 110, 100, 25, mrNone, [this] { page_.Button2Click(); });
-    AddBevel();
   }
 
   // Labels and frames let the mouse through to the page: which one is under it decides.
@@ -54,7 +51,6 @@ class FileReadmeView : public PageWindow {
   }
 
  private:
-  TfmFileReadme& page_;
   HWND label3_ = nullptr;
 };
 }  // namespace

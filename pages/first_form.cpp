@@ -2,12 +2,10 @@
 
 #include "platform/dialogs.h"
 #include "setup/setup.h"
+#include "util/scope_exit.h"
 #include "util/strings.h"
 
 namespace pages {
-
-int32_t ArchiveFileCount = 0;
-int64_t ArchiveSize = 0;
 
 namespace {
 
@@ -126,16 +124,13 @@ void TfmFirstForm::CheckArchives() {
   archive::TRAR& rar = *model_.FRAR;
   archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
   // An error escaping a handler ends the pass: the page must not stay stuck in it.
-  struct BusyReset {
-    TfmFirstForm& page;
-    ~BusyReset() {
-      if (page.state_ == State::Checking) {
-        page.state_ = State::Failed;
-        page.SetBusy(false);
-        page.btCancel.enabled = true;
-      }
+  util::ScopeExit busyReset([this] {
+    if (state_ == State::Checking) {
+      state_ = State::Failed;
+      SetBusy(false);
+      btCancel.enabled = true;
     }
-  } busyReset{*this};
+  });
 
   for (int i = 0; i < groups.Count(); ++i) {
     setup::TSetupGroupFile& group = *groups.Items(i);

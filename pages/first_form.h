@@ -13,12 +13,6 @@ namespace setup { class TSetup; }
 
 namespace pages {
 
-// Entries tested in the current archive and the sum of their whole unpacked sizes (64-bit:
-// archives may unpack to 2 GiB and more): written by the background window's test handler,
-// read and reset by the welcome page.
-extern int32_t ArchiveFileCount;
-extern int64_t ArchiveSize;
-
 class TfmFirstForm : public Page {
  public:
   enum class State { Refused, Ready, Checking, Failed, Passed };
@@ -53,6 +47,10 @@ class TfmFirstForm : public Page {
   setup::TSetup& model_;
   const std::vector<std::wstring>& FAcadList;
   State state_ = State::Ready;
+  // Entries tested in the current archive and the sum of their whole unpacked sizes (64-bit:
+  // archives may unpack to 2 GiB and more): counted by RARTested, reset for every archive.
+  int32_t ArchiveFileCount = 0;
+  int64_t ArchiveSize = 0;
 };
 
 // The entry name of a header as the pages show it: up to the first NUL, converted from the

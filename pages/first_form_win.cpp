@@ -4,29 +4,23 @@
 namespace pages {
 
 namespace {
-class FirstFormView : public PageWindow {
+class FirstFormView : public PageView<TfmFirstForm> {
  public:
-  explicit FirstFormView(TfmFirstForm& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
-    using namespace design;
     // Tab order: btFirst, btNext, btCancel, then the frame's contents.
-    BindButton(page_.btFirst, kNextLeft, kButtonTop, kButtonWidth, kButtonHeight, mrNone,
-               [this] { page_.btFirstClick(); }, true);
+    BindRowButton(page_.btFirst, design::kNextLeft, mrNone, [this] { page_.btFirstClick(); },
+                  true);
     BindNext(page_.btNext);
     BindCancel(page_.btCancel);
     AddFrame();
     BindLabel(page_.lbComment, 24, 32, 584, 48);
     BindLabel(page_.lbACAD, 24, 96, 584, 150);
-    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
-    BindProgress(page_.pbar, 24, 320, 584, 18);
+    BindEntryProgress();
     BindLabel(page_.lbNext, 24, 360, 584, 16);
-    AddBevel();
   }
-
- private:
-  TfmFirstForm& page_;
 };
 }  // namespace
 

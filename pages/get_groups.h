@@ -12,16 +12,6 @@ namespace setup { class TSetup; }
 
 namespace pages {
 
-// A list with a check box per item.
-struct CheckListState {
-  struct Item {
-    std::wstring text;
-    bool checked = false;
-  };
-  std::vector<Item> items;
-  int itemIndex = -1;  // the current item; -1 for none
-};
-
 // "%d байт": plain decimal digits, a minus sign for -1.
 std::wstring BytesText(int64_t bytes);
 

@@ -5,9 +5,9 @@
 namespace pages {
 
 namespace {
-class GetPathView : public PageWindow {
+class GetPathView : public PageView<TfmGetPath> {
  public:
-  explicit GetPathView(TfmGetPath& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
@@ -23,11 +23,7 @@ class GetPathView : public PageWindow {
       return ShowDlgPath(hwnd(), start, chosen);
     };
     BindLabel(page_.Label2, 24, 360, 584, 16);
-    AddBevel();
   }
-
- private:
-  TfmGetPath& page_;
 };
 }  // namespace
 

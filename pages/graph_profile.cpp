@@ -18,22 +18,6 @@ std::wstring Format(const std::wstring& pattern, const std::wstring& text) {
 
 }  // namespace
 
-void ComboState::Fill(const std::vector<std::wstring>& newItems) {
-  items = newItems;
-  itemIndex = -1;
-  control.text.clear();
-}
-
-void ComboState::Select(int index) {
-  if (index >= 0 && index < static_cast<int>(items.size())) {
-    itemIndex = index;
-    control.text = items[static_cast<size_t>(index)];
-  } else {
-    itemIndex = -1;
-    control.text.clear();
-  }
-}
-
 TfmGraphProfile::TfmGraphProfile(setup::TSetup& model, acad::TAutoCAD& acAutoCAD,
                                  const std::vector<std::wstring>& acadList)
     : Page(L"Указание и настройка графического редактора схем "),

@@ -13,19 +13,6 @@ namespace setup { class TSetup; }
 
 namespace pages {
 
-// A drop-down list: its items, the selected one and the text it shows (for an editable list the
-// text of its edit field, which the user may type freely).
-struct ComboState {
-  ControlState control;
-  std::vector<std::wstring> items;
-  int itemIndex = -1;  // -1 for none
-
-  // New items, nothing selected, no text.
-  void Fill(const std::vector<std::wstring>& newItems);
-  // Selects item `index` and shows its text; nothing (and no text) when out of range.
-  void Select(int index);
-};
-
 class TfmGraphProfile : public Page {
  public:
   // acadList: the releases the background window found (FAcadList), kept by reference.

@@ -1,11 +1,14 @@
 #include "pages/layout_win.h"
 
+#include "platform/win32/scoped_win.h"
+
 namespace pages {
 
 HFONT GuiFont(bool bold) {
-  static HFONT normal = nullptr;
-  static HFONT heavy = nullptr;
-  HFONT& font = bold ? heavy : normal;
+  // Made once and shared by every control of the run.
+  static platform::ScopedFont normal;
+  static platform::ScopedFont heavy;
+  platform::ScopedFont& font = bold ? heavy : normal;
   if (!font) {
     LOGFONTW lf = {};
     lf.lfHeight = 13;  // cell height, as MS Sans Serif 8 pt is drawn
@@ -13,10 +16,9 @@ HFONT GuiFont(bool bold) {
     lf.lfCharSet = RUSSIAN_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    font = CreateFontIndirectW(&lf);
-    if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    font.Reset(CreateFontIndirectW(&lf));
   }
-  return font;
+  return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 HWND Layout::Add(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
@@ -29,11 +31,18 @@ HWND Layout::Add(const wchar_t* windowClass, const wchar_t* text, DWORD style, i
   return child;
 }
 
+std::wstring WindowText(HWND hwnd) {
+  int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(hwnd, &text[0], n + 1);
+  text.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return text;
+}
+
 int ScreenDpi() {
-  HDC dc = GetDC(nullptr);
-  if (!dc) return 96;
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
+  platform::WindowDc screen(nullptr);
+  if (!screen) return 96;
+  int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
 }
 

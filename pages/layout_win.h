@@ -2,10 +2,12 @@
 // Placing child controls by their design coordinates, in the installer's GUI font.
 #include <windows.h>
 
+#include <string>
+
 namespace pages {
 
 // The pages' font: MS Sans Serif (Wine and newer Windows substitute a look-alike), 13 pixels,
-// Cyrillic; the bold one for emphasised labels. Created once, never freed.
+// Cyrillic; the bold one for emphasised labels. Created once, kept for the run.
 HFONT GuiFont(bool bold = false);
 
 // Design coordinates drawn at `designDpi`, placed at `screenDpi` (the background window is drawn
@@ -28,6 +30,9 @@ class Layout {
   int designDpi_;
   int screenDpi_;
 };
+
+// A window's text (a control's), whatever its length.
+std::wstring WindowText(HWND hwnd);
 
 // The screen's logical dpi (96 when it cannot be asked).
 int ScreenDpi();

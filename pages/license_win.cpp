@@ -58,9 +58,9 @@ bool StreamIn(HWND viewer, const void* data, size_t size, WPARAM format) {
   return stream.dwError == 0;
 }
 
-class LicenseView : public PageWindow {
+class LicenseView : public PageView<TfmLicense> {
  public:
-  explicit LicenseView(TfmLicense& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
@@ -78,7 +78,6 @@ class LicenseView : public PageWindow {
     BindLabel(page_.Label1, 24, 336, 300, 16);
     BindRadio(page_.rbYes, 24, 356, 200, 17, true, [this] { page_.rbYesClick(); });
     BindRadio(page_.rbNot, 24, 374, 200, 17, false, [this] { page_.rbNotClick(); });
-    AddBevel();
   }
 
   void MirrorExtra() override {
@@ -161,7 +160,6 @@ class LicenseView : public PageWindow {
     SendMessageW(viewer_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
   }
 
-  TfmLicense& page_;
   HWND viewer_ = nullptr;
   WPARAM showing_ = 0;
   std::vector<std::string> richPieces_;  // the rich text being loaded

@@ -4,13 +4,6 @@
 
 namespace pages {
 
-namespace {
-Page::CancelQuestion& CancelQuestionSlot() {
-  static Page::CancelQuestion question;
-  return question;
-}
-}  // namespace
-
 PageResult PageResultOf(int modalResult) {
   if (modalResult == mrCancel) return prCancel;
   if (modalResult == mrBack) return prBack;
@@ -35,6 +28,22 @@ std::wstring GeneralErrorText(const std::wstring& message) {
   return message;
 }
 
+void ComboState::Fill(const std::vector<std::wstring>& newItems) {
+  items = newItems;
+  itemIndex = -1;
+  control.text.clear();
+}
+
+void ComboState::Select(int index) {
+  if (index >= 0 && index < static_cast<int>(items.size())) {
+    itemIndex = index;
+    control.text = items[static_cast<size_t>(index)];
+  } else {
+    itemIndex = -1;
+    control.text.clear();
+  }
+}
+
 Page::Page(std::wstring designCaption)
     : designCaption_(std::move(designCaption)), caption_(designCaption_) {}
 
@@ -47,16 +56,7 @@ bool Page::FormClose(int modalResult) {
   return true;
 }
 
-void Page::SetCancelQuestion(CancelQuestion question) {
-  CancelQuestionSlot() = std::move(question);
-}
-
-bool Page::QueryCancel() const {
-  const CancelQuestion& question = CancelQuestionSlot();
-  // Without a question there is nobody to ask; cancelling must still be possible.
-  if (!question) return true;
-  return question(host_ ? host_->Handle() : nullptr);
-}
+bool Page::QueryCancel() const { return host_ ? host_->QueryCancel() : true; }
 
 void Page::ProcessMessages() const {
   if (host_) host_->ProcessMessages();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pages {
 
@@ -57,6 +58,29 @@ struct ControlState {
   int min = 0, max = 100, position = 0;  // progress bars
 };
 
+// A drop-down list: its items, the selected one and the text it shows (for an editable list the
+// text of its edit field, which the user may type freely).
+struct ComboState {
+  ControlState control;
+  std::vector<std::wstring> items;
+  int itemIndex = -1;  // -1 for none
+
+  // New items, nothing selected, no text.
+  void Fill(const std::vector<std::wstring>& newItems);
+  // Selects item `index` and shows its text; nothing (and no text) when out of range.
+  void Select(int index);
+};
+
+// A list with a check box per item.
+struct CheckListState {
+  struct Item {
+    std::wstring text;
+    bool checked = false;
+  };
+  std::vector<Item> items;
+  int itemIndex = -1;  // the current item; -1 for none
+};
+
 // An opaque window handle (HWND on Windows) for the owners of message boxes.
 using WindowRef = void*;
 
@@ -72,7 +96,13 @@ class PageHost {
   // A timer of the page: Page::Timer(id) every `ms` until stopped.
   virtual void StartTimer(int id, unsigned ms) = 0;
   virtual void StopTimer(int id) = 0;
+  // The question asked before the page is cancelled ("Прекратить установку программы?"), with
+  // the page's window as owner; true for Yes.
+  virtual bool QueryCancel() = 0;
 };
+
+// How a host asks the cancel question: the application asks the model's QueryCancel.
+using CancelQuestion = std::function<bool(WindowRef owner)>;
 
 class Page {
  public:
@@ -115,15 +145,9 @@ class Page {
   void AttachHost(PageHost* host) { host_ = host; }
   PageHost* Host() const { return host_; }
 
-  // The question asked before a page is cancelled ("Прекратить установку программы?"), with
-  // the page's window as owner; true for Yes. The application sets it once at start (the
-  // model's QueryCancel); tests set their own.
-  using CancelQuestion = std::function<bool(WindowRef owner)>;
-  static void SetCancelQuestion(CancelQuestion question);
-
  protected:
   void SetBusy(bool busy) { busy_ = busy; }
-  // QueryCancel with this page's window as owner.
+  // The host's cancel question; without a host nobody can be asked and cancelling goes on.
   bool QueryCancel() const;
   // Lets pending window messages run (no-op without a host).
   void ProcessMessages() const;

@@ -25,38 +25,30 @@ void RegisterPageClass() {
   registered = true;
 }
 
-std::wstring WindowText(HWND hwnd) {
-  int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  n = GetWindowTextW(hwnd, &text[0], n + 1);
-  text.resize(static_cast<size_t>(n > 0 ? n : 0));
-  return text;
-}
 }  // namespace
 
 PageWindow::PageWindow(Page& page) : page_(page) {}
 
 PageWindow::~PageWindow() {
   page_.AttachHost(nullptr);
-  if (hwnd_) {
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
-  }
+  // No message of the window's end reaches this half-destroyed object.
+  if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
 }
 
 void PageWindow::Create(HWND owner) {
   RegisterPageClass();
   owner_ = owner;
   // A dialog frame without title-bar buttons; the size is set each time the page is shown.
-  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
-                          page_.Caption().c_str(), WS_POPUP | WS_CAPTION,
-                          0, 0, kPageWidth, kPageHeight, owner, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) return;
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
+  window_.Reset(CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
+                                page_.Caption().c_str(), WS_POPUP | WS_CAPTION, 0, 0,
+                                kPageWidth, kPageHeight, owner, nullptr,
+                                GetModuleHandleW(nullptr), nullptr));
+  if (!window_) return;
+  SetWindowLongPtrW(hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
   page_.AttachHost(this);
   CreateControls();
+  if (HasSeparator()) AddBevel();
   Refresh();
 }
 
@@ -64,15 +56,16 @@ void PageWindow::PlaceCentred() {
   const SIZE size = WindowSize();
   Point origin = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                size.cx, size.cy);
-  SetWindowPos(hwnd_, nullptr, origin.left, origin.top, size.cx, size.cy,
+  SetWindowPos(hwnd(), nullptr, origin.left, origin.top, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int PageWindow::ShowModal() {
-  if (!hwnd_) return mrCancel;
-  SetWindowTextW(hwnd_, page_.Caption().c_str());
+  if (!hwnd()) return mrCancel;
+  SetWindowTextW(hwnd(), page_.Caption().c_str());
   Guarded([&] { page_.FormShow(); });
   Refresh();
+  for (auto& list : lists_) list->MirrorAll();
   MirrorExtra();
   PlaceCentred();
 
@@ -83,10 +76,10 @@ int PageWindow::ShowModal() {
   modal_ = true;
   activated_ = false;
   ++showing_;
-  ShowWindow(hwnd_, SW_SHOW);
-  SetForegroundWindow(hwnd_);
-  if (int def = DefaultButtonId()) SetFocus(GetDlgItem(hwnd_, def));
-  PostMessageW(hwnd_, kActivateMessage, showing_, 0);
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  if (int def = DefaultButtonId()) SetFocus(GetDlgItem(hwnd(), def));
+  PostMessageW(hwnd(), kActivateMessage, showing_, 0);
 
   while (!closing_) {
     MSG msg;
@@ -97,7 +90,7 @@ int PageWindow::ShowModal() {
       modalResult_ = mrCancel;
       break;
     }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
+    if (!IsDialogMessageW(hwnd(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -105,7 +98,7 @@ int PageWindow::ShowModal() {
   modal_ = false;
   // The owner is enabled before the page hides, so Windows activates it and not another program.
   if (owner_ && ownerWasEnabled) EnableWindow(owner_, TRUE);
-  ShowWindow(hwnd_, SW_HIDE);
+  ShowWindow(hwnd(), SW_HIDE);
   return modalResult_;
 }
 
@@ -117,15 +110,17 @@ void PageWindow::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
+    if (!IsDialogMessageW(hwnd(), &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
   }
 }
 
-void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd_, static_cast<UINT_PTR>(id), ms, nullptr); }
-void PageWindow::StopTimer(int id) { KillTimer(hwnd_, static_cast<UINT_PTR>(id)); }
+void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd(), static_cast<UINT_PTR>(id), ms, nullptr); }
+bool PageWindow::QueryCancel() { return cancelQuestion_ ? cancelQuestion_(hwnd()) : true; }
+
+void PageWindow::StopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)); }
 
 void PageWindow::TryClose(int modalResult) {
   if (!modal_ || closing_) return;
@@ -176,19 +171,22 @@ HWND PageWindow::BindButton(ControlState& state, int x, int y, int w, int h, int
               std::move(onClick));
 }
 
+HWND PageWindow::BindRowButton(ControlState& state, int left, int modalResult, Handler onClick,
+                               bool isDefault) {
+  return BindButton(state, left, design::kButtonTop, design::kButtonWidth, design::kButtonHeight,
+                    modalResult, std::move(onClick), isDefault);
+}
+
 HWND PageWindow::BindPrior(ControlState& state, Handler onClick) {
-  return BindButton(state, design::kPriorLeft, design::kButtonTop, design::kButtonWidth,
-                    design::kButtonHeight, mrBack, std::move(onClick));
+  return BindRowButton(state, design::kPriorLeft, mrBack, std::move(onClick));
 }
 
 HWND PageWindow::BindNext(ControlState& state, Handler onClick, bool isDefault) {
-  return BindButton(state, design::kNextLeft, design::kButtonTop, design::kButtonWidth,
-                    design::kButtonHeight, mrNext, std::move(onClick), isDefault);
+  return BindRowButton(state, design::kNextLeft, mrNext, std::move(onClick), isDefault);
 }
 
 HWND PageWindow::BindCancel(ControlState& state, Handler onClick) {
-  return BindButton(state, design::kCancelLeft, design::kButtonTop, design::kButtonWidth,
-                    design::kButtonHeight, mrCancel, std::move(onClick));
+  return BindRowButton(state, design::kCancelLeft, mrCancel, std::move(onClick));
 }
 
 HWND PageWindow::BindLabel(ControlState& state, int x, int y, int w, int h, DWORD style) {
@@ -216,12 +214,47 @@ HWND PageWindow::BindCheckBox(ControlState& state, int x, int y, int w, int h, H
               false, std::move(onClick));
 }
 
+HWND PageWindow::BindMemo(ControlState& state, int x, int y, int w, int h) {
+  HWND memo = Bind(state, Kind::Label, L"EDIT",
+                   WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, x, y, w,
+                   h, mrNone, false, {});
+  SetWindowLongPtrW(memo, GWL_EXSTYLE, GetWindowLongPtrW(memo, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowPos(memo, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  return memo;
+}
+
 HWND PageWindow::BindProgress(ControlState& state, int x, int y, int w, int h) {
   return Bind(state, Kind::Progress, PROGRESS_CLASSW, 0, x, y, w, h, mrNone, false, {});
 }
 
 HWND PageWindow::BindGroupBox(ControlState& state, int x, int y, int w, int h) {
   return Bind(state, Kind::GroupBox, L"BUTTON", BS_GROUPBOX, x, y, w, h, mrNone, false, {});
+}
+
+HWND PageWindow::BindCombo(ComboState& state, int x, int y, int w, int h, bool editable,
+                           Handler onChange) {
+  const int id = nextId_++;
+  DWORD style =
+      WS_TABSTOP | WS_VSCROLL | (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
+  HWND combo = AddControl(WC_COMBOBOXW, L"", style, x, y, w, h, id);
+  lists_.push_back(
+      std::make_unique<ComboBinding>(combo, id, state, editable, std::move(onChange)));
+  return combo;
+}
+
+HWND PageWindow::BindCheckList(CheckListState& state, int x, int y, int w, int h,
+                               Handler onClick, Handler onClickCheck) {
+  INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&classes);
+  const int id = nextId_++;
+  HWND list = AddControl(WC_LISTVIEWW, L"",
+                         WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                             LVS_SHOWSELALWAYS,
+                         x, y, w, h, id, WS_EX_CLIENTEDGE);
+  lists_.push_back(std::make_unique<CheckListBinding>(list, id, state, std::move(onClick),
+                                                      std::move(onClickCheck)));
+  return list;
 }
 
 HWND PageWindow::AddFrame(const wchar_t* text) {
@@ -251,12 +284,25 @@ PageWindow::Binding* PageWindow::Find(HWND control) {
   return nullptr;
 }
 
+ListBinding* PageWindow::FindList(HWND control) {
+  for (auto& list : lists_)
+    if (list->hwnd() == control) return list.get();
+  return nullptr;
+}
+
+ListBinding* PageWindow::FindList(int id) {
+  for (auto& list : lists_)
+    if (list->id() == id) return list.get();
+  return nullptr;
+}
+
 // ---- mirroring ----
 
 void PageWindow::Refresh() {
-  if (!hwnd_) return;
+  if (!hwnd()) return;
   mirroring_ = true;
   for (auto& b : bindings_) Mirror(*b);
+  for (auto& list : lists_) list->Mirror();
   mirroring_ = false;
 }
 
@@ -308,8 +354,13 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
     TryUserClose();
     return;
   }
+  if (mirroring_) return;
+  if (ListBinding* list = control ? FindList(control) : nullptr) {
+    list->OnCommand(code);
+    return;
+  }
   Binding* b = control ? Find(control) : Find(id);
-  if (!b || mirroring_) return;
+  if (!b) return;
   switch (b->kind) {
     case Kind::Button:
       if (code != BN_CLICKED) return;
@@ -338,6 +389,12 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
 LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    // Ended by Windows with its owner: nothing is left to destroy.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->window_.Release();
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
   LRESULT result = 0;
   if (!Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
     result = 0;
@@ -353,6 +410,18 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      AfterEvent();
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      ListBinding* list = FindList(header->hwndFrom);
+      if (!list) break;
+      list->OnNotify(*header);
+      AfterEvent();
+      return 0;
+    }
+    case kListBindingMessage:
+      if (ListBinding* list = FindList(static_cast<int>(wParam))) list->OnPosted();
       AfterEvent();
       return 0;
     case DM_GETDEFID: {
@@ -395,14 +464,14 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PRINTCLIENT: {
       // Themed frames ask the page to draw its background behind them.
       RECT client;
-      GetClientRect(hwnd_, &client);
+      GetClientRect(hwnd(), &client);
       FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return 0;
     }
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd(), msg, wParam, lParam);
 }
 
 }  // namespace pages

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "pages/layout_win.h"
+#include "pages/list_bindings_win.h"
 #include "pages/page.h"
+#include "platform/win32/scoped_win.h"
 
 namespace pages {
 
@@ -37,14 +39,18 @@ class PageWindow : public PageHost {
   // Shows the page modally over its disabled owner until it closes; returns the modal result.
   int ShowModal();
 
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return window_.Get(); }
   Page& page() const { return page_; }
 
   // PageHost
-  WindowRef Handle() const override { return hwnd_; }
+  WindowRef Handle() const override { return window_.Get(); }
   void ProcessMessages() override;
   void StartTimer(int id, unsigned ms) override;
   void StopTimer(int id) override;
+  bool QueryCancel() override;
+
+  // The cancel question this page asks (without one, cancelling goes on unasked).
+  void SetCancelQuestion(CancelQuestion question) { cancelQuestion_ = std::move(question); }
 
   // Writes every bound ControlState that changed into its control.
   void Refresh();
@@ -52,6 +58,9 @@ class PageWindow : public PageHost {
  protected:
   // The view lays out its controls here, through the binders below.
   virtual void CreateControls() = 0;
+  // Whether the separator line above the bottom row of buttons is drawn, after the view's
+  // controls (every page has it; the folder chooser has none).
+  virtual bool HasSeparator() const { return true; }
   // Messages the view handles itself (owner-drawn lists, mouse moves); true when handled.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     return false;
@@ -62,13 +71,16 @@ class PageWindow : public PageHost {
   // The window's size when shown: the pages' 640 x 480; a dialog of other size says its own.
   virtual SIZE WindowSize() const { return SIZE{kPageWidth, kPageHeight}; }
 
-  Layout layout() const { return Layout(hwnd_); }
+  Layout layout() const { return Layout(hwnd()); }
 
   using Handler = std::function<void()>;
   // A push button. `modalResult` (mrNone for none) closes the page after `onClick` ran, through
   // FormClose; `isDefault` makes it the button Enter presses while it is visible and enabled.
   HWND BindButton(ControlState& state, int x, int y, int w, int h, int modalResult,
                   Handler onClick = {}, bool isDefault = false);
+  // A button of the bottom row, `left` from the page's left edge (design::k...Left).
+  HWND BindRowButton(ControlState& state, int left, int modalResult, Handler onClick = {},
+                     bool isDefault = false);
   // One of the standard bottom-row buttons at its design place.
   HWND BindPrior(ControlState& state, Handler onClick = {});
   HWND BindNext(ControlState& state, Handler onClick = {}, bool isDefault = true);
@@ -83,10 +95,19 @@ class PageWindow : public PageHost {
                  Handler onClick = {});
   HWND BindCheckBox(ControlState& state, int x, int y, int w, int h, Handler onClick = {});
   HWND BindProgress(ControlState& state, int x, int y, int w, int h);
+  // A read-only text of several lines with a scroll bar (a description, a comment).
+  HWND BindMemo(ControlState& state, int x, int y, int w, int h);
   HWND BindGroupBox(ControlState& state, int x, int y, int w, int h);
-  // The frame and the separator line most pages have.
+  // A drop-down list; `h` includes the dropped-down list. `onChange` runs when the user picks
+  // an item or, `editable`, types into its field.
+  HWND BindCombo(ComboState& state, int x, int y, int w, int h, bool editable,
+                 Handler onChange = {});
+  // A list with a check box per item, filled before each showing: `onClick` runs when the
+  // current item changes, `onClickCheck` when a box is toggled.
+  HWND BindCheckList(CheckListState& state, int x, int y, int w, int h, Handler onClick,
+                     Handler onClickCheck);
+  // The frame most pages have.
   HWND AddFrame(const wchar_t* text = L"");
-  HWND AddBevel();
   // Any other control: placed by design coordinates, not mirrored.
   HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
                   int w, int h, int id = 0, DWORD exStyle = 0);
@@ -113,8 +134,11 @@ class PageWindow : public PageHost {
             int h, int modalResult, bool isDefault, Handler handler);
   Binding* Find(int id);
   Binding* Find(HWND control);
+  ListBinding* FindList(HWND control);
+  ListBinding* FindList(int id);
   void OnCommand(int id, int code, HWND control);
   void ReadChecks();
+  HWND AddBevel();
   void Mirror(Binding& b);
   // Tries to close the page with `modalResult`: FormClose decides.
   void TryClose(int modalResult);
@@ -125,9 +149,9 @@ class PageWindow : public PageHost {
   void PlaceCentred();
 
   Page& page_;
-  HWND hwnd_ = nullptr;
   HWND owner_ = nullptr;
   std::vector<std::unique_ptr<Binding>> bindings_;
+  std::vector<std::unique_ptr<ListBinding>> lists_;
   int nextId_ = 100;
   bool modal_ = false;
   bool closing_ = false;
@@ -135,6 +159,9 @@ class PageWindow : public PageHost {
   unsigned showing_ = 0;
   bool activated_ = false;
   bool mirroring_ = false;
+  CancelQuestion cancelQuestion_;
+  // Last: the window ends before the bindings of its controls.
+  platform::ScopedWindow window_;
 };
 
 }  // namespace pages

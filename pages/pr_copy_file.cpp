@@ -7,6 +7,7 @@
 #include "setup/install_log.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
+#include "util/scope_exit.h"
 
 namespace pages {
 
@@ -31,13 +32,10 @@ void TfmPrCopyFile::FormActivate() {
   // Busy until the follow-up step has run: Esc or Alt+F4 must not skip it.
   SetBusy(true);
   // The follow-up step comes after the copying, even when an error escaped it.
-  struct StartFollowUp {
-    TfmPrCopyFile& page;
-    std::chrono::steady_clock::time_point shown;
-    ~StartFollowUp() {
-      if (page.Host()) page.Host()->StartTimer(kTimer1, page.FollowUpDelay(shown));
-    }
-  } followUp{*this, clock_()};
+  const auto shown = clock_();
+  util::ScopeExit followUp([this, shown] {
+    if (Host()) Host()->StartTimer(kTimer1, FollowUpDelay(shown));
+  });
   CopyFiles();
 }
 
@@ -106,13 +104,10 @@ void TfmPrCopyFile::Timer(int id) {
   if (id != kTimer1) return;
   if (Host()) Host()->StopTimer(kTimer1);
   // The page closes whatever the follow-up step does.
-  struct Close {
-    TfmPrCopyFile& page;
-    ~Close() {
-      page.SetBusy(false);
-      page.RequestClose(mrCancel);
-    }
-  } close{*this};
+  util::ScopeExit close([this] {
+    SetBusy(false);
+    RequestClose(mrCancel);
+  });
   model_.CreateLinks();
 }
 

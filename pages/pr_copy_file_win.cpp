@@ -4,25 +4,17 @@
 namespace pages {
 
 namespace {
-class PrCopyFileView : public PageWindow {
+class PrCopyFileView : public PageView<TfmPrCopyFile> {
  public:
-  explicit PrCopyFileView(TfmPrCopyFile& page) : PageWindow(page), page_(page) {}
+  using PageView::PageView;
 
  protected:
   void CreateControls() override {
-    BindPrior(page_.btPrior);
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
-    AddFrame();
+    BindButtonRowAndFrame();
     BindLabel(page_.lbComment, 24, 32, 584, 64);
     BindLabel(page_.lbPath, 24, 100, 584, 16);
-    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
-    BindProgress(page_.pbar, 24, 320, 584, 18);
-    AddBevel();
+    BindEntryProgress();
   }
-
- private:
-  TfmPrCopyFile& page_;
 };
 }  // namespace
 

@@ -1,10 +1,33 @@
 #pragma once
-// The Win32 views of the eight pages: each is made in its page's *_win.cpp.
+// The Win32 views of the pages: one PageView each, made in its page's *_win.cpp.
 #include <memory>
 
 #include "pages/page_win.h"
 
 namespace pages {
+
+// The view of a page of type TPage: its window, with the page it shows as page_.
+template <class TPage>
+class PageView : public PageWindow {
+ public:
+  explicit PageView(TPage& page) : PageWindow(page), page_(page) {}
+
+ protected:
+  // The bottom row in its usual tab order ("< Назад", "Далее >", "Отмена"), then the frame.
+  void BindButtonRowAndFrame() {
+    BindPrior(page_.btPrior);
+    BindNext(page_.btNext);
+    BindCancel(page_.btCancel);
+    AddFrame();
+  }
+  // The archive pages' entry name over the progress of the pass, at the same place on both.
+  void BindEntryProgress() {
+    BindLabel(page_.lbNameFile, 24, 300, 584, 16);
+    BindProgress(page_.pbar, 24, 320, 584, 18);
+  }
+
+  TPage& page_;
+};
 
 class TfmFirstForm;
 class TfmLicense;
@@ -15,6 +38,7 @@ class TfmPrCopyFile;
 class TfmFileReadme;
 class TfmExitWin;
 
+// Each page's view, made beside it in the page's *_win.cpp.
 std::unique_ptr<PageWindow> CreateView(TfmFirstForm& page);
 std::unique_ptr<PageWindow> CreateView(TfmLicense& page);
 std::unique_ptr<PageWindow> CreateView(TfmGetPath& page);

@@ -1,8 +1,6 @@
 # sk_platform_files: the file layer and the cryptographic primitives (libcrypto natively, CNG
-# loaded at run time on Windows), plus the failure-injecting file layer tests use.
-add_library(sk_platform_files STATIC
-  faulty_file_system.cpp
-)
+# loaded at run time on Windows).
+add_library(sk_platform_files STATIC)
 target_include_directories(sk_platform_files PUBLIC ${CMAKE_SOURCE_DIR})
 if(WIN32)
   target_sources(sk_platform_files PRIVATE win32/file_system_win.cpp win32/crypto_cng.cpp

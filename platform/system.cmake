@@ -26,9 +26,11 @@ if(WIN32)
   target_compile_definitions(sk_comctl32 INTERFACE WINCOMMCTRLAPI=)
 endif()
 
-# In-memory stand-ins for tests, on both builds: registry, files, machine, shell, message boxes.
+# Stand-ins for tests, on both builds: registry, files (in memory, or failing where a test asks),
+# machine, shell, message boxes.
 add_library(sk_platform_fake STATIC
   fake/fake_file_system.cpp
+  fake/faulty_file_system.cpp
   fake/fake_drives.cpp
   fake/fake_registry.cpp
   fake/fake_shell.cpp

@@ -35,26 +35,6 @@ int64_t SaturatedAdd(int64_t sum, int64_t bytes) {
   return sum > max - bytes ? max : sum + bytes;
 }
 
-TSetup* SetupModel = nullptr;
-
-namespace {
-std::unique_ptr<TSetup>& ModelHolder() {
-  static std::unique_ptr<TSetup> model;
-  return model;
-}
-}  // namespace
-
-TSetup& CreateSetupModel(const SetupPlatform& Platform) {
-  ModelHolder().reset(new TSetup(Platform));
-  SetupModel = ModelHolder().get();
-  return *SetupModel;
-}
-
-void DestroySetupModel() {
-  SetupModel = nullptr;
-  ModelHolder().reset();
-}
-
 TSetup::TSetup(const SetupPlatform& Platform)
     : FGroups(new TSetupListGroup(this)), platform_(Platform) {
   FSetupDir = FolderOf(System().ModulePath());

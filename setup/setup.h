@@ -178,10 +178,4 @@ class TSetup {
 int64_t SaturatedAdd(int64_t sum, int64_t bytes);
 int32_t ClampedSize(int64_t bytes);
 
-// The installer's one model. Null until the application creates it, first thing, with
-// CreateSetupModel over the Win32 implementations; tests make TSetup objects of their own.
-extern TSetup* SetupModel;
-TSetup& CreateSetupModel(const SetupPlatform& Platform);
-void DestroySetupModel();
-
 }  // namespace setup

@@ -10,7 +10,7 @@
 
 #include "pages/error_box_win.h"
 #include "platform/file_system.h"
-#include "platform/win32/com_win.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/system_dlls.h"
 #include "platform/win32/registry_win.h"
@@ -82,8 +82,7 @@ bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) 
     RemoveDirectoryW(folder.c_str());
     return false;
   }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  platform::ScopedHandle thread(pi.hThread), process(pi.hProcess);
   return true;
 }
 
@@ -91,17 +90,15 @@ bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) 
 void WaitForStarter(const std::wstring& pidText) {
   const DWORD pid = static_cast<DWORD>(wcstoul(pidText.c_str(), nullptr, 10));
   if (pid == 0) return;
-  HANDLE starter = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  platform::ScopedHandle starter(OpenProcess(SYNCHRONIZE, FALSE, pid));
   if (!starter) return;
-  WaitForSingleObject(starter, 10000);
-  CloseHandle(starter);
+  WaitForSingleObject(starter.Get(), 10000);
 }
 
 int Run() {
   int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::vector<std::wstring> args(argv, argv + (argv ? argc : 0));
-  if (argv) LocalFree(argv);
+  platform::ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  std::vector<std::wstring> args(argv.Get(), argv.Get() + (argv ? argc : 0));
 
   pages::SetApplicationTitle(kCaption);
   UninstallMessageBoxes boxes;

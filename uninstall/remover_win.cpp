@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace uninstall {
 namespace {
 
@@ -33,11 +35,8 @@ RemoveOutcome Win32Remover::RemoveFile(const std::wstring& path) {
   if (error != ERROR_ACCESS_DENIED) return FromError(error);
   // A running program's file refuses deletion as "access denied": it is in use when it also
   // refuses to be opened alone.
-  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    CloseHandle(h);
-    return RemoveOutcome::Refused;
-  }
+  platform::ScopedFile h(CreateFileW(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (h) return RemoveOutcome::Refused;
   return GetLastError() == ERROR_SHARING_VIOLATION ? RemoveOutcome::InUse : RemoveOutcome::Refused;
 }
 

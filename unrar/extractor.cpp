@@ -219,7 +219,7 @@ int Extractor::Decode(const Entry& e, Output* output, const DataHandler& on_data
   return 0;
 }
 
-void Extractor::PassOver(const Entry& e) {
+void Extractor::DecodeSkippedSolidEntry(const Entry& e) {
   // In a solid archive the decoder must see every entry, or the later ones cannot be unpacked.
   if (!open_for_extract_ || !archive_.info().solid || e.stored() || e.directory) return;
   if (e.encrypted()) {
@@ -288,7 +288,7 @@ int Extractor::CopyReference(const Entry& e, const ProcessRequest& req, Output* 
 
 int Extractor::Process(const Entry& e, const ProcessRequest& req, const DataHandler& on_data) {
   if (req.operation == RAR_SKIP) {
-    PassOver(e);
+    DecodeSkippedSolidEntry(e);
     return 0;
   }
   if (req.operation != RAR_TEST && req.operation != RAR_EXTRACT) return ERAR_UNKNOWN;
@@ -300,12 +300,12 @@ int Extractor::Process(const Entry& e, const ProcessRequest& req, const DataHand
                  e.redirect == Redirect::Junction;
   bool is_reference = e.redirect == Redirect::HardLink || e.redirect == Redirect::FileCopy;
   if (!name_ok || (is_reference && !SplitSafeName(e.redirect_target, &parts))) {
-    PassOver(e);
+    DecodeSkippedSolidEntry(e);
     return ERAR_ECREATE;
   }
   if (is_link) {
     if (extract) {
-      PassOver(e);
+      DecodeSkippedSolidEntry(e);
       return ERAR_ECREATE;  // links are never created
     }
     std::string data;
@@ -328,13 +328,13 @@ int Extractor::Process(const Entry& e, const ProcessRequest& req, const DataHand
   std::wstring path;
   int r = TargetPath(e, req, false, &path);
   if (r != 0) {
-    PassOver(e);
+    DecodeSkippedSolidEntry(e);
     return r;
   }
   Output output(fs_, path);
   r = output.Begin();
   if (r != 0) {
-    PassOver(e);
+    DecodeSkippedSolidEntry(e);
     return r;
   }
   r = is_reference ? CopyReference(e, req, &output, on_data) : Decode(e, &output, on_data, nullptr);

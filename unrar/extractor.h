@@ -40,7 +40,7 @@ class Extractor {
   int Decode(const Entry& entry, Output* output, const DataHandler& on_data, std::string* link_data);
   int TargetPath(const Entry& entry, const ProcessRequest& request, bool directory, std::wstring* path);
   int CopyReference(const Entry& entry, const ProcessRequest& request, Output* output, const DataHandler& on_data);
-  void PassOver(const Entry& entry);
+  void DecodeSkippedSolidEntry(const Entry& entry);
   bool MakeFolders(const std::wstring& path);
   Unpacker* UnpackerFor(int version);
 

@@ -22,7 +22,7 @@ std::wstring Trim(const std::wstring& s) {
 }
 
 // One pair of enclosing quotes removed, then cut to what a 2048-unit buffer holds.
-std::wstring Cooked(const std::wstring& raw) {
+std::wstring UnquotedValue(const std::wstring& raw) {
   std::wstring value = raw;
   if (value.size() >= 2 && (value[0] == L'"' || value[0] == L'\'') && value.back() == value[0])
     value = value.substr(1, value.size() - 2);
@@ -215,7 +215,7 @@ std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring
   if (body == npos) return defaultValue;
   std::wstring wanted = Trim(key);
   for (size_t i = body, end = SectionEnd(body); i < end; ++i)
-    if (lines_[i].kind == Line::Key && EqualsNoCase(lines_[i].name, wanted)) return Cooked(lines_[i].value);
+    if (lines_[i].kind == Line::Key && EqualsNoCase(lines_[i].name, wanted)) return UnquotedValue(lines_[i].value);
   return defaultValue;
 }
 
@@ -224,7 +224,7 @@ std::vector<IniEntry> IniFile::ReadSection(const std::wstring& section) const {
   size_t body = FindSection(section);
   if (body == npos) return entries;
   for (size_t i = body, end = SectionEnd(body); i < end; ++i)
-    if (lines_[i].kind == Line::Key && !lines_[i].comment) entries.push_back({lines_[i].name, Cooked(lines_[i].value)});
+    if (lines_[i].kind == Line::Key && !lines_[i].comment) entries.push_back({lines_[i].name, UnquotedValue(lines_[i].value)});
   return entries;
 }
 

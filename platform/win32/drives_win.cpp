@@ -5,22 +5,12 @@
 #include <string>
 
 #include "platform/drives.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 namespace {
 
 std::wstring Root(wchar_t letter) { return std::wstring(1, letter) + L":\\"; }
-
-class QuietErrors {
- public:
-  QuietErrors() : old_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
-  ~QuietErrors() { SetErrorMode(old_); }
-  QuietErrors(const QuietErrors&) = delete;
-  QuietErrors& operator=(const QuietErrors&) = delete;
-
- private:
-  UINT old_;
-};
 
 class WinDrives : public Drives {
  public:
@@ -29,7 +19,7 @@ class WinDrives : public Drives {
     return static_cast<int>(GetDriveTypeW(Root(letter).c_str()));
   }
   bool Space(wchar_t letter, DriveSpace* space) override {
-    QuietErrors quiet;
+    ThreadErrorMode quiet;
     // A drive whose root cannot be reached is not ready, whatever size the system still reports
     // for it (Wine does so for a drive whose folder is gone).
     if (GetFileAttributesW(Root(letter).c_str()) == INVALID_FILE_ATTRIBUTES) return false;
@@ -43,7 +33,7 @@ class WinDrives : public Drives {
     return true;
   }
   uint32_t RootAttributes(wchar_t letter) override {
-    QuietErrors quiet;
+    ThreadErrorMode quiet;
     DWORD a = GetFileAttributesW(Root(letter).c_str());
     return a == INVALID_FILE_ATTRIBUTES ? 0 : a;
   }

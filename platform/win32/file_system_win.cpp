@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/file_system.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 namespace {
@@ -25,67 +26,56 @@ std::wstring Win32Path(const std::wstring& path) {
 
 class WinReadable : public ReadableFile {
  public:
-  explicit WinReadable(HANDLE h) : h_(h) {}
-  ~WinReadable() override { CloseHandle(h_); }
+  explicit WinReadable(ScopedFile h) : h_(std::move(h)) {}
   bool Read(void* buf, size_t n, size_t* got) override {
     DWORD read = 0;
     DWORD want = n > 0x40000000 ? 0x40000000 : static_cast<DWORD>(n);
-    if (!ReadFile(h_, buf, want, &read, nullptr)) return false;
+    if (!ReadFile(h_.Get(), buf, want, &read, nullptr)) return false;
     *got = read;
     return true;
   }
   bool Seek(uint64_t offset) override {
     LARGE_INTEGER li;
     li.QuadPart = static_cast<LONGLONG>(offset);
-    return offset <= static_cast<uint64_t>(INT64_MAX) && SetFilePointerEx(h_, li, nullptr, FILE_BEGIN);
+    return offset <= static_cast<uint64_t>(INT64_MAX) && SetFilePointerEx(h_.Get(), li, nullptr, FILE_BEGIN);
   }
   uint64_t Size() override {
     LARGE_INTEGER li;
-    return GetFileSizeEx(h_, &li) ? static_cast<uint64_t>(li.QuadPart) : 0;
+    return GetFileSizeEx(h_.Get(), &li) ? static_cast<uint64_t>(li.QuadPart) : 0;
   }
 
  private:
-  HANDLE h_;
+  ScopedFile h_;
 };
 
 class WinWritable : public WritableFile {
  public:
-  explicit WinWritable(HANDLE h) : h_(h) {}
-  ~WinWritable() override {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
+  explicit WinWritable(ScopedFile h) : h_(std::move(h)) {}
   bool Write(const void* data, size_t n) override {
     const char* p = static_cast<const char*>(data);
     while (n > 0) {
       DWORD chunk = n > 0x100000 ? 0x100000 : static_cast<DWORD>(n);
       DWORD written = 0;
-      if (!WriteFile(h_, p, chunk, &written, nullptr) || written == 0) return false;
+      if (!WriteFile(h_.Get(), p, chunk, &written, nullptr) || written == 0) return false;
       p += written;
       n -= written;
     }
     return true;
   }
-  bool Close() override {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h != INVALID_HANDLE_VALUE && CloseHandle(h);
-  }
+  // Closing may fail (data the disk could not take): the caller hears of it.
+  bool Close() override { return h_.Close(); }
 
  private:
-  HANDLE h_;
+  ScopedFile h_;
 };
 
 class WinFileSystem : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override {
-    HANDLE h = CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-      CloseHandle(h);
-      return nullptr;
-    }
-    return std::make_unique<WinReadable>(h);
+    ScopedFile h(CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h || GetFileType(h.Get()) != FILE_TYPE_DISK) return nullptr;
+    return std::make_unique<WinReadable>(std::move(h));
   }
   PathKind Kind(const std::wstring& path) override {
     DWORD a = GetFileAttributesW(Win32Path(path).c_str());
@@ -100,10 +90,10 @@ class WinFileSystem : public FileSystem {
     return GetLastError() == ERROR_ALREADY_EXISTS && Kind(path) == PathKind::Directory;
   }
   std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override {
-    HANDLE h = CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<WinWritable>(h);
+    ScopedFile h(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return nullptr;
+    return std::make_unique<WinWritable>(std::move(h));
   }
   bool Replace(const std::wstring& from, const std::wstring& to) override {
     if (Kind(to) == PathKind::Directory) return false;
@@ -123,19 +113,17 @@ class WinFileSystem : public FileSystem {
     return SetFileAttributesW(p.c_str(), a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
   }
   bool SetTimes(const std::wstring& path, uint64_t modified, uint64_t created, uint64_t accessed) override {
-    HANDLE h = CreateFileW(Win32Path(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    ScopedFile h(CreateFileW(Win32Path(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h) return false;
     FILETIME m, c, a;
     auto put = [](uint64_t t, FILETIME* ft) {
       ft->dwLowDateTime = static_cast<DWORD>(t);
       ft->dwHighDateTime = static_cast<DWORD>(t >> 32);
       return t != 0 ? ft : nullptr;
     };
-    BOOL ok = SetFileTime(h, put(created, &c), put(accessed, &a), put(modified, &m));
-    CloseHandle(h);
-    return ok != 0;
+    return SetFileTime(h.Get(), put(created, &c), put(accessed, &a), put(modified, &m)) != 0;
   }
   bool SetAttributes(const std::wstring& path, const FileAttributes& attributes) override {
     std::wstring p = Win32Path(path);
@@ -155,12 +143,16 @@ class WinFileSystem : public FileSystem {
     if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
     // No "insert a disc" box for an empty drive: the caller reports it in its own words.
-    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    SetErrorMode(oldMode);
-    if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    ScopedFind find;
+    DWORD error = 0;
+    {
+      ThreadErrorMode quiet;
+      find.Reset(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                  nullptr, FIND_FIRST_EX_LARGE_FETCH));
+      error = GetLastError();
+    }
+    if (!find) return error == ERROR_FILE_NOT_FOUND;
     do {
       std::wstring name = data.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -171,8 +163,7 @@ class WinFileSystem : public FileSystem {
       entry.modified = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                        data.ftLastWriteTime.dwLowDateTime;
       if (!visit(entry)) break;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &data));
     return true;
   }
   bool Rename(const std::wstring& from, const std::wstring& to) override {

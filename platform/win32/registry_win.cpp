@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace platform {
 namespace {
 
@@ -26,19 +28,16 @@ RegStatus StatusOf(LSTATUS code) {
 class OpenedKey {
  public:
   OpenedKey(RegRoot root, const std::wstring& path, REGSAM access) {
-    status_ = StatusOf(RegOpenKeyExW(RootKey(root), path.c_str(), 0, InView(root, access), &key_));
+    status_ = StatusOf(
+        RegOpenKeyExW(RootKey(root), path.c_str(), 0, InView(root, access), key_.Receive()));
+    if (status_ != RegStatus::Ok) key_.Release();  // nothing was opened
   }
-  ~OpenedKey() {
-    if (status_ == RegStatus::Ok) RegCloseKey(key_);
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
 
   RegStatus Status() const { return status_; }
-  HKEY Handle() const { return key_; }
+  HKEY Handle() const { return key_.Get(); }
 
  private:
-  HKEY key_ = nullptr;
+  ScopedRegistryKey key_;
   RegStatus status_;
 };
 
@@ -49,10 +48,10 @@ RegStatus Win32Registry::OpenKey(RegRoot root, const std::wstring& path, RegAcce
 }
 
 RegStatus Win32Registry::CreateKey(RegRoot root, const std::wstring& path) {
-  HKEY key = nullptr;
+  ScopedRegistryKey key;
   LSTATUS code = RegCreateKeyExW(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                 InView(root, KEY_WRITE), nullptr, &key, nullptr);
-  if (code == ERROR_SUCCESS) RegCloseKey(key);
+                                 InView(root, KEY_WRITE), nullptr, key.Receive(), nullptr);
+  if (code != ERROR_SUCCESS) key.Release();  // nothing was created
   return StatusOf(code);
 }
 

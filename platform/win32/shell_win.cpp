@@ -4,24 +4,13 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "platform/win32/com_win.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 namespace {
 
 // An item identifier list from the shell, freed with the object.
-class ItemIdList {
- public:
-  ItemIdList() = default;
-  ~ItemIdList() { CoTaskMemFree(list_); }
-  ItemIdList(const ItemIdList&) = delete;
-  ItemIdList& operator=(const ItemIdList&) = delete;
-  LPITEMIDLIST* Receive() { return &list_; }
-  LPCITEMIDLIST Get() const { return list_; }
-
- private:
-  LPITEMIDLIST list_ = nullptr;
-};
+using ItemIdList = ScopedTaskMemory<LPITEMIDLIST>;
 
 class Win32ShellLink : public ShellLink {
  public:

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/scoped_win.h"
+
 namespace platform {
 
 namespace {
@@ -39,9 +41,8 @@ HMODULE LoadSystemDll(const wchar_t* fileName) {
 
 void PreloadSystemDlls() {
   // A DLL that is missing here must not stop the program with a message box.
-  const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  ThreadErrorMode quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   for (const wchar_t* name : kLoadedByName) LoadSystemDll(name);  // kept loaded for the run
-  SetErrorMode(oldMode);
 }
 
 }  // namespace platform

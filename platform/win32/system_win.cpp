@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_win.h"
+
 namespace platform {
 namespace {
 
@@ -17,28 +19,14 @@ std::wstring GrowingString(DWORD first, Fill fill) {
   }
 }
 
-// Hides the "insert a disk" box of empty removable drives while asking about them.
-class QuietDriveErrors {
- public:
-  QuietDriveErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &old_); }
-  ~QuietDriveErrors() { SetThreadErrorMode(old_, nullptr); }
-
- private:
-  DWORD old_ = 0;
-};
-
 // The process token, closed when it goes out of scope.
 class ProcessToken {
  public:
   ProcessToken() {
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_))
-      token_ = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token_.Receive()))
+      token_.Release();
   }
-  ~ProcessToken() {
-    if (token_) CloseHandle(token_);
-  }
-  ProcessToken(const ProcessToken&) = delete;
-  ProcessToken& operator=(const ProcessToken&) = delete;
 
   // Switches one privilege on or off; false when the token or the privilege is not there.
   bool SetPrivilege(const wchar_t* name, bool enable) {
@@ -47,11 +35,11 @@ class ProcessToken {
     tp.PrivilegeCount = 1;
     if (!LookupPrivilegeValueW(nullptr, name, &tp.Privileges[0].Luid)) return false;
     tp.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
-    return AdjustTokenPrivileges(token_, FALSE, &tp, 0, nullptr, nullptr) != FALSE;
+    return AdjustTokenPrivileges(token_.Get(), FALSE, &tp, 0, nullptr, nullptr) != FALSE;
   }
 
  private:
-  HANDLE token_ = nullptr;
+  ScopedHandle token_;
 };
 
 }  // namespace
@@ -76,7 +64,7 @@ std::wstring Win32System::CurrentDir() {
 }
 
 int64_t Win32System::FreeSpace(const std::wstring& root) {
-  QuietDriveErrors quiet;
+  ThreadErrorMode quiet;  // no "insert a disk" box for an empty drive
   ULARGE_INTEGER available;
   if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return -1;
   return static_cast<int64_t>(available.QuadPart);

@@ -12,6 +12,7 @@
 #include "platform/fake/scripted_message_boxes.h"
 #include "setup/setup.h"
 #include "tests/acad/acad_fixture.h"
+#include "tests/pages/page_fixture.h"
 
 namespace pages {
 namespace {
@@ -32,12 +33,11 @@ class GraphProfilePage : public ::testing::Test {
     model_ = std::make_unique<setup::TSetup>(p);
     model_->FNameApplication = kProduct;
     model_->FCaption = L"Установка Sketrion 7";
-    Page::SetCancelQuestion([this](WindowRef) {
+    host_.cancelQuestion = [this](WindowRef) {
       ++cancelQuestions_;
       return cancelAnswer_;
-    });
+    };
   }
-  void TearDown() override { Page::SetCancelQuestion(nullptr); }
 
   ReleaseLayout Release(acad::TAutoCADTypes type, const std::wstring& name,
                         std::vector<std::wstring> profiles) {
@@ -61,6 +61,7 @@ class GraphProfilePage : public ::testing::Test {
     for (const auto& r : releases) acadList_.push_back(r.ProductName);
     page_ = std::make_unique<TfmGraphProfile>(*model_, *acad_, acadList_);
     page_->Beep = [this] { ++beeps_; };
+    page_->AttachHost(&host_);
     page_->FormCreate(kProduct);
     page_->FormShow();
     return *page_;
@@ -87,6 +88,7 @@ class GraphProfilePage : public ::testing::Test {
   std::unique_ptr<setup::TSetup> model_;
   std::unique_ptr<acad::TAutoCAD> acad_;
   std::vector<std::wstring> acadList_;
+  pages::testing::FakeHost host_;
   std::unique_ptr<TfmGraphProfile> page_;
   int beeps_ = 0;
   int cancelQuestions_ = 0;

@@ -48,21 +48,31 @@ class TestPage : public Page {
   using Page::QueryCancel;
 };
 
-class CancelQuestionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Page::SetCancelQuestion([this](WindowRef owner) {
-      owners.push_back(owner);
-      return answer;
-    });
+// A host without windows that answers the cancel question and notes who asked.
+class QuestionHost : public PageHost {
+ public:
+  WindowRef Handle() const override { return const_cast<QuestionHost*>(this); }
+  void ProcessMessages() override {}
+  void StartTimer(int, unsigned) override {}
+  void StopTimer(int) override {}
+  bool QueryCancel() override {
+    owners.push_back(Handle());
+    return answer;
   }
-  void TearDown() override { Page::SetCancelQuestion(nullptr); }
   bool answer = false;
   std::vector<WindowRef> owners;
 };
 
-TEST_F(CancelQuestionTest, CancelAsksAndNoKeepsThePage) {
+class CancelQuestionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { page.AttachHost(&host); }
+  QuestionHost host;
   TestPage page;
+  bool& answer = host.answer;
+  std::vector<WindowRef>& owners = host.owners;
+};
+
+TEST_F(CancelQuestionTest, CancelAsksAndNoKeepsThePage) {
   answer = false;
   EXPECT_FALSE(page.FormClose(mrCancel));
   answer = true;
@@ -71,7 +81,6 @@ TEST_F(CancelQuestionTest, CancelAsksAndNoKeepsThePage) {
 }
 
 TEST_F(CancelQuestionTest, NextAndBackCloseWithoutAsking) {
-  TestPage page;
   EXPECT_TRUE(page.FormClose(mrNext));
   EXPECT_TRUE(page.FormClose(mrBack));
   EXPECT_TRUE(owners.empty());

@@ -106,13 +106,12 @@ class PageWindowTest : public ::testing::Test {
     page.FormCreate(L"Sketrion");
     view.Create(owner);
     ASSERT_NE(view.hwnd(), nullptr);
-    Page::SetCancelQuestion([this](WindowRef) {
+    view.SetCancelQuestion([this](WindowRef) {
       ++questions;
       return answer;
     });
   }
   void TearDown() override {
-    Page::SetCancelQuestion(nullptr);
     DestroyWindow(owner);
   }
   // Posts `msg` to `target` once the page's loop runs.

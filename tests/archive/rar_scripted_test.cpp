@@ -193,7 +193,7 @@ TEST_F(TRARScripted, FailedSkipEndsThePassAsAFailure) {
   r.SetFilesToExtract({L"B"});
   EXPECT_FALSE(r.Extract());
   EXPECT_EQ(e.events, (Events{"error 18"}));
-  EXPECT_EQ(l.calls, (Events{"open", "dataproc", "read", "process 0 C:\\Dest\\", "close"}));
+  EXPECT_EQ(l.calls, (Events{"open", "callback", "read", "process 0 C:\\Dest\\", "close"}));
 }
 
 // --- the rest of the pass ----------------------------------------------------------------------
@@ -261,7 +261,7 @@ TEST_F(TRARScripted, EncryptedEntriesAskForThePasswordWhichIsKeptForTheNextOnes)
   EXPECT_TRUE(rar.Test());
   EXPECT_EQ(asked, 2);
   const std::string pw = archive::InstallerPassword();
-  EXPECT_EQ(lib.calls, (Events{"open", "dataproc", "read", "password " + pw, "process 1", "read",
+  EXPECT_EQ(lib.calls, (Events{"open", "callback", "read", "password " + pw, "process 1", "read",
                                "process 1", "read", "password " + pw + "!", "process 1", "read",
                                "close"}));
 }
@@ -303,7 +303,8 @@ TEST_F(TRARScripted, DataCallbackCountsThePositionPerEntryAndPassesTheEventsAnsw
   EXPECT_TRUE(rar.Extract());
   EXPECT_EQ(seen, (Events{"100@100", "28@128", "7@7"}));
   EXPECT_EQ(lib.dataResult, 5);
-  EXPECT_EQ(archive::ActiveRAR, &rar);
+  // The callback finds the component through its user data, not through any global.
+  EXPECT_EQ(lib.userData, reinterpret_cast<LPARAM>(&rar));
 }
 
 // Records the time of every pump on a clock the test moves.
@@ -392,10 +393,13 @@ TEST(ThrottledPump, PumpsAtOnceThenAtMostEveryInterval) {
   EXPECT_EQ(pump.calls, 2);
 }
 
-TEST_F(TRARScripted, VolumeCallbackIsRegisteredOnlyForAnAssignedEventAndPassesItsAnswer) {
+TEST_F(TRARScripted, AMissingVolumeIsAskedOfTheAssignedEventOnly) {
   Entries({{"A"}});
   EXPECT_TRUE(rar.Test());
-  EXPECT_EQ(lib.Count("volproc"), 0u);
+  char missing[] = "BASE.R00";
+  // Without the event a missing volume cannot be found, and a notice goes on.
+  EXPECT_EQ(lib.AskVolume(missing, RAR_VOL_ASK), -1);
+  EXPECT_EQ(lib.AskVolume(missing, RAR_VOL_NOTIFY), 1);
 
   std::string asked;
   int askedMode = -1;
@@ -410,11 +414,13 @@ TEST_F(TRARScripted, VolumeCallbackIsRegisteredOnlyForAnAssignedEventAndPassesIt
   r.ArchiveName = L"x";
   r.OnVolumeChange = rar.OnVolumeChange;
   EXPECT_TRUE(r.Test());
-  EXPECT_EQ(l.Count("volproc"), 1u);
   char name[] = "BASE.R00";
   EXPECT_EQ(l.AskVolume(name, RAR_VOL_NOTIFY), 1);
   EXPECT_EQ(asked, "BASE.R00");
   EXPECT_EQ(askedMode, RAR_VOL_NOTIFY);
+  // An answer of 0 stops the library, as it did the older volume procedure.
+  r.OnVolumeChange = [](TRAR&, char*, int) { return 0; };
+  EXPECT_EQ(l.AskVolume(name, RAR_VOL_ASK), -1);
 }
 
 TEST_F(TRARScripted, HandlerExceptionsEndThePassWithTheArchiveClosed) {
@@ -439,7 +445,7 @@ TEST_F(TRARScripted, HandlerExceptionsEndThePassWithTheArchiveClosed) {
   e.Attach(r);
   EXPECT_THROW(r.Extract(), std::runtime_error);
   EXPECT_EQ(blocks, 1);
-  EXPECT_EQ(l.dataResult, 0);
+  EXPECT_EQ(l.dataResult, -1);
   EXPECT_EQ(l.calls.back(), "close");
   EXPECT_EQ(e.events, (Events{"extracting A"}));
 

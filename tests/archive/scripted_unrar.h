@@ -41,6 +41,7 @@ class ScriptedUnrar : public archive::UnrarLibrary {
   unsigned headerCmtBufSize = 0;
   unsigned openCmtBufSize = 0;
   int dataResult = 0;               // the data callback's answer to the last block
+  LPARAM userData = 0;              // what the callback was registered with
 
   HANDLE OpenArchive(RAROpenArchiveDataEx* data) override {
     calls.push_back("open");
@@ -79,12 +80,13 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     if (destPath) call += " " + Narrow(destPath);
     calls.push_back(call);
     const ScriptedEntry& e = entries.at(next_++);
-    if (operation != RAR_SKIP && dataProc_) {
+    if (operation != RAR_SKIP && callback_) {
       std::vector<unsigned char> block;
       for (int size : e.blocks) {
         block.assign(static_cast<size_t>(size), 0x5a);
-        dataResult = dataProc_(block.data(), size);
-        if (dataResult <= 0) return ERAR_UNKNOWN;  // cancelled by the callback
+        dataResult = callback_(UCM_PROCESSDATA, userData, reinterpret_cast<LPARAM>(block.data()),
+                               size);
+        if (dataResult == -1) return ERAR_UNKNOWN;  // cancelled by the callback
       }
     }
     return operation == RAR_SKIP ? ERAR_SUCCESS : e.processCode;
@@ -92,17 +94,17 @@ class ScriptedUnrar : public archive::UnrarLibrary {
   void SetPassword(HANDLE, const char* password) override {
     calls.push_back(std::string("password ") + password);
   }
-  void SetChangeVolProc(HANDLE, CHANGEVOLPROC proc) override {
-    calls.push_back("volproc");
-    volProc_ = proc;
-  }
-  void SetProcessDataProc(HANDLE, PROCESSDATAPROC proc) override {
-    calls.push_back("dataproc");
-    dataProc_ = proc;
+  void SetCallback(HANDLE, UNRARCALLBACK callback, LPARAM data) override {
+    calls.push_back("callback");
+    callback_ = callback;
+    userData = data;
   }
 
-  // Asks the registered volume callback, as the library does when a volume is missing.
-  int AskVolume(char* name, int mode) { return volProc_ ? volProc_(name, mode) : -100; }
+  // Asks the registered callback, as the library does when a volume is missing.
+  int AskVolume(char* name, int mode) {
+    return callback_ ? callback_(UCM_CHANGEVOLUME, userData, reinterpret_cast<LPARAM>(name), mode)
+                     : -100;
+  }
 
   size_t Count(const std::string& call) const {
     size_t n = 0;
@@ -118,8 +120,7 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     return out;
   }
   size_t next_ = 0;
-  PROCESSDATAPROC dataProc_ = nullptr;
-  CHANGEVOLPROC volProc_ = nullptr;
+  UNRARCALLBACK callback_ = nullptr;
 };
 
 }  // namespace archive_test
@@ -149,9 +150,8 @@ class ScriptedMedium : public archive::UnrarLibrary {
     return Of(h).ProcessFile(h, op, dest);
   }
   void SetPassword(HANDLE h, const char* pw) override { Of(h).SetPassword(h, pw); }
-  void SetChangeVolProc(HANDLE h, CHANGEVOLPROC proc) override { Of(h).SetChangeVolProc(h, proc); }
-  void SetProcessDataProc(HANDLE h, PROCESSDATAPROC proc) override {
-    Of(h).SetProcessDataProc(h, proc);
+  void SetCallback(HANDLE h, UNRARCALLBACK callback, LPARAM data) override {
+    Of(h).SetCallback(h, callback, data);
   }
 
  private:

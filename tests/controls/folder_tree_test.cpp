@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/drives.h"
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 #include "platform/fake/fake_drives.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/scripted_message_boxes.h"

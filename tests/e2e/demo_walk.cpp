@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/com_win.h"
+#include "platform/win32/scoped_win.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/installed.h"
 #include "tests/e2e/medium.h"

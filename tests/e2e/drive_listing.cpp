@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "platform/win32/scoped_win.h"
+
 namespace e2e {
 namespace {
 
@@ -23,8 +25,8 @@ bool Volatile(const std::wstring& key) {
 
 void Walk(const std::wstring& root, const std::wstring& relative, TreeListing* listing) {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW((root + relative + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
+  platform::ScopedFind find(FindFirstFileW((root + relative + L"*").c_str(), &data));
+  if (!find) return;
   std::vector<std::wstring> folders;
   do {
     const std::wstring name = data.cFileName;
@@ -45,8 +47,7 @@ void Walk(const std::wstring& root, const std::wstring& relative, TreeListing* l
           data.ftLastWriteTime.dwLowDateTime;
       (*listing)[key] = std::to_wstring(size) + L" " + std::to_wstring(time);
     }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &data));
   for (const std::wstring& folder : folders) Walk(root, folder, listing);
 }
 

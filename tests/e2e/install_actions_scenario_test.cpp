@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/win32/com_win.h"
 #include "platform/win32/registry_win.h"
+#include "platform/win32/scoped_win.h"
 #include "setup/font_name.h"
 #include "tests/acad/acad_fixture.h"
 #include "tests/e2e/demo_install.h"

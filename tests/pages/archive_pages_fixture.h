@@ -1,6 +1,6 @@
 #pragma once
-// The pages' model fixture with a scripted medium under the archive component and a page host
-// that runs no windows: what the welcome and copy pages' tests share.
+// The pages' model fixture with a scripted medium under the archive component: what the welcome
+// and copy pages' tests share.
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -13,23 +13,6 @@
 #include "util/codepage.h"
 
 namespace pages::testing {
-
-class FakeHost : public PageHost {
- public:
-  int processed = 0;
-  std::function<void()> onProcess;  // what a test watches whenever messages run
-  std::vector<std::string> timers;  // "start 1 500", "stop 1"
-
-  WindowRef Handle() const override { return const_cast<FakeHost*>(this); }
-  void ProcessMessages() override {
-    ++processed;
-    if (onProcess) onProcess();
-  }
-  void StartTimer(int id, unsigned ms) override {
-    timers.push_back("start " + std::to_string(id) + " " + std::to_string(ms));
-  }
-  void StopTimer(int id) override { timers.push_back("stop " + std::to_string(id)); }
-};
 
 // Adds to a page fixture (PageTest, or ViewTest for real windows) the medium and the archive
 // component.
@@ -65,7 +48,6 @@ class WithMedium : public Fixture {
   std::chrono::steady_clock::time_point now{};
   archive_test::ScriptedMedium medium;
   archive::TRAR rar;
-  FakeHost host;
   int backgroundWindow = 0;  // its address stands for the background window's handle
 };
 

@@ -8,6 +8,7 @@ namespace {
 class GetGroupsPageTest : public PageTest {
  protected:
   GetGroupsPageTest() : page(model) {
+    page.AttachHost(&host);
     model.FDestDir = L"C:\\Program files\\Firm\\Sketrion\\";
     system.freeSpace[L'C'] = 1000000;
     page.FormCreate(model.FNameApplication);

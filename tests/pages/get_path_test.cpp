@@ -10,6 +10,7 @@ namespace {
 class GetPathPageTest : public PageTest {
  protected:
   GetPathPageTest() : page(model) {
+    page.AttachHost(&host);
     model.FDestDir = L"C:\\Program files\\Firm\\Sketrion 2_1\\";
     page.FormCreate(model.FNameApplication);
     page.FormShow();

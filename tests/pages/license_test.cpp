@@ -8,6 +8,7 @@ namespace {
 class LicensePageTest : public PageTest {
  protected:
   LicensePageTest() : page(model) {
+    page.AttachHost(&host);
     model.FLicenseFile = L"D:\\Licension.rtf";
     page.FormCreate(model.FNameApplication);
   }

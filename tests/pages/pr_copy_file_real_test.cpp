@@ -6,7 +6,7 @@
 
 #include "archive/rar.h"
 #include "pages/pr_copy_file.h"
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 #include "tests/pages/page_fixture.h"
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"

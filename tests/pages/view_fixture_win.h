@@ -23,10 +23,6 @@ class ViewTest : public PageTest {
     owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                             0, 800, 600, nullptr, nullptr, wc.hInstance, nullptr);
     SetWindowLongPtrW(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    // A page a failed check left open is closed by the watchdog, which cancels without asking.
-    Page::SetCancelQuestion([this](WindowRef window) {
-      return forcing_ || model.QueryCancel(window);
-    });
   }
   ~ViewTest() override { DestroyWindow(owner); }
 
@@ -35,6 +31,10 @@ class ViewTest : public PageTest {
   std::unique_ptr<PageWindow> MakeView(PageType& page) {
     page.FormCreate(model.FNameApplication);
     std::unique_ptr<PageWindow> view = CreateView(page);
+    // A page a failed check left open is closed by the watchdog, which cancels without asking.
+    view->SetCancelQuestion([this](WindowRef window) {
+      return forcing_ || model.QueryCancel(window);
+    });
     view->Create(owner);
     return view;
   }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/com_win.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_win.h"
 #include "util/codepage.h"

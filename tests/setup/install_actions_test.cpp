@@ -9,7 +9,7 @@
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/scripted_message_boxes.h"
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 #include "setup/install_log.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"

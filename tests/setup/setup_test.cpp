@@ -331,12 +331,4 @@ TEST_F(SetupModelTest, AFailingIconLoadIsIgnored) {
   EXPECT_EQ(model->IconFile(), L"E:\\MEDIA\\APP.ico");
 }
 
-TEST_F(SetupModelTest, TheApplicationsModelIsMadeOnce) {
-  setup::TSetup& made = setup::CreateSetupModel(platform_);
-  EXPECT_EQ(setup::SetupModel, &made);
-  EXPECT_EQ(made.FSetupDir, L"E:\\MEDIA\\");
-  setup::DestroySetupModel();
-  EXPECT_EQ(setup::SetupModel, nullptr);
-}
-
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
 #include "unrar/file_system_hook.h"

@@ -4,7 +4,7 @@
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_file_system.h"
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 #include "util/codepage.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/pages_set.h"
+#include "app/installer_pages.h"
 
 #include "app/main_window.h"
 #include "archive/installer_password.h"
@@ -25,15 +25,19 @@ void TInstallerPages::Create() {
   pages::Page* all[] = {&fmFirstForm, &fmLicense,    &fmGetPath,    &fmGetGroups,
                         &fmGraphProfile, &fmPrCopyFile, &fmFileReadme, &fmExitWin};
   for (pages::Page* page : all) page->FormCreate(model_.FNameApplication);
-  views_[0] = pages::CreateView(fmFirstForm);
-  views_[1] = pages::CreateView(fmLicense);
-  views_[2] = pages::CreateView(fmGetPath);
-  views_[3] = pages::CreateView(fmGetGroups);
-  views_[4] = pages::CreateView(fmGraphProfile);
-  views_[5] = pages::CreateView(fmPrCopyFile);
-  views_[6] = pages::CreateView(fmFileReadme);
-  views_[7] = pages::CreateView(fmExitWin);
-  for (auto& view : views_) view->Create(main_.hwnd());
+  auto view = [this](Step step) -> auto& { return viewOfStep_[static_cast<int>(step)]; };
+  view(Step::FirstForm) = pages::CreateView(fmFirstForm);
+  view(Step::License) = pages::CreateView(fmLicense);
+  view(Step::GetPath) = pages::CreateView(fmGetPath);
+  view(Step::GetGroups) = pages::CreateView(fmGetGroups);
+  view(Step::GraphProfile) = pages::CreateView(fmGraphProfile);
+  view(Step::PrCopyFile) = pages::CreateView(fmPrCopyFile);
+  view(Step::FileReadme) = pages::CreateView(fmFileReadme);
+  view(Step::ExitWin) = pages::CreateView(fmExitWin);
+  for (auto& shown : viewOfStep_) {
+    shown->SetCancelQuestion([this](pages::WindowRef owner) { return model_.QueryCancel(owner); });
+    shown->Create(main_.hwnd());
+  }
 
   // The background window's handlers of the archive component.
   HWND owner = main_.hwnd();
@@ -53,7 +57,7 @@ void TInstallerPages::Create() {
 
 pages::PageWindow* TInstallerPages::ViewOf(Step step) const {
   int index = static_cast<int>(step);
-  return index >= 0 && index < 8 ? views_[index].get() : nullptr;
+  return index >= 0 && index < kPageCount ? viewOfStep_[index].get() : nullptr;
 }
 
 int TInstallerPages::ShowPage(Step step) {

@@ -45,9 +45,12 @@ class TInstallerPages : public PageShower {
  private:
   pages::PageWindow* ViewOf(Step step) const;
 
+  static constexpr int kPageCount = static_cast<int>(Step::End);
+
   setup::TSetup& model_;
   TfmMainSetup& main_;
-  std::unique_ptr<pages::PageWindow> views_[8];
+  // The window of each page, by its step (Step::FirstForm to Step::ExitWin).
+  std::unique_ptr<pages::PageWindow> viewOfStep_[kPageCount];
 };
 
 }  // namespace app

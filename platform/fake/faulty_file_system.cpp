@@ -1,4 +1,4 @@
-#include "platform/faulty_file_system.h"
+#include "platform/fake/faulty_file_system.h"
 
 namespace platform {
 namespace {
