@@ -17,14 +17,6 @@ namespace {
 using pages::TfmPrCopyFile;
 using unrar_test::Snapshot;
 
-class RecordingHost : public pages::PageHost {
- public:
-  pages::WindowRef Handle() const override { return const_cast<RecordingHost*>(this); }
-  void ProcessMessages() override {}
-  void StartTimer(int, unsigned) override {}
-  void StopTimer(int) override {}
-};
-
 class CopyPageOnAFailingDisk : public pages::testing::PageTest {
  protected:
   CopyPageOnAFailingDisk() : faulty(platform::RealFileSystem()) {
@@ -61,7 +53,6 @@ class CopyPageOnAFailingDisk : public pages::testing::PageTest {
   unrar_test::fs::path out;
   platform::FaultyFileSystem faulty;
   archive::TRAR rar;
-  RecordingHost host;
   std::unique_ptr<TfmPrCopyFile> page;
 };
 
