@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,16 +24,27 @@ namespace {
 
 constexpr wchar_t kCaption[] = L"Удаление программы";
 
+// Scoped owners of the few Win32 resources the program holds.
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using ScopedHandle = std::unique_ptr<void, HandleCloser>;
+struct HookRemover {
+  void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
+using ScopedHook = std::unique_ptr<HHOOK__, HookRemover>;
+struct LocalFreer {
+  void operator()(LPWSTR* block) const { LocalFree(block); }
+};
+
 // Message boxes whose Retry/Cancel buttons read "Повторить"/"Пропустить".
 class UninstallMessageBoxes : public platform::MessageBoxes {
  public:
   platform::MsgAnswer Show(void* owner, const std::wstring& text, const std::wstring& caption,
                            platform::MsgButtons buttons, platform::MsgIcon icon) override {
     if (buttons != platform::MsgButtons::RetryCancel) return plain_.Show(owner, text, caption, buttons, icon);
-    HHOOK hook = SetWindowsHookExW(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
-    const platform::MsgAnswer answer = plain_.Show(owner, text, caption, buttons, icon);
-    if (hook) UnhookWindowsHookEx(hook);
-    return answer;
+    const ScopedHook hook(SetWindowsHookExW(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId()));
+    return plain_.Show(owner, text, caption, buttons, icon);
   }
 
  private:
@@ -82,8 +94,7 @@ bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) 
     RemoveDirectoryW(folder.c_str());
     return false;
   }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  const ScopedHandle thread(pi.hThread), process(pi.hProcess);
   return true;
 }
 
@@ -91,17 +102,14 @@ bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) 
 void WaitForStarter(const std::wstring& pidText) {
   const DWORD pid = static_cast<DWORD>(wcstoul(pidText.c_str(), nullptr, 10));
   if (pid == 0) return;
-  HANDLE starter = OpenProcess(SYNCHRONIZE, FALSE, pid);
-  if (!starter) return;
-  WaitForSingleObject(starter, 10000);
-  CloseHandle(starter);
+  const ScopedHandle starter(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  if (starter) WaitForSingleObject(starter.get(), 10000);
 }
 
 int Run() {
   int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  std::vector<std::wstring> args(argv, argv + (argv ? argc : 0));
-  if (argv) LocalFree(argv);
+  const std::unique_ptr<LPWSTR, LocalFreer> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  const std::vector<std::wstring> args(argv.get(), argv.get() + (argv ? argc : 0));
 
   pages::SetApplicationTitle(kCaption);
   UninstallMessageBoxes boxes;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace uninstall {
 namespace {
 
@@ -34,11 +36,12 @@ RemoveOutcome Win32Remover::RemoveFile(const std::wstring& path) {
   // A running program's file refuses deletion as "access denied": it is in use when it also
   // refuses to be opened alone.
   HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const DWORD openError = GetLastError();
   if (h != INVALID_HANDLE_VALUE) {
-    CloseHandle(h);
+    const std::unique_ptr<void, decltype(&CloseHandle)> opened(h, &CloseHandle);
     return RemoveOutcome::Refused;
   }
-  return GetLastError() == ERROR_SHARING_VIOLATION ? RemoveOutcome::InUse : RemoveOutcome::Refused;
+  return openError == ERROR_SHARING_VIOLATION ? RemoveOutcome::InUse : RemoveOutcome::Refused;
 }
 
 RemoveOutcome Win32Remover::RemoveFolder(const std::wstring& path) {
