@@ -29,10 +29,8 @@ class UninstallMessageBoxes : public platform::MessageBoxes {
   platform::MsgAnswer Show(void* owner, const std::wstring& text, const std::wstring& caption,
                            platform::MsgButtons buttons, platform::MsgIcon icon) override {
     if (buttons != platform::MsgButtons::RetryCancel) return plain_.Show(owner, text, caption, buttons, icon);
-    HHOOK hook = SetWindowsHookExW(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId());
-    const platform::MsgAnswer answer = plain_.Show(owner, text, caption, buttons, icon);
-    if (hook) UnhookWindowsHookEx(hook);
-    return answer;
+    const platform::ScopedHook hook(SetWindowsHookExW(WH_CBT, RenameButtons, nullptr, GetCurrentThreadId()));
+    return plain_.Show(owner, text, caption, buttons, icon);
   }
 
  private:

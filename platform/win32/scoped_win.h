@@ -110,6 +110,11 @@ struct TaskMemory {
     return true;
   }
 };
+struct Hook {
+  using Handle = HHOOK;
+  static HHOOK None() { return nullptr; }
+  static bool Close(HHOOK h) { return UnhookWindowsHookEx(h) != FALSE; }
+};
 // Memory the system hands out with LocalAlloc (CommandLineToArgvW's list).
 template <class T>
 struct LocalMemory {
@@ -136,6 +141,7 @@ using ScopedWindow = Scoped<scoped_traits::Window>;
 // Memory the shell hands out (item identifier lists).
 template <class T>
 using ScopedTaskMemory = Scoped<scoped_traits::TaskMemory<T>>;
+using ScopedHook = Scoped<scoped_traits::Hook>;
 template <class T>
 using ScopedLocalMemory = Scoped<scoped_traits::LocalMemory<T>>;
 

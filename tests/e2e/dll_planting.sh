@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# No DLL is loaded from the program's folder: plants marker DLLs beside the program (Setup.exe on
-# its medium, UnInstall.exe in an installation's folder) under the names of DLLs that system code
-# loads by bare name, and runs the program under Wine (dll_planting_scenario.cpp). Names that
-# Wine's own builtins of the program's static imports import statically are left out: Wine
-# resolves those through its own search, where Windows takes a known DLL's dependencies from the
-# known DLLs. They are read from the builtins' import tables. Wine is told to prefer the planted DLLs per program, in the scenario's own prefix.
-#   dll_planting.sh <Setup.exe|UnInstall.exe> <scenario.exe>
+# No DLL is loaded from the program's folder: plants marker DLLs beside the program (Setup.exe or
+# skmedium.exe on a medium, UnInstall.exe in an installation's folder) under the names of DLLs
+# that system code loads by bare name, and runs the program under Wine
+# (dll_planting_scenario.cpp). Names that Wine's own builtins of the program's static imports
+# import statically are left out: Wine resolves those through its own search, where Windows takes
+# a known DLL's dependencies from the known DLLs. They are read from the builtins' import tables.
+# Wine is told to prefer the planted DLLs per program, in the scenario's own prefix.
+#   dll_planting.sh <Setup.exe|UnInstall.exe|skmedium.exe> <scenario.exe>
 set -euo pipefail
 export LC_ALL=C
 program_exe="$1"

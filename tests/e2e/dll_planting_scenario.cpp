@@ -1,13 +1,15 @@
 // Marker DLLs under the names of system DLLs, planted beside the program, with Wine told to take
 // a DLL of those names from wherever the search finds it first (as Windows' search order would):
-// Setup.exe on its medium, walked to the destination page past the agreement's rich text, and
-// UnInstall.exe in an installation's folder, run as the uninstall entry runs it, load none.
+// Setup.exe on its medium, walked to the destination page past the agreement's rich text,
+// UnInstall.exe in an installation's folder, run as the uninstall entry runs it, and skmedium.exe
+// checking the medium it lies on, load none.
 // Run by dll_planting.sh, which names the program in SK_PLANTED_PROGRAM and the DLLs to plant in
 // SK_PLANTED_DLLS.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,17 +72,10 @@ void NoCrashDebugger() {
   }
 }
 
-// Runs a program of the medium with `args` and waits for it.
+// Runs a program of the medium with `args` and waits for it (ending it if it hangs).
 bool RunAndWait(const std::wstring& exe, const std::wstring& args) {
-  std::wstring line = L"\"" + exe + L"\" " + args;
-  STARTUPINFOW si = {sizeof si};
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
-  const bool ended = WaitForSingleObject(pi.hProcess, kWaitMs) == WAIT_OBJECT_0;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return ended;
+  SetupProcess process;
+  return process.StartCommand(L"\"" + exe + L"\" " + args) && process.WaitExit(60000);
 }
 
 // Setup.exe from the medium: to the destination page, past the agreement's rich text, and out.
@@ -109,29 +104,27 @@ void WalkSetup(const Medium& medium) {
 // UnInstall.exe as the uninstall entry starts it, in a folder with a record and no log: the copy
 // it hands over to says the log is missing, asks, removes the record and says it is done.
 void RunUninstall(const std::wstring& folder) {
-  std::wstring line = L"\"" + folder + L"UnInstall.exe\" /UNINSTALL";
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  const DWORD copy = WaitForChildProcess(pi.dwProcessId);
-  ASSERT_NE(copy, 0u);
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, copy);
-  EXPECT_TRUE(AnswerMessageBox(copy, IDOK).found);
-  EXPECT_TRUE(AnswerMessageBox(copy, IDYES).found);
-  EXPECT_TRUE(AnswerMessageBox(copy, IDOK).found);
-  if (process) {
-    EXPECT_EQ(WaitForSingleObject(process, kWaitMs), WAIT_OBJECT_0);
-    CloseHandle(process);
-  }
+  // Wine starts its desktop with the first window and ends it after the last: the uninstaller's
+  // two processes follow each other, and the second must not meet a desktop half started.
+  const HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(holder, nullptr);
+  const std::unique_ptr<HWND__, decltype(&DestroyWindow)> held(holder, &DestroyWindow);
+  // Both processes are ended with the test if they are still running.
+  SetupProcess entry, copy;
+  ASSERT_TRUE(entry.StartCommand(L"\"" + folder + L"UnInstall.exe\" /UNINSTALL"));
+  // The first program of a fresh prefix may take its time under load.
+  ASSERT_TRUE(copy.Attach(WaitForChildProcess(entry.pid(), 60000)));
+  EXPECT_TRUE(AnswerMessageBox(copy.pid(), IDOK, 60000).found);
+  EXPECT_TRUE(AnswerMessageBox(copy.pid(), IDYES).found);
+  EXPECT_TRUE(AnswerMessageBox(copy.pid(), IDOK).found);
+  EXPECT_TRUE(copy.WaitExit());
   EXPECT_FALSE(FileExists(folder + L"UnInstall.ini"));
 }
 
 TEST(DllPlanting, NoDllIsLoadedFromTheProgramsFolder) {
   const std::wstring program = Environment(L"SK_PLANTED_PROGRAM");
-  ASSERT_TRUE(program == L"Setup.exe" || program == L"UnInstall.exe") << "SK_PLANTED_PROGRAM names no program";
+  ASSERT_TRUE(program == L"Setup.exe" || program == L"UnInstall.exe" || program == L"skmedium.exe")
+      << "SK_PLANTED_PROGRAM names no program";
   const std::vector<std::wstring> names = PlantedNames();
   ASSERT_FALSE(names.empty()) << "SK_PLANTED_DLLS names no DLL";
   const std::string marker = ReadFile(SK_DLL_MARKER);
@@ -140,12 +133,13 @@ TEST(DllPlanting, NoDllIsLoadedFromTheProgramsFolder) {
   NoCrashDebugger();
   // The medium, or for the uninstaller the folder of an installation.
   Medium medium{L"C:\\e2e-dll\\medium"};
-  if (program == L"Setup.exe") {
+  if (program != L"UnInstall.exe") {
     medium.WriteSetupIni(
         L"[GENERAL]\nNameApplication=Sketrion 7.2\nNameCompany=Sketrion Software\n"
         L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n");
     medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
     medium.WriteFile(L"Licension.rtf", "{\\rtf1\\ansi {\\b Terms}\\par of use.\\par}");
+    if (program == L"skmedium.exe") medium.WriteFile(program, ReadFile(SK_DLL_SKMEDIUM));
   } else {
     const std::string uninstaller = ReadFile(SK_DLL_UNINSTALL);
     ASSERT_FALSE(uninstaller.empty()) << "no UnInstall.exe at " << SK_DLL_UNINSTALL;
@@ -167,7 +161,8 @@ TEST(DllPlanting, NoDllIsLoadedFromTheProgramsFolder) {
 
   // Whatever stops the run, the markers are looked at.
   if (program == L"Setup.exe") WalkSetup(medium);
-  else RunUninstall(medium.folder());
+  else if (program == L"UnInstall.exe") RunUninstall(medium.folder());
+  else EXPECT_TRUE(RunAndWait(medium.folder() + program, L"check C:\\e2e-dll\\medium"));
   for (const std::wstring& name : names) EXPECT_FALSE(ran(name)) << Ascii(name) << ".dll was loaded";
 }
 

@@ -31,6 +31,30 @@ bool SetupProcess::Start(const std::wstring& exe) {
   return true;
 }
 
+bool SetupProcess::StartCommand(std::wstring commandLine) {
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+bool SetupProcess::Attach(DWORD pid) {
+  process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  pid_ = process_ ? pid : 0;
+  return process_ != nullptr;
+}
+
+std::wstring SetupProcess::ImagePath() const {
+  wchar_t path[MAX_PATH * 2];
+  DWORD size = MAX_PATH * 2;
+  return process_ && QueryFullProcessImageNameW(process_, 0, path, &size) ? std::wstring(path, size) : std::wstring();
+}
+
 bool SetupProcess::Running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }

@@ -12,7 +12,7 @@ namespace e2e {
 // How long the driver waits for a window or for the process before it gives up.
 constexpr DWORD kWaitMs = 15000;
 
-// One run of Setup.exe.
+// One run of Setup.exe (or of another program the scenario starts or finds).
 class SetupProcess {
  public:
   SetupProcess() = default;
@@ -22,6 +22,12 @@ class SetupProcess {
 
   // Starts `exe` with its own folder as the current folder.
   bool Start(const std::wstring& exe);
+  // Starts a command line as given (as Windows runs an uninstall entry's command).
+  bool StartCommand(std::wstring commandLine);
+  // Takes over a process already running (one a started program handed over to).
+  bool Attach(DWORD pid);
+  // The full path of the process's program file; empty when it cannot be read.
+  std::wstring ImagePath() const;
   DWORD pid() const { return pid_; }
   bool Running() const;
   // Waits for the process to end; false on timeout. `exitCode` receives its exit code.

@@ -53,40 +53,18 @@ void InstallDemo(const std::wstring& scenario) {
   ASSERT_TRUE(FileExists(kDest + L"UnInstall.exe"));
 }
 
-// The uninstaller that does the work: the entry's program hands over to a copy of itself
-// outside the destination and ends.
-struct Uninstalling {
-  DWORD pid = 0;
-  HANDLE process = nullptr;
-  std::wstring exe;
-  ~Uninstalling() {
-    if (process) CloseHandle(process);
-  }
-};
-
-// Runs the entry's command line as stored, and finds the copy it hands over to.
-void StartUninstall(Uninstalling* copy) {
-  std::wstring command = UninstallValue(kProduct, L"UninstallString");
-  ASSERT_NE(command, L"<none>");
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(pi.hThread);
-  copy->pid = WaitForChildProcess(pi.dwProcessId);
-  ASSERT_NE(copy->pid, 0u) << "the entry's program started no copy of itself";
+// Runs the entry's command line as stored; `copy` becomes the copy of the uninstaller it hands
+// over to, outside the destination, which does the work. A process still running when the
+// test ends is ended with it.
+void StartUninstall(SetupProcess* copy) {
+  SetupProcess entry;
+  ASSERT_TRUE(entry.StartCommand(UninstallValue(kProduct, L"UninstallString")));
+  // The first program of a fresh prefix may take its time under load.
+  ASSERT_TRUE(copy->Attach(WaitForChildProcess(entry.pid(), 60000))) << "the entry's program started no copy of itself";
   DWORD code = 1;
-  EXPECT_EQ(WaitForSingleObject(pi.hProcess, kWaitMs), WAIT_OBJECT_0);
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
+  EXPECT_TRUE(entry.WaitExit(kWaitMs, &code));
   EXPECT_EQ(code, 0u);
-  copy->process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy->pid);
-  ASSERT_NE(copy->process, nullptr);
-  wchar_t path[MAX_PATH * 2];
-  DWORD size = MAX_PATH * 2;
-  ASSERT_TRUE(QueryFullProcessImageNameW(copy->process, 0, path, &size));
-  copy->exe = path;
-  EXPECT_FALSE(SamePath(copy->exe, kDest + L"UnInstall.exe"));
+  EXPECT_FALSE(SamePath(copy->ImagePath(), kDest + L"UnInstall.exe"));
 }
 
 // True when Windows is to delete `path` at its next start.
@@ -128,21 +106,22 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
   WriteFile(file, "Zoom=2\r\n", 8, &written, nullptr);
   CloseHandle(file);
 
-  Uninstalling copy;
+  SetupProcess copy;
   ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
-  const MessageBoxSeen question = AnswerMessageBox(copy.pid, IDYES);
+  const std::wstring copyExe = copy.ImagePath();
+  const MessageBoxSeen question = AnswerMessageBox(copy.pid(), IDYES, 60000);
   ASSERT_TRUE(question.found);
   EXPECT_EQ(question.text, L"Удалить " + kProduct + L"?");
-  const MessageBoxSeen result = AnswerMessageBox(copy.pid, IDOK, 60000);
+  const MessageBoxSeen result = AnswerMessageBox(copy.pid(), IDOK, 60000);
   ASSERT_TRUE(result.found);
   // The changed file is named as kept; the user's own file was never the installation's.
   EXPECT_NE(result.text.find(settings), std::wstring::npos);
   EXPECT_EQ(result.text.find(notes), std::wstring::npos);
-  EXPECT_EQ(WaitForSingleObject(copy.process, kWaitMs), WAIT_OBJECT_0);
+  EXPECT_TRUE(copy.WaitExit());
 
   EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), L"<none>");
   EXPECT_FALSE(FileExists(kDest + L"UnInstall.exe"));
-  EXPECT_TRUE(!FileExists(copy.exe) || DeletedAtRestart(copy.exe));
+  EXPECT_TRUE(!FileExists(copyExe) || DeletedAtRestart(copyExe));
   std::vector<std::wstring> left =
       UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")), {kMediumKey, L"windows\\fonts\\gost.ttf"});
   std::vector<std::wstring> expected = {L"+ " + Key(L"C:\\Program files\\Sketrion Software\\"),
@@ -161,10 +140,10 @@ TEST(UninstallScenario, NoLeavesEverything) {
   const TreeListing installed = ListTree(L"C:\\");
   const std::wstring command = UninstallValue(kProduct, L"UninstallString");
 
-  Uninstalling copy;
+  SetupProcess copy;
   ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
-  ASSERT_TRUE(AnswerMessageBox(copy.pid, IDNO).found);
-  EXPECT_EQ(WaitForSingleObject(copy.process, kWaitMs), WAIT_OBJECT_0);
+  ASSERT_TRUE(AnswerMessageBox(copy.pid(), IDNO, 60000).found);
+  EXPECT_TRUE(copy.WaitExit());
 
   EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), command);
   EXPECT_EQ(UnexpectedChanges(CompareListings(installed, ListTree(L"C:\\")), {kMediumKey}),

@@ -12,6 +12,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+
+#include "platform/win32/system_dlls.h"
 #endif
 
 namespace {
@@ -37,6 +39,8 @@ int Check(const std::filesystem::path& folder) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  // It is run in the folder of a medium not yet trusted: no DLL from there.
+  platform::RestrictDllSearch();
   _setmode(_fileno(stdout), _O_BINARY);
   if (argc != 3 || std::wstring(argv[1]) != L"check") return Usage();
   return Check(argv[2]);
