@@ -5,23 +5,8 @@
 # Usage: bench/folder_tree_bench.sh [folders] [rounds]    (defaults 10000 and 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build/windows
-[ -f "$build/CMakeCache.txt" ] ||
-  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw32-toolchain.cmake" >/dev/null
-cmake --build "$build" --target folder_tree_bench -j "${SK_JOBS:-2}" >/dev/null
-
-export SK_WINE_SCENARIO=bench-folders
-prefix="$build/wine/scn-$SK_WINE_SCENARIO"
-WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
-rm -rf "$prefix"
-
-source tools/xvfb.sh
-start_xvfb
-cleanup() {
-  WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
-  stop_xvfb
-}
-trap cleanup EXIT
+source bench/wine_bench.sh
+wine_bench_start folder_tree_bench bench-folders
 exe="$build/bench/folder_tree_bench.exe"
 bash tools/wine-run.sh "$exe" --prepare
 # The big folder, made from the host (Wine makes 10,000 folders slowly): F00000..F09999, and a

@@ -138,6 +138,14 @@ char KindLetter(LogItemKind kind) {
   return '?';
 }
 
+// "X:\" of a drive path, "\\server\share\" of a network one: never made by an installation.
+size_t RootLength(const std::wstring& path) {
+  if (path.compare(0, 2, L"\\\\") != 0) return path.size() >= 3 ? 3 : path.size();
+  size_t at = path.find(L'\\', 2);
+  if (at != std::wstring::npos) at = path.find(L'\\', at + 1);
+  return at == std::wstring::npos ? path.size() : at + 1;
+}
+
 std::wstring WithoutTrailingBackslash(std::wstring path) {
   while (path.size() > 3 && path.back() == L'\\') path.pop_back();
   return path;
@@ -239,8 +247,11 @@ void InstallLog::NoteFolder(const std::wstring& folder) {
 void InstallLog::EntryStarting(const std::wstring& name, bool directory) {
   if (!IsOpen()) return;
   const std::wstring path = PathOf(name);
-  // The destination itself, then every folder of the entry below it, top-down.
-  NoteFolder(WithoutTrailingBackslash(dest_));
+  // The folders the destination lies in (the installation may make the company's folder
+  // too), the destination itself, then every folder of the entry below it, top-down.
+  for (size_t at = dest_.find(L'\\', RootLength(dest_)); at != std::wstring::npos;
+       at = dest_.find(L'\\', at + 1))
+    NoteFolder(dest_.substr(0, at));
   for (size_t at = path.find(L'\\', dest_.size()); at != std::wstring::npos; at = path.find(L'\\', at + 1))
     NoteFolder(path.substr(0, at));
   if (directory) NoteFolder(path);

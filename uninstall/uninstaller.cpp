@@ -90,7 +90,10 @@ bool Uninstaller::Run(void* owner) {
     std::vector<std::wstring> folders;
     for (const setup::LogItem& item : log_)
       if (item.kind == setup::LogItemKind::Folder) {
-        if (IsInsideOrSame(item.path, dest_)) folders.push_back(item.path);
+        // The folders above the destination that the installation made (the company's) go
+        // too once empty; never a drive's root.
+        const bool above = item.path.size() > 3 && IsInside(dest_, item.path);
+        if (IsInsideOrSame(item.path, dest_) || above) folders.push_back(item.path);
         else Note(item.path, KeptReason::Outside);
       }
     RemoveFolders(folders, true);

@@ -121,8 +121,10 @@ TEST_F(InstallLogRecorder, LogsTheFoldersItMadeAndEachFileAsItLies) {
       EXPECT_EQ(item.crc, 0x3610a686u) << item.path;
     }
   }
-  // Only the destination and what lies under it; "C:\Program files\Sketrion" is outside.
-  EXPECT_EQ(folders, (std::vector<std::wstring>{dest, kDest + L"BIN", kDest + L"DOC"}));
+  // The company's folder the destination lies in, the destination and what lies under it; not
+  // "C:\Program files", which was there.
+  EXPECT_EQ(folders, (std::vector<std::wstring>{L"C:\\Program files\\Sketrion", dest,
+                                                kDest + L"BIN", kDest + L"DOC"}));
   EXPECT_EQ(filesLogged, (std::vector<std::wstring>{kDest + L"BIN\\a.txt", kDest + L"BIN\\b.txt",
                                                     kDest + L"DOC\\Руководство.txt"}));
 }

@@ -154,6 +154,7 @@ TEST_F(UninstallerTest, RemovesEverythingItLoggedAndTheFoldersItMade) {
   EXPECT_TRUE(Left().empty());
   EXPECT_EQ(files.FilePaths(), before);
   EXPECT_EQ(files.Kind(kDest), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(L"C:\\Program files\\Sketrion"), platform::PathKind::Missing);
   EXPECT_EQ(files.Kind(kPrograms + L"\\Sketrion 7.2"), platform::PathKind::Missing);
   EXPECT_EQ(files.Kind(kPrograms), platform::PathKind::Directory);  // the shell folder stays
   EXPECT_EQ(files.Kind(L"C:\\Program files"), platform::PathKind::Directory);
@@ -282,6 +283,7 @@ TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
       {setup::LogItemKind::Shortcut, kDesktop + L"\\notes.txt"},  // not a shortcut
       {setup::LogItemKind::Shortcut, L"C:\\WINDOWS\\system.ini"},
       {setup::LogItemKind::Folder, L"C:\\Empty"},
+      {setup::LogItemKind::Folder, L"C:\\"},  // above the destination, but a drive's root
       {setup::LogItemKind::ShortcutFolder, kDesktop},  // the shell folder itself
   };
   items.insert(items.end(), hostile.begin(), hostile.end());
@@ -315,7 +317,9 @@ TEST_F(UninstallerTest, RunningFromTheDestinationLeavesItselfAndItsFolderToTheRe
   ASSERT_TRUE(Uninstall(self));
   EXPECT_EQ(Left(), (std::set<std::wstring>{self}));
   EXPECT_EQ(KeptMap(), (std::map<std::wstring, KeptReason>{{self, KeptReason::AtRestart}}));
-  EXPECT_EQ(remover.atRestart, (std::vector<std::wstring>{self, kDest + L"\\BIN", kDest}));
+  // Deepest first, so each folder is empty when its turn comes.
+  EXPECT_EQ(remover.atRestart, (std::vector<std::wstring>{self, kDest + L"\\BIN", kDest,
+                                                          L"C:\\Program files\\Sketrion"}));
 }
 
 }  // namespace
