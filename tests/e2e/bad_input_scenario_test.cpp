@@ -232,7 +232,9 @@ TEST(FullDiskScenario, ADiskThatFillsDuringCopyingIsReportedAndKeepsNoHalfWritte
     FindClose(find);
   }
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::wstring>{L"UnInstall.ini", L"a.txt"}));
+  // Beside it the record and the installation log, which names the file that was copied.
+  EXPECT_EQ(left, (std::vector<std::wstring>{L"UnInstall.ini", L"UnInstall.log", L"a.txt"}));
+  EXPECT_NE(ReadFileBytes(dest + L"UnInstall.log").find("a.txt"), std::string::npos);
   DeleteFileW(L"F:\\filler.bin");
 }
 

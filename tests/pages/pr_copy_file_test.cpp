@@ -209,8 +209,9 @@ TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
   };
   Run();
 
-  const std::wstring top = L"C:\\Program files\\Firm\\Sketrion";
-  EXPECT_EQ(loggedBeforeDocs, (std::vector<std::wstring>{top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg",
+  // The company's folder and the destination, both made by the installation.
+  const std::wstring firm = L"C:\\Program files\\Firm", top = firm + L"\\Sketrion";
+  EXPECT_EQ(loggedBeforeDocs, (std::vector<std::wstring>{firm, top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg",
                                                           dest + L"a.txt"}));
   std::vector<setup::LogItem> items;
   ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
@@ -222,7 +223,7 @@ TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
     EXPECT_EQ(item.crc, 0x3610a686u) << "the file's own checksum for " << item.path;
   }
   // The entry that could not be written is not logged.
-  EXPECT_EQ(logged, (std::vector<std::wstring>{top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg", dest + L"a.txt",
+  EXPECT_EQ(logged, (std::vector<std::wstring>{firm, top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg", dest + L"a.txt",
                                                dest + L"b.txt"}));
 }
 
