@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -69,8 +68,19 @@ struct Include {
   std::string header;  // as written between the quotes
 };
 
+// The header of a line '#include "x/y.h"' (blanks allowed around '#'); empty for any other line.
+std::string QuotedInclude(const std::string& line) {
+  size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos || line[at] != '#') return "";
+  at = line.find_first_not_of(" \t", at + 1);
+  if (at == std::string::npos || line.compare(at, 7, "include") != 0) return "";
+  at = line.find_first_not_of(" \t", at + 7);
+  if (at == std::string::npos || line[at] != '"') return "";
+  const size_t end = line.find('"', at + 1);
+  return end == std::string::npos ? "" : line.substr(at + 1, end - at - 1);
+}
+
 std::vector<Include> ProductIncludes(const fs::path& root, const LayerTable& table) {
-  static const std::regex kInclude(R"(^\s*#\s*include\s*"([^"]+)\")");
   std::set<std::string> tops;
   for (const auto& row : table.mayInclude) tops.insert(row.first.substr(0, row.first.find('/')));
   std::vector<Include> includes;
@@ -81,9 +91,11 @@ std::vector<Include> ProductIncludes(const fs::path& root, const LayerTable& tab
       const std::string file = fs::relative(entry.path(), root).generic_string();
       std::ifstream in(entry.path());
       int number = 0;
-      std::smatch match;
-      for (std::string line; std::getline(in, line);)
-        if (++number, std::regex_search(line, match, kInclude)) includes.push_back({file, number, match[1]});
+      for (std::string line; std::getline(in, line);) {
+        ++number;
+        const std::string header = QuotedInclude(line);
+        if (!header.empty()) includes.push_back({file, number, header});
+      }
     }
   }
   return includes;
