@@ -3,6 +3,10 @@
 
 #include <functional>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "acad/registry_accessor.h"
 #include "platform/fake/fake_registry.h"
 
@@ -98,10 +102,16 @@ TEST_F(Accessor, ErrorTextIsUtf8) {
   try {
     reg.CreateKey(acad::Subkey(test_, L"Ноты \U0001D11E"));
     FAIL() << "no registry error";
-  } catch (const std::exception& e) {
+  } catch (const RegistryError& e) {
     EXPECT_STREQ(e.what(),
                  "Failed to create key \\Software\\Test\\"
                  "\xD0\x9D\xD0\xBE\xD1\x82\xD1\x8B \xF0\x9D\x84\x9E");
+#ifdef _WIN32
+    // The error box's strict decoding gives the text back whole.
+    wchar_t decoded[128] = {};
+    ASSERT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, e.what(), -1, decoded, 128), 0);
+    EXPECT_EQ(std::wstring(decoded), e.Text());
+#endif
   }
   // Half a pair is no character: it becomes U+FFFD.
   try {
