@@ -9,7 +9,6 @@
 namespace acad {
 
 using platform::RegAccess;
-using platform::RegRoot;
 
 namespace {
 
@@ -17,6 +16,11 @@ const wchar_t kNotDefined[] = L"AutoCAD не определён.";
 const wchar_t kUnavailable[] = L"AutoCAD недоступен! Отсутствуют записи в реестре!";
 const wchar_t kNoProfiles[] =
     L"Отсутствуют записи AutoCAD в реестре!\r\nЗапустите и закройте AutoCAD, после чего продолжите работу.";
+
+// "CurVer" of a release's base key; empty when the key does not open.
+std::wstring CurrentVersion(const RegistryAccessor& reg, const RegKey& base) {
+  return reg.KeyOpens(base) ? reg.ReadString(base, L"CurVer") : L"";
+}
 
 }  // namespace
 
@@ -32,29 +36,21 @@ TAutoCAD::TAutoCAD(platform::Registry& registry, FileExistsFn fileExists)
 
 void TAutoCAD::DetectReleases() {
   FReleases.clear();
-  RegistryAccessor reg(registry_, RegAccess::Read);
-  reg.SetRootKey(RegRoot::LocalMachine);
-
-  // R15.0 and LT R8 keep their current version in the machine key: listed for every user.
-  for (TAutoCADTypes type : {geACAD2000, geACLT2002}) {
-    const std::wstring base = KeysOf(type).baseKey;
-    if (!reg.OpenKey(base)) continue;
-    std::wstring curVer = reg.ReadString(L"CurVer");
-    if (curVer.empty() || !reg.OpenKey(base + L"\\" + curVer)) continue;
-    FReleases.push_back({reg.ReadString(L"ProductName"), type});
-  }
-
-  // The R16 generation keeps it in the user's key, written once this user has started it.
-  for (TAutoCADTypes type : {geACAD2004, geACLT2004, geACAD2005, geACLT2005}) {
-    const std::wstring base = KeysOf(type).baseKey;
-    reg.SetRootKey(RegRoot::LocalMachine);
-    if (!reg.OpenKey(base)) continue;
-    reg.SetRootKey(RegRoot::CurrentUser);
-    std::wstring curVer = reg.OpenKey(base) ? reg.ReadString(L"CurVer") : L"";
-    reg.SetRootKey(RegRoot::LocalMachine);
-    if (curVer.empty() || !reg.OpenKey(base + L"\\" + curVer)) continue;
-    std::wstring productName = reg.ReadString(L"ProductName");
-    if (!productName.empty()) FReleases.push_back({productName, type});
+  const RegistryAccessor reg(registry_, RegAccess::Read);
+  for (TAutoCADTypes type :
+       {geACAD2000, geACLT2002, geACAD2004, geACLT2004, geACAD2005, geACLT2005}) {
+    const ReleaseKeys& keys = KeysOf(type);
+    const std::wstring base = keys.baseKey;
+    if (!reg.KeyOpens(MachineKey(base))) continue;
+    // R15.0 and LT R8 keep their current version in the machine key, so they are listed for every
+    // user; the R16 generation keeps it in the user's key, written once this user started it.
+    const std::wstring curVer =
+        CurrentVersion(reg, keys.curVerFromUser ? UserKey(base) : MachineKey(base));
+    const RegKey version = MachineKey(base + L"\\" + curVer);
+    if (curVer.empty() || !reg.KeyOpens(version)) continue;
+    std::wstring productName = reg.ReadString(version, L"ProductName");
+    // Only the older two are listed without a name.
+    if (!productName.empty() || !keys.curVerFromUser) FReleases.push_back({productName, type});
   }
 }
 
@@ -82,31 +78,24 @@ void TAutoCAD::Refresh() {
     return;
   }
   const std::wstring base = keys.baseKey;
-  RegistryAccessor reg(registry_, RegAccess::Read);
-  reg.SetRootKey(RegRoot::LocalMachine);
-  if (!reg.OpenKey(base)) {
+  const RegistryAccessor reg(registry_, RegAccess::Read);
+  if (!reg.KeyOpens(MachineKey(base))) {
     FLastError = kUnavailable;
     return;
   }
-
-  std::wstring curVer;
-  if (!keys.curVerFromUser) {
-    curVer = reg.ReadString(L"CurVer");
-  } else {
-    reg.SetRootKey(RegRoot::CurrentUser);
-    if (reg.OpenKey(base)) curVer = reg.ReadString(L"CurVer");
-    reg.SetRootKey(RegRoot::LocalMachine);
-  }
+  const std::wstring curVer =
+      CurrentVersion(reg, keys.curVerFromUser ? UserKey(base) : MachineKey(base));
 
   FVersionKey = base + L"\\" + curVer;
   FProfilesKey = base + L"\\" + curVer + L"\\Profiles";
   // Without a current version there is no version key to open.
-  if (curVer.empty() || !reg.OpenKey(FVersionKey)) {
+  const RegKey version = MachineKey(FVersionKey);
+  if (curVer.empty() || !reg.KeyOpens(version)) {
     FLastError = kUnavailable;
     return;
   }
 
-  FLocation = util::AddBackslash(reg.ReadString(LocationValueName(keys.family)));
+  FLocation = util::AddBackslash(reg.ReadString(version, LocationValueName(keys.family)));
   // A folder without the program is no usable AutoCAD; the old profile list stays.
   if (!fileExists_(FLocation + ProgramFileName(keys.family))) return;
 

@@ -13,22 +13,9 @@
 
 namespace acad {
 
-class TAutoCAD;
-
-// A snapshot of one profile's folders, taken when the profile list is read.
+// One profile of the selected release. Only its name is kept: nothing else of a profile is used
+// here, and each value read would be one more way for a damaged profile to hide all the others.
 struct TAutoCADProfile {
-  TAutoCAD* FOwner = nullptr;
-  std::wstring FAcadPath;
-  std::wstring FDriverPath;
-  std::wstring FHelpFile;
-  std::wstring FAveMaps;
-  std::wstring FObjectDBXSupportPath;
-  std::wstring FDataBaseWorkSpacePath;
-  std::wstring FEmergencyFont;
-  std::wstring FFontMappingFile;
-  std::wstring FTemplatePath;   // ends in a backslash
-  std::wstring FTempDirectory;  // ends in a backslash
-  std::wstring FKey;            // profile key with a trailing backslash
   std::wstring FName;
 };
 
@@ -93,8 +80,8 @@ class TAutoCAD {
   void DetectReleases();
   // Fills FProfiles from the release's profile store; false when the store does not open.
   bool ReadProfiles();
-  std::unique_ptr<TAutoCADProfile> BuildProfile(const std::wstring& name);
-  void CopyRegistryKey(RegistryAccessor& reg, const std::wstring& source, const std::wstring& dest);
+  static void CopyRegistryKey(const RegistryAccessor& reg, const RegKey& source,
+                              const RegKey& dest);
 
   platform::Registry& registry_;
   FileExistsFn fileExists_;

@@ -9,7 +9,6 @@
 namespace acad {
 
 using platform::RegAccess;
-using platform::RegRoot;
 using platform::RegType;
 
 namespace {
@@ -30,55 +29,13 @@ std::wstring TrimProfileName(const std::wstring& name) {
 
 bool TAutoCAD::ReadProfiles() {
   FProfiles.clear();
-  std::vector<std::wstring> names;
-  {
-    RegistryAccessor reg(registry_, RegAccess::Read);
-    reg.SetRootKey(RegRoot::CurrentUser);
-    if (!reg.OpenKey(FProfilesKey)) return false;
-    names = reg.GetKeyNames();
-  }
-  // Built aside so that a registry error part way leaves an empty list, never a half-built one.
-  TAutoCADProfileList profiles;
-  for (const std::wstring& name : names) profiles.push_back({name, BuildProfile(name)});
-  FProfiles = std::move(profiles);
+  const RegistryAccessor reg(registry_, RegAccess::Read);
+  const RegKey store = UserKey(FProfilesKey);
+  if (!reg.KeyOpens(store)) return false;
+  // Nothing inside a profile is read, so no damaged value there can hide the others.
+  for (const std::wstring& name : reg.GetKeyNames(store))
+    FProfiles.push_back({name, std::make_unique<TAutoCADProfile>(TAutoCADProfile{name})});
   return true;
-}
-
-std::unique_ptr<TAutoCADProfile> TAutoCAD::BuildProfile(const std::wstring& name) {
-  auto profile = std::make_unique<TAutoCADProfile>();
-  profile->FOwner = this;
-  profile->FName = name;
-  profile->FKey = FProfilesKey + L"\\" + name + L"\\";
-
-  RegistryAccessor reg(registry_, RegAccess::Full);
-  reg.SetRootKey(RegRoot::CurrentUser);
-  if (!reg.OpenKey(profile->FKey + L"General")) return profile;
-  switch (FamilyOf(FAcadType)) {
-    case AcadFamily::Full:
-      profile->FAcadPath = reg.ReadString(L"ACAD");
-      profile->FDriverPath = reg.ReadString(L"ACADDRV");
-      profile->FHelpFile = reg.ReadString(L"ACADHELP");
-      break;
-    case AcadFamily::LT:
-      profile->FAcadPath = reg.ReadString(L"SUPPORT");
-      profile->FDriverPath = reg.ReadString(L"DRIVER");
-      profile->FHelpFile = reg.ReadString(L"HELP");
-      break;
-    case AcadFamily::None:
-      break;
-  }
-  profile->FAveMaps = reg.ReadString(L"AVEMAPS");
-  profile->FObjectDBXSupportPath = reg.ReadString(L"ObjectDBXSupportPath");
-  profile->FDataBaseWorkSpacePath = reg.ReadString(L"DataBaseWorkSpacePath");
-  profile->FTemplatePath = util::AddBackslash(reg.ReadString(L"TemplatePath"));
-
-  if (!reg.OpenKey(profile->FKey + L"Editor Configuration")) return profile;
-  profile->FEmergencyFont = reg.ReadString(L"EmergencyFont");
-  profile->FFontMappingFile = reg.ReadString(L"FontMappingFile");
-
-  if (!reg.OpenKey(profile->FKey + L"General Configuration")) return profile;
-  profile->FTempDirectory = util::AddBackslash(reg.ReadString(L"TempDirectory"));
-  return profile;
 }
 
 const TAutoCADProfile* TAutoCAD::FindProfile(const std::wstring& name) const {
@@ -123,12 +80,11 @@ int TAutoCAD::CreateProfile(const std::wstring& newName, const std::wstring& tem
   }
   if (!FindProfile(source)) return crNoTemplate;
 
-  RegistryAccessor reg(registry_, RegAccess::Full);
-  reg.SetRootKey(RegRoot::CurrentUser);
+  const RegistryAccessor reg(registry_, RegAccess::Full);
   try {
-    const std::wstring dest = FProfilesKey + L"\\" + newName;
-    CopyRegistryKey(reg, FProfilesKey + L"\\" + source, dest);
-    if (reg.OpenKey(dest)) reg.WriteString(L"", description);
+    const RegKey dest = UserKey(FProfilesKey + L"\\" + newName);
+    CopyRegistryKey(reg, UserKey(FProfilesKey + L"\\" + source), dest);
+    if (reg.KeyOpens(dest)) reg.WriteString(dest, L"", description);
     Refresh();
   } catch (const std::exception&) {
     // What was copied stays; AutoCAD's own tools are the way to mend it.
@@ -137,35 +93,27 @@ int TAutoCAD::CreateProfile(const std::wstring& newName, const std::wstring& tem
   return crCreated;
 }
 
-void TAutoCAD::CopyRegistryKey(RegistryAccessor& reg, const std::wstring& source,
-                               const std::wstring& dest) {
+void TAutoCAD::CopyRegistryKey(const RegistryAccessor& reg, const RegKey& source,
+                               const RegKey& dest) {
   reg.CreateKey(dest);
-  // A source that vanished must not be mistaken for the key that happens to be current.
-  if (!reg.OpenKey(source)) throw RegistryError(L"Failed to open key " + source);
-  for (const std::wstring& name : reg.GetValueNames()) {
-    reg.OpenKey(source);
+  // A source that vanished must not pass for an empty key.
+  if (!reg.KeyOpens(source)) throw RegistryError(L"Failed to open key " + source.path);
+  for (const std::wstring& name : reg.GetValueNames(source)) {
     // Only strings and 32-bit numbers are carried over; an expandable string becomes plain.
-    switch (reg.GetDataType(name)) {
+    switch (reg.GetDataType(source, name)) {
       case RegType::String:
-      case RegType::ExpandString: {
-        std::wstring text = reg.ReadString(name);
-        if (!reg.OpenKey(dest)) throw RegistryError(L"Failed to set data for '" + name + L"'");
-        reg.WriteString(name, text);
+      case RegType::ExpandString:
+        reg.WriteString(dest, name, reg.ReadString(source, name));
         break;
-      }
-      case RegType::Dword: {
-        int32_t number = reg.ReadInteger(name);
-        if (!reg.OpenKey(dest)) throw RegistryError(L"Failed to set data for '" + name + L"'");
-        reg.WriteInteger(name, number);
+      case RegType::Dword:
+        reg.WriteInteger(dest, name, reg.ReadInteger(source, name));
         break;
-      }
       default:
         break;
     }
   }
-  reg.OpenKey(source);
-  for (const std::wstring& name : reg.GetKeyNames())
-    CopyRegistryKey(reg, source + L"\\" + name, dest + L"\\" + name);
+  for (const std::wstring& name : reg.GetKeyNames(source))
+    CopyRegistryKey(reg, Subkey(source, name), Subkey(dest, name));
 }
 
 }  // namespace acad

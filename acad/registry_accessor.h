@@ -1,9 +1,8 @@
 #pragma once
-// A registry object in the manner the AutoCAD component is written against: one root key in
-// force, one current key, paths with a leading backslash taken from the root and others from the
-// current key. Failures the component does not expect are thrown as RegistryError with the texts
-// "Invalid data type for '%s'", "Failed to create key %s", "Failed to set data for '%s'" and
-// "Failed to get data for '%s'".
+// Registry access for the AutoCAD component. Every call names its key, root and path; nothing
+// stays open between calls. Failures the component does not expect are thrown as RegistryError
+// with the texts "Invalid data type for '%s'", "Failed to create key %s", "Failed to set data
+// for '%s'" and "Failed to get data for '%s'".
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -15,6 +14,7 @@ namespace acad {
 
 class RegistryError : public std::runtime_error {
  public:
+  // what() holds the text as UTF-8 for handlers that know only std::exception.
   explicit RegistryError(const std::wstring& text);
   const std::wstring& Text() const { return text_; }
 
@@ -22,43 +22,50 @@ class RegistryError : public std::runtime_error {
   std::wstring text_;
 };
 
+// A key as the component names it: a root and a path from it with a leading backslash
+// ("\Software\Autodesk\AutoCAD\R16.0").
+struct RegKey {
+  platform::RegRoot root;
+  std::wstring path;
+};
+inline RegKey MachineKey(const std::wstring& path) {
+  return {platform::RegRoot::LocalMachine, path};
+}
+inline RegKey UserKey(const std::wstring& path) { return {platform::RegRoot::CurrentUser, path}; }
+inline RegKey Subkey(const RegKey& key, const std::wstring& name) {
+  return {key.root, key.path + L"\\" + name};
+}
+
 class RegistryAccessor {
  public:
+  // `access` is what KeyOpens asks for: reading for detection, full access for the profile copy.
   RegistryAccessor(platform::Registry& registry, platform::RegAccess access);
 
-  // Changing the root closes the current key.
-  void SetRootKey(platform::RegRoot root);
-  platform::RegRoot RootKey() const { return root_; }
+  // Whether the key exists and opens with the accessor's access (it is closed again at once).
+  bool KeyOpens(const RegKey& key) const;
+  // Creates the key and its missing parents.
+  void CreateKey(const RegKey& key) const;
 
-  // Opens an existing key and makes it current; false when it does not open, and then the
-  // current key stays as it was.
-  bool OpenKey(const std::wstring& key);
-  void CloseKey();
-  // Creates the key and its missing parents; the current key stays as it was.
-  void CreateKey(const std::wstring& key);
-
-  // Values of the current key. A missing string reads as empty; strings are REG_SZ or
-  // REG_EXPAND_SZ, read raw (never expanded).
-  std::wstring ReadString(const std::wstring& name);
-  int32_t ReadInteger(const std::wstring& name);
+  // A missing string reads as empty; strings are REG_SZ or REG_EXPAND_SZ, read raw (never
+  // expanded).
+  std::wstring ReadString(const RegKey& key, const std::wstring& name) const;
+  int32_t ReadInteger(const RegKey& key, const std::wstring& name) const;
   // RegType::None for a missing value.
-  platform::RegType GetDataType(const std::wstring& name);
-  void WriteString(const std::wstring& name, const std::wstring& value);
-  void WriteInteger(const std::wstring& name, int32_t value);
+  platform::RegType GetDataType(const RegKey& key, const std::wstring& name) const;
+  void WriteString(const RegKey& key, const std::wstring& name, const std::wstring& text) const;
+  void WriteInteger(const RegKey& key, const std::wstring& name, int32_t number) const;
 
-  std::vector<std::wstring> GetValueNames();
-  std::vector<std::wstring> GetKeyNames();
+  // Empty when the key does not list.
+  std::vector<std::wstring> GetValueNames(const RegKey& key) const;
+  std::vector<std::wstring> GetKeyNames(const RegKey& key) const;
 
  private:
-  // Win32 form of a key path (no leading backslash), absolute or relative to the current key.
-  std::wstring Resolve(const std::wstring& key) const;
-  bool ReadRaw(const std::wstring& name, platform::RegValue* value);
+  // False for a missing value.
+  bool ReadRaw(const RegKey& key, const std::wstring& name, platform::RegValue* value) const;
+  void Write(const RegKey& key, const std::wstring& name, const platform::RegValue& value) const;
 
   platform::Registry& registry_;
   platform::RegAccess access_;
-  platform::RegRoot root_ = platform::RegRoot::CurrentUser;
-  bool open_ = false;
-  std::wstring current_;  // Win32 path of the current key
 };
 
 }  // namespace acad

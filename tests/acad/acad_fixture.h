@@ -38,8 +38,8 @@ std::wstring ProfilesKey(const ReleaseLayout& release);
 void LayOutRelease(platform::Registry& registry, const MakeFileFn& makeFile,
                    const ReleaseLayout& release);
 
-// A profile as AutoCAD leaves it: a description, the folder values of the record (the support
-// path as an expandable string), values of every type, Cyrillic names and nested subkeys.
+// A profile as AutoCAD leaves it: a description, its folder values (the support path as an
+// expandable string), values of every type, Cyrillic names and nested subkeys.
 void LayOutRichProfile(platform::Registry& registry, const std::wstring& profilesKey,
                        const std::wstring& name, acad::AcadFamily family);
 

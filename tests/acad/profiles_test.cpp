@@ -38,56 +38,41 @@ class Profiles : public AcadTest {
   ReleaseLayout release_;
 };
 
-TEST_P(Profiles, RecordsHoldTheFamilysValues) {
+TEST_P(Profiles, FoundInAnyLetterCaseButNotTrimmed) {
   auto acad = Installed({L"Рабочий"});
   const acad::TAutoCADProfile* p = acad->FindProfile(L"рабочий");
   ASSERT_NE(p, nullptr);
-  EXPECT_EQ(p->FOwner, acad.get());
   EXPECT_EQ(p->FName, L"Рабочий");
-  EXPECT_EQ(p->FKey, L"\\" + ProfileKey(L"Рабочий") + L"\\");
-  EXPECT_EQ(p->FAcadPath, L"%ProgramFiles%\\Support;C:\\Шрифты");  // never expanded
-  EXPECT_EQ(p->FDriverPath, L"C:\\Drv");
-  EXPECT_EQ(p->FHelpFile, L"C:\\Help\\acad.chm");
-  EXPECT_EQ(p->FAveMaps, L"C:\\Maps");
-  EXPECT_EQ(p->FObjectDBXSupportPath, L"C:\\Dbx");
-  EXPECT_EQ(p->FDataBaseWorkSpacePath, L"C:\\Ws");
-  EXPECT_EQ(p->FTemplatePath, L"C:\\Template\\");
-  EXPECT_EQ(p->FEmergencyFont, L"simplex.shx");
-  EXPECT_EQ(p->FFontMappingFile, L"acad.fmp");
-  EXPECT_EQ(p->FTempDirectory, L"C:\\Temp\\");
-  EXPECT_EQ(acad->FindProfile(L" Рабочий"), nullptr);  // the name is not trimmed
+  EXPECT_EQ(acad->FindProfile(L" Рабочий"), nullptr);
 }
 
-TEST_P(Profiles, LTRecordsReadTheirOwnNames) {
-  auto acad = Installed({L"LT"}, acad::geACLT2005);
-  const acad::TAutoCADProfile* p = acad->FindProfile(L"lt");
-  ASSERT_NE(p, nullptr);
-  EXPECT_EQ(p->FAcadPath, L"%ProgramFiles%\\Support;C:\\Шрифты");
-  EXPECT_EQ(p->FDriverPath, L"C:\\Drv");
-  EXPECT_EQ(p->FHelpFile, L"C:\\Help\\acad.chm");
-}
-
-TEST_P(Profiles, MissingKeysLeaveFieldsEmpty) {
-  auto acad = Installed({});
-  // A bare profile key, and one whose "General" lacks the paths and whose other keys are missing.
-  WriteString(Reg(), RegRoot::CurrentUser, ProfileKey(L"Bare"), L"", L"no settings");
-  WriteString(Reg(), RegRoot::CurrentUser, ProfileKey(L"Thin") + L"\\General", L"Other", L"x");
+TEST_P(Profiles, DamagedValuesInsideAProfileHideNoProfile) {
+  auto acad = Installed({L"Рабочий"});
+  // Paths AutoCAD keeps as strings, each stored as a number in a profile of its own.
+  const std::pair<const wchar_t*, const wchar_t*> damaged[] = {
+      {L"General", L"ACAD"},
+      {L"General", L"TemplatePath"},
+      {L"Editor Configuration", L"EmergencyFont"},
+      {L"General Configuration", L"TempDirectory"},
+  };
+  for (const auto& [key, value] : damaged) {
+    const std::wstring name = std::wstring(L"Повреждён ") + value;
+    LayOutRichProfile(Reg(), ProfilesKey(release_), name, acad::AcadFamily::Full);
+    ASSERT_EQ(Reg().WriteValue(RegRoot::CurrentUser, ProfileKey(name) + L"\\" + key, value,
+                               platform::DwordValue(1)),
+              platform::RegStatus::Ok);
+  }
+  WriteString(Reg(), RegRoot::CurrentUser, ProfileKey(L"Пустой"), L"", L"no settings");
   acad->Refresh();
 
-  const acad::TAutoCADProfile* bare = acad->FindProfile(L"Bare");
-  ASSERT_NE(bare, nullptr);
-  EXPECT_EQ(bare->FName, L"Bare");
-  EXPECT_EQ(bare->FKey, L"\\" + ProfileKey(L"Bare") + L"\\");
-  for (const std::wstring* field : {&bare->FAcadPath, &bare->FDriverPath, &bare->FHelpFile,
-                                    &bare->FAveMaps, &bare->FTemplatePath, &bare->FEmergencyFont,
-                                    &bare->FTempDirectory})
-    EXPECT_EQ(*field, L"");
-
-  const acad::TAutoCADProfile* thin = acad->FindProfile(L"thin");
-  ASSERT_NE(thin, nullptr);
-  EXPECT_EQ(thin->FAcadPath, L"");
-  EXPECT_EQ(thin->FTemplatePath, L"\\");   // an empty path still gets its backslash
-  EXPECT_EQ(thin->FTempDirectory, L"");    // its key is missing
+  EXPECT_TRUE(acad->PresenceAcad());
+  EXPECT_EQ(ProfileNames(*acad).size(), 6u);
+  for (const auto& entry : damaged)
+    EXPECT_NE(acad->FindProfile(std::wstring(L"Повреждён ") + entry.second), nullptr);
+  EXPECT_NE(acad->FindProfile(L"Пустой"), nullptr);
+  // A damaged profile still serves as a template: the number arrives as a number.
+  EXPECT_EQ(acad->CreateProfile(L"Копия", L"Повреждён ACAD", L"d"), acad::crCreated);
+  EXPECT_EQ(Tree(L"Копия"), ExpectedCopy(Tree(L"Повреждён ACAD"), L"d"));
 }
 
 TEST_P(Profiles, NewProfileIsAWholeCopyOfItsTemplate) {
@@ -110,7 +95,7 @@ TEST_P(Profiles, NewProfileIsAWholeCopyOfItsTemplate) {
   // The list was read again and holds the new profile, found in any letter case.
   const acad::TAutoCADProfile* made = acad->FindProfile(L"НОВЫЙ ПРОФИЛЬ");
   ASSERT_NE(made, nullptr);
-  EXPECT_EQ(made->FAcadPath, L"%ProgramFiles%\\Support;C:\\Шрифты");
+  EXPECT_EQ(made->FName, L"Новый профиль");
   EXPECT_TRUE(acad->PresenceAcad());
 }
 
