@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/resource.h"
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "pages/layout_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/scoped_win.h"
@@ -81,7 +81,7 @@ bool TfmMainSetup::Create(HINSTANCE instance) {
 void TfmMainSetup::FormCreate() {
   model_.ReadSetupIni();
   SetWindowTextW(hwnd(), model_.FCaption.c_str());
-  pages::SetApplicationTitle(model_.FCaption);
+  winui::SetApplicationTitle(model_.FCaption);
   model_.FRAR = &RAR;
   SetWindowTextW(lbNameProduct_, model_.FNameApplication.c_str());
   acAutoCAD.GetReleases(FAcadList);
@@ -165,7 +165,7 @@ LRESULT CALLBACK TfmMainSetup::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (!self->window_) self->window_.Reset(hwnd);
   LRESULT result = 0;
-  if (!pages::Guarded([&] { result = self->HandleMessage(hwnd, msg, wParam, lParam); })) result = 0;
+  if (!winui::Guarded([&] { result = self->HandleMessage(hwnd, msg, wParam, lParam); })) result = 0;
   return result;
 }
 
@@ -196,8 +196,8 @@ LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case kStartChain: {
       auto run = std::move(runChain_);
       runChain_ = nullptr;
-      if (!acAutoCAD.DetectError().empty()) pages::ShowGeneralError(acAutoCAD.DetectError());
-      if (run) pages::Guarded(run);
+      if (!acAutoCAD.DetectError().empty()) winui::ShowGeneralError(acAutoCAD.DetectError());
+      if (run) winui::Guarded(run);
       // The chain has ended (finish or a confirmed cancel): closing ends the message loop.
       window_.Reset();
       return 0;

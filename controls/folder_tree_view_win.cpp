@@ -7,6 +7,7 @@
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/scoped_win.h"
 #include "util/codepage.h"
+#include "winui/error_box_win.h"
 
 namespace controls {
 
@@ -47,7 +48,6 @@ std::wstring SortKeyInLocale(const std::wstring& name) {
 
 }  // namespace
 
-std::function<void()> TkpFolderTreeView::ReportError;
 
 TkpFolderTreeView::TkpFolderTreeView()
     : TkpFolderTreeView(platform::RealFileSystem(), platform::RealDrives()) {}
@@ -394,12 +394,9 @@ LRESULT CALLBACK TkpFolderTreeView::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   // Nothing escapes a window procedure: mingw's exceptions cannot cross Windows frames.
-  try {
-    return self->HandleMessage(msg, wParam, lParam);
-  } catch (...) {
-    if (ReportError) ReportError();
-    return 0;
-  }
+  LRESULT result = 0;
+  if (!winui::Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); })) return 0;
+  return result;
 }
 
 LRESULT CALLBACK TkpFolderTreeView::TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -410,14 +407,10 @@ LRESULT CALLBACK TkpFolderTreeView::TreeProc(HWND hwnd, UINT msg, WPARAM wParam,
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     return CallWindowProcW(treeDefault, hwnd, msg, wParam, lParam);
   }
-  try {
-    bool handled = false;
-    LRESULT result = self->HandleTreeMessage(msg, wParam, lParam, &handled);
-    if (handled) return result;
-  } catch (...) {
-    if (ReportError) ReportError();
-    return 0;
-  }
+  bool handled = false;
+  LRESULT result = 0;
+  if (!winui::Guarded([&] { result = self->HandleTreeMessage(msg, wParam, lParam, &handled); })) return 0;
+  if (handled) return result;
   return CallWindowProcW(treeDefault, hwnd, msg, wParam, lParam);
 }
 

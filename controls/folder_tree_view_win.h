@@ -61,10 +61,6 @@ class TkpFolderTreeView : private FolderTreeObserver {
   // The keyboard deferral's delay, for tests that cannot wait a second (ms).
   UINT KeyboardDelay = 1000;
 
-  // Called inside a catch block when something escaped one of the control's window procedures
-  // (the application shows it in its general error box); unset, it is dropped.
-  static std::function<void()> ReportError;
-
   // Watcher threads this control runs.
   size_t WatcherCount() const { return watchers_.size(); }
 

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 
 namespace pages {
 
@@ -63,7 +63,7 @@ void PageWindow::PlaceCentred() {
 int PageWindow::ShowModal() {
   if (!hwnd()) return mrCancel;
   SetWindowTextW(hwnd(), page_.Caption().c_str());
-  Guarded([&] { page_.FormShow(); });
+  winui::Guarded([&] { page_.FormShow(); });
   Refresh();
   for (auto& list : lists_) list->MirrorAll();
   MirrorExtra();
@@ -125,7 +125,7 @@ void PageWindow::StopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)
 void PageWindow::TryClose(int modalResult) {
   if (!modal_ || closing_) return;
   bool allowed = false;
-  Guarded([&] { allowed = page_.FormClose(modalResult); });
+  winui::Guarded([&] { allowed = page_.FormClose(modalResult); });
   Refresh();
   if (allowed) {
     modalResult_ = modalResult;
@@ -366,20 +366,20 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
       if (code != BN_CLICKED) return;
       // A hidden or disabled button is not there for the user (Enter can still name it).
       if (!b->state->visible || !b->state->enabled) return;
-      if (b->handler) Guarded(b->handler);
+      if (b->handler) winui::Guarded(b->handler);
       if (b->modalResult != mrNone) TryClose(b->modalResult);
       break;
     case Kind::Radio:
     case Kind::CheckBox:
       if (code != BN_CLICKED) return;
       ReadChecks();
-      if (b->handler) Guarded(b->handler);
+      if (b->handler) winui::Guarded(b->handler);
       break;
     case Kind::Edit:
       if (code != EN_CHANGE) return;
       b->state->text = WindowText(b->hwnd);
       b->shown.text = b->state->text;
-      if (b->handler) Guarded(b->handler);
+      if (b->handler) winui::Guarded(b->handler);
       break;
     default:
       break;
@@ -396,7 +396,7 @@ LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   LRESULT result = 0;
-  if (!Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
+  if (!winui::Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
     result = 0;
   return result;
 }
@@ -438,14 +438,14 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_TIMER:
-      Guarded([&] { page_.Timer(static_cast<int>(wParam)); });
+      winui::Guarded([&] { page_.Timer(static_cast<int>(wParam)); });
       AfterEvent();
       return 0;
     case kActivateMessage:
       // Once per showing: message boxes and Alt-Tab re-activate the page, this does not repeat.
       if (modal_ && wParam == showing_ && !activated_) {
         activated_ = true;
-        Guarded([&] { page_.FormActivate(); });
+        winui::Guarded([&] { page_.FormActivate(); });
         AfterEvent();
       }
       return 0;
