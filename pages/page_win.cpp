@@ -11,20 +11,6 @@ constexpr wchar_t kPageClass[] = L"SketrionSetupPage";
 // Posted to the page itself when it is shown; wParam is the showing's serial number.
 constexpr UINT kActivateMessage = WM_APP + 1;
 
-void RegisterPageClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kPageClass;
-  RegisterClassExW(&wc);
-  registered = true;
-}
-
 }  // namespace
 
 PageWindow::PageWindow(Page& page) : page_(page) {}
@@ -32,20 +18,18 @@ PageWindow::PageWindow(Page& page) : page_(page) {}
 PageWindow::~PageWindow() {
   page_.AttachHost(nullptr);
   // No message of the window's end reaches this half-destroyed object.
-  if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
+  window_.Unbind();
 }
 
 void PageWindow::Create(HWND owner) {
-  RegisterPageClass();
   owner_ = owner;
+  winui::WindowClass cls;
+  cls.name = kPageClass;
+  cls.background = GetSysColorBrush(COLOR_BTNFACE);
   // A dialog frame without title-bar buttons; the size is set each time the page is shown.
-  window_.Reset(CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
-                                page_.Caption().c_str(), WS_POPUP | WS_CAPTION, 0, 0,
-                                kPageWidth, kPageHeight, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr));
-  if (!window_) return;
-  SetWindowLongPtrW(hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
+  if (!window_.Create(cls, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, page_.Caption().c_str(),
+                      WS_POPUP | WS_CAPTION, 0, 0, kPageWidth, kPageHeight, owner))
+    return;
   page_.AttachHost(this);
   CreateControls();
   if (HasSeparator()) AddBevel();
@@ -386,21 +370,6 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
   }
 }
 
-LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    // Ended by Windows with its owner: nothing is left to destroy.
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->window_.Release();
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  LRESULT result = 0;
-  if (!winui::Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
-    result = 0;
-  return result;
-}
-
 LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT own = 0;
   if (OnMessage(msg, wParam, lParam, &own)) {
@@ -471,7 +440,7 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd(), msg, wParam, lParam);
+  return window_.Default(msg, wParam, lParam);
 }
 
 }  // namespace pages
