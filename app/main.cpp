@@ -5,7 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/installer_pages.h"
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/registry_win.h"
@@ -64,9 +64,9 @@ int Run(HINSTANCE instance) {
   setup::TSetup model(platform);
 
   platform::ScopedWindow applicationWindow(CreateApplicationWindow(instance));
-  pages::SetApplicationWindow(applicationWindow.Get());
+  winui::SetApplicationWindow(applicationWindow.Get());
   model.SetApplicationWindow(applicationWindow.Get());
-  pages::SetApplicationTitle(L"Setup");
+  winui::SetApplicationTitle(L"Setup");
 
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
@@ -106,7 +106,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   try {
     return Run(instance);
   } catch (...) {
-    pages::ReportCurrentException();
+    winui::ReportCurrentException();
     return 1;
   }
 }

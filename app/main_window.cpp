@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/resource.h"
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "pages/layout_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/scoped_win.h"
@@ -44,35 +44,22 @@ bool FileExists(const std::wstring& path) {
 TfmMainSetup::TfmMainSetup(setup::TSetup& model, platform::Registry& registry)
     : acAutoCAD(registry, FileExists), model_(model) {}
 
-TfmMainSetup::~TfmMainSetup() {
-  // The window goes before the fonts its labels use (members end in reverse order), and no
-  // message of its end reaches this half-destroyed object.
-  if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
-}
-
 bool TfmMainSetup::Create(HINSTANCE instance) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &TfmMainSetup::WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SETUP));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_DESKTOP);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  winui::WindowClass cls;
+  cls.name = kClassName;
+  cls.background = GetSysColorBrush(COLOR_DESKTOP);
+  cls.icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SETUP));
+  cls.smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_SETUP), IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON),
+                                                GetSystemMetrics(SM_CYSMICON), 0));
 
   dpi_ = pages::ScreenDpi();
   picture_.Reset(static_cast<HBITMAP>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0)));
   // No border icons, a fixed dialog border; the design client area is 786 x 519 at 120 dpi.
-  HWND created = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"",
-                                 WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, Scale(786), Scale(519), nullptr, nullptr,
-                                 instance, this);
-  if (!created) return false;
+  if (!window_.Create(cls, WS_EX_CONTROLPARENT, L"", WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN,
+                      CW_USEDEFAULT, CW_USEDEFAULT, Scale(786), Scale(519), nullptr))
+    return false;
   CreateLabels();
   FormCreate();
   return true;
@@ -81,7 +68,7 @@ bool TfmMainSetup::Create(HINSTANCE instance) {
 void TfmMainSetup::FormCreate() {
   model_.ReadSetupIni();
   SetWindowTextW(hwnd(), model_.FCaption.c_str());
-  pages::SetApplicationTitle(model_.FCaption);
+  winui::SetApplicationTitle(model_.FCaption);
   model_.FRAR = &RAR;
   SetWindowTextW(lbNameProduct_, model_.FNameApplication.c_str());
   acAutoCAD.GetReleases(FAcadList);
@@ -156,20 +143,7 @@ void TfmMainSetup::Paint() {
   EndPaint(hwnd(), &ps);
 }
 
-LRESULT CALLBACK TfmMainSetup::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TfmMainSetup*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (!self->window_) self->window_.Reset(hwnd);
-  LRESULT result = 0;
-  if (!pages::Guarded([&] { result = self->HandleMessage(hwnd, msg, wParam, lParam); })) result = 0;
-  return result;
-}
-
-LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TfmMainSetup::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // the picture covers everything
@@ -178,7 +152,7 @@ LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       return 0;
     case WM_SIZE:
       PlaceLabels();
-      InvalidateRect(hwnd, nullptr, TRUE);
+      InvalidateRect(hwnd(), nullptr, TRUE);
       return 0;
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wParam);
@@ -196,22 +170,19 @@ LRESULT TfmMainSetup::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case kStartChain: {
       auto run = std::move(runChain_);
       runChain_ = nullptr;
-      if (!acAutoCAD.DetectError().empty()) pages::ShowGeneralError(acAutoCAD.DetectError());
-      if (run) pages::Guarded(run);
+      if (!acAutoCAD.DetectError().empty()) winui::ShowGeneralError(acAutoCAD.DetectError());
+      if (run) winui::Guarded(run);
       // The chain has ended (finish or a confirmed cancel): closing ends the message loop.
-      window_.Reset();
+      window_.Destroy();
       return 0;
     }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
-    case WM_NCDESTROY:
-      window_.Release();  // Windows has ended it
-      break;
     default:
       break;
   }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+  return window_.Default(msg, wParam, lParam);
 }
 
 }  // namespace app

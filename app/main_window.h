@@ -12,16 +12,16 @@
 #include "acad/autocad.h"
 #include "archive/rar.h"
 #include "platform/win32/scoped_win.h"
+#include "winui/window_win.h"
 
 namespace setup { class TSetup; }
 
 namespace app {
 
-class TfmMainSetup {
+class TfmMainSetup : private winui::MessageHandler {
  public:
   // Constructing the AutoCAD component detects the installed releases.
   TfmMainSetup(setup::TSetup& model, platform::Registry& registry);
-  ~TfmMainSetup();
   TfmMainSetup(const TfmMainSetup&) = delete;
   TfmMainSetup& operator=(const TfmMainSetup&) = delete;
 
@@ -44,8 +44,7 @@ class TfmMainSetup {
   std::vector<std::wstring> FAcadNames;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void FormCreate();
   void CreateLabels();
   void PlaceLabels();
@@ -60,7 +59,7 @@ class TfmMainSetup {
   platform::ScopedFont noticeFont1_;
   platform::ScopedFont noticeFont2_;
   // After the fonts: the window and its labels end before them.
-  platform::ScopedWindow window_;
+  winui::BoundWindow window_{*this};
   HWND lbNameProduct_ = nullptr;
   HWND lbNotice1_ = nullptr;
   HWND lbNotice2_ = nullptr;

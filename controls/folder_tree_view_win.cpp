@@ -7,6 +7,7 @@
 #include "platform/win32/dialogs_win.h"
 #include "platform/win32/scoped_win.h"
 #include "util/codepage.h"
+#include "winui/error_box_win.h"
 
 namespace controls {
 
@@ -15,19 +16,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TkpFolderTreeView";
 constexpr UINT kWatcherMessage = WM_APP + 0x40;  // wParam: the drive letter
 constexpr UINT_PTR kKeyboardTimer = 1;
-
-void RegisterContainerClass(WNDPROC proc) {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
-  registered = true;
-}
 
 // A folder name's sort key in the user's locale, case-blind, as Explorer sorts them: keys in
 // byte order are names in CompareString's order. One unit per byte keeps that order.
@@ -47,7 +35,6 @@ std::wstring SortKeyInLocale(const std::wstring& name) {
 
 }  // namespace
 
-std::function<void()> TkpFolderTreeView::ReportError;
 
 TkpFolderTreeView::TkpFolderTreeView()
     : TkpFolderTreeView(platform::RealFileSystem(), platform::RealDrives()) {}
@@ -62,23 +49,21 @@ TkpFolderTreeView::TkpFolderTreeView(platform::FileSystem& files, platform::Driv
 TkpFolderTreeView::~TkpFolderTreeView() = default;
 
 HWND TkpFolderTreeView::Create(HWND parent, int x, int y, int width, int height, int id) {
-  RegisterContainerClass(&TkpFolderTreeView::WindowProc);
-  // WM_NCCREATE hands the window to window_.
-  if (!CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE, x, y, width,
-                       height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                       GetModuleHandleW(nullptr), this))
+  winui::WindowClass cls;
+  cls.name = kClassName;
+  if (!window_.Create(cls, WS_EX_CONTROLPARENT, L"", WS_CHILD | WS_VISIBLE, x, y, width, height,
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
     return nullptr;
-  tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                              TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
-                          0, 0, width, height, window_.Get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND tree = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS,
+                              0, 0, width, height, window_.Get(), nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
   // Subclassed the classic way: under Wine every message through SetWindowSubclass costs two
   // window-property lookups in the server, which made filling a branch of 10,000 folders (one
   // message per folder) take seconds.
-  SetWindowLongPtrW(tree_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  treeDefaultProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-      tree_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TkpFolderTreeView::TreeProc)));
-  TreeView_SetImageList(tree_, WinFolderShell::SystemImageList(), TVSIL_NORMAL);
+  if (tree) tree_.Subclass(tree);
+  TreeView_SetImageList(tree_.Get(), WinFolderShell::SystemImageList(), TVSIL_NORMAL);
   tree_model_.MessageOwner = GetAncestor(parent, GA_ROOT);
   tree_model_.SetObserver(this);
   tree_model_.Build();
@@ -86,12 +71,12 @@ HWND TkpFolderTreeView::Create(HWND parent, int x, int y, int width, int height,
 }
 
 void TkpFolderTreeView::SetIndent(int indent) {
-  if (tree_) TreeView_SetIndent(tree_, indent);
+  if (tree_) TreeView_SetIndent(tree_.Get(), indent);
 }
 
 void TkpFolderTreeView::SetDirectory(const std::wstring& value) {
   tree_model_.SetDirectory(value);
-  if (tree_ && IsWindowVisible(tree_)) SetFocus(tree_);
+  if (tree_.Get() && IsWindowVisible(tree_.Get())) SetFocus(tree_.Get());
 }
 
 FolderNode* TkpFolderTreeView::NodeOfItem(HTREEITEM item) const {
@@ -99,7 +84,7 @@ FolderNode* TkpFolderTreeView::NodeOfItem(HTREEITEM item) const {
   TVITEMW tv = {};
   tv.mask = TVIF_PARAM | TVIF_HANDLE;
   tv.hItem = item;
-  return TreeView_GetItem(tree_, &tv) ? NodeOf(tv.lParam) : nullptr;
+  return TreeView_GetItem(tree_.Get(), &tv) ? NodeOf(tv.lParam) : nullptr;
 }
 
 void TkpFolderTreeView::DirectoryChanged(FolderNode& node) {
@@ -150,21 +135,22 @@ void TkpFolderTreeView::NodeAdded(FolderNode& node) {
   insert.item.cChildren = I_CHILDRENCALLBACK;  // asked when shown: the look-ahead waits till then
   insert.item.lParam = reinterpret_cast<LPARAM>(&node);
   ++syncing_;
-  node.handle = TreeView_InsertItem(tree_, &insert);
+  node.handle = TreeView_InsertItem(tree_.Get(), &insert);
   --syncing_;
   if (node.kind == NodeKind::Drive && FolderTree::NeedsWatcher(node)) StartWatcher(node);
 }
 
 void TkpFolderTreeView::NodeRemoving(FolderNode& node) {
   ++syncing_;
-  TreeView_DeleteItem(tree_, static_cast<HTREEITEM>(node.handle));
+  TreeView_DeleteItem(tree_.Get(), static_cast<HTREEITEM>(node.handle));
   --syncing_;
 }
 
 void TkpFolderTreeView::ChildrenRemoving(FolderNode& node) {
   // One message for the whole branch, where deleting 10,000 items one by one takes a while.
   ++syncing_;
-  TreeView_Expand(tree_, static_cast<HTREEITEM>(node.handle), TVE_COLLAPSE | TVE_COLLAPSERESET);
+  TreeView_Expand(tree_.Get(), static_cast<HTREEITEM>(node.handle),
+                  TVE_COLLAPSE | TVE_COLLAPSERESET);
   --syncing_;
 }
 
@@ -177,21 +163,22 @@ void TkpFolderTreeView::NodeChanged(FolderNode& node) {
   item.iSelectedImage = node.selectedImage;
   item.cChildren = I_CHILDRENCALLBACK;
   ++syncing_;
-  TreeView_SetItem(tree_, &item);
-  if (!node.expanded) TreeView_Expand(tree_, item.hItem, TVE_COLLAPSE);
+  TreeView_SetItem(tree_.Get(), &item);
+  if (!node.expanded) TreeView_Expand(tree_.Get(), item.hItem, TVE_COLLAPSE);
   --syncing_;
 }
 
 void TkpFolderTreeView::NodeExpanded(FolderNode& node, bool expanded) {
   ++syncing_;
-  TreeView_Expand(tree_, static_cast<HTREEITEM>(node.handle), expanded ? TVE_EXPAND : TVE_COLLAPSE);
+  TreeView_Expand(tree_.Get(), static_cast<HTREEITEM>(node.handle),
+                  expanded ? TVE_EXPAND : TVE_COLLAPSE);
   --syncing_;
 }
 
 void TkpFolderTreeView::NodeSelected(FolderNode& node) {
   ++syncing_;
-  TreeView_SelectItem(tree_, static_cast<HTREEITEM>(node.handle));
-  TreeView_EnsureVisible(tree_, static_cast<HTREEITEM>(node.handle));
+  TreeView_SelectItem(tree_.Get(), static_cast<HTREEITEM>(node.handle));
+  TreeView_EnsureVisible(tree_.Get(), static_cast<HTREEITEM>(node.handle));
   --syncing_;
 }
 
@@ -204,14 +191,14 @@ void TkpFolderTreeView::WatchDrive(FolderNode& drive, bool watching) {
 
 void TkpFolderTreeView::BeginUpdate() {
   if (updates_++ > 0) return;
-  SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(tree_.Get(), WM_SETREDRAW, FALSE, 0);
   savedCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
 }
 
 void TkpFolderTreeView::EndUpdate() {
   if (--updates_ > 0) return;
-  SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(tree_, nullptr, TRUE);
+  SendMessageW(tree_.Get(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree_.Get(), nullptr, TRUE);
   SetCursor(savedCursor_);
 }
 
@@ -227,32 +214,33 @@ void TkpFolderTreeView::ExpandByUser(FolderNode& node, bool expand) {
 }
 
 void TkpFolderTreeView::MoveByKey(UINT key) {
-  HTREEITEM current = TreeView_GetSelection(tree_);
-  HTREEITEM next = current ? TreeView_GetNextItem(tree_, current, key == VK_DOWN ? TVGN_NEXTVISIBLE
-                                                                                 : TVGN_PREVIOUSVISIBLE)
-                           : TreeView_GetRoot(tree_);
+  HTREEITEM current = TreeView_GetSelection(tree_.Get());
+  HTREEITEM next =
+      current ? TreeView_GetNextItem(tree_.Get(), current,
+                                     key == VK_DOWN ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE)
+              : TreeView_GetRoot(tree_.Get());
   if (!next) return;
   // The selection moves at once; Directory and OnChange follow when the keys rest.
   tree_model_.BeginKeyboardDeferral();
-  TreeView_SelectItem(tree_, next);
-  TreeView_EnsureVisible(tree_, next);
+  TreeView_SelectItem(tree_.Get(), next);
+  TreeView_EnsureVisible(tree_.Get(), next);
   SetTimer(window_.Get(), kKeyboardTimer, KeyboardDelay, nullptr);
 }
 
-LRESULT TkpFolderTreeView::HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) {
-  *handled = false;
+LRESULT TkpFolderTreeView::HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_KEYDOWN: {
       bool shiftOrCtrl = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0;
       if ((wParam == VK_UP || wParam == VK_DOWN) && GetKeyState(VK_CONTROL) >= 0) {
         MoveByKey(static_cast<UINT>(wParam));
-        *handled = true;
-      } else if ((wParam == VK_RIGHT || wParam == VK_LEFT) && shiftOrCtrl) {
-        if (FolderNode* node = NodeOfItem(TreeView_GetSelection(tree_)))
-          ExpandByUser(*node, wParam == VK_RIGHT);
-        *handled = true;
+        return 0;
       }
-      return 0;
+      if ((wParam == VK_RIGHT || wParam == VK_LEFT) && shiftOrCtrl) {
+        if (FolderNode* node = NodeOfItem(TreeView_GetSelection(tree_.Get())))
+          ExpandByUser(*node, wParam == VK_RIGHT);
+        return 0;
+      }
+      break;
     }
     case WM_LBUTTONDOWN: {
       // A click soon after the previous one, near it, is a double click (open or close).
@@ -263,18 +251,16 @@ LRESULT TkpFolderTreeView::HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lPa
                    std::abs(at.y - lastClick_.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
       lastClickTime_ = quick ? 0 : now;
       lastClick_ = at;
-      if (quick) {
-        *handled = true;
-        return CallWindowProcW(treeDefaultProc_, tree_, WM_LBUTTONDBLCLK, wParam, lParam);
-      }
-      return 0;
+      if (quick) return tree_.Default(WM_LBUTTONDBLCLK, wParam, lParam);
+      break;
     }
     case WM_LBUTTONDBLCLK:
       lastClickTime_ = 0;
-      return 0;
+      break;
     default:
-      return 0;
+      break;
   }
+  return tree_.Default(msg, wParam, lParam);
 }
 
 LRESULT TkpFolderTreeView::OnCustomDraw(NMTVCUSTOMDRAW* draw) {
@@ -294,7 +280,7 @@ LRESULT TkpFolderTreeView::OnCustomDraw(NMTVCUSTOMDRAW* draw) {
 }
 
 LRESULT TkpFolderTreeView::OnNotify(NMHDR* header) {
-  if (header->hwndFrom != tree_) return 0;
+  if (header->hwndFrom != tree_.Get()) return 0;
   switch (header->code) {
     case TVN_ITEMEXPANDINGW: {
       auto* tv = reinterpret_cast<NMTREEVIEWW*>(header);
@@ -358,13 +344,13 @@ LRESULT TkpFolderTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
       tree_model_.DriveChanged(static_cast<wchar_t>(wParam));
       return 0;
     case WM_SIZE:
-      if (tree_) MoveWindow(tree_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      if (tree_) MoveWindow(tree_.Get(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
     case WM_SETFONT:
-      if (tree_) SendMessageW(tree_, WM_SETFONT, wParam, lParam);
+      if (tree_) SendMessageW(tree_.Get(), WM_SETFONT, wParam, lParam);
       return 0;
     case WM_SETFOCUS:
-      if (tree_) SetFocus(tree_);
+      if (tree_) SetFocus(tree_.Get());
       return 0;
     case WM_DESTROY:
       // The watchers end before the window does; the tree view's last notifications are not
@@ -374,51 +360,8 @@ LRESULT TkpFolderTreeView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
       ++syncing_;
       return 0;
     default:
-      return DefWindowProcW(window_.Get(), msg, wParam, lParam);
+      return window_.Default(msg, wParam, lParam);
   }
-}
-
-LRESULT CALLBACK TkpFolderTreeView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<TkpFolderTreeView*>(create->lpCreateParams);
-    self->window_.Reset(hwnd);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TkpFolderTreeView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->window_.Release();  // Windows has ended it
-    self->tree_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  // Nothing escapes a window procedure: mingw's exceptions cannot cross Windows frames.
-  try {
-    return self->HandleMessage(msg, wParam, lParam);
-  } catch (...) {
-    if (ReportError) ReportError();
-    return 0;
-  }
-}
-
-LRESULT CALLBACK TkpFolderTreeView::TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TkpFolderTreeView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  WNDPROC treeDefault = self->treeDefaultProc_;
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeDefault));
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    return CallWindowProcW(treeDefault, hwnd, msg, wParam, lParam);
-  }
-  try {
-    bool handled = false;
-    LRESULT result = self->HandleTreeMessage(msg, wParam, lParam, &handled);
-    if (handled) return result;
-  } catch (...) {
-    if (ReportError) ReportError();
-    return 0;
-  }
-  return CallWindowProcW(treeDefault, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace controls

@@ -19,6 +19,7 @@
 #include "controls/folder_tree.h"
 #include "platform/dialogs.h"
 #include "platform/win32/scoped_win.h"
+#include "winui/window_win.h"
 
 namespace platform {
 class Drives;
@@ -27,7 +28,7 @@ class FileSystem;
 
 namespace controls {
 
-class TkpFolderTreeView : private FolderTreeObserver {
+class TkpFolderTreeView : private FolderTreeObserver, private winui::MessageHandler {
  public:
   // The machine's own disks, drives and message boxes.
   TkpFolderTreeView();
@@ -39,7 +40,7 @@ class TkpFolderTreeView : private FolderTreeObserver {
   // Creates the control as a child of `parent` and builds the tree (pixels, client coordinates).
   HWND Create(HWND parent, int x, int y, int width, int height, int id = 0);
   HWND Handle() const { return window_.Get(); }
-  HWND TreeHandle() const { return tree_; }
+  HWND TreeHandle() const { return tree_.Get(); }
   FolderTree& Tree() { return tree_model_; }
 
   std::wstring Directory() const { return tree_model_.Directory(); }
@@ -61,18 +62,21 @@ class TkpFolderTreeView : private FolderTreeObserver {
   // The keyboard deferral's delay, for tests that cannot wait a second (ms).
   UINT KeyboardDelay = 1000;
 
-  // Called inside a catch block when something escaped one of the control's window procedures
-  // (the application shows it in its general error box); unset, it is dropped.
-  static std::function<void()> ReportError;
-
   // Watcher threads this control runs.
   size_t WatcherCount() const { return watchers_.size(); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK TreeProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
+  // The tree view's messages, before its own procedure has them.
+  struct TreeMessages : winui::MessageHandler {
+    explicit TreeMessages(TkpFolderTreeView& view) : view_(view) {}
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+      return view_.HandleTreeMessage(msg, wParam, lParam);
+    }
+    TkpFolderTreeView& view_;
+  };
+
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  LRESULT HandleTreeMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR* header);
   LRESULT OnCustomDraw(NMTVCUSTOMDRAW* draw);
   void MoveByKey(UINT key);
@@ -96,8 +100,8 @@ class TkpFolderTreeView : private FolderTreeObserver {
   std::unique_ptr<platform::MessageBoxes> boxes_;
   WinFolderShell shell_;
   FolderTree tree_model_;
-  HWND tree_ = nullptr;
-  WNDPROC treeDefaultProc_ = nullptr;  // the tree view's own procedure, under ours
+  TreeMessages treeMessages_{*this};
+  winui::BoundWindow tree_{treeMessages_};
   // While the control changes the tree view itself, the view's notifications are not the user's.
   int syncing_ = 0;
   int updates_ = 0;
@@ -106,7 +110,7 @@ class TkpFolderTreeView : private FolderTreeObserver {
   POINT lastClick_ = {};
   std::map<wchar_t, std::unique_ptr<TFileNotify>> watchers_;
   // Last: the window ends first, before the watchers and the model it shows.
-  platform::ScopedWindow window_;
+  winui::BoundWindow window_{*this};
 };
 
 }  // namespace controls

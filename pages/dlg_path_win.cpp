@@ -2,7 +2,7 @@
 
 #include "controls/folder_tree_view_win.h"
 #include "pages/dlg_path.h"
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "pages/views_win.h"
 
 namespace pages {
@@ -24,7 +24,7 @@ class DlgPathView : public PageView<TfmDlgPath> {
       page_.kpftvPathChange(sender.Directory());
       Refresh();
     };
-    kpftvPath.SetMessageCaption(ApplicationTitle());
+    kpftvPath.SetMessageCaption(winui::ApplicationTitle());
     BindEdit(page_.edPath, 8, kTreeHeight + 9, kDlgPathClientWidth - 16, 21);
     BindButton(page_.Button1, 120, 350, 75, 25, mrNext);
     BindButton(page_.Button2, 218, 350, 75, 25, mrCancel);
@@ -48,7 +48,6 @@ class DlgPathView : public PageView<TfmDlgPath> {
 }  // namespace
 
 bool ShowDlgPath(HWND owner, const std::wstring& start, std::wstring* chosen) {
-  controls::TkpFolderTreeView::ReportError = ReportCurrentException;
   TfmDlgPath dialog;
   DlgPathView view(dialog);
   view.Create(owner);

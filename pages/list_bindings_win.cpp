@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "pages/layout_win.h"
 
 namespace pages {
@@ -18,7 +18,7 @@ std::wstring ComboItemText(HWND combo, int index) {
 }
 
 void Run(const ListBinding::Handler& handler) {
-  if (handler) Guarded(handler);
+  if (handler) winui::Guarded(handler);
 }
 }  // namespace
 

@@ -23,11 +23,6 @@ Point CentredOrigin(int screenWidth, int screenHeight, int width, int height) {
   return Point{(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
 
-std::wstring GeneralErrorText(const std::wstring& message) {
-  if (!message.empty() && message.back() > L'.') return message + L'.';
-  return message;
-}
-
 void ComboState::Fill(const std::vector<std::wstring>& newItems) {
   items = newItems;
   itemIndex = -1;

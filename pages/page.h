@@ -37,10 +37,6 @@ Point CentredPageOrigin(int screenWidth, int screenHeight);
 // The same for a window of any size (the folder chooser).
 Point CentredOrigin(int screenWidth, int screenHeight, int width, int height);
 
-// The text of the general error box: a full stop is appended when the text's last character
-// sorts after "." (so "Disk full" and "Why?" get one, "Done." and "Stop!" do not).
-std::wstring GeneralErrorText(const std::wstring& message);
-
 // Colour of a control's text as 0x00BBGGRR; kDefaultColor leaves the system's.
 constexpr uint32_t kDefaultColor = 0xFFFFFFFFu;
 constexpr uint32_t kRed = 0x000000FFu;

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 
 namespace pages {
 
@@ -11,20 +11,6 @@ constexpr wchar_t kPageClass[] = L"SketrionSetupPage";
 // Posted to the page itself when it is shown; wParam is the showing's serial number.
 constexpr UINT kActivateMessage = WM_APP + 1;
 
-void RegisterPageClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;  // replaced per window in Create
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kPageClass;
-  RegisterClassExW(&wc);
-  registered = true;
-}
-
 }  // namespace
 
 PageWindow::PageWindow(Page& page) : page_(page) {}
@@ -32,20 +18,18 @@ PageWindow::PageWindow(Page& page) : page_(page) {}
 PageWindow::~PageWindow() {
   page_.AttachHost(nullptr);
   // No message of the window's end reaches this half-destroyed object.
-  if (window_) SetWindowLongPtrW(window_.Get(), GWLP_USERDATA, 0);
+  window_.Unbind();
 }
 
 void PageWindow::Create(HWND owner) {
-  RegisterPageClass();
   owner_ = owner;
+  winui::WindowClass cls;
+  cls.name = kPageClass;
+  cls.background = GetSysColorBrush(COLOR_BTNFACE);
   // A dialog frame without title-bar buttons; the size is set each time the page is shown.
-  window_.Reset(CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kPageClass,
-                                page_.Caption().c_str(), WS_POPUP | WS_CAPTION, 0, 0,
-                                kPageWidth, kPageHeight, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr));
-  if (!window_) return;
-  SetWindowLongPtrW(hwnd(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::WindowProc));
+  if (!window_.Create(cls, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, page_.Caption().c_str(),
+                      WS_POPUP | WS_CAPTION, 0, 0, kPageWidth, kPageHeight, owner))
+    return;
   page_.AttachHost(this);
   CreateControls();
   if (HasSeparator()) AddBevel();
@@ -63,7 +47,7 @@ void PageWindow::PlaceCentred() {
 int PageWindow::ShowModal() {
   if (!hwnd()) return mrCancel;
   SetWindowTextW(hwnd(), page_.Caption().c_str());
-  Guarded([&] { page_.FormShow(); });
+  winui::Guarded([&] { page_.FormShow(); });
   Refresh();
   for (auto& list : lists_) list->MirrorAll();
   MirrorExtra();
@@ -125,7 +109,7 @@ void PageWindow::StopTimer(int id) { KillTimer(hwnd(), static_cast<UINT_PTR>(id)
 void PageWindow::TryClose(int modalResult) {
   if (!modal_ || closing_) return;
   bool allowed = false;
-  Guarded([&] { allowed = page_.FormClose(modalResult); });
+  winui::Guarded([&] { allowed = page_.FormClose(modalResult); });
   Refresh();
   if (allowed) {
     modalResult_ = modalResult;
@@ -366,39 +350,24 @@ void PageWindow::OnCommand(int id, int code, HWND control) {
       if (code != BN_CLICKED) return;
       // A hidden or disabled button is not there for the user (Enter can still name it).
       if (!b->state->visible || !b->state->enabled) return;
-      if (b->handler) Guarded(b->handler);
+      if (b->handler) winui::Guarded(b->handler);
       if (b->modalResult != mrNone) TryClose(b->modalResult);
       break;
     case Kind::Radio:
     case Kind::CheckBox:
       if (code != BN_CLICKED) return;
       ReadChecks();
-      if (b->handler) Guarded(b->handler);
+      if (b->handler) winui::Guarded(b->handler);
       break;
     case Kind::Edit:
       if (code != EN_CHANGE) return;
       b->state->text = WindowText(b->hwnd);
       b->shown.text = b->state->text;
-      if (b->handler) Guarded(b->handler);
+      if (b->handler) winui::Guarded(b->handler);
       break;
     default:
       break;
   }
-}
-
-LRESULT CALLBACK PageWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_NCDESTROY) {
-    // Ended by Windows with its owner: nothing is left to destroy.
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->window_.Release();
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  }
-  LRESULT result = 0;
-  if (!Guarded([&] { result = self->HandleMessage(msg, wParam, lParam); }))
-    result = 0;
-  return result;
 }
 
 LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -438,14 +407,14 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_TIMER:
-      Guarded([&] { page_.Timer(static_cast<int>(wParam)); });
+      winui::Guarded([&] { page_.Timer(static_cast<int>(wParam)); });
       AfterEvent();
       return 0;
     case kActivateMessage:
       // Once per showing: message boxes and Alt-Tab re-activate the page, this does not repeat.
       if (modal_ && wParam == showing_ && !activated_) {
         activated_ = true;
-        Guarded([&] { page_.FormActivate(); });
+        winui::Guarded([&] { page_.FormActivate(); });
         AfterEvent();
       }
       return 0;
@@ -471,7 +440,7 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd(), msg, wParam, lParam);
+  return window_.Default(msg, wParam, lParam);
 }
 
 }  // namespace pages

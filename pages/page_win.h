@@ -14,6 +14,7 @@
 #include "pages/list_bindings_win.h"
 #include "pages/page.h"
 #include "platform/win32/scoped_win.h"
+#include "winui/window_win.h"
 
 namespace pages {
 
@@ -27,7 +28,7 @@ constexpr int kNextLeft = 456;    // left of "Отмена"
 constexpr int kPriorLeft = 381;   // straight left of "Далее >"
 }  // namespace design
 
-class PageWindow : public PageHost {
+class PageWindow : public PageHost, private winui::MessageHandler {
  public:
   explicit PageWindow(Page& page);
   ~PageWindow() override;
@@ -128,8 +129,7 @@ class PageWindow : public PageHost {
     bool mirrored;
   };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   HWND Bind(ControlState& state, Kind kind, const wchar_t* cls, DWORD style, int x, int y, int w,
             int h, int modalResult, bool isDefault, Handler handler);
   Binding* Find(int id);
@@ -161,7 +161,7 @@ class PageWindow : public PageHost {
   bool mirroring_ = false;
   CancelQuestion cancelQuestion_;
   // Last: the window ends before the bindings of its controls.
-  platform::ScopedWindow window_;
+  winui::BoundWindow window_{*this};
 };
 
 }  // namespace pages

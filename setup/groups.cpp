@@ -5,7 +5,7 @@
 
 namespace setup {
 
-TSetupGroupFile::TSetupGroupFile(TSetupListGroup* Owner, TSetup* Setup) : FOwner(Owner), FSetup(Setup) {}
+TSetupGroupFile::TSetupGroupFile(TSetupListGroup* Owner, TSetupDescription* Setup) : FOwner(Owner), FSetup(Setup) {}
 
 void TSetupGroupFile::LoadFromLine(const std::wstring& Line) {
   // The value after the first "="; a line without one is all value.

@@ -5,8 +5,8 @@
 
 #include "platform/file_system.h"
 #include "platform/utf8.h"
-#include "unrar/checksum.h"
 #include "util/codepage.h"
+#include "util/crc32.h"
 #include "util/files.h"
 
 namespace setup {
@@ -205,7 +205,7 @@ bool FileCrc32(platform::FileSystem& files, const std::wstring& path, uint64_t* 
     size_t got = 0;
     if (!file->Read(buffer.data(), buffer.size(), &got)) return false;
     if (got == 0) break;
-    value = unrar::Crc32(value, buffer.data(), got);
+    value = util::Crc32(value, buffer.data(), got);
     total += got;
   }
   *size = total;

@@ -35,10 +35,15 @@ int64_t SaturatedAdd(int64_t sum, int64_t bytes) {
   return sum > max - bytes ? max : sum + bytes;
 }
 
-TSetup::TSetup(const SetupPlatform& Platform)
-    : FGroups(new TSetupListGroup(this)), platform_(Platform) {
-  FSetupDir = FolderOf(System().ModulePath());
+TSetupDescription::TSetupDescription(platform::FileSystem& files, platform::System& system)
+    : FGroups(new TSetupListGroup(this)), files_(files), system_(system) {
+  FSetupDir = FolderOf(system_.ModulePath());
 }
+
+TSetupDescription::~TSetupDescription() = default;
+
+TSetup::TSetup(const SetupPlatform& Platform)
+    : TSetupDescription(*Platform.files, *Platform.system), platform_(Platform) {}
 
 TSetup::~TSetup() = default;
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "setup/setup_description.h"
+
 namespace archive { class TRAR; }
 namespace platform {
 class FileSystem;
@@ -20,8 +22,6 @@ class System;
 namespace setup {
 
 class InstallLog;
-class TSetup;
-class TSetupListGroup;
 
 // Sets the application's icon from an .ico file; the application implements it. A failure
 // inside is the loader's to ignore (the model ignores any exception it throws, too).
@@ -48,57 +48,15 @@ struct SetupPlatform {
 constexpr wchar_t kUninstallKey[] = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr wchar_t kFontsKey[] = L"\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 
-// One component group: one archive on the setup medium.
-class TSetupGroupFile {
- public:
-  TSetupGroupFile(TSetupListGroup* Owner, TSetup* Setup);
-
-  // Fills the group from one line "key=value" of the section GROUPS: the value's fields split
-  // at "|" are selected-by-default ("1" exactly), archive file (relative to the setup folder),
-  // name and description; a missing field gets its default.
-  void LoadFromLine(const std::wstring& Line);
-  // Stores the measured unpacked size: in full in FSize64, and in FSize stopped at the 32-bit
-  // limit rather than wrapped.
-  void SetSize(int64_t bytes);
-
-  TSetupListGroup* FOwner;
-  TSetup* FSetup;
-  bool FDefaultSelected = false;
-  bool FSelected = false;        // changed by the component groups page
-  std::wstring FName;
-  std::wstring FComment;
-  std::wstring FArchiveFile;     // full path of the archive (first volume)
-  int32_t FSize = 0;             // unpacked bytes, set by the archive test, at most 2^31 - 1
-  int64_t FSize64 = 0;           // the same in full: archives may unpack to 2 GiB and more
-  int32_t FFileCount = 0;        // entries, set by the archive test
-};
-
-// The ordered list of groups; it owns them.
-class TSetupListGroup {
- public:
-  explicit TSetupListGroup(TSetup* Setup) : FSetup(Setup) {}
-
-  void Add(std::unique_ptr<TSetupGroupFile> Group);
-  void Clear() { FList.clear(); }
-  int Count() const { return static_cast<int>(FList.size()); }
-  // Index from 0, in the order of GROUPS.
-  TSetupGroupFile* Items(int Index) const { return FList.at(static_cast<size_t>(Index)).get(); }
-  int SelectedCount() const;
-
-  std::vector<std::unique_ptr<TSetupGroupFile>> FList;
-  TSetup* FSetup;
-};
-
-class TSetup {
+class TSetup : public TSetupDescription {
  public:
   // Create: an empty group list, FSetupDir = the program's own folder, everything else empty.
   explicit TSetup(const SetupPlatform& Platform);
-  ~TSetup();
+  ~TSetup() override;
   TSetup(const TSetup&) = delete;
   TSetup& operator=(const TSetup&) = delete;
 
-  // Fills the model from FSetupDir + "Setup.ini"; a missing or unreadable file gives every
-  // default. Also builds the default FDestDir and loads the application icon of "Icon".
+  // Reads Setup.ini into the description and loads the application icon of "Icon".
   void ReadSetupIni();
   // True when HKEY_LOCAL_MACHINE\Software opens for full access (without creating it).
   bool HasAdminRights();
@@ -148,28 +106,14 @@ class TSetup {
   void* ApplicationWindow() const { return application_window_; }
   // The installation log of FDestDir, kept by the copy page and the shortcut work.
   setup::InstallLog& Log();
-  // The .ico file ReadSetupIni found for "Icon" (empty when none was found).
-  const std::wstring& IconFile() const { return icon_file_; }
 
   archive::TRAR* FRAR = nullptr;  // the background window's archive component, not owned
-  std::unique_ptr<TSetupListGroup> FGroups;
-  std::wstring FSetupDir;         // ends with "\"
-  std::wstring FDestDir;          // ends with "\"
-  std::wstring FCaption;
-  std::wstring FNameCompany;
-  std::wstring FNameApplication;
-  std::wstring FLicenseFile;
   std::wstring FGraphEditor;
-  std::wstring FGraphProfile;
-  std::wstring FBDESetup;
   bool FGraphEditorSet = false;
 
  private:
-  void FindApplicationIcon(const std::wstring& iconValue);
-
   SetupPlatform platform_;
   std::unique_ptr<setup::InstallLog> log_;
-  std::wstring icon_file_;
   void* application_window_ = nullptr;
 };
 

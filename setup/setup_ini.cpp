@@ -19,8 +19,8 @@ bool IsRelative(const std::wstring& path) {
 
 }  // namespace
 
-void TSetup::ReadSetupIni() {
-  util::IniFile ini = util::IniFile::Load(Files(), FSetupDir + L"Setup.ini");
+void TSetupDescription::ReadSetupIni() {
+  util::IniFile ini = util::IniFile::Load(files_, FSetupDir + L"Setup.ini");
 
   FCaption = ini.ReadString(L"GENERAL", L"Caption", L"");
   FNameApplication = ini.ReadString(L"GENERAL", L"NameApplication", L"NameApplication");
@@ -42,24 +42,33 @@ void TSetup::ReadSetupIni() {
     added->LoadFromLine(entry.name + L"=" + entry.value);
   }
 
-  FDestDir = util::DefaultProgramFilesDir(System()) + util::ReplaceAll(FNameCompany, L"\\\\", L"\\") +
+  FDestDir = util::DefaultProgramFilesDir(system_) + util::ReplaceAll(FNameCompany, L"\\\\", L"\\") +
              L"\\" + util::ReplaceAll(FNameApplication, L".", L"_") + L"\\";
 
   FindApplicationIcon(ini.ReadString(L"GENERAL", L"Icon", L""));
 }
 
-void TSetup::FindApplicationIcon(const std::wstring& iconValue) {
+void TSetupDescription::FindApplicationIcon(const std::wstring& iconValue) {
   icon_file_.clear();
   if (iconValue.empty()) return;
   // Not joined to the setup folder: a relative value means the current folder.
   std::wstring path = util::ChangeFileExt(iconValue, L".ico");
   try {
-    if (IsRelative(path)) path = util::AddBackslash(System().CurrentDir()) + path;
+    if (IsRelative(path)) path = util::AddBackslash(system_.CurrentDir()) + path;
     else if (path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\'))
-      path = util::ExtractFileDrive(System().CurrentDir()) + path;  // "\x" is on the current drive
-    if (Files().Kind(path) != platform::PathKind::File) return;
+      path = util::ExtractFileDrive(system_.CurrentDir()) + path;  // "\x" is on the current drive
+    if (files_.Kind(path) != platform::PathKind::File) return;
     icon_file_ = path;
-    if (platform_.iconLoader) platform_.iconLoader->LoadApplicationIcon(path);
+  } catch (...) {
+    // A failing lookup leaves the standard icon.
+  }
+}
+
+void TSetup::ReadSetupIni() {
+  TSetupDescription::ReadSetupIni();
+  if (IconFile().empty() || !platform_.iconLoader) return;
+  try {
+    platform_.iconLoader->LoadApplicationIcon(IconFile());
   } catch (...) {
     // A failing icon leaves the standard one.
   }

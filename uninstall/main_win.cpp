@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/scoped_win.h"
 #include "platform/win32/dialogs_win.h"
@@ -98,7 +98,7 @@ int Run() {
   platform::ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
   std::vector<std::wstring> args(argv.Get(), argv.Get() + (argv ? argc : 0));
 
-  pages::SetApplicationTitle(kCaption);
+  winui::SetApplicationTitle(kCaption);
   UninstallMessageBoxes boxes;
   if (args.size() < 2 || !util::EqualsNoCase(args[1], L"/UNINSTALL")) {
     boxes.Show(nullptr,
@@ -138,7 +138,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     return Run();
   } catch (...) {
-    pages::ReportCurrentException();
+    winui::ReportCurrentException();
     return 1;
   }
 }

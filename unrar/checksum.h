@@ -3,10 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "util/crc32.h"
+
 namespace unrar {
 
-// Continues a CRC-32; start with 0.
-uint32_t Crc32(uint32_t crc, const void* data, size_t n);
+using util::Crc32;
 
 class Blake2s {
  public:

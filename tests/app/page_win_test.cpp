@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 #include "pages/page_win.h"
 
 namespace pages {
@@ -209,7 +209,7 @@ TEST_F(PageWindowTest, ActivationRunsOncePerShowing) {
 }
 
 TEST_F(PageWindowTest, AnErrorInAHandlerIsShownAndThePageGoesOn) {
-  SetApplicationTitle(L"Установка Sketrion");
+  winui::SetApplicationTitle(L"Установка Sketrion");
   BoxAnswerer box(L"Установка Sketrion", IDOK);
   page.onActivate = [&] {
     Post(view.thrower, BM_CLICK);
@@ -222,7 +222,7 @@ TEST_F(PageWindowTest, AnErrorInAHandlerIsShownAndThePageGoesOn) {
   };
   EXPECT_EQ(view.ShowModal(), mrNext);
   EXPECT_EQ(box.text(), L"Диск переполнен.");
-  SetApplicationTitle(L"Setup");
+  winui::SetApplicationTitle(L"Setup");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "platform/crypto.h"
 #include "unrar/checksum.h"
-#include "unrar/crc32_fold.h"
+#include "util/crc32_fold.h"
 #include "unrar/rar_keys.h"
 #include "unrar/unrar.h"
 
@@ -96,7 +96,7 @@ TEST(Checksums, Crc32FoldingAgreesWithTheTablesOnEveryLengthAndAlignment) {
   std::vector<uint8_t> data(70000);
   uint32_t seed = 12345;
   for (auto& b : data) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 23);
-  namespace crc = unrar::crc32_detail;
+  namespace crc = util::crc32_detail;
   if (!crc::FoldAvailable()) GTEST_SKIP() << "this CPU has no carry-less multiply";
   for (size_t offset = 0; offset < 16; offset++)
     for (size_t n : {0, 1, 15, 16, 63, 64, 65, 127, 128, 129, 255, 256, 1000, 4096, 65537}) {

@@ -8,10 +8,8 @@
 #include "archive/installer_password.h"
 #include "archive/rar.h"
 #include "pages/get_path.h"
-#include "platform/fake/fake_registry.h"
-#include "platform/fake/scripted_message_boxes.h"
 #include "platform/system.h"
-#include "setup/setup.h"
+#include "setup/setup_description.h"
 #include "tools/skmedium/archive_names.h"
 #include "tools/skmedium/medium_files.h"
 #include "tools/skmedium/setup_ini_text.h"
@@ -75,9 +73,7 @@ class Checker {
     CheckSetupIniText(setupIni_, findings_);
 
     TargetMachine machine;
-    platform::FakeRegistry registry;           // not reached while reading Setup.ini
-    platform::ScriptedMessageBoxes boxes;      // nor are these
-    setup::TSetup model(setup::SetupPlatform{&files_, &machine, &registry, &boxes, nullptr});
+    setup::TSetupDescription model(files_, machine);
     model.ReadSetupIni();
     util::IniFile ini = util::IniFile::FromBytes(setupIni_);
 
@@ -110,7 +106,7 @@ class Checker {
       Add(L"Setup.ini", L"empty" + consequence);
   }
 
-  void CheckNames(const setup::TSetup& model, const util::IniFile& ini) {
+  void CheckNames(const setup::TSetupDescription& model, const util::IniFile& ini) {
     for (const wchar_t* key : {L"NameApplication", L"NameCompany"}) {
       const std::wstring value = ini.ReadString(L"GENERAL", key, L"\x1");
       if (value == L"\x1")
@@ -133,7 +129,7 @@ class Checker {
     }
   }
 
-  void CheckFiles(const setup::TSetup& model, const util::IniFile& ini) {
+  void CheckFiles(const setup::TSetupDescription& model, const util::IniFile& ini) {
     if (files_.Kind(model.FLicenseFile) != platform::PathKind::File)
       Add(OnMedium(model.FLicenseFile), L"the agreement file is missing: the agreement page stays empty");
     const std::wstring icon = ini.ReadString(L"GENERAL", L"Icon", L"");
@@ -148,7 +144,7 @@ class Checker {
       Add(OnMedium(font), L"the drawing font is missing: the finish page cannot install it");
   }
 
-  void CheckDestination(const setup::TSetup& model) {
+  void CheckDestination(const setup::TSetupDescription& model) {
     dest_ = model.FDestDir;
     std::wstring refused;
     for (wchar_t c : dest_)
@@ -166,7 +162,7 @@ class Checker {
                               std::to_wstring(kMaxComponent) + L"): copying fails");
   }
 
-  void CheckArchives(const setup::TSetup& model) {
+  void CheckArchives(const setup::TSetupDescription& model) {
     ArchiveNames names;
     int64_t total = 0;
     for (int i = 0; i < model.FGroups->Count(); ++i) {

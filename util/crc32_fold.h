@@ -1,10 +1,10 @@
 #pragma once
-// The two ways the library computes CRC-32, exposed so tests can hold one against the other.
-// Both work on the raw register (no inversion before or after); Crc32 in checksum.h wraps them.
+// The two ways CRC-32 is computed, exposed so tests can hold one against the other.
+// Both work on the raw register (no inversion before or after); Crc32 in crc32.h wraps them.
 #include <cstddef>
 #include <cstdint>
 
-namespace unrar {
+namespace util {
 namespace crc32_detail {
 
 // Slicing-by-8 tables: any CPU.
@@ -16,4 +16,4 @@ bool FoldAvailable();
 uint32_t FoldUpdate(uint32_t raw, const uint8_t* p, size_t n);
 
 }  // namespace crc32_detail
-}  // namespace unrar
+}  // namespace util

@@ -1,12 +1,12 @@
-#include "pages/error_box_win.h"
+#include "winui/error_box_win.h"
 
 #include <exception>
 #include <new>
 #include <stdexcept>
 
-#include "pages/page.h"
+#include "winui/general_error.h"
 
-namespace pages {
+namespace winui {
 
 namespace {
 std::wstring& TitleSlot() {
@@ -69,4 +69,4 @@ void ReportCurrentException() {
   }
 }
 
-}  // namespace pages
+}  // namespace winui

@@ -1,4 +1,4 @@
-#include "unrar/crc32_fold.h"
+#include "util/crc32_fold.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -7,7 +7,7 @@
 #define SK_CRC32_FOLD 1
 #endif
 
-namespace unrar {
+namespace util {
 namespace crc32_detail {
 
 #ifdef SK_CRC32_FOLD
@@ -71,4 +71,4 @@ uint32_t FoldUpdate(uint32_t raw, const uint8_t* p, size_t n) { return TableUpda
 #endif
 
 }  // namespace crc32_detail
-}  // namespace unrar
+}  // namespace util

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace pages {
+namespace winui {
 
 // The application title: "Setup" at start, the installer caption once the background window
 // exists. It titles the general error box, and the application window shows it.
@@ -34,4 +34,4 @@ bool Guarded(Work&& work) {
   }
 }
 
-}  // namespace pages
+}  // namespace winui

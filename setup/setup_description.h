@@ -1,0 +1,95 @@
+#pragma once
+// What Setup.ini describes: the names, the files on the medium, the component groups and the
+// default destination. It is read with the file layer and the Windows folder alone, so the
+// medium checker reads a medium exactly as the installer does, with no registry and no dialogs.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+class FileSystem;
+class System;
+}  // namespace platform
+
+namespace setup {
+
+class TSetupDescription;
+class TSetupListGroup;
+
+// One component group: one archive on the setup medium.
+class TSetupGroupFile {
+ public:
+  TSetupGroupFile(TSetupListGroup* Owner, TSetupDescription* Setup);
+
+  // Fills the group from one line "key=value" of the section GROUPS: the value's fields split
+  // at "|" are selected-by-default ("1" exactly), archive file (relative to the setup folder),
+  // name and description; a missing field gets its default.
+  void LoadFromLine(const std::wstring& Line);
+  // Stores the measured unpacked size: in full in FSize64, and in FSize stopped at the 32-bit
+  // limit rather than wrapped.
+  void SetSize(int64_t bytes);
+
+  TSetupListGroup* FOwner;
+  TSetupDescription* FSetup;
+  bool FDefaultSelected = false;
+  bool FSelected = false;        // changed by the component groups page
+  std::wstring FName;
+  std::wstring FComment;
+  std::wstring FArchiveFile;     // full path of the archive (first volume)
+  int32_t FSize = 0;             // unpacked bytes, set by the archive test, at most 2^31 - 1
+  int64_t FSize64 = 0;           // the same in full: archives may unpack to 2 GiB and more
+  int32_t FFileCount = 0;        // entries, set by the archive test
+};
+
+// The ordered list of groups; it owns them.
+class TSetupListGroup {
+ public:
+  explicit TSetupListGroup(TSetupDescription* Setup) : FSetup(Setup) {}
+
+  void Add(std::unique_ptr<TSetupGroupFile> Group);
+  void Clear() { FList.clear(); }
+  int Count() const { return static_cast<int>(FList.size()); }
+  // Index from 0, in the order of GROUPS.
+  TSetupGroupFile* Items(int Index) const { return FList.at(static_cast<size_t>(Index)).get(); }
+  int SelectedCount() const;
+
+  std::vector<std::unique_ptr<TSetupGroupFile>> FList;
+  TSetupDescription* FSetup;
+};
+
+class TSetupDescription {
+ public:
+  // An empty group list, FSetupDir = the program's own folder, everything else empty.
+  TSetupDescription(platform::FileSystem& files, platform::System& system);
+  virtual ~TSetupDescription();
+  TSetupDescription(const TSetupDescription&) = delete;
+  TSetupDescription& operator=(const TSetupDescription&) = delete;
+
+  // Fills the description from FSetupDir + "Setup.ini"; a missing or unreadable file gives
+  // every default. Also builds the default FDestDir and finds the .ico file of "Icon".
+  void ReadSetupIni();
+  // The .ico file ReadSetupIni found for "Icon" (empty when none was found).
+  const std::wstring& IconFile() const { return icon_file_; }
+
+  std::unique_ptr<TSetupListGroup> FGroups;
+  std::wstring FSetupDir;         // ends with "\"
+  std::wstring FDestDir;          // ends with "\"
+  std::wstring FCaption;
+  std::wstring FNameCompany;
+  std::wstring FNameApplication;
+  std::wstring FLicenseFile;
+  std::wstring FGraphProfile;
+  std::wstring FBDESetup;
+
+ protected:
+  platform::FileSystem& files_;
+  platform::System& system_;
+
+ private:
+  void FindApplicationIcon(const std::wstring& iconValue);
+
+  std::wstring icon_file_;
+};
+
+}  // namespace setup
