@@ -122,7 +122,9 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
     std::vector<setup::LogItem> items;
     const std::string* bytes = files.FileBytes(kDest + std::wstring(setup::kInstallLogName));
     EXPECT_NE(bytes, nullptr);
-    if (bytes) EXPECT_TRUE(setup::ParseInstallLog(*bytes, &items));
+    if (bytes) {
+      EXPECT_TRUE(setup::ParseInstallLog(*bytes, &items));
+    }
     for (const auto& item : items)
       if (item.path.size() > kDest.size()) logged.push_back(item.path.substr(kDest.size()));
     return logged;
@@ -167,8 +169,11 @@ TEST_F(CopyPageOverTheLibrary, LogsEveryEntryOfBothFormatsUnderItsUnicodeName) {
   page->FormActivate();
   EXPECT_TRUE(boxes.Asked().empty()) << "everything was copied";
   EXPECT_EQ(Logged(), expected);
-  for (const Named& n : rar5)
-    if (!n.folder) EXPECT_NE(files.FileBytes(kDest + Wide(n.name)), nullptr) << n.name;
+  for (const Named& n : rar5) {
+    if (!n.folder) {
+      EXPECT_NE(files.FileBytes(kDest + Wide(n.name)), nullptr) << n.name;
+    }
+  }
 }
 
 }  // namespace
