@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 
-
 namespace archive {
 
 namespace {

@@ -99,8 +99,8 @@ wchar_t FoldCase(wchar_t c) {
   if (unit > 0xFFFF) return c;  // a code point past the BMP (wide characters of 32 bits) stays
   // The last range that starts at or before the unit.
   const CaseRange* end = kUpperCaseRanges + sizeof kUpperCaseRanges / sizeof kUpperCaseRanges[0];
-  const CaseRange* range = std::upper_bound(kUpperCaseRanges, end, unit,
-                                            [](uint32_t u, const CaseRange& r) { return u < r.first; });
+  const CaseRange* range = std::upper_bound(
+      kUpperCaseRanges, end, unit, [](uint32_t u, const CaseRange& r) { return u < r.first; });
   if (range == kUpperCaseRanges) return c;
   --range;
   if (unit > range->last || (unit - range->first) % range->stride != 0) return c;

@@ -66,7 +66,8 @@ std::wstring LeftUtf16Units(const std::wstring& s, size_t units) {
   while (end < s.size()) {
     const uint32_t c = static_cast<uint32_t>(s[end]);
     const bool pair = sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && end + 1 < s.size() &&
-                      static_cast<uint32_t>(s[end + 1]) >= 0xDC00 && static_cast<uint32_t>(s[end + 1]) < 0xE000;
+                      static_cast<uint32_t>(s[end + 1]) >= 0xDC00 &&
+                      static_cast<uint32_t>(s[end + 1]) < 0xE000;
     const size_t width = (pair || c > 0xFFFF) ? 2 : 1;
     if (used + width > units) break;
     used += width;

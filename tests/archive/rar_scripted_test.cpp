@@ -183,12 +183,16 @@ TEST_F(TRARScripted, FilesToTestMatchesTheUnicodeNameThatEveryEventSees) {
   grave.wideName = L"cafè.txt";
   Entries({acute, grave, {"\x80\xA1.txt"}});
   std::vector<std::wstring> seen;
-  rar.OnTesting = [&](TRAR& sender, RARHeaderData) { seen.push_back(L"testing " + sender.EntryNameW()); };
-  rar.OnTested = [&](TRAR& sender, RARHeaderData, bool) { seen.push_back(L"tested " + sender.EntryNameW()); };
+  rar.OnTesting = [&](TRAR& sender, RARHeaderData) {
+    seen.push_back(L"testing " + sender.EntryNameW());
+  };
+  rar.OnTested = [&](TRAR& sender, RARHeaderData, bool) {
+    seen.push_back(L"tested " + sender.EntryNameW());
+  };
   rar.SetFilesToTest({L"CAFÈ.TXT", L"аб.TXT"});
   EXPECT_TRUE(rar.Test());
-  EXPECT_EQ(seen, (std::vector<std::wstring>{L"testing cafè.txt", L"tested cafè.txt", L"testing Аб.txt",
-                                             L"tested Аб.txt"}));
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"testing cafè.txt", L"tested cafè.txt",
+                                             L"testing Аб.txt", L"tested Аб.txt"}));
   EXPECT_EQ(lib.Count("process 0"), 1u);
 }
 

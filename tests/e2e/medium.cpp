@@ -103,9 +103,11 @@ std::string ArchiveBytes(rarwriter::Format format, const std::vector<ArchiveFile
   archive.password = password;
   std::set<std::string> folders;
   for (const ArchiveFile& file : files) {
-    for (size_t slash = file.name.find('/'); slash != std::string::npos; slash = file.name.find('/', slash + 1)) {
+    for (size_t slash = file.name.find('/'); slash != std::string::npos;
+         slash = file.name.find('/', slash + 1)) {
       std::string folder = file.name.substr(0, slash);
-      if (folders.insert(folder).second) archive.entries.push_back(rarwriter::MakeDirectory(format, folder));
+      if (folders.insert(folder).second)
+        archive.entries.push_back(rarwriter::MakeDirectory(format, folder));
     }
     rarwriter::Entry entry = rarwriter::MakeFile(format, file.name, file.data);
     entry.encrypted = file.encrypted;

@@ -29,9 +29,11 @@ const std::wstring kMediumKey = L"e2e\\";
 std::wstring Widened(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
 
 std::string Utf8Of(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                      nullptr);
   return out;
 }
 
@@ -147,7 +149,8 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
 // --- names that code page 866 cannot hold --------------------------------------------------------
 
 std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
   return out;
@@ -163,7 +166,8 @@ std::wstring Installed(const std::string& name) {
 // Reads the page's labels until `done`, and keeps every text they showed; the first time one of
 // them reads `wanted`, the page is photographed as `shot`.
 template <class Done>
-std::set<std::wstring> WatchLabels(HWND page, const std::wstring& wanted, const std::wstring& shot, Done done) {
+std::set<std::wstring> WatchLabels(HWND page, const std::wstring& wanted, const std::wstring& shot,
+                                   Done done) {
   std::set<std::wstring> seen;
   const DWORD started = GetTickCount();
   while (!done() && GetTickCount() - started < 120000) {
@@ -200,18 +204,23 @@ TEST(UninstallScenario, NamesOutsideCodePage866InBothFormatsAreInstalledLoggedAn
 
   Medium medium{L"C:\\e2e\\unicode-medium"};
   DemoContent content;
-  ASSERT_NO_FATAL_FAILURE(WriteDemoMedium(medium, ReadFileBytes(Widened(SK_E2E_FONT)), {}, &content));
-  std::vector<ArchiveFile> baseArchive = {{"UnInstall.exe", ReadFileBytes(Widened(SK_E2E_UNINSTALL_EXE))}};
+  ASSERT_NO_FATAL_FAILURE(
+      WriteDemoMedium(medium, ReadFileBytes(Widened(SK_E2E_FONT)), {}, &content));
+  std::vector<ArchiveFile> baseArchive = {
+      {"UnInstall.exe", ReadFileBytes(Widened(SK_E2E_UNINSTALL_EXE))}};
   std::vector<ArchiveFile> docsArchive;
   for (const auto& file : content["base"]) baseArchive.push_back({file.first, file.second});
   for (const auto& file : content["docs"]) docsArchive.push_back({file.first, file.second});
   baseArchive.insert(baseArchive.end(), base.begin(), base.end());
   docsArchive.insert(docsArchive.end(), docs.begin(), docs.end());
-  medium.WriteFile(L"BASE.RAR", ArchiveBytes(rarwriter::Format::Rar5, baseArchive, archive::InstallerPassword()));
-  medium.WriteFile(L"DOCS\\DOCS.RAR", ArchiveBytes(rarwriter::Format::Rar4, docsArchive, archive::InstallerPassword()));
+  medium.WriteFile(L"BASE.RAR", ArchiveBytes(rarwriter::Format::Rar5, baseArchive,
+                                             archive::InstallerPassword()));
+  medium.WriteFile(L"DOCS\\DOCS.RAR", ArchiveBytes(rarwriter::Format::Rar4, docsArchive,
+                                                   archive::InstallerPassword()));
 
   const std::wstring shots = ScreenshotFolder(L"uninstall-unicode");
-  const std::wstring tested = Wide("€uro\\Ёлка — ель.txt"), extracted = L"..." + Wide("€uro\\" + clef + " большой «файл» café.bin");
+  const std::wstring tested = Wide("€uro\\Ёлка — ель.txt"),
+                     extracted = L"..." + Wide("€uro\\" + clef + " большой «файл» café.bin");
   std::set<std::wstring> welcomeLabels, copyLabels;
   WalkWatch watch;
   watch.whileTesting = [&](HWND welcome) {
@@ -219,14 +228,17 @@ TEST(UninstallScenario, NamesOutsideCodePage866InBothFormatsAreInstalledLoggedAn
                                 [&] { return Enabled(FindChild(welcome, L"Далее >")); });
   };
   watch.whileCopying = [&](HWND copy) {
-    copyLabels = WatchLabels(copy, extracted, shots + L"copy-label.bmp", [&] { return !IsWindowVisible(copy); });
+    copyLabels = WatchLabels(copy, extracted, shots + L"copy-label.bmp",
+                             [&] { return !IsWindowVisible(copy); });
   };
   {
     SetupRun run(medium, L"uninstall-unicode");
     ASSERT_NO_FATAL_FAILURE(WalkDemoInstallation(run, watch));
   }
-  EXPECT_EQ(welcomeLabels.count(tested), 1u) << "the welcome page never showed " << testing::PrintToString(tested);
-  EXPECT_EQ(copyLabels.count(extracted), 1u) << "the copy page never showed " << testing::PrintToString(extracted);
+  EXPECT_EQ(welcomeLabels.count(tested), 1u)
+      << "the welcome page never showed " << testing::PrintToString(tested);
+  EXPECT_EQ(copyLabels.count(extracted), 1u)
+      << "the copy page never showed " << testing::PrintToString(extracted);
 
   const std::string log = ReadFileBytes(kDest + L"UnInstall.log");
   for (const auto* files : {&base, &docs})
@@ -244,7 +256,8 @@ TEST(UninstallScenario, NamesOutsideCodePage866InBothFormatsAreInstalledLoggedAn
   ASSERT_TRUE(result.found);
   EXPECT_TRUE(copy.WaitExit());
   EXPECT_TRUE(!FileExists(copyExe) || DeletedAtRestart(copyExe));
-  EXPECT_EQ(UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")), {kMediumKey, L"windows\\fonts\\gost.ttf"}),
+  EXPECT_EQ(UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")),
+                              {kMediumKey, L"windows\\fonts\\gost.ttf"}),
             std::vector<std::wstring>{});
 }
 

@@ -97,8 +97,12 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
     unrar::SetFileSystem(&files);
     model.FRAR = &rar;
     model.FDestDir = kDest;
-    rar.OnExtracting = [this](archive::TRAR& sender, RARHeaderData h) { page->RARExtracting(sender, h); };
-    rar.OnExtract = [this](archive::TRAR& sender, RARHeaderData h, bool ok) { page->RARExtract(sender, h, ok); };
+    rar.OnExtracting = [this](archive::TRAR& sender, RARHeaderData h) {
+      page->RARExtracting(sender, h);
+    };
+    rar.OnExtract = [this](archive::TRAR& sender, RARHeaderData h, bool ok) {
+      page->RARExtract(sender, h, ok);
+    };
     rar.OnReqPassword = [](archive::TRAR&, RARHeaderData, std::string& password) {
       password = archive::InstallerPassword();
     };
@@ -106,14 +110,16 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
   ~CopyPageOverTheLibrary() override { unrar::SetFileSystem(nullptr); }
 
   // A selected group whose archive, of the given entries, lies on the medium as D:\<file>.
-  void AddArchive(const std::wstring& file, rarwriter::Format format, std::vector<rarwriter::Entry> entries) {
+  void AddArchive(const std::wstring& file, rarwriter::Format format,
+                  std::vector<rarwriter::Entry> entries) {
     rarwriter::Archive a;
     a.format = format;
     a.password = archive::InstallerPassword();
     a.entries = std::move(entries);
     files.PutFile(L"D:\\" + file, rarwriter::Write(a).bytes);
     AddGroup(L"1=1|" + file + L"|Файлы", 0).FArchiveFile = L"D:\\" + file;
-    model.FGroups->Items(model.FGroups->Count() - 1)->FFileCount = static_cast<int32_t>(a.entries.size());
+    model.FGroups->Items(model.FGroups->Count() - 1)->FFileCount =
+        static_cast<int32_t>(a.entries.size());
   }
 
   // What the log on the disk names under the destination, relative to it.
@@ -154,14 +160,17 @@ TEST_F(CopyPageOverTheLibrary, LogsEveryEntryOfBothFormatsUnderItsUnicodeName) {
                                    {"€uro/" + clef, true, false},
                                    {"€uro/" + clef + "/résumé.txt", false, false}};
   std::vector<std::wstring> expected;
-  for (auto [format, named] : {std::pair{rarwriter::Format::Rar5, &rar5}, std::pair{rarwriter::Format::Rar4, &rar4}}) {
+  for (auto [format, named] :
+       {std::pair{rarwriter::Format::Rar5, &rar5}, std::pair{rarwriter::Format::Rar4, &rar4}}) {
     std::vector<rarwriter::Entry> entries;
     for (const Named& n : *named) {
-      entries.push_back(n.folder ? rarwriter::MakeDirectory(format, n.name) : rarwriter::MakeFile(format, n.name, n.name));
+      entries.push_back(n.folder ? rarwriter::MakeDirectory(format, n.name)
+                                 : rarwriter::MakeFile(format, n.name, n.name));
       entries.back().encrypted = n.encrypted;
       expected.push_back(util::ReplaceAll(Wide(n.name), L"/", L"\\"));
     }
-    AddArchive(format == rarwriter::Format::Rar5 ? L"BASE.RAR" : L"DOCS.RAR", format, std::move(entries));
+    AddArchive(format == rarwriter::Format::Rar5 ? L"BASE.RAR" : L"DOCS.RAR", format,
+               std::move(entries));
   }
   page->FormCreate(L"Sketrion");
   page->AttachHost(&host);

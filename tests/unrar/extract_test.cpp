@@ -154,7 +154,8 @@ TEST_P(BothFormats, ANameTooLongForTheWideFieldIsCutBetweenCharacters) {
   ASSERT_EQ(name.size(), 1022u);
   const std::string clef = "\xF0\x9D\x84\x9E";  // U+1D11E
   name += clef + ".txt";
-  fs::path archive = WriteArchive(dir, Make(GetParam(), {rarwriter::MakeFile(GetParam(), name, "x")}));
+  fs::path archive =
+      WriteArchive(dir, Make(GetParam(), {rarwriter::MakeFile(GetParam(), name, "x")}));
   OpenedArchive arc(archive, RAR_OM_LIST);
   ASSERT_NE(arc.handle(), nullptr);
   RARHeaderDataEx ex;

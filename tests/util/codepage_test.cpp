@@ -38,15 +38,16 @@ TEST(FoldCase, FoldsEveryScriptsLettersToTheirSimpleUpperCase) {
       {L"general 1_[]", L"GENERAL 1_[]"},
       {L"àÿ éß", L"ÀŸ Éß"},  // ß has no one-letter upper case
       {L"ёлка ґї ѣ", L"ЁЛКА ҐЇ Ѣ"},
-      {L"ǆ ǅ Ǆ", L"Ǆ ǅ Ǆ"},  // the title-case digraph folds nowhere, as in Windows
-      {L"σοφία ς", L"ΣΟΦΊΑ ς"},  // nor the final sigma
-      {L"µ ı ſ", L"µ ı ſ"},      // nor letters whose upper case belongs to another lower case
+      {L"ǆ ǅ Ǆ", L"Ǆ ǅ Ǆ"},        // the title-case digraph folds nowhere, as in Windows
+      {L"σοφία ς", L"ΣΟΦΊΑ ς"},    // nor the final sigma
+      {L"µ ı ſ", L"µ ı ſ"},        // nor letters whose upper case belongs to another lower case
       {L"k \u212A", L"K \u212A"},  // the Kelvin sign is not "K"
       {L"աբգ ａｂｃ ⅰⅱ ⓐ", L"ԱԲԳ ＡＢＣ ⅠⅡ Ⓐ"},
       {L"\uAB70\u13F8", L"\u13A0\u13F0"},  // Cherokee small letters fold far down
       {L"\u2C30\u2D00", L"\u2C00\u10A0"},  // Glagolitic, Georgian Nuskhuri
   };
-  for (const Case& c : cases) EXPECT_EQ(util::FoldCase(c.text), c.folded) << testing::PrintToString(c.text);
+  for (const Case& c : cases)
+    EXPECT_EQ(util::FoldCase(c.text), c.folded) << testing::PrintToString(c.text);
 }
 
 TEST(FoldCase, LeavesWhatLiesPastTheBasicPlaneAlone) {
@@ -74,7 +75,8 @@ TEST(FoldCase, IsStableAndNeverFoldsIntoAscii) {
 
 TEST(EqualsNoCase, MatchesPathsThatDifferOnlyInCase) {
   EXPECT_TRUE(util::EqualsNoCase(L"Профиль", L"ПРОФИЛЬ"));
-  EXPECT_TRUE(util::EqualsNoCase(L"C:\\Program files\\Café\\«Кавычки».txt", L"c:\\PROGRAM FILES\\CAFÉ\\«КАВЫЧКИ».TXT"));
+  EXPECT_TRUE(util::EqualsNoCase(L"C:\\Program files\\Café\\«Кавычки».txt",
+                                 L"c:\\PROGRAM FILES\\CAFÉ\\«КАВЫЧКИ».TXT"));
   EXPECT_TRUE(util::EqualsNoCase(L"ΣΟΦΊΑ", L"σοφία"));
   EXPECT_FALSE(util::EqualsNoCase(L"елка", L"ёлка"));
   EXPECT_FALSE(util::EqualsNoCase(L"a", L"ab"));

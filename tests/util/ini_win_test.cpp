@@ -3,10 +3,10 @@
 // against the system's.
 #include <windows.h>
 
+#include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 #include "platform/file_system.h"
 #include "util/codepage.h"
@@ -268,8 +268,9 @@ TEST(FoldCaseAgainstWindows, OrdersEveryUnitAsCompareStringOrdinalIgnoringCase) 
     const bool oursEqual = util::FoldCase(a) == util::FoldCase(b);
     const int windows = CompareStringOrdinal(&a, 1, &b, 1, TRUE);
     if (windows != (oursEqual ? CSTR_EQUAL : CSTR_LESS_THAN) && ++mismatches <= 20)
-      ADD_FAILURE() << "U+" << std::hex << unsigned(a) << " and U+" << unsigned(b) << ": Windows says "
-                    << windows << ", our folding " << (oursEqual ? "equal" : "less");
+      ADD_FAILURE() << "U+" << std::hex << unsigned(a) << " and U+" << unsigned(b)
+                    << ": Windows says " << windows << ", our folding "
+                    << (oursEqual ? "equal" : "less");
   }
   EXPECT_EQ(mismatches, 0);
 }
