@@ -1,6 +1,7 @@
 #pragma once
-// The entry names a pass is limited to: kept sorted and free of duplicates, both by a case-blind
-// comparison (Latin and Cyrillic), and searched by halves.
+// The entry names a pass is limited to (in Unicode, as the library names the entries): kept sorted
+// and free of duplicates, both by the case-blind comparison Windows gives file names, and
+// searched by halves.
 #include <string>
 #include <vector>
 

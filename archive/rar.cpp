@@ -3,8 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "util/codepage.h"
-
 namespace archive {
 
 namespace {
@@ -40,6 +38,7 @@ struct TRAR::PassState {
   std::unique_ptr<TComment> comment = std::make_unique<TComment>();
   RAROpenArchiveDataEx open{};
   RARHeaderData header{};
+  HeaderExtras extras;
   std::string password;  // kept from one entry to the next
   bool result = true;
 };
@@ -112,8 +111,7 @@ bool TRAR::Run(Pass pass) {
   const wchar_t* dest = (!testing && !TargetDir.empty()) ? TargetDir.c_str() : nullptr;
 
   for (;;) {
-    unsigned int unpSizeHigh = 0;
-    const int read = library_.ReadHeader(archive.Handle(), &state.header, &unpSizeHigh);
+    const int read = library_.ReadHeader(archive.Handle(), &state.header, &state.extras);
     if (read != ERAR_SUCCESS) {
       // Only the archive's own end is a clean finish. A broken header, a missing volume or
       // headers that cannot be decrypted leave entries unread, so the pass has failed: a
@@ -124,13 +122,13 @@ bool TRAR::Run(Pass pass) {
       }
       break;
     }
-    entry_unp_size_ = uint64_t{unpSizeHigh} << 32 | state.header.UnpSize;
-    const std::string name = EntryName(state.header);
+    entry_unp_size_ = uint64_t{state.extras.unpSizeHigh} << 32 | state.header.UnpSize;
+    entry_name_w_ = std::move(state.extras.fileNameW);
     if (Stop) {
       Stop = false;
       break;
     }
-    if (!only.Empty() && !only.Contains(util::FromCp866(name))) {
+    if (!only.Empty() && !only.Contains(entry_name_w_)) {
       const int skipped = library_.ProcessFile(archive.Handle(), RAR_SKIP, dest);
       RethrowCallbackFailure();
       if (skipped == ERAR_SUCCESS) continue;

@@ -78,6 +78,10 @@ class TRAR {
   // The whole unpacked size of the entry the events are raised for: the header record holds
   // only its low 32 bits.
   uint64_t EntryUnpSize() const { return entry_unp_size_; }
+  // The name of that entry in Unicode (the library's FileNameW): the header record holds it only
+  // in code page 866, where names in other scripts, dashes, quotes and the euro sign turn into
+  // "?". Everything built or shown from an entry's name uses this one.
+  const std::wstring& EntryNameW() const { return entry_name_w_; }
 
  private:
   enum class Pass { Test, Extract };
@@ -99,6 +103,7 @@ class TRAR {
   ThrottledPump pump_;
   int32_t position_ = 0;                  // unpacked bytes of the entry being processed
   uint64_t entry_unp_size_ = 0;           // of the entry the events are raised for
+  std::wstring entry_name_w_;             // of the entry the events are raised for
   std::exception_ptr callback_failure_;   // thrown inside a library callback, rethrown after it
 };
 
@@ -120,7 +125,8 @@ class ScopedMessagePump : public MessagePump {
   std::function<void()> process_;
 };
 
-// The entry name of a header: FileName up to its first NUL, all 260 bytes when there is none.
+// The entry name of a header in code page 866: FileName up to its first NUL, all 260 bytes when
+// there is none.
 std::string EntryName(const RARHeaderData& header);
 
 }  // namespace archive

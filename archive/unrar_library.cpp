@@ -1,6 +1,8 @@
 #include "archive/unrar_library.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 namespace archive {
@@ -24,15 +26,15 @@ class LinkedUnrarLibrary : public UnrarLibrary {
   HANDLE OpenArchive(RAROpenArchiveDataEx* data) override { return RAROpenArchiveEx(data); }
   int CloseArchive(HANDLE archive) override { return RARCloseArchive(archive); }
 
-  // Only the long record carries the high half of the unpacked size: it is read, and the
-  // short record is filled from it.
-  int ReadHeader(HANDLE archive, RARHeaderData* header, unsigned int* unpSizeHigh) override {
+  // Only the long record carries the high half of the unpacked size and the Unicode name: it is
+  // read, and the short record is filled from it.
+  int ReadHeader(HANDLE archive, RARHeaderData* header, HeaderExtras* extras) override {
     RARHeaderDataEx& ex = *long_;
     std::memset(&ex, 0, sizeof ex);
     ex.CmtBuf = header->CmtBuf;
     ex.CmtBufSize = header->CmtBufSize;
     const int code = RARReadHeaderEx(archive, &ex);
-    *unpSizeHigh = 0;
+    *extras = HeaderExtras();
     if (code != ERAR_SUCCESS) return code;
     CopyShorter(header->ArcName, ex.ArcName, /*utf8=*/true);
     CopyShorter(header->FileName, ex.FileName);
@@ -47,7 +49,9 @@ class LinkedUnrarLibrary : public UnrarLibrary {
     header->FileAttr = ex.FileAttr;
     header->CmtSize = ex.CmtSize;
     header->CmtState = ex.CmtState;
-    *unpSizeHigh = ex.UnpSizeHigh;
+    extras->unpSizeHigh = ex.UnpSizeHigh;
+    extras->fileNameW.assign(std::begin(ex.FileNameW),
+                             std::find(std::begin(ex.FileNameW), std::end(ex.FileNameW), L'\0'));
     return code;
   }
 

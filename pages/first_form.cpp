@@ -3,7 +3,6 @@
 #include "platform/dialogs.h"
 #include "setup/setup.h"
 #include "util/scope_exit.h"
-#include "util/strings.h"
 
 namespace pages {
 
@@ -33,16 +32,14 @@ const wchar_t kFailed[] =
 const wchar_t kPassed[] = L"Установочные файлы проверены.\r\nОшибок не обнаружено.";
 
 // Blanks and control characters, as the name is trimmed before it is shown.
-std::string TrimBlanks(const std::string& s) {
+std::wstring TrimBlanks(const std::wstring& s) {
   size_t first = 0, last = s.size();
-  while (first < last && static_cast<unsigned char>(s[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(s[last - 1]) <= ' ') --last;
+  while (first < last && static_cast<uint32_t>(s[first]) <= L' ') ++first;
+  while (last > first && static_cast<uint32_t>(s[last - 1]) <= L' ') --last;
   return s.substr(first, last - first);
 }
 
 }  // namespace
-
-std::wstring ShownEntryName(const std::string& dosName) { return util::DosToWinText(dosName); }
 
 TfmFirstForm::TfmFirstForm(setup::TSetup& model, const std::vector<std::wstring>& acadList)
     : Page(L"Вас приветствует программа установки "), model_(model), FAcadList(acadList) {
@@ -175,9 +172,9 @@ void TfmFirstForm::RARTested(archive::TRAR& Sender, const RARHeaderData& eFile, 
   const uint64_t size = Sender.EntryUnpSize();
   ArchiveSize = setup::SaturatedAdd(
       ArchiveSize, size > uint64_t{INT64_MAX} ? INT64_MAX : static_cast<int64_t>(size));
-  const std::string name = TrimBlanks(archive::EntryName(eFile));
-  lbNameFile.text = ShownEntryName(name);
-  if (!Result) model_.ShowMsg(owner, L"Ошибка архива - файл: " + ShownEntryName(name));
+  const std::wstring name = TrimBlanks(Sender.EntryNameW());
+  lbNameFile.text = name;
+  if (!Result) model_.ShowMsg(owner, L"Ошибка архива - файл: " + name);
   // The component lets messages run after this event, at most every 50 ms.
 }
 

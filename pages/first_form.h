@@ -53,8 +53,4 @@ class TfmFirstForm : public Page {
   int64_t ArchiveSize = 0;
 };
 
-// The entry name of a header as the pages show it: up to the first NUL, converted from the
-// archive's code page 866 (DosToWin, then read as Windows-1251).
-std::wstring ShownEntryName(const std::string& dosName);
-
 }  // namespace pages

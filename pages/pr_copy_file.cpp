@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <utility>
 
-#include "pages/first_form.h"
 #include "setup/install_log.h"
 #include "setup/setup.h"
-#include "util/codepage.h"
 #include "util/scope_exit.h"
+#include "util/strings.h"
 
 namespace pages {
 
 namespace {
-constexpr size_t kShownNameLimit = 255;
+constexpr size_t kShownNameLimit = 255;  // UTF-16 units
 
 bool IsDirectoryEntry(const RARHeaderData& header) {
   return (header.Flags & RHDF_DIRECTORY) != 0 || (header.FileAttr & 0x10) != 0;
@@ -111,25 +110,23 @@ void TfmPrCopyFile::Timer(int id) {
   model_.CreateLinks();
 }
 
-void TfmPrCopyFile::RARExtracting(archive::TRAR&, const RARHeaderData& eFile) {
-  std::string name = archive::EntryName(eFile);
-  model_.Log().EntryStarting(util::FromCp866(name), IsDirectoryEntry(eFile));
-  if (name.size() > kShownNameLimit) name.resize(kShownNameLimit);
+void TfmPrCopyFile::RARExtracting(archive::TRAR& Sender, const RARHeaderData& eFile) {
+  const std::wstring& name = Sender.EntryNameW();
+  model_.Log().EntryStarting(name, IsDirectoryEntry(eFile));
   // Shown when the component next lets messages run, at most 50 ms from now.
-  lbNameFile.text = ShownEntryName("..." + name);
+  lbNameFile.text = L"..." + util::LeftUtf16Units(name, kShownNameLimit);
 }
 
-void TfmPrCopyFile::RARExtract(archive::TRAR&, const RARHeaderData& eFile, bool Result) {
+void TfmPrCopyFile::RARExtract(archive::TRAR& Sender, const RARHeaderData& eFile, bool Result) {
   ++pbar.position;
   ++processed_;
   // An encrypted entry's header may hold a keyed checksum rather than the file's: 0 has the log
   // read the file back.
   const uint32_t crc = (eFile.Flags & RHDF_ENCRYPTED) ? 0 : eFile.FileCRC;
-  model_.Log().EntryDone(util::FromCp866(archive::EntryName(eFile)), IsDirectoryEntry(eFile), Result,
-                         eFile.UnpSize, crc);
+  model_.Log().EntryDone(Sender.EntryNameW(), IsDirectoryEntry(eFile), Result, eFile.UnpSize, crc);
   if (!Result) {
     ++failed_;
-    NoteNotCopied(1, ShownEntryName(archive::EntryName(eFile)));
+    NoteNotCopied(1, Sender.EntryNameW());
   }
 }
 

@@ -47,6 +47,11 @@ void CopyField(char* field, size_t size, const std::string& text) {
 
 void CopyFieldW(wchar_t* field, size_t size, const std::wstring& text) {
   size_t n = text.size() < size - 1 ? text.size() : size - 1;
+  // Cut short, a name keeps no half of a surrogate pair (UTF-16 wide characters only).
+  const auto high = [](wchar_t c) {
+    return static_cast<uint32_t>(c) >= 0xD800 && static_cast<uint32_t>(c) < 0xDC00;
+  };
+  if (n < text.size() && n > 0 && high(text[n - 1])) --n;
   memcpy(field, text.data(), n * sizeof(wchar_t));
   field[n] = L'\0';
 }

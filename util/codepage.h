@@ -16,8 +16,10 @@ std::wstring FromCp866(std::string_view bytes);
 std::string ToCp866(std::wstring_view text);
 
 // The one case folding used for every case-blind comparison (INI names, registry key order,
-// profile and release names): Latin (ASCII and Latin-1), Cyrillic (Yo/yo and the letters of
-// 1251 included) folded to upper case, as Windows folds names. Everything else is unchanged.
+// profile and release names, the paths the installation log and the uninstaller match): each
+// UTF-16 unit of the Basic Multilingual Plane folds to its simple uppercase letter where that
+// lowercases back to it, as Windows' ordinal case-blind comparison folds names. Surrogates and
+// everything past the BMP stay unchanged.
 wchar_t FoldCase(wchar_t c);
 std::wstring FoldCase(std::wstring_view s);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);

@@ -1,6 +1,6 @@
 #include "util/strings.h"
 
-#include "util/codepage.h"
+#include <cstdint>
 
 namespace util {
 
@@ -53,11 +53,28 @@ std::string DosToWin(const std::string& s) {
       c = static_cast<char>(b + 0x40);  // А-Я, а-п
     else if (b >= 0xE0 && b <= 0xEF)
       c = static_cast<char>(b + 0x10);  // р-я
+    else if (b == 0xF0)
+      c = static_cast<char>(0xA8);  // Ё
+    else if (b == 0xF1)
+      c = static_cast<char>(0xB8);  // ё
   }
   return out;
 }
 
-std::wstring DosToWinText(const std::string& dosName) { return FromCp1251(DosToWin(dosName)); }
+std::wstring LeftUtf16Units(const std::wstring& s, size_t units) {
+  size_t used = 0, end = 0;
+  while (end < s.size()) {
+    const uint32_t c = static_cast<uint32_t>(s[end]);
+    const bool pair = sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && end + 1 < s.size() &&
+                      static_cast<uint32_t>(s[end + 1]) >= 0xDC00 &&
+                      static_cast<uint32_t>(s[end + 1]) < 0xE000;
+    const size_t width = (pair || c > 0xFFFF) ? 2 : 1;
+    if (used + width > units) break;
+    used += width;
+    end += pair ? 2 : 1;
+  }
+  return s.substr(0, end);
+}
 
 std::wstring ExtractFileDrive(const std::wstring& path) {
   if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);

@@ -28,12 +28,15 @@ bool ConsistsOf(const std::wstring& s, const std::wstring& allowed);
 // Path followed by a backslash unless it already ends with one; the empty path gives "\".
 std::wstring AddBackslash(const std::wstring& path);
 
-// Converts the Russian letters of code page 866 (bytes 0x80-0xAF, 0xE0-0xEF, without Yo/yo) to
-// their Windows-1251 bytes; every other byte stays. Same length as s. Stated on bytes, as the
-// archive entry names arrive.
+// Converts the Russian letters of code page 866 (bytes 0x80-0xAF, 0xE0-0xEF, and Yo/yo at 0xF0,
+// 0xF1) to their Windows-1251 bytes; every other byte stays. Same length as s. Stated on bytes,
+// as the archive entry names arrive.
 std::string DosToWin(const std::string& s);
-// DosToWin of a name in code page 866, decoded from Windows-1251 for showing.
-std::wstring DosToWinText(const std::string& dosName);
+
+// The longest start of s that takes at most `units` UTF-16 units, never ending inside a character
+// (a character past the BMP takes two units: a surrogate pair on Windows, one wide character of
+// 32 bits elsewhere), so a limit counts alike on both builds.
+std::wstring LeftUtf16Units(const std::wstring& s, size_t units);
 
 // "C:" of "C:\WINDOWS\", "\\server\share" of a UNC path, empty otherwise.
 std::wstring ExtractFileDrive(const std::wstring& path);

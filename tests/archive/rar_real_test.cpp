@@ -13,6 +13,7 @@
 #include "archive/installer_password.h"
 #include "archive/rar.h"
 #include "tests/rarwriter/rarwriter.h"
+#include "unrar/text.h"
 #include "util/codepage.h"
 
 namespace fs = std::filesystem;
@@ -219,6 +220,55 @@ TEST_P(Written, CyrillicNamesAndEncryptedEntriesWithTheInstallersPassword) {
   EXPECT_EQ(ReadAll(dest.path() / fs::u8path("Схемы/Щит управления.dwg")), std::string(70000, 'S'));
   EXPECT_EQ(ReadAll(dest.path() / fs::u8path("Отчет.txt")), "секрет");
   EXPECT_EQ(ReadAll(dest.path() / "readme.txt"), "plain");
+}
+
+// Names that code page 866 cannot hold: the header record has "?" for them, the component's
+// Unicode name has them whole (RAR4's Unicode form, RAR5's UTF-8), and extraction makes them.
+TEST_P(Written, UnicodeNamesReachTheEventsWholeBesideThe866Name) {
+  const std::vector<std::string> names = {"Справка — схемы",
+                                          "Справка — схемы/«Кавычки».txt",
+                                          "café.txt",
+                                          "€uro.txt",
+                                          "\xF0\x9D\x84\x9E ноты.txt",  // U+1D11E, past the BMP
+                                          "Ёлка.txt"};
+  rarwriter::Archive a;
+  a.entries.push_back(rarwriter::MakeDirectory(GetParam(), names[0]));
+  for (size_t i = 1; i < names.size(); ++i) a.entries.push_back(File(names[i], names[i]));
+  a.entries[3].encrypted = true;
+  rar.ArchiveName = Save(a);
+  rar.OnReqPassword = [](TRAR&, RARHeaderData, std::string& pw) {
+    pw = archive::InstallerPassword();
+  };
+  std::vector<std::string> wide;  // in UTF-8, '/' separated
+  std::vector<std::string> dos;
+  rar.OnTested = [&](TRAR& sender, RARHeaderData h, bool ok) {
+    EXPECT_TRUE(ok);
+    std::string name = unrar::WideToUtf8(sender.EntryNameW());
+    for (auto& c : name)
+      if (c == '\\') c = '/';
+    wide.push_back(name);
+    dos.push_back(archive::EntryName(h));
+  };
+  EXPECT_TRUE(rar.Test());
+  EXPECT_EQ(wide, names);
+  EXPECT_EQ(dos[3], "?uro.txt");
+  EXPECT_EQ(util::FromCp866(dos[5]), L"Ёлка.txt");
+
+  TempFolder dest;
+  rar.TargetDir = dest.Dir();
+  EXPECT_TRUE(rar.Extract());
+  EXPECT_TRUE(fs::is_directory(dest.path() / fs::u8path(names[0])));
+  for (size_t i = 1; i < names.size(); ++i)
+    EXPECT_EQ(ReadAll(dest.path() / fs::u8path(names[i])), names[i]);
+
+  // The list of entries to extract names them in Unicode, in any case.
+  TempFolder only;
+  rar.TargetDir = only.Dir();
+  rar.SetFilesToExtract({L"€URO.TXT", L"CAFÉ.TXT"});
+  EXPECT_TRUE(rar.Extract());
+  EXPECT_TRUE(fs::exists(only.path() / fs::u8path(names[2])));
+  EXPECT_TRUE(fs::exists(only.path() / fs::u8path(names[3])));
+  EXPECT_FALSE(fs::exists(only.path() / fs::u8path(names[5])));
 }
 
 TEST_P(Written, WithoutThePasswordTheEncryptedEntryFails) {

@@ -175,6 +175,27 @@ TEST_F(TRARScripted, FilesToTestSkipsOtherEntriesSilentlyAndMatchesWithoutCase) 
   EXPECT_EQ(lib.Count("process 1"), 1u);
 }
 
+// Names outside code page 866 all read "caf?.txt" in the header record: the list matches the
+// Unicode name, and every event sees the name of its own entry.
+TEST_F(TRARScripted, FilesToTestMatchesTheUnicodeNameThatEveryEventSees) {
+  ScriptedEntry acute("caf?.txt"), grave("caf?.txt");
+  acute.wideName = L"café.txt";
+  grave.wideName = L"cafè.txt";
+  Entries({acute, grave, {"\x80\xA1.txt"}});
+  std::vector<std::wstring> seen;
+  rar.OnTesting = [&](TRAR& sender, RARHeaderData) {
+    seen.push_back(L"testing " + sender.EntryNameW());
+  };
+  rar.OnTested = [&](TRAR& sender, RARHeaderData, bool) {
+    seen.push_back(L"tested " + sender.EntryNameW());
+  };
+  rar.SetFilesToTest({L"CAFÈ.TXT", L"аб.TXT"});
+  EXPECT_TRUE(rar.Test());
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"testing cafè.txt", L"tested cafè.txt",
+                                             L"testing Аб.txt", L"tested Аб.txt"}));
+  EXPECT_EQ(lib.Count("process 0"), 1u);
+}
+
 TEST_F(TRARScripted, FailedSkipEndsThePassAsAFailure) {
   // The scripted library fails a skip when the entry script says so for RAR_SKIP: emulate by a
   // subclass answering every skip with a read error.

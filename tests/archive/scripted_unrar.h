@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/unrar_library.h"
+#include "util/codepage.h"
 
 namespace archive_test {
 
@@ -19,6 +20,7 @@ struct ScriptedEntry {
       : name(std::move(n)), flags(f), unpSize(size), processCode(code), blocks(std::move(b)) {}
 
   std::string name;             // bytes of FileName (866); longer than 259 leaves no NUL
+  std::wstring wideName;        // FileNameW; empty = the 866 name decoded, as a library gives it
   unsigned flags = 0;
   uint64_t unpSize = 0;             // both halves: UnpSize and the high half beside the record
   int processCode = ERAR_SUCCESS;   // what RARProcessFile answers for it
@@ -62,9 +64,10 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     calls.push_back(h == Handle() ? "close" : "close ?");
     return ERAR_SUCCESS;
   }
-  int ReadHeader(HANDLE, RARHeaderData* header, unsigned* unpSizeHigh) override {
+  int ReadHeader(HANDLE, RARHeaderData* header, archive::HeaderExtras* extras) override {
     calls.push_back("read");
     headerCmtBufSize = header->CmtBufSize;
+    *extras = archive::HeaderExtras();
     if (next_ >= entries.size()) return endCode;
     const ScriptedEntry& e = entries[next_];
     std::memset(header->FileName, 0, sizeof header->FileName);
@@ -72,7 +75,8 @@ class ScriptedUnrar : public archive::UnrarLibrary {
     header->Flags = e.flags;
     header->FileCRC = e.crc;
     header->UnpSize = static_cast<unsigned>(e.unpSize);
-    *unpSizeHigh = static_cast<unsigned>(e.unpSize >> 32);
+    extras->unpSizeHigh = static_cast<unsigned>(e.unpSize >> 32);
+    extras->fileNameW = e.wideName.empty() ? util::FromCp866(e.name) : e.wideName;
     return ERAR_SUCCESS;
   }
   int ProcessFile(HANDLE, int operation, const wchar_t* destPath) override {
@@ -143,8 +147,8 @@ class ScriptedMedium : public archive::UnrarLibrary {
     return it->second.OpenArchive(data);
   }
   int CloseArchive(HANDLE h) override { return Of(h).CloseArchive(h); }
-  int ReadHeader(HANDLE h, RARHeaderData* header, unsigned* unpSizeHigh) override {
-    return Of(h).ReadHeader(h, header, unpSizeHigh);
+  int ReadHeader(HANDLE h, RARHeaderData* header, archive::HeaderExtras* extras) override {
+    return Of(h).ReadHeader(h, header, extras);
   }
   int ProcessFile(HANDLE h, int op, const wchar_t* dest) override {
     return Of(h).ProcessFile(h, op, dest);

@@ -37,33 +37,10 @@ std::wstring Wide(const std::string& utf8) {
   return out;
 }
 
-// One file of an archive: its name (UTF-8, '/' separated), content and whether it is encrypted.
-struct File {
-  std::string name;
-  std::string data;
-  bool encrypted = false;
-  bool damaged = false;
-};
+using File = ArchiveFile;
 
-// An archive of the files, with the folder entries RAR writes before them.
 std::string Archive(rarwriter::Format format, const std::vector<File>& files) {
-  rarwriter::Archive a;
-  a.format = format;
-  a.password = archive::InstallerPassword();
-  std::vector<std::string> folders;
-  for (const File& f : files) {
-    for (size_t slash = f.name.find('/'); slash != std::string::npos; slash = f.name.find('/', slash + 1)) {
-      std::string folder = f.name.substr(0, slash);
-      if (std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
-      folders.push_back(folder);
-      a.entries.push_back(rarwriter::MakeDirectory(format, folder));
-    }
-    rarwriter::Entry e = rarwriter::MakeFile(format, f.name, f.data);
-    e.encrypted = f.encrypted;
-    e.bad_data_crc = f.damaged;
-    a.entries.push_back(e);
-  }
-  return rarwriter::Write(a).bytes;
+  return ArchiveBytes(format, files, archive::InstallerPassword());
 }
 
 std::string Pattern(size_t size, char seed) {

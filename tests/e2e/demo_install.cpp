@@ -55,9 +55,10 @@ void WriteDemoMedium(Medium& medium, const std::string& font, const Files& baseE
   medium.WriteFile(L"SERVICE\\FONT\\GOST.TTF", font);
 }
 
-void WalkDemoInstallation(SetupRun& run) {
+void WalkDemoInstallation(SetupRun& run, const WalkWatch& watch) {
   HWND welcome = run.Page(kWelcome, L"welcome");
   run.Press(welcome, L"Далее>", false);
+  if (watch.whileTesting) watch.whileTesting(welcome);
   ASSERT_TRUE(WaitUntil([&] { return Enabled(FindChild(welcome, L"Далее >")); }, 60000));
   run.Press(welcome, L"Далее >");
   HWND license = run.Page(kLicense, L"license");
@@ -67,7 +68,9 @@ void WalkDemoInstallation(SetupRun& run) {
   EXPECT_EQ(Text(ChildrenOfClass(path, L"Edit").at(0)), kDemoDest);
   run.Press(path, L"Далее >");
   run.Press(run.Page(kGetGroups, L"groups"), L"Далее >");
-  EXPECT_TRUE(WaitGone(run.Page(kCopy, L"copying"), 60000));
+  HWND copy = run.Page(kCopy, L"copying");
+  if (watch.whileCopying) watch.whileCopying(copy);
+  EXPECT_TRUE(WaitGone(copy, 60000));
   run.Press(run.Page(kReadme, L"additional-software"), L"Далее >");
   HWND finish = run.Page(kExitWin, L"finish");
   run.Press(finish, L"Отказаться от перезагрузки", false);

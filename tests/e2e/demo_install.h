@@ -2,6 +2,7 @@
 // The demo installation as scenarios run it: a medium written from the demo's own Setup.ini,
 // agreement and content (archives made by the test writer, the font in place of the drawing
 // font), and the walk through every page with the defaults, no restart at the end.
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -25,7 +26,14 @@ using DemoContent = std::map<std::string, Files>;
 void WriteDemoMedium(Medium& medium, const std::string& font, const Files& baseExtras = {},
                      DemoContent* content = nullptr);
 
+// What a scenario does while the welcome page tests the archives and while the copy page copies
+// them, each given its page; either may be left empty.
+struct WalkWatch {
+  std::function<void(HWND)> whileTesting;
+  std::function<void(HWND)> whileCopying;
+};
+
 // Walks the demo medium's Setup.exe from the welcome page to its end, accepting every default.
-void WalkDemoInstallation(SetupRun& run);
+void WalkDemoInstallation(SetupRun& run, const WalkWatch& watch = {});
 
 }  // namespace e2e

@@ -91,19 +91,30 @@ void Medium::WriteSetupIni(const std::wstring& text) {
 
 void Medium::WriteArchive(const std::wstring& relativePath,
                           const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<ArchiveFile> plain;
+  for (const auto& file : files) plain.push_back({file.first, file.second});
+  WriteFile(relativePath, ArchiveBytes(rarwriter::Format::Rar5, plain));
+}
+
+std::string ArchiveBytes(rarwriter::Format format, const std::vector<ArchiveFile>& files,
+                         const std::string& password) {
   rarwriter::Archive archive;
-  archive.format = rarwriter::Format::Rar5;
+  archive.format = format;
+  archive.password = password;
   std::set<std::string> folders;
-  for (const auto& file : files) {
-    for (size_t slash = file.first.find('/'); slash != std::string::npos;
-         slash = file.first.find('/', slash + 1)) {
-      std::string folder = file.first.substr(0, slash);
+  for (const ArchiveFile& file : files) {
+    for (size_t slash = file.name.find('/'); slash != std::string::npos;
+         slash = file.name.find('/', slash + 1)) {
+      std::string folder = file.name.substr(0, slash);
       if (folders.insert(folder).second)
-        archive.entries.push_back(rarwriter::MakeDirectory(archive.format, folder));
+        archive.entries.push_back(rarwriter::MakeDirectory(format, folder));
     }
-    archive.entries.push_back(rarwriter::MakeFile(archive.format, file.first, file.second));
+    rarwriter::Entry entry = rarwriter::MakeFile(format, file.name, file.data);
+    entry.encrypted = file.encrypted;
+    entry.bad_data_crc = file.damaged;
+    archive.entries.push_back(std::move(entry));
   }
-  WriteFile(relativePath, rarwriter::Write(archive).bytes);
+  return rarwriter::Write(archive).bytes;
 }
 
 }  // namespace e2e

@@ -9,6 +9,18 @@
 
 namespace e2e {
 
+// One file of an archive: its name (UTF-8, '/' separated), its content, and whether it is
+// encrypted (with the archive's password) or its data damaged.
+struct ArchiveFile {
+  std::string name;
+  std::string data;
+  bool encrypted = false;
+  bool damaged = false;
+};
+// An archive of the files in the given format, with the folder entries RAR writes before them.
+std::string ArchiveBytes(rarwriter::Format format, const std::vector<ArchiveFile>& files,
+                         const std::string& password = "");
+
 // Where the built Setup.exe lies (the build folder is drive T: under Wine).
 std::wstring BuiltSetupExe();
 // The folder screenshots of a scenario go to (in the build folder), created on demand.

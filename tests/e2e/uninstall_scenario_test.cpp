@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <set>
+
+#include "archive/installer_password.h"
 
 #include "tests/e2e/demo_install.h"
 #include "tests/e2e/drive_listing.h"
@@ -24,6 +27,15 @@ const std::wstring kProduct = L"Sketrion 7.2";
 const std::wstring kMediumKey = L"e2e\\";
 
 std::wstring Widened(const char* ascii) { return std::wstring(ascii, ascii + strlen(ascii)); }
+
+std::string Utf8Of(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                      nullptr);
+  return out;
+}
 
 // A path under C:\ as the listing keys it (lower case, as drive_listing does).
 std::wstring Key(const std::wstring& path) {
@@ -132,6 +144,121 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
   std::sort(left.begin(), left.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
+}
+
+// --- names that code page 866 cannot hold --------------------------------------------------------
+
+std::wstring Wide(const std::string& utf8) {
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+  return out;
+}
+
+// An archive path ('/' separated, UTF-8) as installed under the destination.
+std::wstring Installed(const std::string& name) {
+  std::wstring path = kDest + Wide(name);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+// Reads the page's labels until `done`, and keeps every text they showed; the first time one of
+// them reads `wanted`, the page is photographed as `shot`.
+template <class Done>
+std::set<std::wstring> WatchLabels(HWND page, const std::wstring& wanted, const std::wstring& shot,
+                                   Done done) {
+  std::set<std::wstring> seen;
+  const DWORD started = GetTickCount();
+  while (!done() && GetTickCount() - started < 120000) {
+    for (HWND label : ChildrenOfClass(page, L"Static")) {
+      const std::wstring text = Text(label);
+      if (text == wanted && !seen.count(text)) SaveScreenshot(page, shot);
+      seen.insert(text);
+    }
+    Sleep(20);
+  }
+  return seen;
+}
+
+// Dashes, quotes, Latin accents, the euro sign and a character past the BMP (U+1D11E, a
+// surrogate pair) beside Russian letters, in folders and files of a RAR5 and a RAR4 archive, one
+// entry of each encrypted with the installer's password: the installation writes them under
+// their names, logs every one, and the uninstaller removes every one.
+TEST(UninstallScenario, NamesOutsideCodePage866InBothFormatsAreInstalledLoggedAndRemoved) {
+  ForgetTheProduct();
+  const TreeListing before = ListTree(L"C:\\");
+  const std::string clef = "\xF0\x9D\x84\x9E";
+  const std::vector<ArchiveFile> base = {
+      {"Справка — схемы/«Кавычки».txt", "quotes"},
+      {"Справка — схемы/café.txt", "accent"},
+      {"€uro/" + clef + " ноты.txt", "clef"},
+      {"€uro/Ёлка — ель.txt", "yo"},
+      // Long enough to be seen on both pages: the welcome page names the entry before it while
+      // it is tested, the copy page names it while it is extracted.
+      {"€uro/" + clef + " большой «файл» café.bin", std::string(size_t(64) << 20, 'B'), true}};
+  const std::vector<ArchiveFile> docs = {
+      {"Документы — «новые»/résumé €.txt", "resume"},
+      {"Документы — «новые»/" + clef + "/секрет — «пароль».txt", "secret", true},
+      {"€uro.txt", "euro"}};
+
+  Medium medium{L"C:\\e2e\\unicode-medium"};
+  DemoContent content;
+  ASSERT_NO_FATAL_FAILURE(
+      WriteDemoMedium(medium, ReadFileBytes(Widened(SK_E2E_FONT)), {}, &content));
+  std::vector<ArchiveFile> baseArchive = {
+      {"UnInstall.exe", ReadFileBytes(Widened(SK_E2E_UNINSTALL_EXE))}};
+  std::vector<ArchiveFile> docsArchive;
+  for (const auto& file : content["base"]) baseArchive.push_back({file.first, file.second});
+  for (const auto& file : content["docs"]) docsArchive.push_back({file.first, file.second});
+  baseArchive.insert(baseArchive.end(), base.begin(), base.end());
+  docsArchive.insert(docsArchive.end(), docs.begin(), docs.end());
+  medium.WriteFile(L"BASE.RAR", ArchiveBytes(rarwriter::Format::Rar5, baseArchive,
+                                             archive::InstallerPassword()));
+  medium.WriteFile(L"DOCS\\DOCS.RAR", ArchiveBytes(rarwriter::Format::Rar4, docsArchive,
+                                                   archive::InstallerPassword()));
+
+  const std::wstring shots = ScreenshotFolder(L"uninstall-unicode");
+  const std::wstring tested = Wide("€uro\\Ёлка — ель.txt"),
+                     extracted = L"..." + Wide("€uro\\" + clef + " большой «файл» café.bin");
+  std::set<std::wstring> welcomeLabels, copyLabels;
+  WalkWatch watch;
+  watch.whileTesting = [&](HWND welcome) {
+    welcomeLabels = WatchLabels(welcome, tested, shots + L"welcome-label.bmp",
+                                [&] { return Enabled(FindChild(welcome, L"Далее >")); });
+  };
+  watch.whileCopying = [&](HWND copy) {
+    copyLabels = WatchLabels(copy, extracted, shots + L"copy-label.bmp",
+                             [&] { return !IsWindowVisible(copy); });
+  };
+  {
+    SetupRun run(medium, L"uninstall-unicode");
+    ASSERT_NO_FATAL_FAILURE(WalkDemoInstallation(run, watch));
+  }
+  EXPECT_EQ(welcomeLabels.count(tested), 1u)
+      << "the welcome page never showed " << testing::PrintToString(tested);
+  EXPECT_EQ(copyLabels.count(extracted), 1u)
+      << "the copy page never showed " << testing::PrintToString(extracted);
+
+  const std::string log = ReadFileBytes(kDest + L"UnInstall.log");
+  for (const auto* files : {&base, &docs})
+    for (const ArchiveFile& file : *files) {
+      EXPECT_EQ(ReadFileBytes(Installed(file.name)), file.data) << file.name;
+      std::string logged = Utf8Of(Installed(file.name));
+      EXPECT_NE(log.find(logged), std::string::npos) << file.name << " is not in the log";
+    }
+
+  SetupProcess copy;
+  ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
+  const std::wstring copyExe = copy.ImagePath();
+  ASSERT_TRUE(AnswerMessageBox(copy.pid(), IDYES, 60000).found);
+  const MessageBoxSeen result = AnswerMessageBox(copy.pid(), IDOK, 60000);
+  ASSERT_TRUE(result.found);
+  EXPECT_TRUE(copy.WaitExit());
+  EXPECT_TRUE(!FileExists(copyExe) || DeletedAtRestart(copyExe));
+  EXPECT_EQ(UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")),
+                              {kMediumKey, L"windows\\fonts\\gost.ttf"}),
+            std::vector<std::wstring>{});
 }
 
 TEST(UninstallScenario, NoLeavesEverything) {

@@ -180,6 +180,23 @@ TEST_F(WelcomePage, DamagedEntriesAreNamedInCyrillicThenTheArchiveIsReported) {
   EXPECT_FALSE(page.btNext.enabled);
 }
 
+TEST_F(WelcomePage, NamesOutsideCodePage866AreShownAsTheArchiveNamesThem) {
+  auto& archive = AddArchive(L"BASE.RAR");
+  archive.entries = {{"?uro.txt", 0, 1, ERAR_BAD_DATA}, {"caf?.txt", 0, 1}};
+  archive.entries[0].wideName = L"€uro.txt";
+  archive.entries[1].wideName = L" «Кавычки» — café.txt ";
+  ShowAndActivate();
+  std::vector<std::wstring> labels;
+  rar.OnTested = [&](archive::TRAR& sender, RARHeaderData h, bool ok) {
+    page.RARTested(sender, h, ok, &backgroundWindow);
+    labels.push_back(page.lbNameFile.text);
+  };
+  page.btFirstClick();
+  EXPECT_EQ(labels, (std::vector<std::wstring>{L"€uro.txt", L"«Кавычки» — café.txt"}));
+  EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Ошибка архива - файл: €uro.txt",
+                                                   L"Файл D:\\BASE.RAR содержит ошибку!"}));
+}
+
 TEST_F(WelcomePage, FatalEntryErrorStoresTheCountsReachedBeforeIt) {
   AddArchive(L"BASE.RAR").entries = {{"A", 0, 1}, {"B", RHDF_ENCRYPTED, 2, ERAR_BAD_PASSWORD},
                                    {"C", 0, 3}};

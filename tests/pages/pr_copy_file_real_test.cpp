@@ -1,16 +1,20 @@
-// The copy page over the real archive component and RAR library, writing into a destination
-// that refuses: a disk that fills up, files or folders that cannot be created (the
-// failure-injecting file layer under the library). The page reports what was not copied and no
-// half-written file stays behind.
+// The copy page over the real archive component and RAR library: writing into a destination
+// that refuses (a disk that fills up, files or folders that cannot be created: the
+// failure-injecting file layer under the library), where the page reports what was not copied
+// and no half-written file stays behind; and logging names that code page 866 cannot hold.
 #include <gtest/gtest.h>
 
+#include "archive/installer_password.h"
 #include "archive/rar.h"
 #include "pages/pr_copy_file.h"
 #include "platform/fake/faulty_file_system.h"
+#include "setup/install_log.h"
 #include "tests/pages/page_fixture.h"
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
 #include "unrar/file_system_hook.h"
+#include "unrar/text.h"
+#include "util/strings.h"
 
 namespace {
 
@@ -83,6 +87,101 @@ TEST_F(CopyPageOnAFailingDisk, EachRefusalIsReportedAndLeavesNoHalfWrittenFile) 
     c.refuse(faulty);
     EXPECT_EQ(Copy(), c.message);
     EXPECT_EQ(Snapshot(out), c.left);
+  }
+}
+
+// The library writes into the same in-memory disk the installation log looks at.
+class CopyPageOverTheLibrary : public pages::testing::PageTest {
+ protected:
+  CopyPageOverTheLibrary() {
+    unrar::SetFileSystem(&files);
+    model.FRAR = &rar;
+    model.FDestDir = kDest;
+    rar.OnExtracting = [this](archive::TRAR& sender, RARHeaderData h) {
+      page->RARExtracting(sender, h);
+    };
+    rar.OnExtract = [this](archive::TRAR& sender, RARHeaderData h, bool ok) {
+      page->RARExtract(sender, h, ok);
+    };
+    rar.OnReqPassword = [](archive::TRAR&, RARHeaderData, std::string& password) {
+      password = archive::InstallerPassword();
+    };
+  }
+  ~CopyPageOverTheLibrary() override { unrar::SetFileSystem(nullptr); }
+
+  // A selected group whose archive, of the given entries, lies on the medium as D:\<file>.
+  void AddArchive(const std::wstring& file, rarwriter::Format format,
+                  std::vector<rarwriter::Entry> entries) {
+    rarwriter::Archive a;
+    a.format = format;
+    a.password = archive::InstallerPassword();
+    a.entries = std::move(entries);
+    files.PutFile(L"D:\\" + file, rarwriter::Write(a).bytes);
+    AddGroup(L"1=1|" + file + L"|Файлы", 0).FArchiveFile = L"D:\\" + file;
+    model.FGroups->Items(model.FGroups->Count() - 1)->FFileCount =
+        static_cast<int32_t>(a.entries.size());
+  }
+
+  // What the log on the disk names under the destination, relative to it.
+  std::vector<std::wstring> Logged() {
+    std::vector<std::wstring> logged;
+    std::vector<setup::LogItem> items;
+    const std::string* bytes = files.FileBytes(kDest + std::wstring(setup::kInstallLogName));
+    EXPECT_NE(bytes, nullptr);
+    if (bytes) {
+      EXPECT_TRUE(setup::ParseInstallLog(*bytes, &items));
+    }
+    for (const auto& item : items)
+      if (item.path.size() > kDest.size()) logged.push_back(item.path.substr(kDest.size()));
+    return logged;
+  }
+
+  const std::wstring kDest = L"C:\\Program files\\Firm\\Sketrion\\";
+  archive::TRAR rar;
+  std::unique_ptr<TfmPrCopyFile> page = std::make_unique<TfmPrCopyFile>(model);
+};
+
+std::wstring Wide(const std::string& utf8) { return unrar::Utf8ToWide(utf8); }
+
+TEST_F(CopyPageOverTheLibrary, LogsEveryEntryOfBothFormatsUnderItsUnicodeName) {
+  const std::string clef = "\xF0\x9D\x84\x9E";  // U+1D11E, past the BMP
+  // name (UTF-8, '/' separated), folder or not, encrypted or not
+  struct Named {
+    std::string name;
+    bool folder;
+    bool encrypted;
+  };
+  const std::vector<Named> rar5 = {{"Справка — схемы", true, false},
+                                   {"Справка — схемы/«Кавычки».txt", false, false},
+                                   {"café.txt", false, true},
+                                   {clef + " ноты.txt", false, false}};
+  const std::vector<Named> rar4 = {{"€uro", true, false},
+                                   {"€uro/Ёлка — ель.txt", false, true},
+                                   {"€uro/" + clef, true, false},
+                                   {"€uro/" + clef + "/résumé.txt", false, false}};
+  std::vector<std::wstring> expected;
+  for (auto [format, named] :
+       {std::pair{rarwriter::Format::Rar5, &rar5}, std::pair{rarwriter::Format::Rar4, &rar4}}) {
+    std::vector<rarwriter::Entry> entries;
+    for (const Named& n : *named) {
+      entries.push_back(n.folder ? rarwriter::MakeDirectory(format, n.name)
+                                 : rarwriter::MakeFile(format, n.name, n.name));
+      entries.back().encrypted = n.encrypted;
+      expected.push_back(util::ReplaceAll(Wide(n.name), L"/", L"\\"));
+    }
+    AddArchive(format == rarwriter::Format::Rar5 ? L"BASE.RAR" : L"DOCS.RAR", format,
+               std::move(entries));
+  }
+  page->FormCreate(L"Sketrion");
+  page->AttachHost(&host);
+  page->FormShow();
+  page->FormActivate();
+  EXPECT_TRUE(boxes.Asked().empty()) << "everything was copied";
+  EXPECT_EQ(Logged(), expected);
+  for (const Named& n : rar5) {
+    if (!n.folder) {
+      EXPECT_NE(files.FileBytes(kDest + Wide(n.name)), nullptr) << n.name;
+    }
   }
 }
 

@@ -10,6 +10,12 @@ namespace {
 
 using pages::TfmPrCopyFile;
 
+// U+1D11E MUSICAL SYMBOL G CLEF, past the BMP: a surrogate pair on Windows.
+std::wstring Clef() {
+  if (sizeof(wchar_t) == 2) return {static_cast<wchar_t>(0xD834), static_cast<wchar_t>(0xDD1E)};
+  return {static_cast<wchar_t>(0x1D11E)};
+}
+
 class CopyPage : public pages::testing::ArchivePageTest {
  protected:
   CopyPage() : page(model, [this] { return now; }) {
@@ -194,7 +200,7 @@ TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
   std::vector<std::wstring> loggedBeforeDocs;
   rar.OnExtracting = [&](archive::TRAR& sender, RARHeaderData h) {
     page.RARExtracting(sender, h);
-    const std::wstring name = util::FromCp866(archive::EntryName(h));
+    const std::wstring name = sender.EntryNameW();
     if (name == L"b.txt") {
       // What a copying stopped here would leave: the first archive's files, all of them.
       std::vector<setup::LogItem> items;
@@ -227,14 +233,46 @@ TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
                                                dest + L"b.txt"}));
 }
 
-TEST_F(CopyPage, LabelShowsLongNamesCutAndCyrillicConverted) {
-  auto& archive = AddCountedGroup(L"BASE.RAR", 2);
+TEST_F(CopyPage, LabelShowsTheUnicodeNameCutToItsLimit) {
+  auto& archive = AddCountedGroup(L"BASE.RAR", 4);
   archive.entries[0].name = std::string(300, 'n');
   archive.entries[1].name = pages::testing::Dos(L"Документы\\Руководство.pdf");
+  // Names the header record holds only with "?" in them.
+  archive.entries[2].wideName = L"Справка — «схемы» €.txt";
+  // A character past the BMP where the cut falls stays whole or goes whole.
+  archive.entries[3].wideName = std::wstring(254, L'n') + Clef() + L"x";
   Run();
-  ASSERT_EQ(labels.size(), 2u);
+  ASSERT_EQ(labels.size(), 4u);
   EXPECT_EQ(labels[0], L"..." + std::wstring(255, L'n'));
   EXPECT_EQ(labels[1], L"...Документы\\Руководство.pdf");
+  EXPECT_EQ(labels[2], L"...Справка — «схемы» €.txt");
+  EXPECT_EQ(labels[3], L"..." + std::wstring(254, L'n'));
+}
+
+TEST_F(CopyPage, TheLogAndTheFailureTextUseTheUnicodeName) {
+  const std::wstring dest = model.FDestDir;
+  auto& archive = AddCountedGroup(L"BASE.RAR", 3);
+  archive.entries[0] = {"?uro\\caf?.txt", 0, 1};
+  archive.entries[0].wideName = L"€uro\\café.txt";
+  archive.entries[1] = {"??.txt", 0, 1};
+  archive.entries[1].wideName = Clef() + L".txt";
+  archive.entries[2] = {"?.txt", 0, 1, ERAR_ECREATE};
+  archive.entries[2].wideName = L"«.txt";
+  rar.OnExtracting = [&](archive::TRAR& sender, RARHeaderData h) {
+    page.RARExtracting(sender, h);
+    files.MakeDirectory(L"C:\\Program files\\Firm\\Sketrion\\€uro");
+    if (sender.EntryNameW() != L"«.txt") files.PutFile(dest + sender.EntryNameW(), "x");
+  };
+  Run();
+  std::vector<setup::LogItem> items;
+  ASSERT_NE(files.FileBytes(dest + L"UnInstall.log"), nullptr);
+  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
+  std::vector<std::wstring> logged;
+  for (const auto& item : items)
+    if (item.path.size() > dest.size()) logged.push_back(item.path.substr(dest.size()));
+  EXPECT_EQ(logged, (std::vector<std::wstring>{L"€uro", L"€uro\\café.txt", Clef() + L".txt"}));
+  ASSERT_EQ(boxes.Asked().size(), 1u);
+  EXPECT_EQ(boxes.Asked()[0].text, L"Не удалось скопировать файлов: 1. Первый из них: «.txt");
 }
 
 TEST_F(CopyPage, WhileCopyingThePageCannotBeClosed) {

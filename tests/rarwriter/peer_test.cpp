@@ -150,6 +150,8 @@ std::vector<Entry> SampleTree(Format f) {
       rarwriter::MakeDirectory(f, std::string(100, 'd')),
       rarwriter::MakeDirectory(f, std::string(100, 'd') + "/" + std::string(100, 'e')),
       rarwriter::MakeFile(f, long_path, "300 characters of name\n"),
+      // Past the BMP: a surrogate pair in RAR4's Unicode form, four bytes of UTF-8 in RAR5.
+      rarwriter::MakeFile(f, "Папка/\xF0\x9D\x84\x9E «ноты» — €.txt", "G clef\n"),
   };
   entries[5].attributes = 0x21;  // read-only
   int64_t t = 1136073601;        // 2006-01-01 00:00:01 UTC: an odd second

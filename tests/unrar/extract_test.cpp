@@ -144,6 +144,27 @@ TEST(Names, Cp866NamesReachTheOldRecordAndUnicodeTheFile) {
   EXPECT_EQ(ReadFileBytes(dir.path() / "out" / Utf8Path("Документы") / Utf8Path("Отчёт.txt")), "report");
 }
 
+// FileNameW holds 1023 units: a longer name is cut before a character past the BMP that would
+// not fit whole (a surrogate pair on Windows; natively one wide character, which still fits).
+TEST_P(BothFormats, ANameTooLongForTheWideFieldIsCutBetweenCharacters) {
+  TempDir dir;
+  std::string name;
+  for (int i = 0; i < 10; ++i) name += std::string(100, 'a') + "/";
+  name += std::string(12, 'b');
+  ASSERT_EQ(name.size(), 1022u);
+  const std::string clef = "\xF0\x9D\x84\x9E";  // U+1D11E
+  name += clef + ".txt";
+  fs::path archive =
+      WriteArchive(dir, Make(GetParam(), {rarwriter::MakeFile(GetParam(), name, "x")}));
+  OpenedArchive arc(archive, RAR_OM_LIST);
+  ASSERT_NE(arc.handle(), nullptr);
+  RARHeaderDataEx ex;
+  memset(&ex, 0, sizeof ex);
+  ASSERT_EQ(RARReadHeaderEx(arc.handle(), &ex), 0);
+  const std::string kept = name.substr(0, sizeof(wchar_t) == 2 ? 1022 : 1022 + clef.size());
+  EXPECT_EQ(EntryName(ex), kept);
+}
+
 TEST_P(BothFormats, ANameOf300CharactersIsExtractedWhole) {
   TempDir dir;
   std::string name = std::string(100, 'a') + "/" + std::string(100, 'b') + "/" + std::string(94, 'c') + ".txt";

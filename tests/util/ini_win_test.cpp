@@ -3,8 +3,10 @@
 // against the system's.
 #include <windows.h>
 
-#include <cstdlib>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 #include "platform/file_system.h"
 #include "util/codepage.h"
@@ -250,18 +252,27 @@ TEST(CodePagesAgainstWindows, RussianLocaleMeansCodePage1251) {
   if (locale && std::string(locale).rfind("ru_RU", 0) == 0) EXPECT_EQ(GetACP(), 1251u);
 }
 
-TEST(FoldCaseAgainstWindows, MatchesTheSystemsUpperCaseOnLatinAndCyrillic) {
-  std::vector<wchar_t> letters;
-  for (wchar_t c = 0x20; c < 0x180; ++c) letters.push_back(c);
-  for (wchar_t c = 0x400; c < 0x460; ++c) letters.push_back(c);
-  letters.push_back(0x490);
-  letters.push_back(0x491);
-  for (wchar_t c : letters) {
-    if (c == 0xB5 || c == 0x131 || c == 0x17F) continue;  // fold outside these ranges (to Greek, to ASCII)
-    wchar_t upper[2] = {c, 0};
-    CharUpperBuffW(upper, 1);
-    EXPECT_EQ(static_cast<unsigned>(util::FoldCase(c)), static_cast<unsigned>(upper[0])) << "U+" << std::hex << unsigned(c);
+// Every UTF-16 unit, ordered by our folding (and by itself among equals): Windows' ordinal
+// case-blind comparison must find each next unit equal exactly where our folding does, and
+// greater everywhere else. So both split the units into the same classes in the same order,
+// which is all a case-blind comparison of names can tell.
+TEST(FoldCaseAgainstWindows, OrdersEveryUnitAsCompareStringOrdinalIgnoringCase) {
+  std::vector<wchar_t> units;
+  for (uint32_t c = 0; c < 0x10000; ++c) units.push_back(static_cast<wchar_t>(c));
+  std::stable_sort(units.begin(), units.end(), [](wchar_t a, wchar_t b) {
+    return static_cast<uint16_t>(util::FoldCase(a)) < static_cast<uint16_t>(util::FoldCase(b));
+  });
+  int mismatches = 0;
+  for (size_t i = 0; i + 1 < units.size(); ++i) {
+    const wchar_t a = units[i], b = units[i + 1];
+    const bool oursEqual = util::FoldCase(a) == util::FoldCase(b);
+    const int windows = CompareStringOrdinal(&a, 1, &b, 1, TRUE);
+    if (windows != (oursEqual ? CSTR_EQUAL : CSTR_LESS_THAN) && ++mismatches <= 20)
+      ADD_FAILURE() << "U+" << std::hex << unsigned(a) << " and U+" << unsigned(b)
+                    << ": Windows says " << windows << ", our folding "
+                    << (oursEqual ? "equal" : "less");
   }
+  EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

@@ -75,21 +75,45 @@ TEST(AddBackslash, AppendsOnlyWhenMissing) {
   EXPECT_EQ(util::AddBackslash(L""), L"\\");
 }
 
-TEST(DosToWin, MovesTheRussianLettersOnly) {
-  EXPECT_EQ(util::DosToWin("\x80\xAF\xE0\xEF\xF0"), "\xC0\xEF\xF0\xFF\xF0");
+// The 866 and 1251 tables (checked against Windows' own) are the measure: a byte that is a Russian
+// letter in 866 becomes the same letter in 1251, every other byte stays as it is.
+TEST(DosToWin, MovesEveryRussianLetterYoIncludedAndNothingElse) {
+  int moved = 0;
   for (int b = 0; b < 256; ++b) {
-    std::string in(1, static_cast<char>(b));
-    int expected = (b >= 0x80 && b <= 0xAF) ? b + 0x40 : (b >= 0xE0 && b <= 0xEF) ? b + 0x10 : b;
-    EXPECT_EQ(static_cast<unsigned char>(util::DosToWin(in)[0]), expected) << "byte " << b;
+    const std::string in(1, static_cast<char>(b));
+    const wchar_t letter = util::FromCp866(in)[0];
+    const bool russian = (letter >= L'А' && letter <= L'я') || letter == L'Ё' || letter == L'ё';
+    if (russian) {
+      EXPECT_EQ(util::FromCp1251(util::DosToWin(in)), std::wstring(1, letter)) << "byte " << b;
+      ++moved;
+    } else {
+      EXPECT_EQ(util::DosToWin(in), in) << "byte " << b;
+    }
   }
+  EXPECT_EQ(moved, 66);  // 33 letters, each in two cases
   EXPECT_EQ(util::DosToWin(std::string("A\0B", 3)).size(), 3u);
 }
 
-TEST(DosToWin, TextOfADosNameReadsAsTheSameRussianWord) {
-  std::string dos = util::ToCp866(L"Схема_Ёлка.dwg");
-  // Yo is not among the letters DosToWin moves: it stays byte 0xF0, which is "р" in 1251.
-  EXPECT_EQ(util::DosToWinText(dos), L"Схема_рлка.dwg");
-  EXPECT_EQ(util::DosToWinText(util::ToCp866(L"ПРОЕКТ проект")), L"ПРОЕКТ проект");
+TEST(DosToWin, ADosNameReadsAsTheSameRussianWords) {
+  for (const wchar_t* name : {L"Схема_Ёлка.dwg", L"ёжик в тумане", L"ПРОЕКТ проект", L"Щит 1 ЁЖ"})
+    EXPECT_EQ(util::FromCp1251(util::DosToWin(util::ToCp866(name))), name);
+}
+
+// A character past the BMP counts two units on either build, and is never cut in half.
+TEST(LeftUtf16Units, CountsUnitsAndKeepsSurrogatePairsWhole) {
+  std::wstring clef;  // U+1D11E, two UTF-16 units
+  if (sizeof(wchar_t) == 2)
+    clef = {static_cast<wchar_t>(0xD834), static_cast<wchar_t>(0xDD1E)};
+  else
+    clef = {static_cast<wchar_t>(0x1D11E)};
+  const std::wstring text = L"ab" + clef + L"c";
+  struct Case {
+    size_t units;
+    std::wstring left;
+  };
+  const Case cases[] = {{0, L""}, {2, L"ab"}, {3, L"ab"}, {4, L"ab" + clef}, {5, text}, {99, text}};
+  for (const Case& c : cases) EXPECT_EQ(util::LeftUtf16Units(text, c.units), c.left) << c.units;
+  EXPECT_EQ(util::LeftUtf16Units(L"Щит управления", 3), L"Щит");
 }
 
 TEST(ExtractFileDrive, GivesTheDriveOrTheShare) {

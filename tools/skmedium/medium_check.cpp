@@ -186,9 +186,9 @@ class Checker {
         Add(where, L"entry " + failing + L" fails its test" + code + L": the welcome page stops the installation");
         failing.clear();
       };
-      rar.OnTested = [&](archive::TRAR&, RARHeaderData header, bool ok) {
+      rar.OnTested = [&](archive::TRAR& sender, RARHeaderData header, bool ok) {
         if (!failing.empty()) reportFailing(L"");
-        const std::wstring name = util::ReplaceAll(util::FromCp866(archive::EntryName(header)), L"/", L"\\");
+        const std::wstring name = util::ReplaceAll(sender.EntryNameW(), L"/", L"\\");
         total += header.UnpSize;
         if (!ok) {
           ++entryFailures;
