@@ -85,6 +85,7 @@ class PosixWritable : public WritableFile {
     }
     return true;
   }
+  bool Flush() override { return fd_ >= 0 && fsync(fd_) == 0; }
   bool Close() override {
     int fd = fd_;
     fd_ = -1;
@@ -138,6 +139,16 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override {
     int fd = open(ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
+    return std::make_unique<PosixWritable>(fd);
+  }
+  std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) override {
+    int fd = open(ToUtf8(path).c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      return nullptr;
+    }
     return std::make_unique<PosixWritable>(fd);
   }
   bool Replace(const std::wstring& from, const std::wstring& to) override {
