@@ -83,8 +83,8 @@ bool Uninstaller::Run(void* owner) {
                             platform::MsgIcon::Question) != platform::MsgAnswer::Yes)
     return false;
 
-  const std::wstring fixed[] = {dest_ + L"\\GraphEditor.ini", dest_ + L"\\UnInstall.ini", logPath};
-  for (const std::wstring& path : fixed) named_.insert(util::FoldCase(path));
+  const std::wstring graphEditor = dest_ + L"\\GraphEditor.ini", record = dest_ + L"\\UnInstall.ini";
+  for (const std::wstring& path : {graphEditor, record, logPath}) named_.insert(util::FoldCase(path));
   for (const std::wstring& link : recordLinks_) named_.insert(util::FoldCase(link));
   for (const setup::LogItem& item : log_) named_.insert(util::FoldCase(item.path));
 
@@ -92,10 +92,10 @@ bool Uninstaller::Run(void* owner) {
   if (logReadable_) RemoveCheckedFiles(owner);
   else Note(dest_, KeptReason::NoLog);
   RemoveShortcuts();
-  RemoveFixed(fixed[0]);
+  RemoveFixed(graphEditor);
   RemoveEntry();
-  RemoveFixed(fixed[1]);
-  RemoveFixed(fixed[2]);
+  RemoveFixed(record);
+  RemoveFixed(logPath);
   if (logReadable_) {
     std::vector<std::wstring> folders;
     for (const setup::LogItem& item : log_)
@@ -233,23 +233,25 @@ void Uninstaller::RemoveFolders(std::vector<std::wstring> folders, bool logged) 
     if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::InUse) {
       Note(folder, KeptReason::Refused);
     } else if (outcome == RemoveOutcome::NotEmpty) {
-      if (HoldsUsersFiles(folder)) Note(folder, KeptReason::HoldsUsersFiles);
+      const KeptReason why = WhyNotEmpty(folder);
       // The destination still holds the running uninstaller: it goes with it at the restart.
-      else if (logged && selfWaits && IsInside(self_, folder)) p_.remover->RemoveAtRestart(folder);
-      else Note(folder, KeptReason::HoldsKept);
+      if (why == KeptReason::HoldsKept && logged && selfWaits && IsInside(self_, folder))
+        p_.remover->RemoveAtRestart(folder);
+      else
+        Note(folder, why);
     }
   }
 }
 
-// Something in the folder that the installation did not make: the user's own file or folder.
-bool Uninstaller::HoldsUsersFiles(const std::wstring& folder) {
-  bool found = false;
+// The user's own files or folders, when the folder holds anything the installation did not make.
+KeptReason Uninstaller::WhyNotEmpty(const std::wstring& folder) {
+  bool usersFiles = false;
   const bool listed = p_.files->List(folder, [&](const platform::DirectoryEntry& entry) {
-    found = !named_.count(util::FoldCase(folder + L"\\" + entry.name));
-    return !found;
+    usersFiles = !named_.count(util::FoldCase(folder + L"\\" + entry.name));
+    return !usersFiles;
   });
-  // A folder that cannot be looked into may hold anything.
-  return found || !listed;
+  if (!listed) return KeptReason::Refused;
+  return usersFiles ? KeptReason::HoldsUsersFiles : KeptReason::HoldsKept;
 }
 
 void Uninstaller::RemoveFixed(const std::wstring& path) {

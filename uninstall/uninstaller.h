@@ -35,8 +35,9 @@ struct UninstallPlatform {
   Remover* remover = nullptr;
 };
 
-// Why something stayed. For a folder: HoldsUsersFiles when it holds something the installation
-// did not make, HoldsKept when all it holds is what stayed for another reason.
+// Why something stayed. A folder that is not empty HoldsUsersFiles when it holds anything the
+// installation did not make, else HoldsKept: what stayed in it for a reason of its own. NoLog:
+// the destination, whose files are not touched without a readable log.
 enum class KeptReason { Changed, InUse, Refused, Outside, AtRestart, HoldsUsersFiles, HoldsKept, NoLog };
 
 struct Kept {
@@ -65,7 +66,7 @@ class Uninstaller {
   bool RemoveUnchanged(const setup::LogItem& item, bool lastTry);
   void RemoveShortcuts();
   void RemoveFolders(std::vector<std::wstring> folders, bool logged);
-  bool HoldsUsersFiles(const std::wstring& folder);
+  KeptReason WhyNotEmpty(const std::wstring& folder);
   void RemoveEntry();
   void RemoveOwnFile(const std::wstring& path);
   void RemoveFixed(const std::wstring& path);

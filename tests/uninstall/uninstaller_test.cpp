@@ -374,11 +374,16 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
     // The final message says "removed" only when nothing stayed, and then as the clean run did;
     // otherwise it names what stayed, and a file left in a named folder only through it.
     const std::wstring text = t.boxes.Asked().back().text;
-    if (c.reasons.empty()) EXPECT_EQ(text, removed);
-    else EXPECT_EQ(text.find(removed.substr(0, removed.size() - 1)), std::wstring::npos) << Utf8(text);
+    if (c.reasons.empty()) {
+      EXPECT_EQ(text, removed);
+    } else {
+      EXPECT_EQ(text.find(removed.substr(0, removed.size() - 1)), std::wstring::npos) << Utf8(text);
+    }
     for (const auto& kept : c.reasons) EXPECT_TRUE(Names(text, kept.first)) << Utf8(kept.first);
     for (const std::wstring& path : c.left)
-      if (!c.reasons.count(path)) EXPECT_EQ(text.find(path), std::wstring::npos) << Utf8(text);
+      if (!c.reasons.count(path)) {
+        EXPECT_EQ(text.find(path), std::wstring::npos) << Utf8(text);
+      }
   }
 }
 
