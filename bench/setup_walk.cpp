@@ -79,7 +79,7 @@ HWND WalkToGroups(DWORD pid, HWND welcome, const std::wstring& dest) {
   return page;
 }
 
-CopyTimes TimeCopying(DWORD pid, HWND groups) {
+CopyTimes TimeCopying(DWORD pid, HWND groups, const CopyWatch& watch) {
   HWND next = Button(groups, L"Далее >");
   HWND readme = PageWindow(pid, L"Установка дополнительного программного обеспечения ");
   if (!readme) Fail("no additional software page");
@@ -93,7 +93,16 @@ CopyTimes TimeCopying(DWORD pid, HWND groups) {
   PostMessageW(next, BM_CLICK, 0, 0);
   // The progress bar shows while the archives are extracted and hides when they are done.
   PollUntil([&] { return shown(bar) || shown(readme); }, 3600);
-  PollUntil([&] { return !shown(bar) || shown(readme); }, 3600);
+  double watched = 0;
+  PollUntil(
+      [&] {
+        if (watch && Now() - start >= watched + 0.02) {
+          watched = Now() - start;
+          watch(copyPage, watched);
+        }
+        return !shown(bar) || shown(readme);
+      },
+      3600);
   times.copied = Now() - start;
   if (!PollUntil([&] { return shown(readme); }, 600)) Fail("the copying did not end");
   times.copy = Now() - start;

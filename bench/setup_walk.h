@@ -4,6 +4,7 @@
 // (IsWindowEnabled, IsWindowVisible): a message to it would make it pump.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace bench {
@@ -39,7 +40,10 @@ struct CopyTimes {
   double copy = 0;    // until the additional software page showed: the follow-up step too
 };
 
-// Presses the groups page's "Далее >" and times the copy page.
-CopyTimes TimeCopying(DWORD pid, HWND groups);
+// Presses the groups page's "Далее >" and times the copy page. `watch`, when given, is called
+// about every 20 ms while the archives are extracted, with the copy page and the seconds since
+// the press; it must read the page without a message to it.
+using CopyWatch = std::function<void(HWND copyPage, double seconds)>;
+CopyTimes TimeCopying(DWORD pid, HWND groups, const CopyWatch& watch = nullptr);
 
 }  // namespace bench
