@@ -12,74 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/setup_walk.h"
 #include "tests/e2e/driver.h"
 
 namespace {
 
 using namespace e2e;
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
-void Fail(const char* what) {
-  std::printf("error=%s\n", what);
-  std::fflush(stdout);
-  ExitProcess(1);
-}
-
-// Polls without sending the installer anything: a message would make it pump while timed.
-template <class Condition>
-bool PollUntil(Condition condition, double timeoutSeconds) {
-  const double start = Now();
-  while (!condition()) {
-    if (Now() - start > timeoutSeconds) return false;
-    Sleep(1);
-  }
-  return true;
-}
-
-// The top-level window of the process whose caption begins with `prefix`, shown or hidden (every
-// page exists from the start). The caption is read without a message to the installer.
-struct PageSearch {
-  DWORD pid;
-  const std::wstring* prefix;
-  HWND found;
-};
-
-BOOL CALLBACK MatchPage(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<PageSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t text[512] = {};
-  if (pid != s->pid || !InternalGetWindowText(window, text, 512)) return TRUE;
-  if (std::wstring(text).compare(0, s->prefix->size(), *s->prefix) != 0) return TRUE;
-  s->found = window;
-  return FALSE;
-}
-
-HWND PageWindow(DWORD pid, const std::wstring& prefix) {
-  PageSearch s{pid, &prefix, nullptr};
-  EnumWindows(MatchPage, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-HWND Button(HWND page, const std::wstring& text) {
-  HWND button = FindChild(page, text, L"Button");
-  if (!button) Fail("a button is missing");
-  return button;
-}
-
-void Click(HWND page, const std::wstring& text) {
-  if (!WaitUntil([&] { return Press(page, text); }, 10000)) Fail("a button cannot be pressed");
-}
+using bench::Click;
+using bench::Fail;
+using bench::Now;
 
 struct Memory {
   double workingMiB = 0, peakMiB = 0;
@@ -142,50 +83,25 @@ SetupTimes RunSetup(const std::wstring& exe, const std::wstring& dest) {
 
   HWND welcome = WaitForWindowStarting(pid, L"Вас приветствует программа установки ");
   if (!welcome) Fail("no welcome page");
-  HWND readme = PageWindow(pid, L"Установка дополнительного программного обеспечения ");
-  if (!readme) Fail("no additional software page");
-  HWND first = Button(welcome, L"Далее>");
-  HWND next = Button(welcome, L"Далее >");
-  if (!WaitUntil([&] { return Enabled(first); })) Fail("the test cannot be started");
+  HWND first = FindChild(welcome, L"Далее>", L"Button");
+  HWND next = FindChild(welcome, L"Далее >", L"Button");
+  if (!first || !next || !WaitUntil([&] { return Enabled(first); })) Fail("the test cannot be started");
   Sleep(300);  // the page settles
   times.idle = MemoryOf(process);
 
-  double start = Now();
+  const double start = Now();
   PostMessageW(first, BM_CLICK, 0, 0);
-  if (!PollUntil([&] { return IsWindowEnabled(next) != FALSE; }, 300)) Fail("the verification did not pass");
+  if (!bench::PollUntil([&] { return IsWindowEnabled(next) != FALSE; }, 300)) Fail("the verification did not pass");
   times.verify = Now() - start;
-  Click(welcome, L"Далее >");
 
-  HWND page = WaitForWindowStarting(pid, L"Cоглашение об использовании ");  // Latin C
-  if (!page) Fail("no agreement page");
-  Click(page, L"Принимаю");
-  Click(page, L"Далее >");
-  page = WaitForWindowStarting(pid, L"Размещение ");
-  if (!page) Fail("no destination page");
-  SetEditText(ChildrenOfClass(page, L"Edit").at(0), dest);
-  Click(page, L"Далее >");
-  page = WaitForWindowStarting(pid, L"Компоненты ");
-  if (!page) Fail("no groups page");
-  HWND groupsNext = Button(page, L"Далее >");
-  if (!WaitUntil([&] { return Enabled(groupsNext); })) Fail("the groups cannot be installed");
-  Sleep(300);
-  HWND copyPage = PageWindow(pid, L"Копирование файлов ");
-  if (!copyPage) Fail("no copy page");
-  HWND bar = ChildrenOfClass(copyPage, L"msctls_progress32").at(0);
-  const auto shown = [](HWND w) { return IsWindowVisible(w) != FALSE; };
-
-  start = Now();
-  PostMessageW(groupsNext, BM_CLICK, 0, 0);
-  // The progress bar shows while the archives are extracted and hides when they are done.
-  PollUntil([&] { return shown(bar) || shown(readme); }, 600);
-  PollUntil([&] { return !shown(bar) || shown(readme); }, 600);
-  times.copied = Now() - start;
-  if (!PollUntil([&] { return IsWindowVisible(readme) != FALSE; }, 600)) Fail("the copying did not end");
-  times.copy = Now() - start;
+  const bench::CopyTimes copying = bench::TimeCopying(pid, bench::WalkToGroups(pid, welcome, dest));
+  times.copied = copying.copied;
+  times.copy = copying.copy;
   times.installed = MemoryOf(process);
 
+  HWND readme = bench::PageWindow(pid, L"Установка дополнительного программного обеспечения ");
   Click(readme, L"Далее >");
-  page = WaitForWindowStarting(pid, L"Завершение установки ");
+  HWND page = WaitForWindowStarting(pid, L"Завершение установки ");
   if (!page) Fail("no finish page");
   Click(page, L"Отказаться от перезагрузки");
   Click(page, L"Готово");

@@ -68,7 +68,7 @@ void TfmPrCopyFile::CopyFiles() {
       processed_ = 0;
       failed_ = 0;
       const bool extracted = rar.Extract();
-      log.Save();
+      log.Flush();
       if (failed_ > 0 || !extracted) {
         // Entries never reached (the archive is gone or ended early) were not copied either;
         // the welcome page's test counted how many there are.

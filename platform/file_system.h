@@ -28,6 +28,9 @@ class WritableFile {
  public:
   virtual ~WritableFile() = default;  // closes without reporting; call Close to know
   virtual bool Write(const void* data, size_t n) = 0;
+  // Makes what was written reach the disk itself, not only the system's cache; false when it
+  // may not have.
+  virtual bool Flush() = 0;
   virtual bool Close() = 0;  // flushes; false when the data may not all be on disk
 };
 
@@ -56,6 +59,9 @@ class FileSystem {
   virtual bool MakeDirectory(const std::wstring& path) = 0;
   // A new file; fails when anything already exists at path (never opens through a link).
   virtual std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) = 0;
+  // An existing file, written at its end; fails when there is no file at path (never opens
+  // through a link).
+  virtual std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) = 0;
   // Renames from over to, replacing a file there (the entry itself, never a link's target).
   virtual bool Replace(const std::wstring& from, const std::wstring& to) = 0;
   virtual bool Remove(const std::wstring& path) = 0;

@@ -82,7 +82,7 @@ void TSetup::CreateLinks() {
   } catch (const std::exception& e) {
     for (const char* p = e.what(); *p; ++p) failure += static_cast<wchar_t>(static_cast<unsigned char>(*p));
   }
-  if (!Log().Save() && failure.empty()) failure = L"Unable to write to " + FDestDir + kInstallLogName;
+  if (!Log().Flush() && failure.empty()) failure = L"Unable to write to " + FDestDir + kInstallLogName;
   if (!failure.empty()) ShowMsg(ApplicationWindow(), failure);
 }
 

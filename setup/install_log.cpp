@@ -13,7 +13,8 @@ namespace setup {
 namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
-constexpr char kHeader[] = "# UnInstall.log 1";
+constexpr char kHeaderStem[] = "# UnInstall.log ";
+constexpr int kVersion = 2;  // 1: shortcuts logged by their path alone
 constexpr size_t kMaxPath = 32767;  // the longest path Windows knows
 
 std::string ToUtf8(const std::wstring& text) {
@@ -110,22 +111,31 @@ bool SplitFields(std::string_view line, size_t count, std::vector<std::string_vi
   return true;
 }
 
-bool ParseLine(std::string_view line, LogItem* item) {
-  std::vector<std::string_view> fields;
+// The version a header line names; 0 for any other line.
+int HeaderVersion(std::string_view line) {
+  const std::string_view stem(kHeaderStem);
+  if (line.substr(0, stem.size()) != stem) return 0;
+  const std::string_view number = line.substr(stem.size());
+  return number == "1" ? 1 : number == "2" ? 2 : 0;
+}
+
+bool ParseLine(std::string_view line, int version, LogItem* item) {
   if (line.size() < 2 || line[1] != '\t') return false;
+  const std::string_view rest = line.substr(2);
   switch (line[0]) {
-    case 'F':
-      if (!SplitFields(line.substr(2), 3, &fields) || !ParseSize(fields[0], &item->size) ||
-          !ParseCrc(fields[1], &item->crc))
-        return false;
-      item->kind = LogItemKind::File;
-      return PathFromUtf8(fields[2], &item->path);
-    case 'D': item->kind = LogItemKind::Folder; break;
-    case 'L': item->kind = LogItemKind::Shortcut; break;
-    case 'S': item->kind = LogItemKind::ShortcutFolder; break;
+    case 'F': item->kind = LogItemKind::File; break;
+    case 'L':
+      item->kind = LogItemKind::Shortcut;
+      if (version > 1) break;
+      item->crcKnown = false;
+      return PathFromUtf8(rest, &item->path);
+    case 'D': item->kind = LogItemKind::Folder; return PathFromUtf8(rest, &item->path);
+    case 'S': item->kind = LogItemKind::ShortcutFolder; return PathFromUtf8(rest, &item->path);
     default: return false;
   }
-  return PathFromUtf8(line.substr(2), &item->path);
+  std::vector<std::string_view> fields;
+  return SplitFields(rest, 3, &fields) && ParseSize(fields[0], &item->size) &&
+         ParseCrc(fields[1], &item->crc) && PathFromUtf8(fields[2], &item->path);
 }
 
 char KindLetter(LogItemKind kind) {
@@ -151,48 +161,61 @@ std::wstring WithoutTrailingBackslash(std::wstring path) {
   return path;
 }
 
+// One line of the current version; none for a shortcut whose CRC is not known.
+std::string FormatLine(const LogItem& item) {
+  const bool checked = item.kind == LogItemKind::File || item.kind == LogItemKind::Shortcut;
+  if (checked && !item.crcKnown) return std::string();
+  std::string out(1, KindLetter(item.kind));
+  out += '\t';
+  if (checked) {
+    char crc[9];
+    std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(item.crc));
+    out += std::to_string(item.size) + '\t' + crc + '\t';
+  }
+  return out + ToUtf8(item.path) + "\r\n";
+}
+
 }  // namespace
 
 std::string FormatInstallLog(const std::vector<LogItem>& items) {
-  std::string out = std::string(kBom) + kHeader + "\r\n";
-  for (const LogItem& item : items) {
-    out += KindLetter(item.kind);
-    out += '\t';
-    if (item.kind == LogItemKind::File) {
-      char crc[9];
-      std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(item.crc));
-      out += std::to_string(item.size) + '\t' + crc + '\t';
-    }
-    out += ToUtf8(item.path) + "\r\n";
-  }
+  std::string out = std::string(kBom) + kHeaderStem + std::to_string(kVersion) + "\r\n";
+  for (const LogItem& item : items) out += FormatLine(item);
   return out;
 }
 
-bool ParseInstallLog(std::string_view bytes, std::vector<LogItem>* items) {
+bool ParseInstallLog(std::string_view bytes, std::vector<LogItem>* items, int* version) {
   items->clear();
-  const std::string_view bom(kBom), header(kHeader);
+  const std::string_view bom(kBom);
   if (bytes.substr(0, bom.size()) != bom) return false;
   bytes.remove_prefix(bom.size());
-  bool first = true;
+  int found = 0;
+  std::map<std::wstring, size_t> index;  // folded path -> item
   while (!bytes.empty()) {
-    size_t end = bytes.find('\n');
+    const size_t end = bytes.find('\n');
     std::string_view line = bytes.substr(0, end);
     bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (first) {
-      if (line != header) return false;
-      first = false;
+    if (found == 0) {
+      found = HeaderVersion(line);
+      if (found == 0) return false;
       continue;
     }
+    // A log that is appended to may end in a line a failed write cut short.
+    if (end == std::string_view::npos && found > 1) break;
     if (line.empty()) continue;
     LogItem item;
-    if (!ParseLine(line, &item)) {
+    if (!ParseLine(line, found, &item)) {
       items->clear();
       return false;
     }
-    items->push_back(std::move(item));
+    // The last line naming a path is what the path is.
+    const auto at = index.emplace(util::FoldCase(item.path), items->size());
+    if (at.second) items->push_back(std::move(item));
+    else (*items)[at.first->second] = std::move(item);
   }
-  return !first;
+  if (found == 0) return false;
+  if (version) *version = found;
+  return true;
 }
 
 bool FileCrc32(platform::FileSystem& files, const std::wstring& path, uint64_t* size, uint32_t* crc) {
@@ -222,11 +245,23 @@ void InstallLog::Open(const std::wstring& destDir) {
   index_.clear();
   known_.clear();
   pending_.clear();
+  rewrite_ = true;
   std::string bytes;
   std::vector<LogItem> earlier;
-  if (util::ReadWholeFile(files_, dest_ + kInstallLogName, 64u << 20, &bytes) == util::ReadResult::Ok &&
-      ParseInstallLog(bytes, &earlier))
-    for (const LogItem& item : earlier) Add(item);
+  int version = 0;
+  if (util::ReadWholeFile(files_, dest_ + kInstallLogName, 64u << 20, &bytes) != util::ReadResult::Ok ||
+      !ParseInstallLog(bytes, &earlier, &version))
+    return;
+  for (LogItem& item : earlier) {
+    // A version-1 shortcut is taken as it lies now: that log's uninstaller removed it wherever
+    // it lay, changed or not.
+    if (!item.crcKnown && !FileCrc32(files_, item.path, &item.size, &item.crc)) continue;
+    item.crcKnown = true;
+    Add(item);
+  }
+  unflushed_.clear();
+  // Appending goes on only after whole lines of this version.
+  rewrite_ = version != kVersion || bytes.back() != '\n';
 }
 
 std::wstring InstallLog::PathOf(const std::wstring& name) const {
@@ -287,21 +322,47 @@ void InstallLog::EntryDone(const std::wstring& name, bool directory, bool extrac
   Add(item);
 }
 
-void InstallLog::Add(const LogItem& item) {
-  const std::wstring key = util::FoldCase(item.path);
-  auto found = index_.find(key);
-  if (found == index_.end()) {
-    index_[key] = items_.size();
-    items_.push_back(item);
-  } else if (item.kind == LogItemKind::File || item.kind == LogItemKind::Shortcut) {
-    // A file written again is logged as it is now.
-    items_[found->second] = item;
-  }
+void InstallLog::AddShortcut(const std::wstring& path) {
+  LogItem item{LogItemKind::Shortcut, path};
+  if (FileCrc32(files_, path, &item.size, &item.crc)) Add(item);
 }
 
-bool InstallLog::Save() {
+void InstallLog::Add(const LogItem& item) {
+  const auto found = index_.emplace(util::FoldCase(item.path), items_.size());
+  if (found.second) {
+    items_.push_back(item);
+  } else {
+    // A path logged again (a file written again) is what it is now; the same line twice is
+    // not worth a line.
+    LogItem& logged = items_[found.first->second];
+    if (logged.kind == item.kind && logged.path == item.path && logged.size == item.size &&
+        logged.crc == item.crc)
+      return;
+    logged = item;
+  }
+  unflushed_ += FormatLine(item);
+}
+
+bool InstallLog::Flush() {
   if (!IsOpen()) return false;
-  return util::WriteWholeFile(files_, dest_ + kInstallLogName, FormatInstallLog(items_));
+  if (!rewrite_) {
+    if (unflushed_.empty() || Append(unflushed_)) {
+      unflushed_.clear();
+      return true;
+    }
+    rewrite_ = true;  // the failed write may have left a cut line at the end
+  }
+  unflushed_.clear();  // the whole log holds them
+  if (!util::WriteWholeFile(files_, dest_ + kInstallLogName, FormatInstallLog(items_))) return false;
+  rewrite_ = false;
+  return true;
+}
+
+bool InstallLog::Append(const std::string& lines) {
+  std::unique_ptr<platform::WritableFile> out = files_.OpenAppend(dest_ + kInstallLogName);
+  if (!out) return false;
+  const bool written = out->Write(lines.data(), lines.size()) && out->Flush();
+  return out->Close() && written;
 }
 
 }  // namespace setup

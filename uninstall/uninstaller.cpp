@@ -38,6 +38,9 @@ const wchar_t* ReasonText(KeptReason reason) {
     case KeptReason::Refused: return L"доступ запрещён";
     case KeptReason::Outside: return L"вне папок программы, не тронут";
     case KeptReason::AtRestart: return L"будет удалён при перезапуске Windows";
+    case KeptReason::HoldsUsersFiles: return L"в ней ваши файлы";
+    case KeptReason::HoldsKept: return L"в ней осталось названное выше";
+    case KeptReason::NoLog: return L"журнала установки нет, файлы программы не тронуты";
   }
   return L"";
 }
@@ -68,24 +71,31 @@ bool Uninstaller::Run(void* owner) {
     Show(owner, L"В папке " + dest_ + L" нет записи об установке программы (UnInstall.ini): удалять нечего.", 1);
     return false;
   }
+  const std::wstring logPath = dest_ + L"\\" + setup::kInstallLogName;
   std::string bytes;
-  logReadable_ = util::ReadWholeFile(*p_.files, dest_ + L"\\" + setup::kInstallLogName, kMaxLogBytes, &bytes) ==
-                     util::ReadResult::Ok &&
+  logReadable_ = util::ReadWholeFile(*p_.files, logPath, kMaxLogBytes, &bytes) == util::ReadResult::Ok &&
                  setup::ParseInstallLog(bytes, &log_);
   if (!logReadable_)
-    Show(owner, L"Журнал установки " + dest_ + L"\\" + setup::kInstallLogName +
+    Show(owner, L"Журнал установки " + logPath +
                     L" отсутствует или повреждён. Файлы программы не будут удалены: только её ярлыки, "
                     L"запись об установке и строка в списке установленных программ.", 1);
   if (p_.messageBoxes->Show(owner, L"Удалить " + name_ + L"?", kCaption, platform::MsgButtons::YesNo,
                             platform::MsgIcon::Question) != platform::MsgAnswer::Yes)
     return false;
 
-  if (logReadable_) RemoveLoggedFiles(owner);
+  const std::wstring graphEditor = dest_ + L"\\GraphEditor.ini", record = dest_ + L"\\UnInstall.ini";
+  for (const std::wstring& path : {graphEditor, record, logPath}) named_.insert(util::FoldCase(path));
+  for (const std::wstring& link : recordLinks_) named_.insert(util::FoldCase(link));
+  for (const setup::LogItem& item : log_) named_.insert(util::FoldCase(item.path));
+
+  FindShellFolders();
+  if (logReadable_) RemoveCheckedFiles(owner);
+  else Note(dest_, KeptReason::NoLog);
   RemoveShortcuts();
-  RemoveFixed(dest_ + L"\\GraphEditor.ini");
+  RemoveFixed(graphEditor);
   RemoveEntry();
-  RemoveFixed(dest_ + L"\\UnInstall.ini");
-  RemoveFixed(dest_ + L"\\" + setup::kInstallLogName);
+  RemoveFixed(record);
+  RemoveFixed(logPath);
   if (logReadable_) {
     std::vector<std::wstring> folders;
     for (const setup::LogItem& item : log_)
@@ -102,64 +112,75 @@ bool Uninstaller::Run(void* owner) {
   return true;
 }
 
-void Uninstaller::RemoveLoggedFiles(void* owner) {
-  std::vector<std::wstring> inUse;
+void Uninstaller::FindShellFolders() {
+  if (!p_.shell) return;
+  if (!p_.shell->FolderPath(platform::ShellFolder::Desktop, &desktop_)) desktop_.clear();
+  if (!p_.shell->FolderPath(platform::ShellFolder::Programs, &programs_)) programs_.clear();
+}
+
+bool Uninstaller::InShellFolder(const std::wstring& path) const {
+  return (!desktop_.empty() && IsInside(path, desktop_)) || (!programs_.empty() && IsInside(path, programs_));
+}
+
+// Only shortcut files in the two shell folders: never another file on the user's desktop.
+bool Uninstaller::IsShortcutPlace(const std::wstring& path) const {
+  return InShellFolder(path) && EndsWithNoCase(path, L".lnk");
+}
+
+// The logged files and the shortcuts logged with their CRC, each removed only while it is as
+// logged. Those a program holds are offered one retry.
+void Uninstaller::RemoveCheckedFiles(void* owner) {
+  std::vector<const setup::LogItem*> inUse;
   for (const setup::LogItem& item : log_) {
-    if (item.kind != setup::LogItemKind::File) continue;
-    if (!IsInside(item.path, dest_)) {
+    const bool file = item.kind == setup::LogItemKind::File;
+    if (!file && !(item.kind == setup::LogItemKind::Shortcut && item.crcKnown)) continue;
+    if (file ? !IsInside(item.path, dest_) : !IsShortcutPlace(item.path)) {
       Note(item.path, KeptReason::Outside);
       continue;
     }
-    if (p_.files->Kind(item.path) != platform::PathKind::File) continue;  // gone already
-    uint64_t size = 0;
-    uint32_t crc = 0;
-    if (!setup::FileCrc32(*p_.files, item.path, &size, &crc)) {
-      // Unreadable now: it may be locked by a running program, so it earns the retry too.
-      inUse.push_back(item.path);
-      continue;
-    }
-    if (size != item.size || crc != item.crc) {
-      Note(item.path, KeptReason::Changed);
-      continue;
-    }
-    if (util::EqualsNoCase(item.path, self_)) {
-      RemoveOwnFile(item.path);
-      continue;
-    }
-    const RemoveOutcome outcome = p_.remover->RemoveFile(item.path);
-    if (outcome == RemoveOutcome::InUse) inUse.push_back(item.path);
-    else if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::NotEmpty) Note(item.path, KeptReason::Refused);
+    if (RemoveUnchanged(item, false)) inUse.push_back(&item);
   }
   if (inUse.empty()) return;
 
   std::wstring list;
-  for (size_t i = 0; i < inUse.size() && i < kListedAtMost; ++i) list += inUse[i] + L"\n";
+  for (size_t i = 0; i < inUse.size() && i < kListedAtMost; ++i) list += inUse[i]->path + L"\n";
   if (inUse.size() > kListedAtMost) list += L"...\n";
   const platform::MsgAnswer answer = p_.messageBoxes->Show(
       owner, L"Эти файлы заняты другой программой:\n" + list +
                  L"Закройте её и нажмите «Повторить» или нажмите «Пропустить», чтобы оставить их.",
       kCaption, platform::MsgButtons::RetryCancel, platform::MsgIcon::Warning);
-  for (const std::wstring& path : inUse) {
-    if (answer != platform::MsgAnswer::Retry) {
-      Note(path, KeptReason::InUse);
-      continue;
-    }
+  for (const setup::LogItem* item : inUse) {
     // The one retry checks the file again: it may have changed while it was in use.
-    const auto logged = std::find_if(log_.begin(), log_.end(), [&](const setup::LogItem& i) { return i.path == path; });
-    uint64_t size = 0;
-    uint32_t crc = 0;
-    if (!setup::FileCrc32(*p_.files, path, &size, &crc)) {
-      if (p_.files->Kind(path) == platform::PathKind::File) Note(path, KeptReason::InUse);
-      continue;
-    }
-    if (size != logged->size || crc != logged->crc) {
-      Note(path, KeptReason::Changed);
-      continue;
-    }
-    const RemoveOutcome outcome = p_.remover->RemoveFile(path);
-    if (outcome == RemoveOutcome::InUse) Note(path, KeptReason::InUse);
-    else if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::NotEmpty) Note(path, KeptReason::Refused);
+    if (answer == platform::MsgAnswer::Retry) RemoveUnchanged(*item, true);
+    else Note(item->path, KeptReason::InUse);
   }
+}
+
+// True when the file is held by a program and this was not the last try; otherwise it is
+// removed or noted as kept. A file already gone is no matter.
+bool Uninstaller::RemoveUnchanged(const setup::LogItem& item, bool lastTry) {
+  if (p_.files->Kind(item.path) != platform::PathKind::File) return false;
+  uint64_t size = 0;
+  uint32_t crc = 0;
+  RemoveOutcome outcome;
+  if (!setup::FileCrc32(*p_.files, item.path, &size, &crc)) {
+    outcome = RemoveOutcome::InUse;  // unreadable now: it may be locked by a running program
+  } else if (size != item.size || crc != item.crc) {
+    Note(item.path, KeptReason::Changed);
+    return false;
+  } else if (util::EqualsNoCase(item.path, self_)) {
+    RemoveOwnFile(item.path);
+    return false;
+  } else {
+    outcome = p_.remover->RemoveFile(item.path);
+  }
+  if (outcome == RemoveOutcome::InUse) {
+    if (!lastTry) return true;
+    Note(item.path, KeptReason::InUse);
+  } else if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::NotEmpty) {
+    Note(item.path, KeptReason::Refused);
+  }
+  return false;
 }
 
 void Uninstaller::RemoveOwnFile(const std::wstring& path) {
@@ -167,29 +188,26 @@ void Uninstaller::RemoveOwnFile(const std::wstring& path) {
   Note(path, p_.remover->RemoveAtRestart(path) ? KeptReason::AtRestart : KeptReason::InUse);
 }
 
+// The record's shortcuts and those an older log names by their path alone go by their place;
+// the log's checked ones went with the files. Then the shortcut folders the installation made.
 void Uninstaller::RemoveShortcuts() {
-  std::wstring desktop, programs;
-  const bool hasDesktop = p_.shell && p_.shell->FolderPath(platform::ShellFolder::Desktop, &desktop);
-  const bool hasPrograms = p_.shell && p_.shell->FolderPath(platform::ShellFolder::Programs, &programs);
-  auto inShellFolder = [&](const std::wstring& path) {
-    return (hasDesktop && IsInside(path, desktop)) || (hasPrograms && IsInside(path, programs));
-  };
-  std::vector<std::wstring> links = recordLinks_;
+  std::set<std::wstring> done;
+  std::vector<std::wstring> links;
   std::vector<std::wstring> folders;
   for (const setup::LogItem& item : log_) {
-    if (item.kind == setup::LogItemKind::Shortcut) links.push_back(item.path);
+    if (item.kind == setup::LogItemKind::Shortcut) {
+      if (item.crcKnown) done.insert(util::FoldCase(item.path));
+      else links.push_back(item.path);
+    }
     if (item.kind == setup::LogItemKind::ShortcutFolder) {
-      if (inShellFolder(item.path)) folders.push_back(item.path);
+      if (InShellFolder(item.path)) folders.push_back(item.path);
       else Note(item.path, KeptReason::Outside);
     }
   }
-  std::vector<std::wstring> done;
+  links.insert(links.begin(), recordLinks_.begin(), recordLinks_.end());
   for (const std::wstring& link : links) {
-    if (std::any_of(done.begin(), done.end(), [&](const std::wstring& d) { return util::EqualsNoCase(d, link); }))
-      continue;
-    done.push_back(link);
-    // Only shortcut files: never another file on the user's desktop.
-    if (!inShellFolder(link) || !EndsWithNoCase(link, L".lnk")) {
+    if (!done.insert(util::FoldCase(link)).second) continue;
+    if (!IsShortcutPlace(link)) {
       Note(link, KeptReason::Outside);
       continue;
     }
@@ -201,8 +219,8 @@ void Uninstaller::RemoveShortcuts() {
   RemoveFolders(folders, false);
 }
 
-// Deepest first, so a folder is empty once its logged subfolders are gone; a folder still
-// holding something stays without a word: it holds what the message lists, or the user's files.
+// Deepest first, so a folder is empty once its logged subfolders are gone. A folder still
+// holding something stays and is named with what holds it.
 void Uninstaller::RemoveFolders(std::vector<std::wstring> folders, bool logged) {
   std::stable_sort(folders.begin(), folders.end(),
                    [](const std::wstring& a, const std::wstring& b) { return Depth(a) > Depth(b); });
@@ -212,12 +230,28 @@ void Uninstaller::RemoveFolders(std::vector<std::wstring> folders, bool logged) 
   for (const std::wstring& folder : folders) {
     if (p_.files->Kind(folder) != platform::PathKind::Directory) continue;
     const RemoveOutcome outcome = p_.remover->RemoveFolder(folder);
-    // The destination still holds the running uninstaller: it goes with it at the restart.
-    if (outcome == RemoveOutcome::NotEmpty && logged && selfWaits && IsInside(self_, folder))
-      p_.remover->RemoveAtRestart(folder);
-    else if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::InUse)
+    if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::InUse) {
       Note(folder, KeptReason::Refused);
+    } else if (outcome == RemoveOutcome::NotEmpty) {
+      const KeptReason why = WhyNotEmpty(folder);
+      // The destination still holds the running uninstaller: it goes with it at the restart.
+      if (why == KeptReason::HoldsKept && logged && selfWaits && IsInside(self_, folder))
+        p_.remover->RemoveAtRestart(folder);
+      else
+        Note(folder, why);
+    }
   }
+}
+
+// The user's own files or folders, when the folder holds anything the installation did not make.
+KeptReason Uninstaller::WhyNotEmpty(const std::wstring& folder) {
+  bool usersFiles = false;
+  const bool listed = p_.files->List(folder, [&](const platform::DirectoryEntry& entry) {
+    usersFiles = !named_.count(util::FoldCase(folder + L"\\" + entry.name));
+    return !usersFiles;
+  });
+  if (!listed) return KeptReason::Refused;
+  return usersFiles ? KeptReason::HoldsUsersFiles : KeptReason::HoldsKept;
 }
 
 void Uninstaller::RemoveFixed(const std::wstring& path) {
@@ -246,7 +280,7 @@ void Uninstaller::RemoveEntry() {
 
 std::wstring Uninstaller::FinalText() const {
   if (kept_.empty()) return L"Программа " + name_ + L" удалена.";
-  std::wstring text = L"Программа " + name_ + L" удалена, но осталось:\n";
+  std::wstring text = L"Удалить " + name_ + L" полностью не удалось. Осталось:\n";
   for (size_t i = 0; i < kept_.size() && i < kListedAtMost; ++i)
     text += kept_[i].path + L" — " + ReasonText(kept_[i].reason) + L"\n";
   if (kept_.size() > kListedAtMost) text += L"... и ещё " + std::to_wstring(kept_.size() - kListedAtMost) + L"\n";

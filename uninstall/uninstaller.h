@@ -4,10 +4,13 @@
 // and ends with one message saying what was kept and why.
 //
 // It removes only what the log names inside the destination folder and the two shell folders:
-// files that still have their logged size and CRC-32, shortcuts, the folders the installer made
-// once they are empty; then GraphEditor.ini, the record, the log and the entry in the list of
-// installed programs. Without a readable log it removes the record's shortcuts, the record and
-// the entry, never guessing at files. The font, AutoCAD's profiles and the user's files stay.
+// files and shortcuts that still have their logged size and CRC-32 (shortcuts of an older log,
+// logged by their path alone, go as the record's do), the folders the installer made once they
+// are empty; then GraphEditor.ini, the record, the log and the entry in the list of installed
+// programs. Without a readable log it removes the record's shortcuts, the record and the entry,
+// never guessing at files. The font, AutoCAD's profiles and the user's files stay. The final
+// message says the program was removed only when nothing stayed.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,8 +35,10 @@ struct UninstallPlatform {
   Remover* remover = nullptr;
 };
 
-// Why something stayed.
-enum class KeptReason { Changed, InUse, Refused, Outside, AtRestart };
+// Why something stayed. A folder that is not empty HoldsUsersFiles when it holds anything the
+// installation did not make, else HoldsKept: what stayed in it for a reason of its own. NoLog:
+// the destination, whose files are not touched without a readable log.
+enum class KeptReason { Changed, InUse, Refused, Outside, AtRestart, HoldsUsersFiles, HoldsKept, NoLog };
 
 struct Kept {
   std::wstring path;
@@ -54,9 +59,14 @@ class Uninstaller {
 
  private:
   bool ReadRecord();
-  void RemoveLoggedFiles(void* owner);
+  void FindShellFolders();
+  bool InShellFolder(const std::wstring& path) const;
+  bool IsShortcutPlace(const std::wstring& path) const;
+  void RemoveCheckedFiles(void* owner);
+  bool RemoveUnchanged(const setup::LogItem& item, bool lastTry);
   void RemoveShortcuts();
   void RemoveFolders(std::vector<std::wstring> folders, bool logged);
+  KeptReason WhyNotEmpty(const std::wstring& folder);
   void RemoveEntry();
   void RemoveOwnFile(const std::wstring& path);
   void RemoveFixed(const std::wstring& path);
@@ -71,6 +81,8 @@ class Uninstaller {
   std::vector<std::wstring> recordLinks_;
   bool logReadable_ = false;
   std::vector<setup::LogItem> log_;
+  std::set<std::wstring> named_;  // folded paths the installation made: logged, the record's, its files
+  std::wstring desktop_, programs_;  // empty when not found
   std::vector<Kept> kept_;
 };
 

@@ -24,6 +24,8 @@ std::string WriteThroughTemp(platform::FileSystem& files, const std::wstring& pa
   std::unique_ptr<platform::WritableFile> out = files.CreateNew(temp);
   if (!out) return "Cannot create the file";
   std::string failure = write(*out);
+  // On the disk before it replaces the old file: a power cut leaves one or the other, whole.
+  if (failure.empty() && !out->Flush()) failure = "Cannot write the file";
   if (!out->Close() && failure.empty()) failure = "Cannot write the file";
   out.reset();
   if (failure.empty() && !files.Replace(temp, path)) failure = "Cannot replace the file";

@@ -37,6 +37,7 @@ class FakeWritable : public WritableFile {
  public:
   explicit FakeWritable(std::function<bool(const void*, size_t)> append) : append_(std::move(append)) {}
   bool Write(const void* data, size_t n) override { return append_(data, n); }
+  bool Flush() override { return true; }
   bool Close() override { return true; }
 
  private:
@@ -107,6 +108,16 @@ std::unique_ptr<WritableFile> FakeFileSystem::CreateNew(const std::wstring& path
   std::wstring key = Key(path);
   if (files_.count(key) || IsDirectory(key)) return nullptr;
   files_[key].path = path;
+  return WriterAtEnd(key);
+}
+
+std::unique_ptr<WritableFile> FakeFileSystem::OpenAppend(const std::wstring& path) {
+  std::wstring key = Key(path);
+  if (!files_.count(key)) return nullptr;
+  return WriterAtEnd(key);
+}
+
+std::unique_ptr<WritableFile> FakeFileSystem::WriterAtEnd(const std::wstring& key) {
   return std::unique_ptr<WritableFile>(new FakeWritable([this, key](const void* data, size_t n) {
     auto it = files_.find(key);
     if (it == files_.end()) return false;

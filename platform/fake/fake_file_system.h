@@ -31,6 +31,7 @@ class FakeFileSystem : public FileSystem {
   PathKind Kind(const std::wstring& path) override;
   bool MakeDirectory(const std::wstring& path) override;
   std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override;
+  std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) override;
   bool Replace(const std::wstring& from, const std::wstring& to) override;
   bool Remove(const std::wstring& path) override;
   bool MakeWritable(const std::wstring& path) override;
@@ -48,6 +49,7 @@ class FakeFileSystem : public FileSystem {
   };
   // The folded form of a path: separators unified, no trailing backslash.
   static std::wstring Key(const std::wstring& path);
+  std::unique_ptr<WritableFile> WriterAtEnd(const std::wstring& key);
   bool IsDirectory(const std::wstring& key) const;
 
   struct Folder {

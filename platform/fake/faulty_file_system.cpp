@@ -5,7 +5,8 @@ namespace {
 
 class FaultyFile : public WritableFile {
  public:
-  FaultyFile(std::unique_ptr<WritableFile> inner, int64_t* space) : inner_(std::move(inner)), space_(space) {}
+  FaultyFile(std::unique_ptr<WritableFile> inner, int64_t* space, const bool* refuseFlush)
+      : inner_(std::move(inner)), space_(space), refuseFlush_(refuseFlush) {}
   bool Write(const void* data, size_t n) override {
     if (*space_ >= 0) {
       if (static_cast<uint64_t>(*space_) < n) {
@@ -18,11 +19,13 @@ class FaultyFile : public WritableFile {
     }
     return inner_->Write(data, n);
   }
+  bool Flush() override { return !*refuseFlush_ && inner_->Flush(); }
   bool Close() override { return inner_->Close(); }
 
  private:
   std::unique_ptr<WritableFile> inner_;
   int64_t* space_;
+  const bool* refuseFlush_;
 };
 
 }  // namespace
@@ -34,9 +37,17 @@ bool FaultyFileSystem::MakeDirectory(const std::wstring& path) {
 
 std::unique_ptr<WritableFile> FaultyFileSystem::CreateNew(const std::wstring& path) {
   if (refuse_create) return nullptr;
-  auto file = inner_.CreateNew(path);
+  return Watched(inner_.CreateNew(path));
+}
+
+std::unique_ptr<WritableFile> FaultyFileSystem::OpenAppend(const std::wstring& path) {
+  if (refuse_create) return nullptr;
+  return Watched(inner_.OpenAppend(path));
+}
+
+std::unique_ptr<WritableFile> FaultyFileSystem::Watched(std::unique_ptr<WritableFile> file) {
   if (!file) return nullptr;
-  return std::make_unique<FaultyFile>(std::move(file), &disk_space);
+  return std::make_unique<FaultyFile>(std::move(file), &disk_space, &refuse_flush);
 }
 
 bool FaultyFileSystem::Replace(const std::wstring& from, const std::wstring& to) {

@@ -14,11 +14,13 @@ class FaultyFileSystem : public FileSystem {
   bool refuse_create = false;
   bool refuse_directory = false;
   bool refuse_rename = false;
+  bool refuse_flush = false;  // a disk that cannot confirm the data reached it
 
   std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override { return inner_.OpenRead(path); }
   PathKind Kind(const std::wstring& path) override { return inner_.Kind(path); }
   bool MakeDirectory(const std::wstring& path) override;
   std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override;
+  std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) override;
   bool Replace(const std::wstring& from, const std::wstring& to) override;
   bool Remove(const std::wstring& path) override { return inner_.Remove(path); }
   bool MakeWritable(const std::wstring& path) override { return inner_.MakeWritable(path); }
@@ -37,6 +39,8 @@ class FaultyFileSystem : public FileSystem {
   }
 
  private:
+  std::unique_ptr<WritableFile> Watched(std::unique_ptr<WritableFile> file);
+
   FileSystem& inner_;
 };
 

@@ -85,6 +85,7 @@ class PosixWritable : public WritableFile {
     }
     return true;
   }
+  bool Flush() override { return fd_ >= 0 && fsync(fd_) == 0; }
   bool Close() override {
     int fd = fd_;
     fd_ = -1;
@@ -112,16 +113,23 @@ struct timespec ToTimespec(uint64_t filetime) {
   return ts;
 }
 
+// An existing regular file opened with `flags`; -1 for anything else.
+int OpenRegular(const std::wstring& path, int flags) {
+  int fd = open(ToUtf8(path).c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override {
-    int fd = open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegular(path, O_RDONLY);
     if (fd < 0) return nullptr;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      close(fd);
-      return nullptr;
-    }
     return std::make_unique<PosixReadable>(fd);
   }
   PathKind Kind(const std::wstring& path) override {
@@ -137,6 +145,11 @@ class PosixFileSystem : public FileSystem {
   }
   std::unique_ptr<WritableFile> CreateNew(const std::wstring& path) override {
     int fd = open(ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixWritable>(fd);
+  }
+  std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) override {
+    int fd = OpenRegular(path, O_WRONLY | O_APPEND | O_NOFOLLOW);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixWritable>(fd);
   }

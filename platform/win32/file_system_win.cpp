@@ -62,6 +62,7 @@ class WinWritable : public WritableFile {
     }
     return true;
   }
+  bool Flush() override { return FlushFileBuffers(h_.Get()) != 0; }
   // Closing may fail (data the disk could not take): the caller hears of it.
   bool Close() override { return h_.Close(); }
 
@@ -93,6 +94,20 @@ class WinFileSystem : public FileSystem {
     ScopedFile h(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return nullptr;
+    return std::make_unique<WinWritable>(std::move(h));
+  }
+  std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) override {
+    // Opened alone (no sharing), so the end found now stays the end while it is written.
+    ScopedFile h(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h || GetFileType(h.Get()) != FILE_TYPE_DISK) return nullptr;
+    // A link or junction is opened as itself here: it is not a file to write into.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h.Get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+      return nullptr;
+    LARGE_INTEGER none = {};
+    if (!SetFilePointerEx(h.Get(), none, nullptr, FILE_END)) return nullptr;
     return std::make_unique<WinWritable>(std::move(h));
   }
   bool Replace(const std::wstring& from, const std::wstring& to) override {

@@ -1,8 +1,8 @@
 // The demo installed (its base archive carrying UnInstall.exe), then the uninstall entry's command
 // run exactly as the registry holds it. Answered "Да", the drive is as it was before the
-// installation but for what must stay: the font, the user's file, the file the user changed and
-// their folders; the entry is gone and the uninstaller's own file gone or left to the restart.
-// Answered "Нет", nothing changes.
+// installation but for what must stay: the font, the user's file, the file and the shortcut the
+// user changed and their folders, each named in the final message; the entry is gone and the
+// uninstaller's own file gone or left to the restart. Answered "Нет", nothing changes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -79,6 +79,22 @@ void StartUninstall(SetupProcess* copy) {
   EXPECT_FALSE(SamePath(copy->ImagePath(), kDest + L"UnInstall.exe"));
 }
 
+// The message names this path itself (a folder, say), not only paths under it.
+bool Names(const std::wstring& text, const std::wstring& path) {
+  for (size_t at = text.find(path); at != std::wstring::npos; at = text.find(path, at + 1))
+    if (at + path.size() == text.size() || text[at + path.size()] != L'\\') return true;
+  return false;
+}
+
+void AppendToFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "no file to change";
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(written, bytes.size());
+}
+
 // True when Windows is to delete `path` at its next start.
 bool DeletedAtRestart(const std::wstring& path) {
   HKEY key = nullptr;
@@ -107,16 +123,14 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
   ForgetTheProduct();
   const TreeListing before = ListTree(L"C:\\");
   ASSERT_NO_FATAL_FAILURE(InstallDemo(L"uninstall-yes"));
-  // The user keeps notes beside the program and edits its settings.
+  // The user keeps notes beside the program, edits its settings and changes its desktop shortcut.
   const std::wstring notes = kDest + L"Заметки.txt", settings = kDest + L"BIN\\Sketrion.cfg";
+  const std::wstring link = DesktopFolder() + L"Sketrion 7.2.lnk";
   HANDLE file = CreateFileW(notes.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
-  file = CreateFileW(settings.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, "Zoom=2\r\n", 8, &written, nullptr);
-  CloseHandle(file);
+  ASSERT_NO_FATAL_FAILURE(AppendToFile(settings, "Zoom=2\r\n"));
+  ASSERT_NO_FATAL_FAILURE(AppendToFile(link, std::string(16, '\0')));
 
   SetupProcess copy;
   ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
@@ -126,8 +140,13 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
   EXPECT_EQ(question.text, L"Удалить " + kProduct + L"?");
   const MessageBoxSeen result = AnswerMessageBox(copy.pid(), IDOK, 60000);
   ASSERT_TRUE(result.found);
-  // The changed file is named as kept; the user's own file was never the installation's.
-  EXPECT_NE(result.text.find(settings), std::wstring::npos);
+  // The changed file and shortcut are named as kept, and the folders that stayed: the user's own
+  // file was never the installation's, and is named only through its folder.
+  const std::wstring dest = kDest.substr(0, kDest.size() - 1);
+  EXPECT_TRUE(Names(result.text, settings));
+  EXPECT_TRUE(Names(result.text, link));
+  EXPECT_TRUE(Names(result.text, kDest + L"BIN"));
+  EXPECT_TRUE(Names(result.text, dest));
   EXPECT_EQ(result.text.find(notes), std::wstring::npos);
   EXPECT_TRUE(copy.WaitExit());
 
@@ -140,7 +159,8 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
                                         L"+ " + Key(kDest),
                                         L"+ " + Key(kDest + L"BIN\\"),
                                         L"+ " + Key(settings),
-                                        L"+ " + Key(notes)};
+                                        L"+ " + Key(notes),
+                                        L"+ " + Key(link)};
   std::sort(left.begin(), left.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);

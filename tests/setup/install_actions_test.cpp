@@ -104,8 +104,16 @@ TEST_F(InstallActionsTest, TheLogNamesEachShortcutAndTheShortcutFoldersMadeForIt
   ASSERT_NE(files.FileBytes(kDest + L"UnInstall.log"), nullptr);
   ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &items));
   std::vector<std::wstring> lines;
-  for (const setup::LogItem& item : items)
+  for (const setup::LogItem& item : items) {
     lines.push_back((item.kind == setup::LogItemKind::Shortcut ? L"L " : L"S ") + item.path);
+    if (item.kind != setup::LogItemKind::Shortcut) continue;
+    // Each shortcut with the size and CRC of the file saved, so the uninstaller knows a change.
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    ASSERT_TRUE(setup::FileCrc32(files, item.path, &size, &crc));
+    EXPECT_EQ(item.size, size);
+    EXPECT_EQ(item.crc, crc);
+  }
   EXPECT_EQ(lines, (std::vector<std::wstring>{L"S " + kPrograms + L"\\Sketrion 7.2",
                                               L"S " + kPrograms + L"\\Sketrion 7.2\\Tools",
                                               L"L " + kPrograms + L"\\Sketrion 7.2\\Tools\\A.lnk",

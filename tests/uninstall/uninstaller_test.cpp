@@ -2,6 +2,8 @@
 // installer records it, then each case changes something and checks what is left afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <set>
@@ -12,6 +14,7 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/scripted_message_boxes.h"
+#include "platform/utf8.h"
 #include "setup/install_log.h"
 #include "setup/setup.h"
 #include "uninstall/remover.h"
@@ -92,7 +95,7 @@ class Installed {
       files.PutFile(link, "link");
       log.AddShortcut(link);
     }
-    EXPECT_TRUE(log.Save());
+    EXPECT_TRUE(log.Flush());
     util::IniFile record;
     record.WriteString(L"GENERAL", L"NameApplication", L"Sketrion 7.2");
     record.WriteString(L"GENERAL", L"Link1", kPrograms + L"\\Sketrion 7.2\\Редактор.lnk");
@@ -165,13 +168,65 @@ TEST_F(UninstallerTest, RemovesEverythingItLoggedAndTheFoldersItMade) {
   EXPECT_EQ(boxes.Asked()[0].buttons, platform::MsgButtons::YesNo);
 }
 
+std::string Utf8(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) platform::AppendUtf8(&out, static_cast<uint32_t>(c));
+  return out;
+}
+
+// The message names this path itself, not only paths under it.
+bool Names(const std::wstring& text, const std::wstring& path) {
+  for (size_t at = text.find(path); at != std::wstring::npos; at = text.find(path, at + 1))
+    if (at + path.size() == text.size() || text[at + path.size()] != L'\\') return true;
+  return false;
+}
+
+// The log as installations before the shortcuts' checksums wrote it: shortcuts by their path.
+std::string AsVersion1(const std::vector<setup::LogItem>& items) {
+  std::wstring text;
+  for (const setup::LogItem& item : items) {
+    switch (item.kind) {
+      case setup::LogItemKind::File: {
+        wchar_t crc[9];
+        swprintf(crc, 9, L"%08x", static_cast<unsigned>(item.crc));
+        text += L"F\t" + std::to_wstring(item.size) + L"\t" + crc + L"\t" + item.path;
+        break;
+      }
+      case setup::LogItemKind::Folder: text += L"D\t" + item.path; break;
+      case setup::LogItemKind::Shortcut: text += L"L\t" + item.path; break;
+      case setup::LogItemKind::ShortcutFolder: text += L"S\t" + item.path; break;
+    }
+    text += L"\r\n";
+  }
+  return "\xEF\xBB\xBF# UnInstall.log 1\r\n" + Utf8(text);
+}
+
+// Rewrites the installation's log through `change`.
+void ChangeLog(Installed& t, const std::function<std::string(std::vector<setup::LogItem>&)>& change) {
+  std::vector<setup::LogItem> items;
+  ASSERT_TRUE(setup::ParseInstallLog(*t.files.FileBytes(kDest + L"\\UnInstall.log"), &items));
+  t.files.PutFile(kDest + L"\\UnInstall.log", change(items));
+}
+
 TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
-  const std::wstring guide = kDest + L"\\DOC\\Руководство.txt";
-  const std::wstring program = kDest + L"\\BIN\\Sketrion.exe";
+  const std::wstring company = L"C:\\Program files\\Sketrion";
+  const std::wstring bin = kDest + L"\\BIN", doc = kDest + L"\\DOC";
+  const std::wstring guide = doc + L"\\Руководство.txt";
+  const std::wstring program = bin + L"\\Sketrion.exe";
   const std::wstring record = kDest + L"\\UnInstall.ini";
   const std::wstring logFile = kDest + L"\\UnInstall.log";
-  const std::wstring link1 = kPrograms + L"\\Sketrion 7.2\\Редактор.lnk";
+  const std::wstring linkFolder = kPrograms + L"\\Sketrion 7.2";
+  const std::wstring link1 = linkFolder + L"\\Редактор.lnk";
   const std::wstring link2 = kDesktop + L"\\Sketrion 7.2.lnk";
+  // What the final message says when nothing stayed.
+  Installed clean;
+  clean.boxes.Answer(MsgAnswer::Yes);
+  clean.boxes.Answer(MsgAnswer::Ok);
+  ASSERT_TRUE(clean.Uninstall());
+  ASSERT_TRUE(clean.kept.empty());
+  const std::wstring removed = clean.boxes.Asked().back().text;
+
+  const KeptReason kHeld = KeptReason::HoldsKept;
   struct Case {
     const char* what;
     std::function<void(Installed&)> change;
@@ -183,18 +238,34 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
   const Case cases[] = {
       {"a file the user added and one he changed stay, with their folders",
        [&](Installed& t) {
-         t.files.PutFile(kDest + L"\\BIN\\my.dwg", "mine");
+         t.files.PutFile(bin + L"\\my.dwg", "mine");
          t.files.PutFile(guide, "guide, edited");
        },
        {MsgAnswer::Yes, MsgAnswer::Ok},
-       {kDest + L"\\BIN\\my.dwg", guide},
-       {{guide, KeptReason::Changed}},
+       {bin + L"\\my.dwg", guide},
+       {{guide, KeptReason::Changed}, {doc, kHeld}, {bin, KeptReason::HoldsUsersFiles}, {kDest, kHeld},
+        {company, kHeld}},
        true},
       {"the same size with other bytes is a change",
        [&](Installed& t) { t.files.PutFile(guide, "GUIDE"); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {guide},
-       {{guide, KeptReason::Changed}},
+       {{guide, KeptReason::Changed}, {doc, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       true},
+      {"a folder of the user's in the destination keeps it",
+       [&](Installed& t) { t.files.MakeDirectory(kDest + L"\\Проекты"); },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {},
+       {{kDest, KeptReason::HoldsUsersFiles}, {company, kHeld}},
+       true},
+      {"files already gone are no matter",
+       [&](Installed& t) {
+         t.files.Remove(guide);
+         t.files.RemoveTree(bin);
+       },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {},
+       {},
        true},
       {"No removes nothing", [](Installed&) {}, {MsgAnswer::No}, {}, {}, false},
       {"a file in use once goes on the retry",
@@ -207,31 +278,73 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 5; },
        {MsgAnswer::Yes, MsgAnswer::Retry, MsgAnswer::Ok},
        {program},
-       {{program, KeptReason::InUse}},
+       {{program, KeptReason::InUse}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"skipping a file in use keeps it",
        [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 1; },
        {MsgAnswer::Yes, MsgAnswer::Cancel, MsgAnswer::Ok},
        {program},
-       {{program, KeptReason::InUse}},
+       {{program, KeptReason::InUse}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"a refused file stays and is named",
        [&](Installed& t) { t.remover.refused.insert(util::FoldCase(program)); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {program},
-       {{program, KeptReason::Refused}},
+       {{program, KeptReason::Refused}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       true},
+      {"a changed desktop shortcut stays, named as changed",
+       [&](Installed& t) { t.files.PutFile(link2, "link, edited"); },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {link2},
+       {{link2, KeptReason::Changed}},
+       true},
+      {"a changed Start-menu shortcut keeps its folder",
+       [&](Installed& t) { t.files.PutFile(link1, "LINK"); },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {link1},
+       {{link1, KeptReason::Changed}, {linkFolder, kHeld}},
+       true},
+      {"the user's own shortcut in the program's Start-menu folder keeps it",
+       [&](Installed& t) { t.files.PutFile(linkFolder + L"\\Мой.lnk", "mine"); },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {linkFolder + L"\\Мой.lnk"},
+       {{linkFolder, KeptReason::HoldsUsersFiles}},
+       true},
+      {"an older log: its shortcuts go by their place, changed or not; its files are checked",
+       [&](Installed& t) {
+         ChangeLog(t, [](std::vector<setup::LogItem>& items) { return AsVersion1(items); });
+         t.files.PutFile(link1, "LINK");
+         t.files.PutFile(guide, "GUIDE");
+       },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {guide},
+       {{guide, KeptReason::Changed}, {doc, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       true},
+      {"a shortcut only the record names goes by its place",
+       [&](Installed& t) {
+         ChangeLog(t, [&](std::vector<setup::LogItem>& items) {
+           items.erase(std::remove_if(items.begin(), items.end(),
+                                      [&](const setup::LogItem& i) { return i.path == link2; }),
+                       items.end());
+           return setup::FormatInstallLog(items);
+         });
+         t.files.PutFile(link2, "link, edited");
+       },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {},
+       {},
        true},
       {"a damaged log: only the shortcuts, the record and the entry go",
-       [&](Installed& t) { t.files.PutFile(logFile, "\xEF\xBB\xBF# UnInstall.log 1\r\nF\tbroken\r\n"); },
+       [&](Installed& t) { t.files.PutFile(logFile, "\xEF\xBB\xBF# UnInstall.log 2\r\nF\tbroken\r\n"); },
        {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
-       {program, kDest + L"\\BIN\\UnInstall.exe", guide},
-       {},
+       {program, bin + L"\\UnInstall.exe", guide},
+       {{kDest, KeptReason::NoLog}},
        true},
       {"a missing log: the same",
        [&](Installed& t) { t.files.Remove(logFile); },
        {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
-       {program, kDest + L"\\BIN\\UnInstall.exe", guide},
-       {},
+       {program, bin + L"\\UnInstall.exe", guide},
+       {{kDest, KeptReason::NoLog}},
        true},
       {"an entry naming another folder's uninstaller is not ours",
        [&](Installed& t) {
@@ -257,9 +370,20 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
     EXPECT_EQ(t.boxes.Unanswered(), 0u);
     const bool removedAnything = !t.files.FileBytes(record);
     EXPECT_EQ(removedAnything, c.entryGone || c.answers.size() > 1);
-    // Shortcuts go whenever the user said Yes.
-    EXPECT_EQ(t.files.FileBytes(link1) == nullptr, removedAnything);
-    EXPECT_EQ(t.files.FileBytes(link2) == nullptr, removedAnything);
+    if (!removedAnything) continue;
+    // The final message says "removed" only when nothing stayed, and then as the clean run did;
+    // otherwise it names what stayed, and a file left in a named folder only through it.
+    const std::wstring text = t.boxes.Asked().back().text;
+    if (c.reasons.empty()) {
+      EXPECT_EQ(text, removed);
+    } else {
+      EXPECT_EQ(text.find(removed.substr(0, removed.size() - 1)), std::wstring::npos) << Utf8(text);
+    }
+    for (const auto& kept : c.reasons) EXPECT_TRUE(Names(text, kept.first)) << Utf8(kept.first);
+    for (const std::wstring& path : c.left)
+      if (!c.reasons.count(path)) {
+        EXPECT_EQ(text.find(path), std::wstring::npos) << Utf8(text);
+      }
   }
 }
 
@@ -281,7 +405,7 @@ TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
       {setup::LogItemKind::File, L"..\\other.txt", size, crc},
       {setup::LogItemKind::File, kDest + L"\\NUL", 0, 0},
       {setup::LogItemKind::Shortcut, kDesktop + L"\\notes.txt"},  // not a shortcut
-      {setup::LogItemKind::Shortcut, L"C:\\WINDOWS\\system.ini"},
+      {setup::LogItemKind::Shortcut, L"C:\\WINDOWS\\win.ini"},
       {setup::LogItemKind::Folder, L"C:\\Empty"},
       {setup::LogItemKind::Folder, L"C:\\"},  // above the destination, but a drive's root
       {setup::LogItemKind::ShortcutFolder, kDesktop},  // the shell folder itself
@@ -294,8 +418,11 @@ TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
   EXPECT_EQ(files.FilePaths(), before);
   EXPECT_EQ(files.Kind(L"C:\\Empty"), platform::PathKind::Directory);
   EXPECT_EQ(files.Kind(kDesktop), platform::PathKind::Directory);
-  EXPECT_EQ(kept.size(), hostile.size());
-  for (const uninstall::Kept& k : kept) EXPECT_EQ(k.reason, KeptReason::Outside) << k.path;
+  // Each refused line is named; so is the company's folder, which holds a file it did not make.
+  ASSERT_EQ(kept.size(), hostile.size() + 1);
+  for (size_t i = 0; i < hostile.size(); ++i) EXPECT_EQ(kept[i].reason, KeptReason::Outside) << kept[i].path;
+  EXPECT_EQ(kept.back().path, L"C:\\Program files\\Sketrion");
+  EXPECT_EQ(kept.back().reason, KeptReason::HoldsUsersFiles);
   EXPECT_FALSE(EntryExists());
 }
 

@@ -25,6 +25,7 @@ class MediumFiles : public platform::FileSystem {
   platform::PathKind Kind(const std::wstring& path) override;
   bool MakeDirectory(const std::wstring&) override { return false; }
   std::unique_ptr<platform::WritableFile> CreateNew(const std::wstring&) override { return nullptr; }
+  std::unique_ptr<platform::WritableFile> OpenAppend(const std::wstring&) override { return nullptr; }
   bool Replace(const std::wstring&, const std::wstring&) override { return false; }
   bool Remove(const std::wstring&) override { return false; }
   bool MakeWritable(const std::wstring&) override { return false; }
