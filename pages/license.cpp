@@ -5,6 +5,7 @@
 #include "setup/setup.h"
 #include "util/codepage.h"
 #include "util/files.h"
+#include "util/strings.h"
 
 namespace pages {
 
@@ -38,6 +39,17 @@ void TfmLicense::FormShow() {
       util::ReadWholeFile(model_.Files(), model_.FLicenseFile, kMaxAgreementBytes, &bytes);
   RichEdit1 = read == util::ReadResult::Ok ? AgreementFromBytes(std::move(bytes))
                                            : AgreementText{};
+  // An agreement too large to show cannot be read, so it cannot be accepted either.
+  const bool tooLarge = read == util::ReadResult::TooLarge;
+  if (tooLarge) {
+    RichEdit1.text = util::FormatText(
+        L"Файл соглашения %s больше " + std::to_wstring(kMaxAgreementBytes >> 20) +
+            L" МБ: показать его нельзя, поэтому принять соглашение невозможно.",
+        model_.FLicenseFile);
+    rbYes.checked = false;
+    rbNot.checked = true;
+  }
+  rbYes.enabled = !tooLarge;
   btNext.enabled = rbYes.checked;
 }
 

@@ -85,7 +85,8 @@ class LicenseView : public PageView<TfmLicense> {
     ++showing_;  // a load left unfinished by an earlier showing stops
     richPieces_.clear();
     nextRichPiece_ = 0;
-    pending_.clear();
+    pending_ = nullptr;
+    std::wstring().swap(refusedRich_);
     loaded_ = 0;
     SetWindowTextW(viewer_, L"");
     const AgreementText& agreement = page_.RichEdit1;
@@ -95,10 +96,12 @@ class LicenseView : public PageView<TfmLicense> {
       shown = StreamIn(viewer_, richPieces_[0].data(), richPieces_[0].size(), SF_RTF);
       nextRichPiece_ = 1;
       if (!shown) richPieces_.clear();
+      else std::string().swap(richPieces_[0]);
     }
     if (!shown) {
       // Rich text the viewer refuses is shown as the text it is.
-      pending_ = agreement.rich ? util::FromCp1251(agreement.rtf) : agreement.text;
+      if (agreement.rich) refusedRich_ = util::FromCp1251(agreement.rtf);
+      pending_ = agreement.rich ? &refusedRich_ : &agreement.text;
       LoadPiece();
     } else if (nextRichPiece_ < richPieces_.size()) {
       PostMessageW(hwnd(), kLoadPieceMessage, showing_, 0);
@@ -122,29 +125,33 @@ class LicenseView : public PageView<TfmLicense> {
   static constexpr size_t kPieceChars = 16384;
   static constexpr size_t kPieceBytes = 16384;  // of rich text, cut at a paragraph's end
 
-  // Appends the next piece: of the rich text while pieces of it are left, else of pending_,
-  // ended at a line end where one is near.
+  // Appends the next piece: of the rich text while pieces of it are left, else of the plain
+  // text, ended at a line end where one is near.
   void LoadPiece() {
+    const size_t plainSize = pending_ ? pending_->size() : 0;
     if (nextRichPiece_ < richPieces_.size()) {
-      const std::string& piece = richPieces_[nextRichPiece_++];
+      std::string& piece = richPieces_[nextRichPiece_++];
       AppendAtEnd(piece.data(), piece.size(), SF_RTF | SFF_SELECTION);
-    } else if (loaded_ < pending_.size()) {
+      std::string().swap(piece);  // in the viewer now: a long agreement is not held twice
+    } else if (loaded_ < plainSize) {
+      const std::wstring& plain = *pending_;
       size_t end = loaded_ + kPieceChars;
-      if (end >= pending_.size()) {
-        end = pending_.size();
+      if (end >= plainSize) {
+        end = plainSize;
       } else {
-        const size_t lineEnd = pending_.rfind(L'\n', end - 1);
+        const size_t lineEnd = plain.rfind(L'\n', end - 1);
         if (lineEnd != std::wstring::npos && lineEnd > loaded_) end = lineEnd + 1;
       }
-      AppendAtEnd(pending_.data() + loaded_, (end - loaded_) * sizeof(wchar_t),
+      AppendAtEnd(plain.data() + loaded_, (end - loaded_) * sizeof(wchar_t),
                   SF_TEXT | SF_UNICODE | SFF_SELECTION);
       loaded_ = end;
     }
-    if (nextRichPiece_ < richPieces_.size() || loaded_ < pending_.size()) {
+    if (nextRichPiece_ < richPieces_.size() || loaded_ < plainSize) {
       PostMessageW(hwnd(), kLoadPieceMessage, showing_, 0);
     } else {
       std::vector<std::string>().swap(richPieces_);
-      std::wstring().swap(pending_);
+      pending_ = nullptr;
+      std::wstring().swap(refusedRich_);
     }
   }
 
@@ -164,8 +171,11 @@ class LicenseView : public PageView<TfmLicense> {
   WPARAM showing_ = 0;
   std::vector<std::string> richPieces_;  // the rich text being loaded
   size_t nextRichPiece_ = 0;
-  std::wstring pending_;  // the plain text being loaded
-  size_t loaded_ = 0;     // of pending_, in the viewer
+  // The plain text being loaded: the page's own (it stays until the next showing) or the rich
+  // text the viewer refused, as text.
+  const std::wstring* pending_ = nullptr;
+  std::wstring refusedRich_;
+  size_t loaded_ = 0;  // of *pending_, in the viewer
 };
 
 }  // namespace

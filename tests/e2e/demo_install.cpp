@@ -55,7 +55,7 @@ void WriteDemoMedium(Medium& medium, const std::string& font, const Files& baseE
   medium.WriteFile(L"SERVICE\\FONT\\GOST.TTF", font);
 }
 
-void WalkDemoInstallation(SetupRun& run) {
+void WalkDemoInstallation(SetupRun& run, const std::wstring& destination) {
   HWND welcome = run.Page(kWelcome, L"welcome");
   run.Press(welcome, L"Далее>", false);
   ASSERT_TRUE(WaitUntil([&] { return Enabled(FindChild(welcome, L"Далее >")); }, 60000));
@@ -64,7 +64,9 @@ void WalkDemoInstallation(SetupRun& run) {
   run.Press(license, L"Принимаю", false);
   run.Press(license, L"Далее >");
   HWND path = run.Page(kGetPath, L"destination");
-  EXPECT_EQ(Text(ChildrenOfClass(path, L"Edit").at(0)), kDemoDest);
+  HWND edit = ChildrenOfClass(path, L"Edit").at(0);
+  EXPECT_EQ(Text(edit), kDemoDest);
+  if (!destination.empty()) SetEditText(edit, destination);
   run.Press(path, L"Далее >");
   run.Press(run.Page(kGetGroups, L"groups"), L"Далее >");
   EXPECT_TRUE(WaitGone(run.Page(kCopy, L"copying"), 60000));

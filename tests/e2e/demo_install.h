@@ -25,7 +25,8 @@ using DemoContent = std::map<std::string, Files>;
 void WriteDemoMedium(Medium& medium, const std::string& font, const Files& baseExtras = {},
                      DemoContent* content = nullptr);
 
-// Walks the demo medium's Setup.exe from the welcome page to its end, accepting every default.
-void WalkDemoInstallation(SetupRun& run);
+// Walks the demo medium's Setup.exe from the welcome page to its end, accepting every default
+// but the destination, when one is given.
+void WalkDemoInstallation(SetupRun& run, const std::wstring& destination = L"");
 
 }  // namespace e2e
