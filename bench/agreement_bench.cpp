@@ -1,10 +1,16 @@
 // The agreement page with the largest agreement it shows: run by agreement_bench.sh under Wine.
 // Makes a medium whose agreement is `mib` MiB of plain or rich text (the page's bound by
 // default), walks Setup.exe to the agreement page and measures, polling only:
-//   load_seconds   from "Далее >" on the welcome page until the viewer holds the whole text;
-//   stall_ms       the longest the installer's windows did not answer meanwhile;
-//   accept_ms      from "Принимаю" until "Далее >" is enabled, once the text is in;
-//   peak_mib       the installer's peak working set, and commit_mib its peak committed memory.
+//   shown_ms       from "Далее >" on the welcome page until the agreement's start is shown;
+//   first_seconds  until the viewer stops growing by itself (the part it loads without a reader),
+//                  first_chars what it holds then, and first_mib / first_commit_mib the
+//                  installer's working set and committed memory then;
+//   accept_ms      from "Принимаю" until "Далее >" is enabled;
+//   end_seconds    reading on to the end, the scroll box dragged to the bottom again and again,
+//                  until the viewer grows no more (end_chars against chars, the agreement's) or
+//                  says it has no room for the rest (end=no-room), with peak_mib and
+//                  peak_commit_mib;
+//   stall_ms       the longest the installer's windows did not answer all along.
 // Prints one line of key=value pairs.   agreement_bench <txt|rtf> [mib]
 #include <windows.h>
 
@@ -17,6 +23,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/bench_support.h"
 #include "pages/license.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/medium.h"
@@ -25,17 +32,8 @@ namespace {
 
 using namespace e2e;
 
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(f.QuadPart);
-}
-
-int Fail(const char* what) {
-  std::printf("error=%s\n", what);
-  return 1;
-}
+using bench::Fail;
+using bench::Now;
 
 // An agreement of exactly `bytes` bytes, in paragraphs of some 40 characters; `shown` receives
 // how many characters of text the viewer holds once it is in (line ends counted as one).
@@ -60,18 +58,19 @@ std::string MakeAgreement(bool rich, size_t bytes, size_t* shown) {
 }
 
 struct Memory {
-  double peakMiB = 0, commitMiB = 0;
+  double workingMiB = 0, commitMiB = 0;
 };
 
-Memory PeakMemory(DWORD pid) {
+// The process's working set and committed memory: now, or the most they have been.
+Memory MemoryOf(DWORD pid, bool peak) {
   Memory m;
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
   if (!process) return m;
   PROCESS_MEMORY_COUNTERS counters = {};
   counters.cb = sizeof counters;
   if (GetProcessMemoryInfo(process, &counters, sizeof counters)) {
-    m.peakMiB = counters.PeakWorkingSetSize / 1048576.0;
-    m.commitMiB = counters.PeakPagefileUsage / 1048576.0;
+    m.workingMiB = (peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize) / 1048576.0;
+    m.commitMiB = (peak ? counters.PeakPagefileUsage : counters.PagefileUsage) / 1048576.0;
   }
   CloseHandle(process);
   return m;
@@ -115,6 +114,10 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(50);
     }
   });
+  auto stopWatching = [&] {
+    loading = false;
+    if (watch.joinable()) watch.join();
+  };
 
   const double start = Now();
   PostMessageW(next, BM_CLICK, 0, 0);
@@ -123,32 +126,62 @@ int wmain(int argc, wchar_t** argv) {
   for (const wchar_t* cls : {L"RICHEDIT50W", L"RichEdit20W"})
     if (!viewer && license && !ChildrenOfClass(license, cls).empty())
       viewer = ChildrenOfClass(license, cls)[0];
-  // The viewer's length as it grows; whole once it holds every character (Windows may count a
-  // line end as two).
-  LRESULT length = 0;
-  const bool whole = viewer && WaitUntil([&] {
-    DWORD_PTR got = 0;
-    if (SendMessageTimeoutW(viewer, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 600000, &got)) length = got;
-    return static_cast<size_t>(length) >= shown;
-  }, 4 * 3600 * 1000);
-  const double loaded = Now() - start;
-  loading = false;
-  watch.join();
-  if (!whole) {
-    std::printf("error=the viewer holds %ld of %zu characters after %.0f s\n", static_cast<long>(length),
-                shown, loaded);
-    return 1;
+  if (!viewer) {
+    stopWatching();
+    return Fail("no agreement viewer");
   }
+  auto length = [&] {
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(viewer, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 600000, &got);
+    return static_cast<size_t>(got);
+  };
+  WaitUntil([&] { return length() > 0; }, 600000);
+  const double shownMs = (Now() - start) * 1000;
+
+  // What the viewer loads by itself: it stops growing for a few seconds.
+  size_t chars = 0;
+  double grown = Now();
+  while (Now() - grown < 5 && chars < shown) {
+    Sleep(250);
+    const size_t now = length();
+    if (now != chars) grown = Now();
+    chars = now;
+  }
+  const double firstSeconds = grown - start;
+  const size_t firstChars = chars;
+  const Memory first = MemoryOf(setup.pid(), false);
 
   const double clicked = Now();
-  PostMessageW(FindChild(license, L"Принимаю"), BM_CLICK, 0, 0);
-  HWND accept = FindChild(license, L"Далее >");
-  if (!WaitUntil([&] { return Enabled(accept); }, 60000)) return Fail("next stayed off");
+  HWND yes = FindChild(license, L"Принимаю"), accept = FindChild(license, L"Далее >");
+  PostMessageW(yes, BM_CLICK, 0, 0);
+  if (!WaitUntil([&] { return Enabled(accept); }, 60000)) {
+    stopWatching();
+    return Fail("next stayed off");
+  }
   const double acceptMs = (Now() - clicked) * 1000;
-  const Memory memory = PeakMemory(setup.pid());
-  std::printf("kind=%ls mib=%.1f load_seconds=%.1f stall_ms=%lu accept_ms=%.0f peak_mib=%.0f commit_mib=%.0f\n",
-              argv[1], bytes / 1048576.0, loaded, static_cast<unsigned long>(slowest.load()), acceptMs,
-              memory.peakMiB, memory.commitMiB);
+
+  // Reading on: the scroll box to the bottom, until the viewer grows no more (the whole text is
+  // in: compare end_chars with chars) or it has no room for more (it takes "Принимаю" away).
+  const double reading = Now();
+  grown = reading;
+  bool noRoom = false;
+  while (!(noRoom = !Enabled(yes)) && Now() - grown < 15 && Now() - reading < 4 * 3600) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(viewer, WM_VSCROLL, SB_BOTTOM, 0, SMTO_NORMAL, 600000, &ignored);
+    Sleep(500);
+    const size_t now = length();
+    if (now != chars) grown = Now();
+    chars = now;
+  }
+  const double endSeconds = grown - reading;
+  stopWatching();
+  const Memory peak = MemoryOf(setup.pid(), true);
+  std::printf("kind=%ls mib=%.1f chars=%zu shown_ms=%.0f first_seconds=%.1f first_chars=%zu "
+              "first_mib=%.0f first_commit_mib=%.0f accept_ms=%.0f end=%s end_seconds=%.0f "
+              "end_chars=%zu peak_mib=%.0f peak_commit_mib=%.0f stall_ms=%lu\n",
+              argv[1], bytes / 1048576.0, shown, shownMs, firstSeconds, firstChars, first.workingMiB,
+              first.commitMiB, acceptMs, noRoom ? "no-room" : "grew-no-more", endSeconds,
+              chars, peak.workingMiB, peak.commitMiB, static_cast<unsigned long>(slowest.load()));
   PostMessageW(FindChild(license, L"Отмена"), BM_CLICK, 0, 0);
   AnswerMessageBox(setup.pid(), IDYES);
   setup.WaitExit();

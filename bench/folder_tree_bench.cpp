@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/medium.h"
 
@@ -29,16 +30,7 @@ namespace {
 const wchar_t kBig[] = L"C:\\bench-tree\\Many";
 const wchar_t kChooser[] = L"Выбор пути для установки";
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 int Fail(const char* what) {
   std::printf("FAILED: %s\n", what);

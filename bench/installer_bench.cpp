@@ -12,22 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "tests/e2e/driver.h"
 
 namespace {
 
 using namespace e2e;
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(frequency.QuadPart);
-}
+using bench::Now;
 
 void Fail(const char* what) {
   std::printf("error=%s\n", what);

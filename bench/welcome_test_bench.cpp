@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/medium.h"
 
@@ -16,17 +17,8 @@ namespace {
 
 using namespace e2e;
 
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(f.QuadPart);
-}
-
-int Fail(const char* what) {
-  std::printf("error=%s\n", what);
-  return 1;
-}
+using bench::Fail;
+using bench::Now;
 
 }  // namespace
 

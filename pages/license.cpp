@@ -40,17 +40,28 @@ void TfmLicense::FormShow() {
   RichEdit1 = read == util::ReadResult::Ok ? AgreementFromBytes(std::move(bytes))
                                            : AgreementText{};
   // An agreement too large to show cannot be read, so it cannot be accepted either.
-  const bool tooLarge = read == util::ReadResult::TooLarge;
-  if (tooLarge) {
+  rbYes.enabled = true;
+  if (read == util::ReadResult::TooLarge) {
     RichEdit1.text = util::FormatText(
         L"Файл соглашения %s больше " + std::to_wstring(kMaxAgreementBytes >> 20) +
             L" МБ: показать его нельзя, поэтому принять соглашение невозможно.",
         model_.FLicenseFile);
-    rbYes.checked = false;
-    rbNot.checked = true;
+    Unacceptable();
   }
-  rbYes.enabled = !tooLarge;
   btNext.enabled = rbYes.checked;
+}
+
+std::wstring TfmLicense::RichEdit1Full() {
+  Unacceptable();
+  return L"Дальше соглашение не помещается в памяти компьютера: показать его целиком нельзя, "
+         L"поэтому принять соглашение невозможно.";
+}
+
+void TfmLicense::Unacceptable() {
+  rbYes.checked = false;
+  rbYes.enabled = false;
+  rbNot.checked = true;
+  btNext.enabled = false;
 }
 
 void TfmLicense::rbYesClick() {

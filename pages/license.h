@@ -40,8 +40,14 @@ class TfmLicense : public Page {
   // The radio buttons' state holds the user's click when these run.
   void rbYesClick();
   void rbNotClick();
+  // The viewer has no room for the rest of a long agreement: what cannot be read cannot be
+  // accepted either. Returns the line the viewer ends with instead.
+  std::wstring RichEdit1Full();
 
  private:
+  // "Не принимаю", and no way to choose otherwise.
+  void Unacceptable();
+
   setup::TSetup& model_;
 };
 

@@ -2,7 +2,8 @@
 // run exactly as the registry holds it. Answered "Да", the drive is as it was before the
 // installation but for what must stay: the font, the user's file, the file the user changed and
 // their folders; the entry is gone and the uninstaller's own file gone or left to the restart.
-// Answered "Нет", nothing changes.
+// Answered "Нет", nothing changes. Installed into folders typed on the destination page, the
+// entry names the uninstaller by its full path, in quotes, and starts it.
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -143,6 +143,24 @@ TEST_F(LicensePageTest, AnAgreementPastTheBoundIsNamedAndCannotBeAccepted) {
   EXPECT_TRUE(boxes.Asked().empty());
 }
 
+// A viewer without room for the rest of the agreement ends it with a notice, and what the user
+// cannot read cannot be accepted, until the agreement is shown again.
+TEST_F(LicensePageTest, AViewerWithoutRoomForTheRestTakesTheAcceptanceAway) {
+  files.PutFile(L"D:\\Licension.rtf", "{\\rtf1 terms}");
+  page.FormShow();
+  ClickYes();
+  EXPECT_FALSE(page.RichEdit1Full().empty());
+  EXPECT_FALSE(page.rbYes.enabled);
+  EXPECT_FALSE(page.rbYes.checked);
+  EXPECT_TRUE(page.rbNot.checked);
+  EXPECT_FALSE(page.btNext.enabled);
+
+  page.FormShow();
+  EXPECT_TRUE(page.rbYes.enabled);
+  ClickYes();
+  EXPECT_TRUE(page.btNext.enabled);
+}
+
 // Files named as the agreement that are no agreement: the viewer stays empty, as for a missing
 // one, and the user may still accept and go on.
 TEST_F(LicensePageTest, ABinaryFileIsTreatedLikeAMissingOne) {
