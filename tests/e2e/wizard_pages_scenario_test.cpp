@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <winioctl.h>
 
 #include <map>
 #include <set>
