@@ -8,8 +8,8 @@
 //   accept_ms      from "Принимаю" until "Далее >" is enabled;
 //   end_seconds    reading on to the end, the scroll box dragged to the bottom again and again,
 //                  until the viewer grows no more (end_chars against chars, the agreement's) or
-//                  says it has no room for the rest (end=no-room), with peak_mib and
-//                  peak_commit_mib;
+//                  says it has no room for the rest (end=no-room; end=installer-gone when
+//                  Setup.exe ended instead), with peak_mib and peak_commit_mib;
 //   stall_ms       the longest the installer's windows did not answer all along.
 // Prints one line of key=value pairs.   agreement_bench <txt|rtf> [mib]
 #include <windows.h>
@@ -43,8 +43,8 @@ std::string MakeAgreement(bool rich, size_t bytes, size_t* shown) {
   const std::string end = rich ? "Last line.}" : "Last line.";
   for (int i = 0;; ++i) {
     const std::string words = "Paragraph " + std::to_string(i) + " of a long agreement.";
-    const std::string line = rich ? "{\\b " + words.substr(0, 9) + "}" + words.substr(9) + "\\par\r\n"
-                                  : words + "\r\n";
+    const std::string line =
+        rich ? "{\\b " + words.substr(0, 9) + "}" + words.substr(9) + "\\par\r\n" : words + "\r\n";
     if (text.size() + line.size() + end.size() > bytes) break;
     text += line;
     *shown += words.size() + 1;
@@ -81,7 +81,8 @@ Memory MemoryOf(DWORD pid, bool peak) {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return Fail("usage: agreement_bench <txt|rtf> [mib]");
   const bool rich = std::wcscmp(argv[1], L"rtf") == 0;
-  const size_t bytes = argc > 2 ? static_cast<size_t>(_wtoi(argv[2])) << 20 : pages::kMaxAgreementBytes;
+  const size_t bytes =
+      argc > 2 ? static_cast<size_t>(_wtoi(argv[2])) << 20 : pages::kMaxAgreementBytes;
   const std::wstring file = rich ? L"Agreement.rtf" : L"Agreement.txt";
 
   Medium medium{L"C:\\bench-agreement\\medium"};
@@ -165,7 +166,8 @@ int wmain(int argc, wchar_t** argv) {
   const double reading = Now();
   grown = reading;
   bool noRoom = false;
-  while (!(noRoom = !Enabled(yes)) && Now() - grown < 15 && Now() - reading < 4 * 3600) {
+  while (setup.Running() && !(noRoom = !Enabled(yes)) && Now() - grown < 15 &&
+         Now() - reading < 4 * 3600) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(viewer, WM_VSCROLL, SB_BOTTOM, 0, SMTO_NORMAL, 600000, &ignored);
     Sleep(500);
@@ -174,14 +176,20 @@ int wmain(int argc, wchar_t** argv) {
     chars = now;
   }
   const double endSeconds = grown - reading;
+  const bool alive = setup.Running() && IsWindow(license);
   stopWatching();
   const Memory peak = MemoryOf(setup.pid(), true);
-  std::printf("kind=%ls mib=%.1f chars=%zu shown_ms=%.0f first_seconds=%.1f first_chars=%zu "
-              "first_mib=%.0f first_commit_mib=%.0f accept_ms=%.0f end=%s end_seconds=%.0f "
-              "end_chars=%zu peak_mib=%.0f peak_commit_mib=%.0f stall_ms=%lu\n",
-              argv[1], bytes / 1048576.0, shown, shownMs, firstSeconds, firstChars, first.workingMiB,
-              first.commitMiB, acceptMs, noRoom ? "no-room" : "grew-no-more", endSeconds,
-              chars, peak.workingMiB, peak.commitMiB, static_cast<unsigned long>(slowest.load()));
+  std::printf(
+      "kind=%ls mib=%.1f chars=%zu shown_ms=%.0f first_seconds=%.1f first_chars=%zu "
+      "first_mib=%.0f first_commit_mib=%.0f accept_ms=%.0f end=%s end_seconds=%.0f "
+      "end_chars=%zu peak_mib=%.0f peak_commit_mib=%.0f stall_ms=%lu\n",
+      argv[1], bytes / 1048576.0, shown, shownMs, firstSeconds, firstChars, first.workingMiB,
+      first.commitMiB, acceptMs,
+      !alive   ? "installer-gone"
+      : noRoom ? "no-room"
+               : "grew-no-more",
+      endSeconds, chars, peak.workingMiB, peak.commitMiB,
+      static_cast<unsigned long>(slowest.load()));
   PostMessageW(FindChild(license, L"Отмена"), BM_CLICK, 0, 0);
   AnswerMessageBox(setup.pid(), IDYES);
   setup.WaitExit();

@@ -39,7 +39,7 @@ void TfmGraphProfile::cbCurGraphEditorChange() {
   if (names.empty()) {
     // This user has never started the release: there is nothing to configure.
     lbComment.text = util::FormatText(L"Для настройки профиля требуется предварительный запуск %s.",
-                            cbCurGraphEditor.control.text);
+                                      cbCurGraphEditor.control.text);
     lbComment.visible = true;
     lbCurProfile.visible = false;
     cbCurProfile.control.visible = false;
@@ -122,8 +122,8 @@ bool TfmGraphProfile::FormClose(int modalResult) {
         ShowMsg(util::FormatText(L"Профиль %s уже существует!", profile));
         return true;
       default:
-        ShowMsg(util::FormatText(L"Ошибка при создании профиля %s!\r\nСоздайте профиль средствами AutoCAD",
-                       profile));
+        ShowMsg(util::FormatText(
+            L"Ошибка при создании профиля %s!\r\nСоздайте профиль средствами AutoCAD", profile));
         return true;
     }
   }
@@ -133,8 +133,8 @@ bool TfmGraphProfile::FormClose(int modalResult) {
     model_.FGraphEditor = cbCurGraphEditor.control.text;
     model_.FGraphProfile = profile;
   } else {
-    ShowMsg(util::FormatText(L"Ошибка при настройке профиля %s!\r\nНастройте профиль средствами AutoCAD",
-                   profile));
+    ShowMsg(util::FormatText(
+        L"Ошибка при настройке профиля %s!\r\nНастройте профиль средствами AutoCAD", profile));
   }
   return true;
 }

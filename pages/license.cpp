@@ -42,10 +42,10 @@ void TfmLicense::FormShow() {
   // An agreement too large to show cannot be read, so it cannot be accepted either.
   rbYes.enabled = true;
   if (read == util::ReadResult::TooLarge) {
-    RichEdit1.text = util::FormatText(
-        L"Файл соглашения %s больше " + std::to_wstring(kMaxAgreementBytes >> 20) +
-            L" МБ: показать его нельзя, поэтому принять соглашение невозможно.",
-        model_.FLicenseFile);
+    RichEdit1.text =
+        util::FormatText(L"Файл соглашения %s больше " + std::to_wstring(kMaxAgreementBytes >> 20) +
+                             L" МБ: показать его нельзя, поэтому принять соглашение невозможно.",
+                         model_.FLicenseFile);
     Unacceptable();
   }
   btNext.enabled = rbYes.checked;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <psapi.h>
 #include <richedit.h>
 
 #include <cstring>
@@ -103,8 +104,11 @@ class LicenseView : public PageView<TfmLicense> {
       shown = StreamIn(viewer_, richPieces_[0].data(), richPieces_[0].size(), SF_RTF);
       nextRichPiece_ = 1;
       fed_ = richPieces_[0].size();
-      if (!shown) richPieces_.clear();
-      else std::string().swap(richPieces_[0]);
+      if (shown) {
+        std::string().swap(richPieces_[0]);
+      } else {
+        richPieces_.clear();
+      }
     }
     if (!shown) {
       // Rich text the viewer refuses is shown as the text it is.
@@ -147,8 +151,10 @@ class LicenseView : public PageView<TfmLicense> {
   static constexpr LRESULT kAheadChars = 128 * 1024;
   static constexpr UINT_PTR kReaderTimer = 0x4C52;
   static constexpr UINT kReaderCheckMs = 250;
-  // A piece is loaded only while the process keeps this much address space free.
-  static constexpr DWORDLONG kSpareAddressSpace = 512ull << 20;
+  // A piece is loaded only while the memory the process has committed stays this far below its
+  // address space (what is not committed memory, the program and its libraries, lives there
+  // too).
+  static constexpr DWORDLONG kSpareAddressSpace = 1ull << 30;
 
   bool MoreToLoad() const {
     return nextRichPiece_ < richPieces_.size() || (pending_ && loaded_ < pending_->size());
@@ -177,10 +183,17 @@ class LicenseView : public PageView<TfmLicense> {
     return length - first < kAheadChars;
   }
 
+  // Wine reports no free address space of its own (ullAvailVirtual stays at the whole), so the
+  // committed memory is weighed against the whole.
   static bool AddressSpaceLeft() {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
-    return !GlobalMemoryStatusEx(&status) || status.ullAvailVirtual >= kSpareAddressSpace;
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GlobalMemoryStatusEx(&status) ||
+        !GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+      return true;
+    return counters.PagefileUsage + kSpareAddressSpace <= status.ullTotalVirtual;
   }
 
   // Appends the next piece: of the rich text while pieces of it are left, else of the plain

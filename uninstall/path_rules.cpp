@@ -22,8 +22,8 @@ bool IsInside(const std::wstring& path, const std::wstring& folder) {
 }
 
 bool IsInsideOrSame(const std::wstring& path, const std::wstring& folder) {
-  return IsInside(path, folder) ||
-         (util::IsPlainFullPath(path) && util::EqualsNoCase(path, WithoutTrailingBackslash(folder)));
+  return IsInside(path, folder) || (util::IsPlainFullPath(path) &&
+                                    util::EqualsNoCase(path, WithoutTrailingBackslash(folder)));
 }
 
 }  // namespace uninstall

@@ -29,20 +29,20 @@ bool IsForbidden(wchar_t c) {
 }
 
 PathCheck CheckName(const std::wstring& name) {
-  if (name.empty()) return {PathFault::kEmptyName, name};
+  if (name.empty()) return {PathFault::kEmptyName, name, 0};
   for (wchar_t c : name)
     if (IsForbidden(c)) return {PathFault::kForbiddenCharacter, name, c};
-  if (IsDeviceName(name)) return {PathFault::kDeviceName, name};
-  if (name.back() == L'.' || name.back() == L' ') return {PathFault::kEndsInSpaceOrDot, name};
+  if (IsDeviceName(name)) return {PathFault::kDeviceName, name, 0};
+  if (name.back() == L'.' || name.back() == L' ') return {PathFault::kEndsInSpaceOrDot, name, 0};
   return {};
 }
 
 }  // namespace
 
 PathCheck CheckPlainFullPath(const std::wstring& path) {
-  if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return {PathFault::kNotFull};
+  if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return {PathFault::kNotFull, L"", 0};
   const wchar_t drive = static_cast<wchar_t>(path[0] | 0x20);
-  if (drive < L'a' || drive > L'z') return {PathFault::kNotFull};
+  if (drive < L'a' || drive > L'z') return {PathFault::kNotFull, L"", 0};
   if (path.size() == 3) return {};  // the root
   for (size_t from = 3;;) {
     const size_t at = path.find(L'\\', from);

@@ -225,9 +225,9 @@ TEST_F(GraphProfilePage, ANameTypedKeyByKeyKeepsItsBlanksAndIsCheckedTrimmed) {
     bool next;
     bool templateShown;
   } keys[] = {
-      {L" ", false, false},          // blanks alone are no name
+      {L" ", false, false},  // blanks alone are no name
       {L" Р", true, true},
-      {L" Рабочий", true, false},    // the existing profile, whatever blanks surround it
+      {L" Рабочий", true, false},  // the existing profile, whatever blanks surround it
       {L" Рабочий ", true, false},
       {L" Рабочий с", true, true},
       {L" Рабочий сх.", false, true},

@@ -170,7 +170,8 @@ TEST(UninstallScenario, AcceptedDestinationsGetAFullQuotedEntryThatStarts) {
     const size_t closing = command.find(L'"', 1);
     ASSERT_NE(closing, std::wstring::npos) << command;
     const std::wstring program = command.substr(1, closing - 1);
-    EXPECT_TRUE(program.size() > 3 && std::iswalpha(program[0]) && program.compare(1, 2, L":\\") == 0)
+    EXPECT_TRUE(program.size() > 3 && std::iswalpha(program[0]) &&
+                program.compare(1, 2, L":\\") == 0)
         << program;
     EXPECT_TRUE(SamePath(program, WithBackslash(typed) + L"UnInstall.exe")) << program;
 

@@ -460,9 +460,10 @@ TEST_F(WizardPagesScenario, DestinationsTheInstallationCannotUseSayWhyAndKeepNex
                              std::to_wstring(++shot) + L".bmp");
   }
   // Every path that is no full path is told the same thing.
-  EXPECT_EQ(std::count_if(kindOfReason.begin(), kindOfReason.end(),
-                          [](const auto& reason) { return reason.second == std::string("relative"); }),
-            1);
+  EXPECT_EQ(
+      std::count_if(kindOfReason.begin(), kindOfReason.end(),
+                    [](const auto& reason) { return reason.second == std::string("relative"); }),
+      1);
 
   // Mended, next is on and the reason gone.
   SetEditText(edit, L"C:\\e2e-wizard\\Sketrion");

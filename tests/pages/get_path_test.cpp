@@ -58,14 +58,15 @@ TEST_F(GetPathPageTest, ShowsTheModelsFolderUnderItsCaption) {
 TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
   const struct {
     const wchar_t* folder;
-    const char* kind;       // nullptr: accepted
-    const wchar_t* named;   // what the reason names, when it names something
+    const char* kind;      // nullptr: accepted
+    const wchar_t* named;  // what the reason names, when it names something
   } cases[] = {
       {L"C:\\Program Files\\Sketrion", nullptr, nullptr},
       {L"c:\\program files\\sketrion", nullptr, nullptr},
       {L"D:\\My_CAD-2\\", nullptr, nullptr},
       {L"e:\\Sketrion", nullptr, nullptr},  // a removable disk
-      {L"C:\\qwertyuiopasdfghjklzxcvbnm_-0123456789 QWERTYUIOPASDFGHJKLZXCVBNM\\x", nullptr, nullptr},
+      {L"C:\\qwertyuiopasdfghjklzxcvbnm_-0123456789 QWERTYUIOPASDFGHJKLZXCVBNM\\x", nullptr,
+       nullptr},
       {L"Common\\Sketrion", "not full", nullptr},
       {L"Sketrion", "not full", nullptr},
       {L"", "not full", nullptr},
@@ -103,10 +104,13 @@ TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
     EXPECT_EQ(page.btNext.enabled, c.kind == nullptr) << c.folder;
     if (!c.kind) continue;
     const std::wstring& reason = page.lbPathError.text;
-    if (c.named) EXPECT_NE(reason.find(c.named), std::wstring::npos) << c.folder << ": " << reason;
+    if (c.named) {
+      EXPECT_NE(reason.find(c.named), std::wstring::npos) << c.folder << ": " << reason;
+    }
     // Texts with a name in them differ by that name; what stays is told apart by the kind.
     std::wstring general = reason;
-    if (c.named) general.replace(general.find(c.named), wcslen(c.named), L"*");
+    const size_t named = c.named ? general.find(c.named) : std::wstring::npos;
+    if (named != std::wstring::npos) general.replace(named, wcslen(c.named), L"*");
     auto [at, added] = kindOfReason.emplace(general, c.kind);
     EXPECT_EQ(at->second, c.kind) << c.folder << ": the reason reads as for " << at->second;
   }
@@ -134,10 +138,11 @@ TEST_F(GetPathPageTest, APermittedCharacterPassesAndAnyOtherIsNamed) {
     ASSERT_EQ(page.btNext.enabled, permitted && c != L':') << static_cast<int>(c);
     // The reason names the character itself, or its code where it has no shape.
     const std::wstring& reason = page.lbPathError.text;
-    if (!permitted)
+    if (!permitted) {
       EXPECT_TRUE(reason.find(c) != std::wstring::npos ||
                   reason.find(std::to_wstring(static_cast<int>(c))) != std::wstring::npos)
           << static_cast<int>(c);
+    }
   }
 }
 

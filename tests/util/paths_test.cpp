@@ -71,7 +71,8 @@ TEST(PlainFullPath, EveryPathGetsItsFirstFaultAndTheNameAtFault) {
 }
 
 TEST(PlainFullPath, AForbiddenCharacterIsNamed) {
-  for (const wchar_t c : {L'<', L'>', L':', L'"', L'/', L'|', L'?', L'*', L'\t', L'\x1F', L'\x01'}) {
+  for (const wchar_t c :
+       {L'<', L'>', L':', L'"', L'/', L'|', L'?', L'*', L'\t', L'\x1F', L'\x01'}) {
     const std::wstring name = std::wstring(L"ab") + c + L"c";
     const util::PathCheck check = util::CheckPlainFullPath(L"D:\\x\\" + name);
     EXPECT_EQ(check.fault, PathFault::kForbiddenCharacter) << static_cast<int>(c);

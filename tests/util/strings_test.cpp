@@ -33,7 +33,8 @@ TEST(ReplaceAll, AReplacementHoldingTheSearchEndsAfterOnePass) {
 }
 
 TEST(FormatText, FillsTheFirstPlaceholderOnceAndOnlyIt) {
-  EXPECT_EQ(util::FormatText(L"Профиль %s уже существует!", L"Схемы"), L"Профиль Схемы уже существует!");
+  EXPECT_EQ(util::FormatText(L"Профиль %s уже существует!", L"Схемы"),
+            L"Профиль Схемы уже существует!");
   EXPECT_EQ(util::FormatText(L"%s and %s", L"a"), L"a and %s");
   EXPECT_EQ(util::FormatText(L"%s!", L"50%s"), L"50%s!");  // a placeholder in the text stays
   EXPECT_EQ(util::FormatText(L"no placeholder", L"x"), L"no placeholder");
