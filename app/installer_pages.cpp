@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "archive/installer_password.h"
 #include "pages/views_win.h"
+#include "platform/drives.h"
 #include "setup/setup.h"
 
 namespace app {
@@ -10,7 +11,7 @@ namespace app {
 TInstallerPages::TInstallerPages(setup::TSetup& model, TfmMainSetup& main)
     : fmFirstForm(model, main.FAcadNames),
       fmLicense(model),
-      fmGetPath(model),
+      fmGetPath(model, platform::RealDrives()),
       fmGetGroups(model),
       fmGraphProfile(model, main.acAutoCAD, main.FAcadNames),
       fmPrCopyFile(model),

@@ -16,8 +16,9 @@ class TfmDlgPath : public Page {
   ControlState Button1{L"Да"};
   ControlState Button2{L"Отмена"};
 
-  // The tree's selection changed; `directory` is its Directory.
-  void kpftvPathChange(const std::wstring& directory);
+  // The tree's selection changed; `directory` is its Directory. A node that is no folder of the
+  // file system (the desktop, the computer: Directory is its shown name) leaves the field.
+  void kpftvPathChange(const std::wstring& directory, bool isFolder);
   // Closing asks nothing: "Отмена" and the window's close mean only "no folder".
   bool FormClose(int modalResult) override;
 };

@@ -20,8 +20,10 @@ class DlgPathView : public PageView<TfmDlgPath> {
  protected:
   void CreateControls() override {
     // The tree tells the field of every selection; it has no page event of its own to follow.
-    kpftvPath.OnChange = [this](controls::TkpFolderTreeView& sender, controls::FolderNode&) {
-      page_.kpftvPathChange(sender.Directory());
+    kpftvPath.OnChange = [this](controls::TkpFolderTreeView& sender, controls::FolderNode& node) {
+      const bool isFolder =
+          node.kind == controls::NodeKind::Drive || node.kind == controls::NodeKind::Folder;
+      page_.kpftvPathChange(sender.Directory(), isFolder);
       Refresh();
     };
     kpftvPath.SetMessageCaption(winui::ApplicationTitle());

@@ -1,12 +1,15 @@
 #pragma once
 // The destination page: the folder the product is installed into. Next is possible only while
-// the typed folder consists of permitted characters; leaving by next or back stores it in the
+// the typed folder is one the installation and its uninstaller can work in: permitted
+// characters, a plain full path below a drive's root, on a fixed or removable disk. A refused
+// folder says why in one line under the field. Leaving by next or back stores the folder in the
 // model with a trailing backslash.
 #include <functional>
 #include <string>
 
 #include "pages/page.h"
 
+namespace platform { class Drives; }
 namespace setup { class TSetup; }
 
 namespace pages {
@@ -17,13 +20,14 @@ extern const wchar_t AllowedPathChars[];
 
 class TfmGetPath : public Page {
  public:
-  explicit TfmGetPath(setup::TSetup& model);
+  TfmGetPath(setup::TSetup& model, platform::Drives& drives);
 
   ControlState Label1{
       L"Укажите каталог для установки программы.\r\nДля указания пути можно воспользоваться\r\n"
       L"кнопкой \"Обзор\".\r\nЕсли каталог отсутствует, то программа \r\nустановки создаст его."};
   ControlState edPath;
   ControlState Button1{L"Обзор"};
+  ControlState lbPathError;  // why next is off; hidden while the folder is accepted
   ControlState Label2{L"Для продолжения установки нажмите кнопку \"Далее\""};
   ControlState btPrior{L"< Назад"};
   ControlState btNext{L"Далее >"};
@@ -32,7 +36,7 @@ class TfmGetPath : public Page {
   void FormShow() override;
   // Cancel asks the cancel question; next and back store the folder.
   bool FormClose(int modalResult) override;
-  // Runs on every change of edPath's text: only the enabled state of next follows it.
+  // Runs on every change of edPath's text: next and the reason line follow it.
   void edPathChange();
   // "Обзор": the folder chooser opens at the field's folder; a confirmed choice replaces it.
   void Button1Click();
@@ -42,7 +46,11 @@ class TfmGetPath : public Page {
   std::function<bool(const std::wstring& start, std::wstring* chosen)> ChooseFolder;
 
  private:
+  // Why the folder cannot be the destination, in one line; empty when it can.
+  std::wstring RefusalOf(const std::wstring& folder) const;
+
   setup::TSetup& model_;
+  platform::Drives& drives_;
 };
 
 }  // namespace pages

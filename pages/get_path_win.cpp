@@ -22,6 +22,8 @@ class GetPathView : public PageView<TfmGetPath> {
     page_.ChooseFolder = [this](const std::wstring& start, std::wstring* chosen) {
       return ShowDlgPath(hwnd(), start, chosen);
     };
+    // One line: the reason next is off.
+    BindLabel(page_.lbPathError, 24, 160, 584, 16, SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
     BindLabel(page_.Label2, 24, 360, 584, 16);
   }
 };

@@ -3,20 +3,9 @@
 #include "acad/autocad.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
+#include "util/strings.h"
 
 namespace pages {
-
-namespace {
-
-// The message with "%s" replaced by the text (once, as the message is formatted).
-std::wstring Format(const std::wstring& pattern, const std::wstring& text) {
-  std::wstring message = pattern;
-  size_t at = message.find(L"%s");
-  if (at != std::wstring::npos) message.replace(at, 2, text);
-  return message;
-}
-
-}  // namespace
 
 TfmGraphProfile::TfmGraphProfile(setup::TSetup& model, acad::TAutoCAD& acAutoCAD,
                                  const std::vector<std::wstring>& acadList)
@@ -49,8 +38,8 @@ void TfmGraphProfile::cbCurGraphEditorChange() {
 
   if (names.empty()) {
     // This user has never started the release: there is nothing to configure.
-    lbComment.text = Format(L"Для настройки профиля требуется предварительный запуск %s.",
-                            cbCurGraphEditor.control.text);
+    lbComment.text = util::FormatText(L"Для настройки профиля требуется предварительный запуск %s.",
+                                      cbCurGraphEditor.control.text);
     lbComment.visible = true;
     lbCurProfile.visible = false;
     cbCurProfile.control.visible = false;
@@ -96,7 +85,9 @@ bool TfmGraphProfile::IsTemplateItem(const std::wstring& name) const {
 }
 
 void TfmGraphProfile::cbCurProfileChange() {
-  const std::wstring& text = TrimProfileText();
+  // Checked trimmed, but left as typed: a blank between two words is typed as a trailing one
+  // first. The field is trimmed when the page is left.
+  const std::wstring text = acad::TrimProfileName(cbCurProfile.control.text);
   btNext.enabled = acad::TAutoCAD::IsValidProfileName(text);
   if (!btNext.enabled && Beep) Beep();
 
@@ -128,11 +119,11 @@ bool TfmGraphProfile::FormClose(int modalResult) {
       case acad::crCreated:
         break;
       case acad::crExists:
-        ShowMsg(Format(L"Профиль %s уже существует!", profile));
+        ShowMsg(util::FormatText(L"Профиль %s уже существует!", profile));
         return true;
       default:
-        ShowMsg(Format(L"Ошибка при создании профиля %s!\r\nСоздайте профиль средствами AutoCAD",
-                       profile));
+        ShowMsg(util::FormatText(
+            L"Ошибка при создании профиля %s!\r\nСоздайте профиль средствами AutoCAD", profile));
         return true;
     }
   }
@@ -142,8 +133,8 @@ bool TfmGraphProfile::FormClose(int modalResult) {
     model_.FGraphEditor = cbCurGraphEditor.control.text;
     model_.FGraphProfile = profile;
   } else {
-    ShowMsg(Format(L"Ошибка при настройке профиля %s!\r\nНастройте профиль средствами AutoCAD",
-                   profile));
+    ShowMsg(util::FormatText(
+        L"Ошибка при настройке профиля %s!\r\nНастройте профиль средствами AutoCAD", profile));
   }
   return true;
 }

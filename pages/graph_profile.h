@@ -39,7 +39,7 @@ class TfmGraphProfile : public Page {
   bool FormClose(int modalResult) override;
   // A release was chosen in cbCurGraphEditor.
   void cbCurGraphEditorChange();
-  // The profile name was edited or chosen in cbCurProfile.
+  // The profile name was edited or chosen in cbCurProfile: checked trimmed, left as typed.
   void cbCurProfileChange();
 
  private:

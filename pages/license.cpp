@@ -5,6 +5,7 @@
 #include "setup/setup.h"
 #include "util/codepage.h"
 #include "util/files.h"
+#include "util/strings.h"
 
 namespace pages {
 
@@ -38,7 +39,29 @@ void TfmLicense::FormShow() {
       util::ReadWholeFile(model_.Files(), model_.FLicenseFile, kMaxAgreementBytes, &bytes);
   RichEdit1 = read == util::ReadResult::Ok ? AgreementFromBytes(std::move(bytes))
                                            : AgreementText{};
+  // An agreement too large to show cannot be read, so it cannot be accepted either.
+  rbYes.enabled = true;
+  if (read == util::ReadResult::TooLarge) {
+    RichEdit1.text =
+        util::FormatText(L"Файл соглашения %s больше " + std::to_wstring(kMaxAgreementBytes >> 20) +
+                             L" МБ: показать его нельзя, поэтому принять соглашение невозможно.",
+                         model_.FLicenseFile);
+    Unacceptable();
+  }
   btNext.enabled = rbYes.checked;
+}
+
+std::wstring TfmLicense::RichEdit1Full() {
+  Unacceptable();
+  return L"Дальше соглашение не помещается в памяти компьютера: показать его целиком нельзя, "
+         L"поэтому принять соглашение невозможно.";
+}
+
+void TfmLicense::Unacceptable() {
+  rbYes.checked = false;
+  rbYes.enabled = false;
+  rbNot.checked = true;
+  btNext.enabled = false;
 }
 
 void TfmLicense::rbYesClick() {

@@ -20,9 +20,10 @@ struct AgreementText {
 
 AgreementText AgreementFromBytes(std::string bytes);
 
-// An agreement larger than this is not an agreement: the viewer stays empty, as for a file
-// that cannot be read. Real agreements are tens of KiB; the viewer takes seconds per MiB.
-constexpr size_t kMaxAgreementBytes = 2u << 20;
+// The largest agreement the page shows. Real agreements are tens of KiB; the viewer takes them
+// in piece by piece, and a larger file would only cost the memory of a 32-bit process. A larger
+// one is not shown: the viewer says so instead, and the agreement cannot be accepted.
+constexpr size_t kMaxAgreementBytes = 64u << 20;
 
 class TfmLicense : public Page {
  public:
@@ -39,8 +40,14 @@ class TfmLicense : public Page {
   // The radio buttons' state holds the user's click when these run.
   void rbYesClick();
   void rbNotClick();
+  // The viewer has no room for the rest of a long agreement: what cannot be read cannot be
+  // accepted either. Returns the line the viewer ends with instead.
+  std::wstring RichEdit1Full();
 
  private:
+  // "Не принимаю", and no way to choose otherwise.
+  void Unacceptable();
+
   setup::TSetup& model_;
 };
 

@@ -12,6 +12,7 @@
 #include "util/codepage.h"
 #include "util/files.h"
 #include "util/ini.h"
+#include "util/paths.h"
 
 namespace uninstall {
 namespace {
@@ -67,7 +68,7 @@ bool Uninstaller::ReadRecord() {
 }
 
 bool Uninstaller::Run(void* owner) {
-  if (!IsPlainFullPath(dest_) || !ReadRecord()) {
+  if (!util::IsPlainFullPath(dest_) || !ReadRecord()) {
     Show(owner, L"В папке " + dest_ + L" нет записи об установке программы (UnInstall.ini): удалять нечего.", 1);
     return false;
   }

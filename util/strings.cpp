@@ -36,6 +36,13 @@ void SplitToList(const std::wstring& s, wchar_t delimiter, std::vector<std::wstr
   if (from < s.size()) list.push_back(s.substr(from));
 }
 
+std::wstring FormatText(const std::wstring& pattern, const std::wstring& text) {
+  std::wstring message = pattern;
+  const size_t at = message.find(L"%s");
+  if (at != std::wstring::npos) message.replace(at, 2, text);
+  return message;
+}
+
 bool ConsistsOf(const std::wstring& s, const std::wstring& allowed) {
   return s.find_first_not_of(allowed) == std::wstring::npos;
 }

@@ -22,6 +22,10 @@ std::wstring ReplaceAll(const std::wstring& s, const std::wstring& find, const s
 void SplitToList(const std::wstring& s, wchar_t delimiter, std::vector<std::wstring>& list,
                  bool clearFirst);
 
+// The pattern with its first "%s" replaced by text, as a message is formatted (once: a "%s"
+// inside text stays as it is).
+std::wstring FormatText(const std::wstring& pattern, const std::wstring& text);
+
 // True when every character of s occurs in allowed (case-sensitive); the empty s gives true.
 bool ConsistsOf(const std::wstring& s, const std::wstring& allowed);
 

@@ -141,12 +141,13 @@ TEST_F(GraphProfilePage, NewProfileIsCreatedFromTheTemplateOnNext) {
   ReleaseLayout r = Release(acad::geACAD2005, L"AutoCAD 2005", {L"Первый", L"Второй"});
   LayOut(r);
   TfmGraphProfile& page = Show();
-  Type(L"Новый ");  // a trailing blank goes at once
-  EXPECT_EQ(page.cbCurProfile.control.text, L"Новый");
+  Type(L"Новый ");  // a trailing blank stays in the field until the page is left
+  EXPECT_EQ(page.cbCurProfile.control.text, L"Новый ");
   EXPECT_TRUE(page.cbTemplateProfile.control.visible);
   EXPECT_EQ(page.cbTemplateProfile.control.text, L"Второй");  // the first in the registry's order
 
   EXPECT_TRUE(page.FormClose(mrNext));
+  EXPECT_EQ(page.cbCurProfile.control.text, L"Новый");
   EXPECT_TRUE(Messages().empty());
   ASSERT_TRUE(ProfileKeyExists(r, L"Новый"));
   platform::RegValue description;
@@ -200,16 +201,52 @@ TEST_F(GraphProfilePage, ANameNextRefusesNeverReachesTheRegistryWhicheverButtonC
   EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(GraphProfilePage, ControlCharactersAroundTheNameAreTrimmedLikeBlanks) {
+TEST_F(GraphProfilePage, ControlCharactersAroundTheNameAreTrimmedLikeBlanksOnLeaving) {
   ReleaseLayout r = Release(acad::geACAD2004, L"AutoCAD 2004", {L"Рабочий"});
   LayOut(r);
   TfmGraphProfile& page = Show();
   Type(L"\t Схемы\r\n");
-  EXPECT_EQ(page.cbCurProfile.control.text, L"Схемы");
+  EXPECT_EQ(page.cbCurProfile.control.text, L"\t Схемы\r\n");
   EXPECT_TRUE(page.btNext.enabled);
   EXPECT_TRUE(page.FormClose(mrBack));
+  EXPECT_EQ(page.cbCurProfile.control.text, L"Схемы");
   EXPECT_TRUE(ProfileKeyExists(r, L"Схемы"));
   EXPECT_EQ(model_->FGraphProfile, L"Схемы");
+}
+
+// A name typed key by key: every keystroke stays in the field as typed, blanks between words
+// too, while next, the beep and the template list follow the name without its outer blanks.
+TEST_F(GraphProfilePage, ANameTypedKeyByKeyKeepsItsBlanksAndIsCheckedTrimmed) {
+  ReleaseLayout r = Release(acad::geACAD2004, L"AutoCAD 2004", {L"Рабочий"});
+  LayOut(r);
+  TfmGraphProfile& page = Show();  // an empty name: one beep
+  const struct {
+    const wchar_t* field;
+    bool next;
+    bool templateShown;
+  } keys[] = {
+      {L" ", false, false},  // blanks alone are no name
+      {L" Р", true, true},
+      {L" Рабочий", true, false},  // the existing profile, whatever blanks surround it
+      {L" Рабочий ", true, false},
+      {L" Рабочий с", true, true},
+      {L" Рабочий сх.", false, true},
+      {L" Рабочий сх", true, true},
+      {L" Рабочий схемы ", true, true},
+  };
+  int beeps = beeps_;
+  for (const auto& key : keys) {
+    Type(key.field);
+    EXPECT_EQ(page.cbCurProfile.control.text, key.field);
+    EXPECT_EQ(page.btNext.enabled, key.next) << key.field;
+    EXPECT_EQ(page.cbTemplateProfile.control.visible, key.templateShown) << key.field;
+    if (!key.next) ++beeps;
+    EXPECT_EQ(beeps_, beeps) << key.field;
+  }
+  EXPECT_TRUE(page.FormClose(mrNext));
+  EXPECT_EQ(page.cbCurProfile.control.text, L"Рабочий схемы");
+  EXPECT_TRUE(ProfileKeyExists(r, L"Рабочий схемы"));
+  EXPECT_EQ(model_->FGraphProfile, L"Рабочий схемы");
 }
 
 TEST_F(GraphProfilePage, LTReleaseConfiguresItsFirstProfile) {

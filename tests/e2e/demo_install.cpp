@@ -65,7 +65,9 @@ void WalkDemoInstallation(SetupRun& run, const WalkWatch& watch) {
   run.Press(license, L"Принимаю", false);
   run.Press(license, L"Далее >");
   HWND path = run.Page(kGetPath, L"destination");
-  EXPECT_EQ(Text(ChildrenOfClass(path, L"Edit").at(0)), kDemoDest);
+  HWND edit = ChildrenOfClass(path, L"Edit").at(0);
+  EXPECT_EQ(Text(edit), kDemoDest);
+  if (!watch.destination.empty()) SetEditText(edit, watch.destination);
   run.Press(path, L"Далее >");
   run.Press(run.Page(kGetGroups, L"groups"), L"Далее >");
   HWND copy = run.Page(kCopy, L"copying");

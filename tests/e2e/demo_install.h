@@ -27,13 +27,16 @@ void WriteDemoMedium(Medium& medium, const std::string& font, const Files& baseE
                      DemoContent* content = nullptr);
 
 // What a scenario does while the welcome page tests the archives and while the copy page copies
-// them, each given its page; either may be left empty.
+// them, each given its page; either may be left empty. A destination, when given, is typed on
+// the destination page instead of the default.
 struct WalkWatch {
   std::function<void(HWND)> whileTesting;
   std::function<void(HWND)> whileCopying;
+  std::wstring destination;
 };
 
-// Walks the demo medium's Setup.exe from the welcome page to its end, accepting every default.
+// Walks the demo medium's Setup.exe from the welcome page to its end, accepting every default
+// but what the watch says.
 void WalkDemoInstallation(SetupRun& run, const WalkWatch& watch = {});
 
 }  // namespace e2e

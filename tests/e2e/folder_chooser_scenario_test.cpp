@@ -1,7 +1,8 @@
 // The folder chooser the destination page's "Обзор" opens, over a folder tree laid out in the
 // prefix: the nearest existing folder of a path, names matched whatever their case, folders
 // starting with "." left out, Down keys reported once a second after the last, renaming in place,
-// "Да" and "Отмена", and a drive whose disc is taken out (N:, see folder-drive-run.sh).
+// "Да" and "Отмена", the desktop and the computer leaving the field alone, and a drive whose disc
+// is taken out (N:, see folder-drive-run.sh).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -252,6 +253,39 @@ TEST_F(FolderChooserScenario, ADriveWithoutItsDiscSaysSoAndKeepsItsButton) {
   EXPECT_EQ(ChildTexts(tree, drive), std::vector<std::wstring>{L"Data"});
 
   Close(run, chooser, L"Отмена");
+  Leave(run, page);
+}
+
+// The desktop and the computer are no folders: selecting them leaves the field as it was, and
+// "Да" hands that back. A drive gives its root, which the destination page refuses.
+TEST_F(FolderChooserScenario, NodesThatAreNoFoldersLeaveTheField) {
+  SetupRun run(medium, L"folder-chooser-nodes");
+  HWND page = Destination(run);
+  ASSERT_NE(page, nullptr);
+  const std::wstring alpha = std::wstring(kTree) + L"\\Alpha\\";
+  HWND chooser = Browse(run, page, alpha);
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_EQ(Field(chooser), alpha);
+  HWND tree = TreeOf(chooser);
+  HTREEITEM desktop = Next(tree, nullptr, TVGN_ROOT);
+  HTREEITEM computer = Next(tree, desktop, TVGN_CHILD);
+  for (HTREEITEM node : {desktop, computer, desktop}) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node),
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+    EXPECT_EQ(Next(tree, nullptr, TVGN_CARET), node);
+    EXPECT_EQ(Field(chooser), alpha) << "after selecting " << ReadItem(tree, node).text;
+  }
+  Close(run, chooser, L"Да");
+  EXPECT_EQ(Field(page), alpha);
+  EXPECT_TRUE(Enabled(FindChild(page, L"Далее >")));
+
+  chooser = Browse(run, page, L"C:\\");
+  ASSERT_NE(chooser, nullptr);
+  EXPECT_EQ(Field(chooser), L"C:\\");
+  Close(run, chooser, L"Да");
+  EXPECT_EQ(Field(page), L"C:\\");
+  EXPECT_FALSE(Enabled(FindChild(page, L"Далее >")));
   Leave(run, page);
 }
 

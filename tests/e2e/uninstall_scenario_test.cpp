@@ -2,7 +2,9 @@
 // run exactly as the registry holds it. Answered "Да", the drive is as it was before the
 // installation but for what must stay: the font, the user's file, the file and the shortcut the
 // user changed and their folders, each named in the final message; the entry is gone and the
-// uninstaller's own file gone or left to the restart. Answered "Нет", nothing changes.
+// uninstaller's own file gone or left to the restart. Answered "Нет", nothing changes. Installed
+// into folders typed on the destination page, the entry names the uninstaller by its full path,
+// in quotes, and starts it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -37,6 +39,10 @@ std::string Utf8Of(const std::wstring& text) {
   return out;
 }
 
+std::wstring WithBackslash(const std::wstring& folder) {
+  return !folder.empty() && folder.back() == L'\\' ? folder : folder + L'\\';
+}
+
 // A path under C:\ as the listing keys it (lower case, as drive_listing does).
 std::wstring Key(const std::wstring& path) {
   std::wstring key = path.substr(3);
@@ -54,21 +60,24 @@ void ForgetTheProduct() {
                   KEY_WOW64_32KEY, 0);
 }
 
-void InstallDemo(const std::wstring& scenario) {
+// Installs the demo into `dest` (typed on the destination page unless it is the default).
+void InstallDemo(const std::wstring& scenario, const std::wstring& dest = kDest) {
   Medium medium{L"C:\\e2e\\uninstall-medium"};
   const std::string uninstaller = ReadFileBytes(Widened(SK_E2E_UNINSTALL_EXE));
   ASSERT_GT(uninstaller.size(), 10000u);
   ASSERT_NO_FATAL_FAILURE(
       WriteDemoMedium(medium, ReadFileBytes(Widened(SK_E2E_FONT)), {{"UnInstall.exe", uninstaller}}));
   SetupRun run(medium, scenario);
-  ASSERT_NO_FATAL_FAILURE(WalkDemoInstallation(run));
-  ASSERT_TRUE(FileExists(kDest + L"UnInstall.exe"));
+  WalkWatch typed;
+  if (dest != kDest) typed.destination = dest;
+  ASSERT_NO_FATAL_FAILURE(WalkDemoInstallation(run, typed));
+  ASSERT_TRUE(FileExists(WithBackslash(dest) + L"UnInstall.exe"));
 }
 
 // Runs the entry's command line as stored; `copy` becomes the copy of the uninstaller it hands
 // over to, outside the destination, which does the work. A process still running when the
 // test ends is ended with it.
-void StartUninstall(SetupProcess* copy) {
+void StartUninstall(SetupProcess* copy, const std::wstring& dest = kDest) {
   SetupProcess entry;
   ASSERT_TRUE(entry.StartCommand(UninstallValue(kProduct, L"UninstallString")));
   // The first program of a fresh prefix may take its time under load.
@@ -76,7 +85,7 @@ void StartUninstall(SetupProcess* copy) {
   DWORD code = 1;
   EXPECT_TRUE(entry.WaitExit(kWaitMs, &code));
   EXPECT_EQ(code, 0u);
-  EXPECT_FALSE(SamePath(copy->ImagePath(), kDest + L"UnInstall.exe"));
+  EXPECT_FALSE(SamePath(copy->ImagePath(), WithBackslash(dest) + L"UnInstall.exe"));
 }
 
 // The message names this path itself (a folder, say), not only paths under it.
@@ -295,6 +304,34 @@ TEST(UninstallScenario, NoLeavesEverything) {
   EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), command);
   EXPECT_EQ(UnexpectedChanges(CompareListings(installed, ListTree(L"C:\\")), {kMediumKey}),
             std::vector<std::wstring>{});
+}
+
+// Folders the destination page accepts, however typed: the entry names the uninstaller by its
+// full path, in quotes, and that command starts it.
+TEST(UninstallScenario, AcceptedDestinationsGetAFullQuotedEntryThatStarts) {
+  for (const std::wstring typed :
+       {L"c:\\e2e-dest\\Sketrion Software\\Sketrion", L"C:\\e2e-dest\\Second Place\\CAD\\"}) {
+    ForgetTheProduct();
+    RemoveTree(L"C:\\e2e-dest\\");
+    ASSERT_NO_FATAL_FAILURE(InstallDemo(L"uninstall-entry", typed));
+    const std::wstring command = UninstallValue(kProduct, L"UninstallString");
+    ASSERT_FALSE(command.empty());
+    ASSERT_EQ(command[0], L'"') << command;
+    const size_t closing = command.find(L'"', 1);
+    ASSERT_NE(closing, std::wstring::npos) << command;
+    const std::wstring program = command.substr(1, closing - 1);
+    EXPECT_TRUE(program.size() > 3 && std::iswalpha(program[0]) &&
+                program.compare(1, 2, L":\\") == 0)
+        << program;
+    EXPECT_TRUE(SamePath(program, WithBackslash(typed) + L"UnInstall.exe")) << program;
+
+    SetupProcess copy;
+    ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy, typed));
+    EXPECT_TRUE(AnswerMessageBox(copy.pid(), IDNO, 60000).found) << "the uninstaller asked nothing";
+    EXPECT_TRUE(copy.WaitExit());
+  }
+  ForgetTheProduct();
+  RemoveTree(L"C:\\e2e-dest\\");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The agreement, destination and component groups pages in the page chain of Setup.exe: the
-// agreement viewer's text for rich, plain and missing files, the permitted characters of the
-// destination, and the group ticks against the free space of the destination drive.
+// agreement viewer's text for rich, plain, missing and oversized files, the destinations the
+// installation refuses and why, and the group ticks against the free space of the destination
+// drive.
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -9,12 +10,18 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <winioctl.h>
+
+#include <map>
+#include <set>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "pages/license.h"
 #include "tests/e2e/scenario.h"
 
 namespace e2e {
@@ -114,6 +121,19 @@ std::wstring Comment(HWND page) {
 }
 
 bool NoSpaceShown(HWND page) { return Visible(FindChild(page, kNoSpace, L"Static")); }
+
+// A file of `size` bytes that takes no room: nothing is written into it.
+bool MakeSparseFile(const std::wstring& path, uint64_t size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD ignored = 0;
+  DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return sized;
+}
 bool NextEnabled(HWND page) { return Enabled(FindChild(page, L"Далее >", L"Button")); }
 
 // ---- the scenarios ----
@@ -169,8 +189,9 @@ TEST_F(WizardPagesScenario, AgreementViewerShowsRichPlainAndMissingFiles) {
   EXPECT_EQ(AgreementShown(L"agreement-missing"), L"");
 }
 
-// Files named as the agreement that are no agreement leave the viewer empty at once; a long
-// plain text is laid out piece by piece while the page answers the user.
+// A file named as the agreement that is no agreement leaves the viewer empty at once; one past
+// the largest agreement shown is not read and cannot be accepted; a long text is laid out piece
+// by piece while the page answers the user.
 // A loaded machine's disk or processor may stall a window for a moment; a text laid out in one
 // go stalls it for seconds (a 1.5 MiB rich text for about ten under Wine).
 constexpr DWORD kLongestStall = 2500;  // ms
@@ -185,11 +206,25 @@ TEST_F(WizardPagesScenario, AgreementOfABinaryHugeOrLongFileNeverFreezesThePage)
   medium.WriteFile(L"License.exe", executable);
   medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=License.exe\n") + groups);
   EXPECT_EQ(AgreementShown(L"agreement-executable"), L"");
-  std::string huge;
-  while (huge.size() < 9400000) huge += "Huge agreement text, one line of many.\r\n";
-  medium.WriteFile(L"Huge.txt", huge);
+
+  // One byte past the largest agreement shown, made sparse: the viewer says so, naming the file,
+  // and "Принимаю" stays off.
+  ASSERT_TRUE(MakeSparseFile(medium.folder() + L"Huge.txt", pages::kMaxAgreementBytes + 1));
   medium.WriteSetupIni(kSetupIniHead + std::wstring(L"FileLicension=Huge.txt\n") + groups);
-  EXPECT_EQ(AgreementShown(L"agreement-huge"), L"");
+  {
+    SetupRun run(medium, L"agreement-past-bound");
+    PassWelcome(run);
+    HWND page = run.Page(kLicense, L"agreement");
+    ASSERT_NE(page, nullptr);
+    EXPECT_NE(ViewerText(page).find(medium.folder() + L"Huge.txt"), std::wstring::npos)
+        << "the viewer shows " << ViewerText(page).size() << " characters";
+    EXPECT_FALSE(Enabled(FindChild(page, L"Принимаю")));
+    EXPECT_TRUE(Checked(FindChild(page, L"Не принимаю")));
+    EXPECT_FALSE(NextEnabled(page));
+    run.Press(page, L"Отмена", false);
+    run.AnswerCancelQuestion(IDYES, kCaption);
+    run.ExpectEnded();
+  }
 
   // 256 KiB of plain text and 1.5 MiB of rich text: shown in full, and the page answers while
   // they are laid out.
@@ -342,23 +377,99 @@ TEST_F(WizardPagesScenario, AgreementDestinationAndGroupsFollowTheirRules) {
   Key(list, VK_SPACE);
   EXPECT_TRUE(NextEnabled(groups));
 
-  // Back to a network folder: it passes the character check, but has no drive to measure.
+  // Back: a network folder is refused on the destination page itself, so the groups page never
+  // meets a drive it cannot measure.
   run.Press(groups, L"< Назад");
   path = run.Page(kGetPath, L"destination-network");
   ASSERT_NE(path, nullptr);
   edit = ChildrenOfClass(path, L"Edit").at(0);
   EXPECT_EQ(Text(edit), std::wstring(kDest) + L"\\");
   SetEditText(edit, L"\\\\server\\share\\Sketrion");
-  EXPECT_TRUE(NextEnabled(path));
+  EXPECT_FALSE(NextEnabled(path));
+  SetEditText(edit, kDest);
   run.Press(path, L"Далее >");
-  groups = run.Page(kGetGroups, L"groups-network");
+  groups = run.Page(kGetGroups, L"groups-again");
   ASSERT_NE(groups, nullptr);
-  EXPECT_EQ(ByteLabels(groups).at(0), L"-1 байт");
   EXPECT_EQ(ByteLabels(groups).at(1), L"20 байт");  // the ticks survived the way back
-  EXPECT_TRUE(NoSpaceShown(groups));
-  EXPECT_FALSE(NextEnabled(groups));
+  EXPECT_FALSE(NoSpaceShown(groups));
+  EXPECT_TRUE(NextEnabled(groups));
 
   run.Press(groups, L"Отмена", false);
+  run.AnswerCancelQuestion(IDYES, kCaption);
+  run.ExpectEnded();
+}
+
+// The texts of the page's visible labels.
+std::set<std::wstring> ShownLabels(HWND page) {
+  std::set<std::wstring> shown;
+  for (HWND label : ChildrenOfClass(page, L"Static"))
+    if (Visible(label)) shown.insert(Text(label));
+  return shown;
+}
+
+// Each destination the installation cannot use, typed or chosen: next is off, and one label more
+// than for an accepted folder says why, in a line of its own. Different kinds of refusal read
+// differently.
+TEST_F(WizardPagesScenario, DestinationsTheInstallationCannotUseSayWhyAndKeepNextOff) {
+  medium.WriteSetupIni(kSetupIniHead +
+                       std::wstring(L"[GROUPS]\n1=1|BASE.RAR|Основные файлы|Программа\n"));
+  medium.WriteFile(L"Licension.rtf", "{\\rtf1\\ansi Terms.\\par}");
+  medium.WriteArchive(L"BASE.RAR", {{"BIN/readme.txt", "hello"}});
+  SetupRun run(medium, L"destination-refused");
+  PassWelcome(run);
+  HWND license = run.Page(kLicense, L"agreement");
+  run.Press(license, L"Принимаю", false);
+  run.Press(license, L"Далее >");
+  HWND page = run.Page(kGetPath, L"destination");
+  ASSERT_NE(page, nullptr);
+  HWND edit = ChildrenOfClass(page, L"Edit").at(0);
+  ASSERT_TRUE(NextEnabled(page));
+  const std::set<std::wstring> accepted = ShownLabels(page);
+
+  const struct {
+    const wchar_t* folder;
+    const char* kind;
+  } refused[] = {
+      {L"Common\\Sketrion", "relative"},
+      {L"Sketrion", "relative"},
+      {L"", "relative"},
+      {L"C:Sketrion", "relative"},
+      {L"\\\\server\\share\\Sketrion", "relative"},
+      {L"C:\\", "root"},
+      {L"Q:\\Sketrion", "no drive"},
+      {L"C:\\Программы\\Sketrion", "character"},
+      {L"C:\\Sketrion 7.2", "character"},
+      {L"C:\\Firm\\CON\\Sketrion", "device"},
+      {L"C:\\Sketrion \\Bin", "trailing blank"},
+      {L"C:\\Firm\\\\Sketrion", "empty name"},
+  };
+  std::map<std::wstring, std::string> kindOfReason;
+  int shot = 0;
+  for (const auto& r : refused) {
+    SetEditText(edit, r.folder);
+    EXPECT_FALSE(NextEnabled(page)) << r.kind;
+    std::vector<std::wstring> added;
+    for (const std::wstring& label : ShownLabels(page))
+      if (!accepted.count(label)) added.push_back(label);
+    ASSERT_EQ(added.size(), 1u) << r.kind;
+    EXPECT_FALSE(added[0].empty()) << r.kind;
+    EXPECT_EQ(added[0].find_first_of(L"\r\n"), std::wstring::npos) << r.kind;
+    const auto [at, isNew] = kindOfReason.emplace(added[0], r.kind);
+    EXPECT_EQ(at->second, r.kind) << "the same reason for another kind";
+    SaveScreenshot(page, ScreenshotFolder(L"destination-refused") + L"reason-" +
+                             std::to_wstring(++shot) + L".bmp");
+  }
+  // Every path that is no full path is told the same thing.
+  EXPECT_EQ(
+      std::count_if(kindOfReason.begin(), kindOfReason.end(),
+                    [](const auto& reason) { return reason.second == std::string("relative"); }),
+      1);
+
+  // Mended, next is on and the reason gone.
+  SetEditText(edit, L"C:\\e2e-wizard\\Sketrion");
+  EXPECT_TRUE(NextEnabled(page));
+  EXPECT_EQ(ShownLabels(page), accepted);
+  run.Press(page, L"Отмена", false);
   run.AnswerCancelQuestion(IDYES, kCaption);
   run.ExpectEnded();
 }

@@ -106,16 +106,64 @@ TEST_F(LicensePageTest, AnUnreadableAgreementLeavesTheViewerEmptyWithoutAMessage
   EXPECT_TRUE(page.btNext.enabled);
 }
 
-TEST_F(LicensePageTest, AnOversizedAgreementIsNotLoaded) {
-  files.PutFile(L"D:\\Licension.rtf", std::string(kMaxAgreementBytes + 1, 'x'));
-  page.FormShow();
-  EXPECT_TRUE(page.RichEdit1.text.empty());
+// An agreement up to the bound is shown in full and can be accepted; one byte more is not
+// shown: the viewer says so and "Принимаю" stays off, also for a user who accepted an earlier
+// file on a visit before.
+TEST_F(LicensePageTest, AnAgreementPastTheBoundIsNamedAndCannotBeAccepted) {
+  static_assert(kMaxAgreementBytes >= (64u << 20), "agreements of 64 MiB are shown");
+  const std::string header = "{\\rtf1 ";
+  std::string atBound = header + std::string(kMaxAgreementBytes - header.size() - 1, 'x') + "}";
+  ASSERT_EQ(atBound.size(), kMaxAgreementBytes);
+  const struct {
+    const char* what;
+    size_t bytes;
+    bool shown;
+  } cases[] = {
+      {"just under the bound", kMaxAgreementBytes, true},
+      {"just over the bound", kMaxAgreementBytes + 1, false},
+      {"a small agreement again", 100, true},
+  };
+  for (const auto& c : cases) {
+    ClickYes();
+    atBound.resize(c.bytes, 'x');
+    files.PutFile(L"D:\\Licension.rtf", atBound);
+    page.FormShow();
+    EXPECT_EQ(page.rbYes.enabled, c.shown) << c.what;
+    EXPECT_EQ(page.btNext.enabled, c.shown) << c.what;
+    EXPECT_EQ(page.RichEdit1.rich, c.shown) << c.what;
+    if (c.shown) {
+      EXPECT_EQ(page.RichEdit1.rtf.size(), c.bytes) << c.what;
+    } else {
+      // The notice is shown as plain text, naming the file.
+      EXPECT_TRUE(page.rbNot.checked) << c.what;
+      EXPECT_FALSE(page.rbYes.checked) << c.what;
+      EXPECT_NE(page.RichEdit1.text.find(L"D:\\Licension.rtf"), std::wstring::npos) << c.what;
+    }
+  }
   EXPECT_TRUE(boxes.Asked().empty());
+}
+
+// A viewer without room for the rest of the agreement ends it with a notice, and what the user
+// cannot read cannot be accepted, until the agreement is shown again.
+TEST_F(LicensePageTest, AViewerWithoutRoomForTheRestTakesTheAcceptanceAway) {
+  files.PutFile(L"D:\\Licension.rtf", "{\\rtf1 terms}");
+  page.FormShow();
+  ClickYes();
+  EXPECT_FALSE(page.RichEdit1Full().empty());
+  EXPECT_FALSE(page.rbYes.enabled);
+  EXPECT_FALSE(page.rbYes.checked);
+  EXPECT_TRUE(page.rbNot.checked);
+  EXPECT_FALSE(page.btNext.enabled);
+
+  page.FormShow();
+  EXPECT_TRUE(page.rbYes.enabled);
+  ClickYes();
+  EXPECT_TRUE(page.btNext.enabled);
 }
 
 // Files named as the agreement that are no agreement: the viewer stays empty, as for a missing
 // one, and the user may still accept and go on.
-TEST_F(LicensePageTest, ABinaryOrHugeFileIsTreatedLikeAMissingOne) {
+TEST_F(LicensePageTest, ABinaryFileIsTreatedLikeAMissingOne) {
   std::string executable = "MZ\x90";
   executable += std::string(3, '\0') + std::string(100000, 'x');
   std::string nulLate(100000, 'x');
@@ -130,13 +178,14 @@ TEST_F(LicensePageTest, ABinaryOrHugeFileIsTreatedLikeAMissingOne) {
       {"a NUL at the end of the first 64 KiB", std::string(65535, 'x') + '\0', false},
       {"a NUL after the first 64 KiB", nulLate, true},
       {"a 100 KB agreement", std::string(100000, 'x'), true},
-      {"9.4 MB of text", std::string(9400000, 'x'), false},
-      {"9.4 MB of rich text", "{\\rtf1 " + std::string(9400000, 'x') + "}", false},
+      {"9.4 MB of text", std::string(9400000, 'x'), true},
+      {"9.4 MB of rich text", "{\\rtf1 " + std::string(9400000, 'x') + "}", true},
   };
   for (const auto& c : cases) {
     files.PutFile(L"D:\\Licension.rtf", c.bytes);
     page.FormShow();
     EXPECT_EQ(!page.RichEdit1.text.empty() || !page.RichEdit1.rtf.empty(), c.shown) << c.what;
+    EXPECT_TRUE(page.rbYes.enabled) << c.what;
   }
   EXPECT_TRUE(boxes.Asked().empty());
   ClickYes();

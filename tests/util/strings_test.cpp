@@ -32,6 +32,14 @@ TEST(ReplaceAll, AReplacementHoldingTheSearchEndsAfterOnePass) {
   EXPECT_EQ(util::ReplaceAll(L"a.b.", L".", L".."), L"a..b..");
 }
 
+TEST(FormatText, FillsTheFirstPlaceholderOnceAndOnlyIt) {
+  EXPECT_EQ(util::FormatText(L"Профиль %s уже существует!", L"Схемы"),
+            L"Профиль Схемы уже существует!");
+  EXPECT_EQ(util::FormatText(L"%s and %s", L"a"), L"a and %s");
+  EXPECT_EQ(util::FormatText(L"%s!", L"50%s"), L"50%s!");  // a placeholder in the text stays
+  EXPECT_EQ(util::FormatText(L"no placeholder", L"x"), L"no placeholder");
+}
+
 struct SplitCase {
   const wchar_t* text;
   std::vector<std::wstring> parts;
