@@ -35,7 +35,7 @@ int64_t SaturatedAdd(int64_t sum, int64_t bytes) {
   return sum > max - bytes ? max : sum + bytes;
 }
 
-TSetupDescription::TSetupDescription(platform::FileSystem& files, platform::System& system)
+TSetupDescription::TSetupDescription(platform::FileSystem* files, platform::System& system)
     : FGroups(new TSetupListGroup(this)), files_(files), system_(system) {
   FSetupDir = FolderOf(system_.ModulePath());
 }
@@ -43,7 +43,7 @@ TSetupDescription::TSetupDescription(platform::FileSystem& files, platform::Syst
 TSetupDescription::~TSetupDescription() = default;
 
 TSetup::TSetup(const SetupPlatform& Platform)
-    : TSetupDescription(*Platform.files, *Platform.system), platform_(Platform) {}
+    : TSetupDescription(Platform.files, *Platform.system), platform_(Platform) {}
 
 TSetup::~TSetup() = default;
 

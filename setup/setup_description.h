@@ -61,7 +61,8 @@ class TSetupListGroup {
 class TSetupDescription {
  public:
   // An empty group list, FSetupDir = the program's own folder, everything else empty.
-  TSetupDescription(platform::FileSystem& files, platform::System& system);
+  // `files` may be null for a model that never reads Setup.ini (tests of single pages).
+  TSetupDescription(platform::FileSystem* files, platform::System& system);
   virtual ~TSetupDescription();
   TSetupDescription(const TSetupDescription&) = delete;
   TSetupDescription& operator=(const TSetupDescription&) = delete;
@@ -83,7 +84,7 @@ class TSetupDescription {
   std::wstring FBDESetup;
 
  protected:
-  platform::FileSystem& files_;
+  platform::FileSystem* files_;  // may be null where no file is read
   platform::System& system_;
 
  private:

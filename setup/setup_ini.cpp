@@ -20,7 +20,7 @@ bool IsRelative(const std::wstring& path) {
 }  // namespace
 
 void TSetupDescription::ReadSetupIni() {
-  util::IniFile ini = util::IniFile::Load(files_, FSetupDir + L"Setup.ini");
+  util::IniFile ini = util::IniFile::Load(*files_, FSetupDir + L"Setup.ini");
 
   FCaption = ini.ReadString(L"GENERAL", L"Caption", L"");
   FNameApplication = ini.ReadString(L"GENERAL", L"NameApplication", L"NameApplication");
@@ -57,7 +57,7 @@ void TSetupDescription::FindApplicationIcon(const std::wstring& iconValue) {
     if (IsRelative(path)) path = util::AddBackslash(system_.CurrentDir()) + path;
     else if (path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\'))
       path = util::ExtractFileDrive(system_.CurrentDir()) + path;  // "\x" is on the current drive
-    if (files_.Kind(path) != platform::PathKind::File) return;
+    if (files_->Kind(path) != platform::PathKind::File) return;
     icon_file_ = path;
   } catch (...) {
     // A failing lookup leaves the standard icon.

@@ -70,7 +70,10 @@ void WalkDemoInstallation(SetupRun& run, const WalkWatch& watch) {
   if (!watch.destination.empty()) SetEditText(edit, watch.destination);
   run.Press(path, L"Далее >");
   run.Press(run.Page(kGetGroups, L"groups"), L"Далее >");
-  HWND copy = run.Page(kCopy, L"copying");
+  // A watch starts the moment the copy page is there: the page's usual checks and photograph
+  // would let a short copying pass unseen.
+  HWND copy = watch.whileCopying ? WaitForWindow(run.pid(), kCopy) : run.Page(kCopy, L"copying");
+  ASSERT_NE(copy, nullptr) << "no copy page";
   if (watch.whileCopying) watch.whileCopying(copy);
   EXPECT_TRUE(WaitGone(copy, 60000));
   run.Press(run.Page(kReadme, L"additional-software"), L"Далее >");

@@ -73,7 +73,7 @@ class Checker {
     CheckSetupIniText(setupIni_, findings_);
 
     TargetMachine machine;
-    setup::TSetupDescription model(files_, machine);
+    setup::TSetupDescription model(&files_, machine);
     model.ReadSetupIni();
     util::IniFile ini = util::IniFile::FromBytes(setupIni_);
 
