@@ -1,6 +1,6 @@
 #include "acad/registry_accessor.h"
 
-#include "platform/utf8.h"
+#include "util/utf8.h"
 
 namespace acad {
 
@@ -21,7 +21,7 @@ std::string Utf8(const std::wstring& text) {
       c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
       ++i;
     }
-    platform::AppendUtf8(&out, c);
+    util::AppendUtf8(&out, c);
   }
   return out;
 }

@@ -4,7 +4,7 @@
 
 #include "setup/setup.h"
 #include "util/codepage.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 #include "util/strings.h"
 
 namespace pages {
@@ -35,13 +35,13 @@ TfmLicense::TfmLicense(setup::TSetup& model)
 void TfmLicense::FormShow() {
   // A missing or unreadable agreement leaves the viewer empty; the user may still go on.
   std::string bytes;
-  util::ReadResult read =
-      util::ReadWholeFile(model_.Files(), model_.FLicenseFile, kMaxAgreementBytes, &bytes);
-  RichEdit1 = read == util::ReadResult::Ok ? AgreementFromBytes(std::move(bytes))
+  platform::ReadResult read =
+      platform::ReadWholeFile(model_.Files(), model_.FLicenseFile, kMaxAgreementBytes, &bytes);
+  RichEdit1 = read == platform::ReadResult::Ok ? AgreementFromBytes(std::move(bytes))
                                            : AgreementText{};
   // An agreement too large to show cannot be read, so it cannot be accepted either.
   rbYes.enabled = true;
-  if (read == util::ReadResult::TooLarge) {
+  if (read == platform::ReadResult::TooLarge) {
     RichEdit1.text =
         util::FormatText(L"Файл соглашения %s больше " + std::to_wstring(kMaxAgreementBytes >> 20) +
                              L" МБ: показать его нельзя, поэтому принять соглашение невозможно.",

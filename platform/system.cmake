@@ -4,6 +4,7 @@ add_library(sk_platform STATIC
   registry.cpp
 )
 target_include_directories(sk_platform PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(sk_platform PUBLIC sk_util)
 if(WIN32)
   target_sources(sk_platform PRIVATE
     win32/registry_win.cpp

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
 #include "setup/install_log.h"
@@ -52,14 +53,14 @@ void MakeFolders(platform::FileSystem& files, InstallLog& log, const std::wstrin
 // Writes one key of the record straight to the file, as the private-profile functions do.
 void WriteRecordKey(platform::FileSystem& files, const std::wstring& record,
                     const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-  if (!util::WriteIniString(files, record, section, key, value))
+  if (!platform::WriteIniString(files, record, section, key, value))
     throw SetupError(L"Unable to write to " + record);
 }
 
 }  // namespace
 
 void TSetup::CreateLinks() {
-  const util::IniFile setupIni = util::IniFile::Load(Files(), FSetupDir + L"Setup.ini");
+  const util::IniFile setupIni = platform::LoadIniFile(Files(), FSetupDir + L"Setup.ini");
   const std::wstring record = FDestDir + L"UnInstall.ini";
   Log().Open(FDestDir);
   std::wstring failure;

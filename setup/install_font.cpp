@@ -9,7 +9,7 @@
 #include "setup/font_name.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 
 namespace setup {
 namespace {
@@ -40,14 +40,14 @@ bool IsRegistered(platform::Registry& registry, const std::wstring& key, const s
 void TSetup::InstallFont(const std::wstring& FontFile) {
   try {
     const std::wstring fontName = FileNamePart(FontFile);
-    const std::wstring fontsDir = util::GetWinDir(System()) + L"Fonts\\";
+    const std::wstring fontsDir = platform::GetWinDir(System()) + L"Fonts\\";
     const std::wstring installed = fontsDir + fontName;
     if (fontName.empty() || Files().Kind(fontsDir) != platform::PathKind::Directory) return;
 
     // A font already in the folder is not copied again; its own bytes give its name.
     const bool present = Files().Kind(installed) == platform::PathKind::File;
     std::string bytes;
-    if (util::ReadWholeFile(Files(), present ? installed : FontFile, kFontMax, &bytes) != util::ReadResult::Ok)
+    if (platform::ReadWholeFile(Files(), present ? installed : FontFile, kFontMax, &bytes) != platform::ReadResult::Ok)
       return;
     const std::wstring fullName = TrueTypeFullName(bytes);
     if (fullName.empty()) return;  // not a TrueType font: neither copied nor registered
@@ -55,7 +55,7 @@ void TSetup::InstallFont(const std::wstring& FontFile) {
     const std::wstring key = platform::RegistryPath(kFontsKey);
     if (present && IsRegistered(Registry(), key, fontName)) return;
     // Written beside the font and renamed into place: a failed copy leaves no broken font.
-    if (!present && !util::WriteWholeFile(Files(), installed, bytes)) return;
+    if (!present && !platform::WriteWholeFile(Files(), installed, bytes)) return;
     if (Registry().CreateKey(platform::RegRoot::LocalMachineNative, key) == platform::RegStatus::Ok)
       Registry().WriteValue(platform::RegRoot::LocalMachineNative, key, fullName + L" (TrueType)",
                             platform::StringValue(fontName));

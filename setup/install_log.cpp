@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "platform/file_system.h"
-#include "platform/utf8.h"
+#include "util/utf8.h"
 #include "util/codepage.h"
 #include "util/crc32.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 
 namespace setup {
 namespace {
@@ -28,7 +28,7 @@ std::string ToUtf8(const std::wstring& text) {
         ++i;
       }
     }
-    platform::AppendUtf8(&out, c);
+    util::AppendUtf8(&out, c);
   }
   return out;
 }
@@ -249,7 +249,7 @@ void InstallLog::Open(const std::wstring& destDir) {
   std::string bytes;
   std::vector<LogItem> earlier;
   int version = 0;
-  if (util::ReadWholeFile(files_, dest_ + kInstallLogName, 64u << 20, &bytes) != util::ReadResult::Ok ||
+  if (platform::ReadWholeFile(files_, dest_ + kInstallLogName, 64u << 20, &bytes) != platform::ReadResult::Ok ||
       !ParseInstallLog(bytes, &earlier, &version))
     return;
   for (LogItem& item : earlier) {
@@ -353,7 +353,7 @@ bool InstallLog::Flush() {
     rewrite_ = true;  // the failed write may have left a cut line at the end
   }
   unflushed_.clear();  // the whole log holds them
-  if (!util::WriteWholeFile(files_, dest_ + kInstallLogName, FormatInstallLog(items_))) return false;
+  if (!platform::WriteWholeFile(files_, dest_ + kInstallLogName, FormatInstallLog(items_))) return false;
   rewrite_ = false;
   return true;
 }

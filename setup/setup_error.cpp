@@ -1,12 +1,12 @@
 #include "setup/setup_error.h"
 
-#include "platform/utf8.h"
+#include "util/utf8.h"
 
 namespace setup {
 namespace {
 std::string Utf8(const std::wstring& text) {
   std::string out;
-  for (wchar_t c : text) platform::AppendUtf8(&out, static_cast<uint32_t>(c) & 0xFFFF);
+  for (wchar_t c : text) util::AppendUtf8(&out, static_cast<uint32_t>(c) & 0xFFFF);
   return out;
 }
 }  // namespace

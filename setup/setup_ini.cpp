@@ -5,7 +5,7 @@
 #include "platform/system.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 #include "util/ini.h"
 #include "util/strings.h"
 
@@ -20,7 +20,7 @@ bool IsRelative(const std::wstring& path) {
 }  // namespace
 
 void TSetupDescription::ReadSetupIni() {
-  util::IniFile ini = util::IniFile::Load(*files_, FSetupDir + L"Setup.ini");
+  util::IniFile ini = platform::LoadIniFile(*files_, FSetupDir + L"Setup.ini");
 
   FCaption = ini.ReadString(L"GENERAL", L"Caption", L"");
   FNameApplication = ini.ReadString(L"GENERAL", L"NameApplication", L"NameApplication");
@@ -42,7 +42,7 @@ void TSetupDescription::ReadSetupIni() {
     added->LoadFromLine(entry.name + L"=" + entry.value);
   }
 
-  FDestDir = util::DefaultProgramFilesDir(system_) + util::ReplaceAll(FNameCompany, L"\\\\", L"\\") +
+  FDestDir = platform::DefaultProgramFilesDir(system_) + util::ReplaceAll(FNameCompany, L"\\\\", L"\\") +
              L"\\" + util::ReplaceAll(FNameApplication, L".", L"_") + L"\\";
 
   FindApplicationIcon(ini.ReadString(L"GENERAL", L"Icon", L""));

@@ -10,7 +10,7 @@
 #include "uninstall/path_rules.h"
 #include "uninstall/remover.h"
 #include "util/codepage.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 #include "util/ini.h"
 #include "util/paths.h"
 
@@ -60,7 +60,7 @@ void Uninstaller::Show(void* owner, const std::wstring& text, int kind) {
 bool Uninstaller::ReadRecord() {
   const std::wstring record = dest_ + L"\\UnInstall.ini";
   if (p_.files->Kind(record) != platform::PathKind::File) return false;
-  const util::IniFile ini = util::IniFile::Load(*p_.files, record);
+  const util::IniFile ini = platform::LoadIniFile(*p_.files, record);
   name_ = ini.ReadString(L"GENERAL", L"NameApplication", L"");
   for (const util::IniEntry& entry : ini.ReadSection(L"GENERAL"))
     if (entry.name.size() > 4 && util::EqualsNoCase(entry.name.substr(0, 4), L"Link")) recordLinks_.push_back(entry.value);
@@ -74,7 +74,7 @@ bool Uninstaller::Run(void* owner) {
   }
   const std::wstring logPath = dest_ + L"\\" + setup::kInstallLogName;
   std::string bytes;
-  logReadable_ = util::ReadWholeFile(*p_.files, logPath, kMaxLogBytes, &bytes) == util::ReadResult::Ok &&
+  logReadable_ = platform::ReadWholeFile(*p_.files, logPath, kMaxLogBytes, &bytes) == platform::ReadResult::Ok &&
                  setup::ParseInstallLog(bytes, &log_);
   if (!logReadable_)
     Show(owner, L"Журнал установки " + logPath +

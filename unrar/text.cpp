@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/utf8.h"
+#include "util/utf8.h"
 
 namespace unrar {
 namespace {
@@ -103,7 +103,7 @@ std::wstring Utf8ToWide(const std::string& s, bool* valid) {
 
 std::string WideToUtf8(const std::wstring& s) {
   std::string out;
-  for (uint32_t c : CodePoints(s)) platform::AppendUtf8(&out, c);
+  for (uint32_t c : CodePoints(s)) util::AppendUtf8(&out, c);
   return out;
 }
 

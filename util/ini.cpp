@@ -1,8 +1,7 @@
 #include "util/ini.h"
 
-#include "platform/utf8.h"
+#include "util/utf8.h"
 #include "util/codepage.h"
-#include "util/files.h"
 
 namespace util {
 namespace {
@@ -105,7 +104,7 @@ std::string EncodeUtf8(const std::wstring& text) {
     uint32_t c = static_cast<uint32_t>(text[i]);
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
       c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
-    platform::AppendUtf8(&bytes, c);
+    util::AppendUtf8(&bytes, c);
   }
   return bytes;
 }
@@ -162,26 +161,6 @@ IniFile IniFile::FromBytes(const std::string& bytes) {
     }
   }
   return ini;
-}
-
-IniFile IniFile::Load(platform::FileSystem& files, const std::wstring& path) {
-  IniFile ini;
-  ini.Open(files, path);
-  return ini;
-}
-
-bool IniFile::Open(platform::FileSystem& files, const std::wstring& path) {
-  *this = IniFile();
-  std::string bytes;
-  ReadResult result = ReadWholeFile(files, path, kIniFileMax, &bytes);
-  if (result == ReadResult::Missing) return true;
-  if (result != ReadResult::Ok) return false;
-  *this = FromBytes(bytes);
-  return true;
-}
-
-bool IniFile::Save(platform::FileSystem& files, const std::wstring& path) const {
-  return WriteWholeFile(files, path, ToBytes());
 }
 
 std::string IniFile::ToBytes() const {
@@ -259,20 +238,6 @@ void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
   while (at > body && Trim(lines_[at - 1].text).empty()) --at;
   if (at > 0 && lines_[at - 1].newline.empty()) lines_[at - 1].newline = newline;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(text, newline));
-}
-
-std::wstring ReadIniString(platform::FileSystem& files, const std::wstring& path,
-                           const std::wstring& section, const std::wstring& key,
-                           const std::wstring& defaultValue) {
-  return IniFile::Load(files, path).ReadString(section, key, defaultValue);
-}
-
-bool WriteIniString(platform::FileSystem& files, const std::wstring& path, const std::wstring& section,
-                    const std::wstring& key, const std::wstring& value) {
-  IniFile ini;
-  if (!ini.Open(files, path)) return false;
-  ini.WriteString(section, key, value);
-  return ini.Save(files, path);
 }
 
 }  // namespace util

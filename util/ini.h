@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-namespace platform { class FileSystem; }
-
 namespace util {
 
 constexpr size_t kIniValueMax = 2047;
@@ -34,13 +32,7 @@ class IniFile {
   IniFile() = default;
   // Parses the bytes of a file in Windows-1251.
   static IniFile FromBytes(const std::string& bytes);
-  // The file's content, or an empty IniFile when it is missing or cannot be read.
-  static IniFile Load(platform::FileSystem& files, const std::wstring& path);
-  // Replaces the content with the file's. A missing file is an empty one (true); false, and
-  // empty, when it exists but cannot be read whole (refused, too large).
-  bool Open(platform::FileSystem& files, const std::wstring& path);
-  // Writes ToBytes() over the file; false when it cannot be written.
-  bool Save(platform::FileSystem& files, const std::wstring& path) const;
+  // Files are read and written through platform/file_io.h.
 
   std::wstring ReadString(const std::wstring& section, const std::wstring& key,
                           const std::wstring& defaultValue) const;
@@ -74,16 +66,5 @@ class IniFile {
   bool utf16_ = false;  // the file began with the UTF-16LE mark and is written back so
   bool utf8_ = false;   // the same with the UTF-8 mark
 };
-
-// Reads one value of a file (for callers that need one or two values).
-std::wstring ReadIniString(platform::FileSystem& files, const std::wstring& path,
-                           const std::wstring& section, const std::wstring& key,
-                           const std::wstring& defaultValue);
-
-// Reads the file (a missing one is empty), sets the value and writes it back. False when the
-// file exists but cannot be read whole (too large, refused) or cannot be written; then the file
-// is left as it was.
-bool WriteIniString(platform::FileSystem& files, const std::wstring& path, const std::wstring& section,
-                    const std::wstring& key, const std::wstring& value);
 
 }  // namespace util

@@ -9,14 +9,14 @@
 #include <ctime>
 
 #include "platform/file_system.h"
-#include "platform/utf8.h"
+#include "util/utf8.h"
 
 namespace platform {
 namespace {
 
 std::string ToUtf8(const std::wstring& s) {
   std::string out;
-  for (wchar_t wc : s) AppendUtf8(&out, static_cast<uint32_t>(wc));
+  for (wchar_t wc : s) util::AppendUtf8(&out, static_cast<uint32_t>(wc));
   return out;
 }
 

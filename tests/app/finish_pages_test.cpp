@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "pages/exit_win.h"
 #include "pages/file_readme.h"
 #include "tests/pages/page_fixture.h"
@@ -57,7 +58,7 @@ class ExitWinTest : public PageTest {
     page.FormShow();
   }
   std::wstring Settings(const std::wstring& key) {
-    return util::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"GENERAL", key, L"<none>");
+    return platform::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"GENERAL", key, L"<none>");
   }
   std::wstring Entry(const std::wstring& name) {
     platform::RegValue value;
@@ -78,7 +79,7 @@ TEST_F(ExitWinTest, FinishWritesTheEditorSettingsAndRestartsWhenChosen) {
   page.btNextClick();
   EXPECT_EQ(Settings(L"Editor"), L"AutoCAD 2005");
   EXPECT_EQ(Settings(L"Profile"), L"Схемы");
-  EXPECT_EQ(util::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"Other", L"Keep", L""),
+  EXPECT_EQ(platform::ReadIniString(files, L"C:\\Sketrion\\GraphEditor.ini", L"Other", L"Keep", L""),
             L"1");
   EXPECT_TRUE(boxes.Asked().empty());
   // The font, the entry, then the restart: EWX_REBOOT | EWX_FORCEIFHUNG, for a planned

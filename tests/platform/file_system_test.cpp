@@ -8,7 +8,7 @@
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/file_system.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void ExpectAppending(const Layer& layer) {
   EXPECT_EQ(files.OpenAppend(log), nullptr) << "appending never makes a file";
   EXPECT_EQ(files.OpenAppend(layer.folder), nullptr) << "nor writes into a folder";
 
-  ASSERT_TRUE(util::WriteWholeFile(files, log, "head\n"));
+  ASSERT_TRUE(platform::WriteWholeFile(files, log, "head\n"));
   for (const char* line : {"one\n", "two\n"}) {
     std::unique_ptr<platform::WritableFile> out = files.OpenAppend(log);
     ASSERT_NE(out, nullptr);
@@ -35,7 +35,7 @@ void ExpectAppending(const Layer& layer) {
     EXPECT_TRUE(out->Close());
   }
   std::string bytes;
-  ASSERT_EQ(util::ReadWholeFile(files, log, 1 << 20, &bytes), util::ReadResult::Ok);
+  ASSERT_EQ(platform::ReadWholeFile(files, log, 1 << 20, &bytes), platform::ReadResult::Ok);
   EXPECT_EQ(bytes, "head\none\ntwo\n");
   files.Remove(log);
 }

@@ -9,7 +9,7 @@
 #include "platform/win32/system_win.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ TEST(Win32System, ReportsTheFoldersOfTheSystemAndTheProgram) {
   wchar_t current[MAX_PATH + 1];
   GetCurrentDirectoryW(MAX_PATH + 1, current);
   EXPECT_EQ(system.CurrentDir(), current);
-  EXPECT_EQ(util::GetWinDir(system), std::wstring(windows) + L"\\");
-  EXPECT_EQ(util::DefaultProgramFilesDir(system), std::wstring(windows, 2) + L"\\Program files\\");
+  EXPECT_EQ(platform::GetWinDir(system), std::wstring(windows) + L"\\");
+  EXPECT_EQ(platform::DefaultProgramFilesDir(system), std::wstring(windows, 2) + L"\\Program files\\");
 }
 
 TEST(Win32System, FreeSpaceOfADriveOrMinusOne) {
@@ -80,17 +80,17 @@ TEST_F(ModelOnWindows, CopyFileByStreamOnRealFiles) {
   ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
   std::string content(300000, '\0');
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
-  ASSERT_TRUE(util::WriteWholeFile(platform::RealFileSystem(), dir + L"ШРИФТ.TTF", content));
-  ASSERT_TRUE(util::WriteWholeFile(platform::RealFileSystem(), dir + L"old.ttf", "old"));
-  util::CopyFileByStream(platform::RealFileSystem(), dir + L"ШРИФТ.TTF", dir + L"old.ttf");
+  ASSERT_TRUE(platform::WriteWholeFile(platform::RealFileSystem(), dir + L"ШРИФТ.TTF", content));
+  ASSERT_TRUE(platform::WriteWholeFile(platform::RealFileSystem(), dir + L"old.ttf", "old"));
+  platform::CopyFileByStream(platform::RealFileSystem(), dir + L"ШРИФТ.TTF", dir + L"old.ttf");
   std::string copied;
-  EXPECT_EQ(util::ReadWholeFile(platform::RealFileSystem(), dir + L"old.ttf", 1 << 20, &copied), util::ReadResult::Ok);
+  EXPECT_EQ(platform::ReadWholeFile(platform::RealFileSystem(), dir + L"old.ttf", 1 << 20, &copied), platform::ReadResult::Ok);
   EXPECT_EQ(copied, content);
-  EXPECT_THROW(util::CopyFileByStream(platform::RealFileSystem(), dir + L"none", dir + L"new.ttf"), util::FileError);
+  EXPECT_THROW(platform::CopyFileByStream(platform::RealFileSystem(), dir + L"none", dir + L"new.ttf"), platform::FileError);
   EXPECT_EQ(GetFileAttributesW((dir + L"new.ttf").c_str()), INVALID_FILE_ATTRIBUTES);
   // Into a folder that does not exist: an error, and nothing written anywhere.
-  EXPECT_THROW(util::CopyFileByStream(platform::RealFileSystem(), dir + L"old.ttf", dir + L"no\\such.ttf"),
-               util::FileError);
+  EXPECT_THROW(platform::CopyFileByStream(platform::RealFileSystem(), dir + L"old.ttf", dir + L"no\\such.ttf"),
+               platform::FileError);
   for (const wchar_t* name : {L"ШРИФТ.TTF", L"old.ttf"}) DeleteFileW((dir + name).c_str());
   EXPECT_TRUE(RemoveDirectoryW(dir.c_str()));  // empty: no temporary was left behind
 }

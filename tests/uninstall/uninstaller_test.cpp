@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/scripted_message_boxes.h"
-#include "platform/utf8.h"
+#include "util/utf8.h"
 #include "setup/install_log.h"
 #include "setup/setup.h"
 #include "uninstall/remover.h"
@@ -100,7 +101,7 @@ class Installed {
     record.WriteString(L"GENERAL", L"NameApplication", L"Sketrion 7.2");
     record.WriteString(L"GENERAL", L"Link1", kPrograms + L"\\Sketrion 7.2\\Редактор.lnk");
     record.WriteString(L"GENERAL", L"Link2", kDesktop + L"\\Sketrion 7.2.lnk");
-    EXPECT_TRUE(record.Save(files, kDest + L"\\UnInstall.ini"));
+    EXPECT_TRUE(platform::SaveIniFile(files, kDest + L"\\UnInstall.ini", record));
     files.PutFile(kDest + L"\\GraphEditor.ini", "[GraphEditor]");
     registry.CreateKey(platform::RegRoot::LocalMachine, kEntry);
     registry.WriteValue(platform::RegRoot::LocalMachine, kEntry, L"UninstallString",
@@ -170,7 +171,7 @@ TEST_F(UninstallerTest, RemovesEverythingItLoggedAndTheFoldersItMade) {
 
 std::string Utf8(const std::wstring& text) {
   std::string out;
-  for (wchar_t c : text) platform::AppendUtf8(&out, static_cast<uint32_t>(c));
+  for (wchar_t c : text) util::AppendUtf8(&out, static_cast<uint32_t>(c));
   return out;
 }
 

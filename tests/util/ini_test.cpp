@@ -1,3 +1,4 @@
+#include "platform/file_io.h"
 #include "util/ini.h"
 
 #include <gtest/gtest.h>
@@ -191,26 +192,26 @@ class IniFiles : public testing::Test {
 };
 
 TEST_F(IniFiles, MissingUnreadableEmptyAndEnormousFilesGiveDefaults) {
-  EXPECT_EQ(util::ReadIniString(files, L"C:\\none.ini", L"s", L"k", L"def"), L"def");
+  EXPECT_EQ(platform::ReadIniString(files, L"C:\\none.ini", L"s", L"k", L"def"), L"def");
   files.PutFile(L"C:\\empty.ini", "");
-  EXPECT_EQ(util::ReadIniString(files, L"C:\\empty.ini", L"s", L"k", L"def"), L"def");
+  EXPECT_EQ(platform::ReadIniString(files, L"C:\\empty.ini", L"s", L"k", L"def"), L"def");
   files.PutFile(L"C:\\locked.ini", "[s]\nk=v\n");
   files.DenyRead(L"C:\\locked.ini");
   IniFile locked;
-  EXPECT_FALSE(locked.Open(files, L"C:\\locked.ini"));
+  EXPECT_FALSE(platform::OpenIniFile(files, L"C:\\locked.ini", &locked));
   EXPECT_EQ(locked.ReadString(L"s", L"k", L"def"), L"def");
   std::string big = "[s]\nk=v\n" + std::string(util::kIniFileMax, ';');
   files.PutFile(L"C:\\big.ini", big);
-  EXPECT_EQ(util::ReadIniString(files, L"C:\\big.ini", L"s", L"k", L"def"), L"def");
+  EXPECT_EQ(platform::ReadIniString(files, L"C:\\big.ini", L"s", L"k", L"def"), L"def");
   // A file that could not be read whole is never rewritten.
-  EXPECT_FALSE(util::WriteIniString(files, L"C:\\big.ini", L"s", L"k", L"x"));
+  EXPECT_FALSE(platform::WriteIniString(files, L"C:\\big.ini", L"s", L"k", L"x"));
   EXPECT_EQ(*files.FileBytes(L"C:\\big.ini"), big);
-  EXPECT_FALSE(util::WriteIniString(files, L"C:\\locked.ini", L"s", L"k", L"x"));
+  EXPECT_FALSE(platform::WriteIniString(files, L"C:\\locked.ini", L"s", L"k", L"x"));
 }
 
 TEST_F(IniFiles, WritesAndUpdatesAFile) {
-  EXPECT_TRUE(util::WriteIniString(files, L"C:\\D\\UnInstall.ini", L"General", L"Dir", L"C:\\D\\"));
-  EXPECT_TRUE(util::WriteIniString(files, L"C:\\D\\UnInstall.ini", L"general", L"dir", L"E:\\"));
+  EXPECT_TRUE(platform::WriteIniString(files, L"C:\\D\\UnInstall.ini", L"General", L"Dir", L"C:\\D\\"));
+  EXPECT_TRUE(platform::WriteIniString(files, L"C:\\D\\UnInstall.ini", L"general", L"dir", L"E:\\"));
   EXPECT_EQ(*files.FileBytes(L"C:\\D\\UnInstall.ini"), "[General]\r\nDir=E:\\\r\n");
   EXPECT_EQ(files.FilePaths().size(), 1u);  // no temporary left beside it
 }
@@ -219,11 +220,11 @@ TEST_F(IniFiles, AFailedWriteLeavesTheOldFile) {
   files.PutFile(L"C:\\a.ini", "[s]\r\nk=old\r\n");
   platform::FaultyFileSystem full(files);
   full.disk_space = 3;
-  EXPECT_FALSE(util::WriteIniString(full, L"C:\\a.ini", L"s", L"k", L"new value"));
+  EXPECT_FALSE(platform::WriteIniString(full, L"C:\\a.ini", L"s", L"k", L"new value"));
   EXPECT_EQ(*files.FileBytes(L"C:\\a.ini"), "[s]\r\nk=old\r\n");
   platform::FaultyFileSystem refusing(files);
   refusing.refuse_create = true;
-  EXPECT_FALSE(util::WriteIniString(refusing, L"C:\\a.ini", L"s", L"k", L"new value"));
+  EXPECT_FALSE(platform::WriteIniString(refusing, L"C:\\a.ini", L"s", L"k", L"new value"));
   EXPECT_EQ(files.FilePaths().size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "util/codepage.h"
 #include "util/ini.h"
@@ -72,12 +73,12 @@ class IniAgainstWindows : public testing::Test {
   }
 
   static std::wstring OurRead(const std::wstring& path, const Query& q) {
-    return util::IniFile::Load(platform::RealFileSystem(), path).ReadString(q.first, q.second, L"<default>");
+    return platform::LoadIniFile(platform::RealFileSystem(), path).ReadString(q.first, q.second, L"<default>");
   }
 
   static std::vector<std::wstring> OurKeys(const std::wstring& path, const std::wstring& section) {
     std::vector<std::wstring> keys;
-    for (const util::IniEntry& e : util::IniFile::Load(platform::RealFileSystem(), path).ReadSection(section))
+    for (const util::IniEntry& e : platform::LoadIniFile(platform::RealFileSystem(), path).ReadSection(section))
       keys.push_back(e.name);
     return keys;
   }
@@ -222,7 +223,7 @@ TEST_F(IniAgainstWindows, WhatEitherWritesReadsTheSameThroughBoth) {
     }
     for (const Write& w : c.writes) {
       ASSERT_TRUE(WritePrivateProfileStringW(w.section.c_str(), w.key.c_str(), w.value.c_str(), api_path.c_str()));
-      ASSERT_TRUE(util::WriteIniString(platform::RealFileSystem(), our_path, w.section, w.key, w.value));
+      ASSERT_TRUE(platform::WriteIniString(platform::RealFileSystem(), our_path, w.section, w.key, w.value));
     }
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, api_path.c_str());  // flush the cache
     for (const Query& q : c.queries) {

@@ -14,7 +14,7 @@
 #include "tools/skmedium/medium_files.h"
 #include "tools/skmedium/setup_ini_text.h"
 #include "util/codepage.h"
-#include "util/files.h"
+#include "platform/file_io.h"
 #include "util/ini.h"
 #include "util/strings.h"
 

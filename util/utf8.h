@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-namespace platform {
+namespace util {
 
 // Surrogates and values past U+10FFFF cannot be encoded: they become U+FFFD.
 inline void AppendUtf8(std::string* out, uint32_t c) {
@@ -25,4 +25,4 @@ inline void AppendUtf8(std::string* out, uint32_t c) {
   }
 }
 
-}  // namespace platform
+}  // namespace util
