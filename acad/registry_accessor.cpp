@@ -1,6 +1,6 @@
 #include "acad/registry_accessor.h"
 
-#include "util/utf8.h"
+#include "util/text.h"
 
 namespace acad {
 
@@ -9,22 +9,6 @@ using platform::RegType;
 using platform::RegValue;
 
 namespace {
-
-// A UTF-16 surrogate pair (wchar_t on Windows) is one character and one 4-byte sequence; a lone
-// surrogate becomes U+FFFD.
-std::string Utf8(const std::wstring& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = static_cast<uint32_t>(text[i]);
-    const uint32_t next = i + 1 < text.size() ? static_cast<uint32_t>(text[i + 1]) : 0;
-    if (c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-      ++i;
-    }
-    util::AppendUtf8(&out, c);
-  }
-  return out;
-}
 
 std::wstring Win32Path(const RegKey& key) { return platform::RegistryPath(key.path); }
 
@@ -35,7 +19,7 @@ std::wstring Quoted(const wchar_t* head, const std::wstring& name) {
 }  // namespace
 
 RegistryError::RegistryError(const std::wstring& text)
-    : std::runtime_error(Utf8(text)), text_(text) {}
+    : std::runtime_error(util::ToUtf8(text)), text_(text) {}
 
 RegistryAccessor::RegistryAccessor(platform::Registry& registry, platform::RegAccess access)
     : registry_(registry), access_(access) {}

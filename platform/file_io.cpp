@@ -89,7 +89,7 @@ void CopyFileByStream(FileSystem& files, const std::wstring& source, const std::
 std::wstring GetWinDir(System& system) { return util::AddBackslash(system.WindowsDir()); }
 
 std::wstring DefaultProgramFilesDir(System& system) {
-  return ExtractFileDrive(GetWinDir(system)) + L"\\Program files\\";
+  return util::ExtractFileDrive(GetWinDir(system)) + L"\\Program files\\";
 }
 
 util::IniFile LoadIniFile(FileSystem& files, const std::wstring& path) {

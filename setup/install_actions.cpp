@@ -12,6 +12,7 @@
 #include "setup/setup_error.h"
 #include "util/codepage.h"
 #include "util/ini.h"
+#include "util/text.h"
 
 namespace setup {
 namespace {
@@ -81,7 +82,8 @@ void TSetup::CreateLinks() {
   } catch (const std::bad_alloc&) {
     failure = L"Out of memory";
   } catch (const std::exception& e) {
-    for (const char* p = e.what(); *p; ++p) failure += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    // Our other errors (the registry's) carry UTF-8.
+    util::FromUtf8(e.what(), &failure, util::BadInput::kAsLatin1);
   }
   if (!Log().Flush() && failure.empty()) failure = L"Unable to write to " + FDestDir + kInstallLogName;
   if (!failure.empty()) ShowMsg(ApplicationWindow(), failure);

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "platform/file_system.h"
-#include "util/utf8.h"
 #include "util/codepage.h"
 #include "util/crc32.h"
+#include "util/text.h"
 #include "platform/file_io.h"
 
 namespace setup {
@@ -17,57 +17,12 @@ constexpr char kHeaderStem[] = "# UnInstall.log ";
 constexpr int kVersion = 2;  // 1: shortcuts logged by their path alone
 constexpr size_t kMaxPath = 32767;  // the longest path Windows knows
 
-std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = static_cast<uint32_t>(text[i]);
-    if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-      const uint32_t low = static_cast<uint32_t>(text[i + 1]);
-      if (low >= 0xDC00 && low < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    util::AppendUtf8(&out, c);
-  }
-  return out;
-}
-
-void AppendCodePoint(std::wstring* out, uint32_t c) {
-  if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-    c -= 0x10000;
-    *out += static_cast<wchar_t>(0xD800 + (c >> 10));
-    *out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-  } else {
-    *out += static_cast<wchar_t>(c);
-  }
-}
-
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF; no control characters,
 // which no path holds.
 bool PathFromUtf8(std::string_view bytes, std::wstring* out) {
-  out->clear();
-  for (size_t i = 0; i < bytes.size();) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    uint32_t c;
-    size_t more;
-    if (lead < 0x80) { c = lead; more = 0; }
-    else if (lead >= 0xC2 && lead < 0xE0) { c = lead & 0x1F; more = 1; }
-    else if (lead >= 0xE0 && lead < 0xF0) { c = lead & 0x0F; more = 2; }
-    else if (lead >= 0xF0 && lead < 0xF5) { c = lead & 0x07; more = 3; }
-    else return false;
-    if (i + more >= bytes.size()) return false;
-    for (size_t k = 1; k <= more; ++k) {
-      const unsigned char b = static_cast<unsigned char>(bytes[i + k]);
-      if ((b & 0xC0) != 0x80) return false;
-      c = (c << 6) | (b & 0x3F);
-    }
-    if ((more == 2 && c < 0x800) || (more == 3 && c < 0x10000) || c > 0x10FFFF ||
-        (c >= 0xD800 && c < 0xE000) || c < 0x20 || c == 0x7F)
-      return false;
-    AppendCodePoint(out, c);
-    i += more + 1;
-  }
+  if (!util::FromUtf8(bytes, out, util::BadInput::kRefuse)) return false;
+  for (wchar_t c : *out)
+    if (c < 0x20 || c == 0x7F) return false;
   return !out->empty() && out->size() <= kMaxPath;
 }
 
@@ -172,7 +127,7 @@ std::string FormatLine(const LogItem& item) {
     std::snprintf(crc, sizeof crc, "%08x", static_cast<unsigned>(item.crc));
     out += std::to_string(item.size) + '\t' + crc + '\t';
   }
-  return out + ToUtf8(item.path) + "\r\n";
+  return out + util::ToUtf8(item.path) + "\r\n";
 }
 
 }  // namespace

@@ -5,9 +5,10 @@
 
 #include "unrar/byte_reader.h"
 #include "unrar/checksum.h"
-#include "unrar/text.h"
 #include "unrar/unrar.h"
 #include "unrar/volume_names.h"
+#include "util/codepage.h"
+#include "util/text.h"
 
 namespace unrar {
 namespace {
@@ -23,7 +24,7 @@ const int kVolumeAsks = 8;  // a volume callback that keeps answering "retry" is
 
 uint64_t Round16(uint64_t n) { return (n + 15) & ~uint64_t(15); }
 
-std::u16string Utf16Password(const std::wstring& w) { return WideToUtf16(w); }
+std::u16string Utf16Password(const std::wstring& w) { return util::ToUtf16(w); }
 
 // The packed bytes of one region of a volume, for comments.
 class RegionSource : public PackedSource {
@@ -289,7 +290,7 @@ int Archive::ReadRar4MainHeader(uint64_t pos, bool first) {
       comment_state_ = DecodeOldComment(main.old_comment, &text);
       if (comment_state_ == 1) {
         comment_bytes_ = text;
-        comment_ = Oem866ToWide(text);
+        comment_ = util::FromCp866(text);
       }
     }
   } else {
@@ -337,7 +338,7 @@ int Archive::HeaderKeys() {
   if (header_keys_ready_) return 0;
   std::wstring password;
   if (!GetPassword(&password)) return ERAR_MISSING_PASSWORD;
-  if (!keys_.Rar5(WideToUtf8(password), header_crypt_.salt, header_crypt_.kdf_log2, &header_keys5_))
+  if (!keys_.Rar5(util::ToUtf8(password), header_crypt_.salt, header_crypt_.kdf_log2, &header_keys5_))
     return keys_.failure_code();
   if (header_crypt_.has_check && CheckRar5Password(header_keys5_, header_crypt_.check) == PasswordCheck::Mismatch)
     return ERAR_BAD_PASSWORD;
@@ -408,11 +409,11 @@ int Archive::ReadComment(const Block& block, uint64_t data_pos) {
   }
   while (!text.empty() && text.back() == '\0') text.pop_back();
   if (info_.format == Format::Rar5) {
-    comment_ = Utf8ToWide(text);
-    comment_bytes_ = WideToOem866(comment_);
+    comment_ = util::FromUtf8(text);
+    comment_bytes_ = util::ToCp866(comment_);
   } else {
     comment_bytes_ = text;
-    comment_ = Oem866ToWide(text);
+    comment_ = util::FromCp866(text);
   }
   return 1;
 }
@@ -429,7 +430,7 @@ int Archive::OpenDecryptor(const Entry& e, std::unique_ptr<platform::crypto::Aes
       return keys_.failure_code();
     *decryptor = platform::crypto::NewAesCbcDecryptor(key, 16, iv);
   } else {
-    if (!keys_.Rar5(WideToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, keys)) return keys_.failure_code();
+    if (!keys_.Rar5(util::ToUtf8(password), e.crypt.salt, e.crypt.kdf_log2, keys)) return keys_.failure_code();
     if (e.crypt.has_check && CheckRar5Password(*keys, e.crypt.check) == PasswordCheck::Mismatch)
       return ERAR_BAD_PASSWORD;
     *decryptor = platform::crypto::NewAesCbcDecryptor(keys->key, 32, e.crypt.iv);

@@ -10,6 +10,8 @@
 #include "unrar/file_system_hook.h"
 #include "unrar/text.h"
 #include "unrar/unrar.h"
+#include "util/codepage.h"
+#include "util/text.h"
 
 namespace unrar {
 namespace {
@@ -65,7 +67,7 @@ std::wstring NativeName(const std::wstring& name) {
 
 // UTF-8 that fits the field without cutting a character.
 std::string Utf8Field(const std::wstring& w, size_t size) {
-  std::string s = WideToUtf8(w);
+  std::string s = util::ToUtf8(w);
   if (s.size() < size) return s;
   size_t n = size - 1;
   while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) n--;
@@ -263,7 +265,7 @@ template <class HeaderData>
 void FillCommonFields(Handle* h, HeaderData* d) {
   const Entry& e = h->current;
   CopyField(d->ArcName, sizeof d->ArcName, Utf8Field(h->archive->volume_name(), sizeof d->ArcName));
-  CopyField(d->FileName, sizeof d->FileName, WideToOem866(NativeName(e.name)));
+  CopyField(d->FileName, sizeof d->FileName, util::ToCp866(NativeName(e.name)));
   d->Flags = EntryFlags(e);
   d->PackSize = static_cast<unsigned int>(e.pack_size);
   d->UnpSize = static_cast<unsigned int>(e.unp_size);

@@ -8,8 +8,9 @@
 #include "unrar/crypt_old.h"
 #include "unrar/rar_keys.h"
 #include "unrar/safe_path.h"
-#include "unrar/text.h"
 #include "unrar/unrar.h"
+#include "util/codepage.h"
+#include "util/text.h"
 
 namespace unrar {
 namespace {
@@ -176,7 +177,7 @@ int Extractor::Decode(const Entry& e, Output* output, const DataHandler& on_data
   // A split entry's hash kind is final only in its last part, so those always keep both.
   Sink sink(on_data, to_file, link_data, e.hash == HashKind::Blake2 || e.split_after);
   auto source = archive_.OpenData(e, std::move(decryptor));
-  if (old_cipher) source = NewOldCipherSource(std::move(source), e.crypt.scheme, WideToOem866(old_password));
+  if (old_cipher) source = NewOldCipherSource(std::move(source), e.crypt.scheme, util::ToCp866(old_password));
   if (e.stored()) {
     std::vector<uint8_t> buf(kChunk);
     uint64_t left = e.unp_size;
@@ -313,7 +314,7 @@ int Extractor::Process(const Entry& e, const ProcessRequest& req, const DataHand
       int r = Decode(e, nullptr, on_data, &data);
       if (r != 0) return r;
     }
-    std::wstring target = e.redirect_target.empty() ? Utf8ToWide(data) : e.redirect_target;
+    std::wstring target = e.redirect_target.empty() ? util::FromUtf8(data) : e.redirect_target;
     if (e.redirect == Redirect::Junction || !LinkTargetStaysInside(e.name, target)) return ERAR_ECREATE;
     return 0;
   }

@@ -2,7 +2,7 @@
 // the extra area of typed records.
 #include "unrar/byte_reader.h"
 #include "unrar/headers.h"
-#include "unrar/text.h"
+#include "util/text.h"
 
 namespace unrar {
 namespace {
@@ -72,7 +72,7 @@ bool ParseFileExtra(ByteReader& r, Entry* e) {
         if (!rec.ok() || length > rec.left()) return false;
         std::string target(reinterpret_cast<const char*>(rec.here()), static_cast<size_t>(length));
         e->redirect = kind >= 1 && kind <= 5 ? static_cast<Redirect>(kind) : Redirect::UnixSymlink;
-        e->redirect_target = Utf8ToWide(target);
+        e->redirect_target = util::FromUtf8(target);
         e->redirect_to_directory = flags & 1;
         break;
       }
@@ -154,7 +154,7 @@ bool ParseRar5Header(const uint8_t* h, size_t size, Block* out) {
       if (type == kService) {
         out->service_name = name;
       } else {
-        e.name = Utf8ToWide(name);
+        e.name = util::FromUtf8(name);
         for (wchar_t& c : e.name)
           if (c == L'\\' && host == 0) c = L'/';
       }

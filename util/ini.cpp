@@ -1,6 +1,6 @@
 #include "util/ini.h"
 
-#include "util/utf8.h"
+#include "util/text.h"
 #include "util/codepage.h"
 
 namespace util {
@@ -36,79 +36,6 @@ std::wstring OneLine(const std::wstring& s) {
   return out;
 }
 
-std::wstring DecodeUtf16le(const std::string& bytes, size_t from) {
-  std::wstring text;
-  for (size_t i = from; i + 1 < bytes.size(); i += 2)
-    text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-  return text;
-}
-
-std::string EncodeUtf16le(const std::wstring& text) {
-  std::string bytes;
-  for (wchar_t c : text) {
-    uint32_t u = static_cast<uint32_t>(c);
-    if (u > 0xFFFF) {  // a native wide character beyond UTF-16's first plane: as a pair
-      u -= 0x10000;
-      uint32_t pair[2] = {0xD800 + (u >> 10), 0xDC00 + (u & 0x3FF)};
-      for (uint32_t unit : pair) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-      }
-      continue;
-    }
-    bytes.push_back(static_cast<char>(u & 0xFF));
-    bytes.push_back(static_cast<char>(u >> 8));
-  }
-  return bytes;
-}
-
-// UTF-8 text after its mark; a byte that starts no valid sequence becomes U+FFFD.
-std::wstring DecodeUtf8(const std::string& bytes, size_t from) {
-  std::wstring text;
-  size_t i = from;
-  while (i < bytes.size()) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3
-                    : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
-    uint32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-    bool valid = length != 0 && i + length <= bytes.size();
-    for (size_t k = 1; valid && k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    if (valid) valid = !(length == 3 && c < 0x800) && !(length == 4 && (c < 0x10000 || c > 0x10FFFF)) &&
-                       !(c >= 0xD800 && c < 0xE000);
-    if (!valid) {
-      text.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    if (c > 0xFFFF && sizeof(wchar_t) == 2) {
-      c -= 0x10000;
-      text.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-      text.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
-    } else {
-      text.push_back(static_cast<wchar_t>(c));
-    }
-    i += length;
-  }
-  return text;
-}
-
-std::string EncodeUtf8(const std::wstring& text) {
-  std::string bytes;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = static_cast<uint32_t>(text[i]);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
-    util::AppendUtf8(&bytes, c);
-  }
-  return bytes;
-}
-
 }  // namespace
 
 IniFile::Line IniFile::MakeLine(std::wstring text, std::wstring newline) {
@@ -140,11 +67,11 @@ IniFile IniFile::FromBytes(const std::string& bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     ini.utf16_ = true;
-    text = DecodeUtf16le(bytes, 2);
+    text = FromUtf16le(std::string_view(bytes).substr(2));
   } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     // Editors that save "UTF-8" may put its mark first; Wine's profile functions read those too.
     ini.utf8_ = true;
-    text = DecodeUtf8(bytes, 3);
+    text = FromUtf8(std::string_view(bytes).substr(3));
   } else {
     text = FromCp1251(bytes);
   }
@@ -166,8 +93,8 @@ IniFile IniFile::FromBytes(const std::string& bytes) {
 std::string IniFile::ToBytes() const {
   std::wstring text;
   for (const Line& line : lines_) text += line.text + line.newline;
-  if (utf16_) return "\xFF\xFE" + EncodeUtf16le(text);
-  if (utf8_) return "\xEF\xBB\xBF" + EncodeUtf8(text);
+  if (utf16_) return "\xFF\xFE" + ToUtf16le(text);
+  if (utf8_) return "\xEF\xBB\xBF" + ToUtf8(text);
   return ToCp1251(text);
 }
 

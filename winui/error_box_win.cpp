@@ -4,6 +4,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "util/text.h"
 #include "winui/general_error.h"
 
 namespace winui {
@@ -15,19 +16,11 @@ std::wstring& TitleSlot() {
 }
 HWND g_applicationWindow = nullptr;
 
-// Our exceptions carry UTF-8 text in what(); anything that is not valid UTF-8 is taken byte
-// for byte rather than lost.
+// Our exceptions carry UTF-8 text in what(); a byte that is not UTF-8 is taken for itself
+// rather than lost.
 std::wstring FromUtf8(const char* text) {
-  if (!text || !*text) return std::wstring();
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0);
-  if (n > 0) {
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, &out[0], n);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-  }
   std::wstring out;
-  for (const char* p = text; *p; ++p) out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  if (text) util::FromUtf8(text, &out, util::BadInput::kAsLatin1);
   return out;
 }
 }  // namespace

@@ -9,38 +9,18 @@
 #include <ctime>
 
 #include "platform/file_system.h"
-#include "util/utf8.h"
+#include "util/text.h"
 
 namespace platform {
 namespace {
 
-std::string ToUtf8(const std::wstring& s) {
-  std::string out;
-  for (wchar_t wc : s) util::AppendUtf8(&out, static_cast<uint32_t>(wc));
-  return out;
-}
+using util::ToUtf8;
 
 // Names the file system gives back; a byte that is not UTF-8 stands for itself.
 std::wstring FromUtf8(const std::string& s) {
-  std::wstring out;
-  for (size_t i = 0; i < s.size();) {
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    int more = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
-    uint32_t c = more == 3 ? b & 0x07u : more == 2 ? b & 0x0Fu : more == 1 ? b & 0x1Fu : b;
-    bool ok = b < 0x80 || more > 0;
-    for (int k = 1; ok && k <= more; ++k) {
-      if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) ok = false;
-      else c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-    }
-    if (!ok) {
-      out += static_cast<wchar_t>(b);
-      ++i;
-      continue;
-    }
-    out += static_cast<wchar_t>(c);
-    i += static_cast<size_t>(more) + 1;
-  }
-  return out;
+  std::wstring name;
+  util::FromUtf8(s, &name, util::BadInput::kAsLatin1);
+  return name;
 }
 
 class PosixReadable : public ReadableFile {

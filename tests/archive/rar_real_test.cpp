@@ -13,8 +13,8 @@
 #include "archive/installer_password.h"
 #include "archive/rar.h"
 #include "tests/rarwriter/rarwriter.h"
-#include "unrar/text.h"
 #include "util/codepage.h"
+#include "util/text.h"
 
 namespace fs = std::filesystem;
 
@@ -243,7 +243,7 @@ TEST_P(Written, UnicodeNamesReachTheEventsWholeBesideThe866Name) {
   std::vector<std::string> dos;
   rar.OnTested = [&](TRAR& sender, RARHeaderData h, bool ok) {
     EXPECT_TRUE(ok);
-    std::string name = unrar::WideToUtf8(sender.EntryNameW());
+    std::string name = util::ToUtf8(sender.EntryNameW());
     for (auto& c : name)
       if (c == '\\') c = '/';
     wide.push_back(name);

@@ -13,8 +13,8 @@
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
 #include "unrar/file_system_hook.h"
-#include "unrar/text.h"
 #include "util/strings.h"
+#include "util/text.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
   std::unique_ptr<TfmPrCopyFile> page = std::make_unique<TfmPrCopyFile>(model);
 };
 
-std::wstring Wide(const std::string& utf8) { return unrar::Utf8ToWide(utf8); }
+std::wstring Wide(const std::string& utf8) { return util::FromUtf8(utf8); }
 
 TEST_F(CopyPageOverTheLibrary, LogsEveryEntryOfBothFormatsUnderItsUnicodeName) {
   const std::string clef = "\xF0\x9D\x84\x9E";  // U+1D11E, past the BMP

@@ -15,7 +15,7 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/scripted_message_boxes.h"
-#include "util/utf8.h"
+#include "util/text.h"
 #include "setup/install_log.h"
 #include "setup/setup.h"
 #include "uninstall/remover.h"
@@ -169,12 +169,6 @@ TEST_F(UninstallerTest, RemovesEverythingItLoggedAndTheFoldersItMade) {
   EXPECT_EQ(boxes.Asked()[0].buttons, platform::MsgButtons::YesNo);
 }
 
-std::string Utf8(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) util::AppendUtf8(&out, static_cast<uint32_t>(c));
-  return out;
-}
-
 // The message names this path itself, not only paths under it.
 bool Names(const std::wstring& text, const std::wstring& path) {
   for (size_t at = text.find(path); at != std::wstring::npos; at = text.find(path, at + 1))
@@ -199,7 +193,7 @@ std::string AsVersion1(const std::vector<setup::LogItem>& items) {
     }
     text += L"\r\n";
   }
-  return "\xEF\xBB\xBF# UnInstall.log 1\r\n" + Utf8(text);
+  return "\xEF\xBB\xBF# UnInstall.log 1\r\n" + util::ToUtf8(text);
 }
 
 // Rewrites the installation's log through `change`.
@@ -378,12 +372,12 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
     if (c.reasons.empty()) {
       EXPECT_EQ(text, removed);
     } else {
-      EXPECT_EQ(text.find(removed.substr(0, removed.size() - 1)), std::wstring::npos) << Utf8(text);
+      EXPECT_EQ(text.find(removed.substr(0, removed.size() - 1)), std::wstring::npos) << util::ToUtf8(text);
     }
-    for (const auto& kept : c.reasons) EXPECT_TRUE(Names(text, kept.first)) << Utf8(kept.first);
+    for (const auto& kept : c.reasons) EXPECT_TRUE(Names(text, kept.first)) << util::ToUtf8(kept.first);
     for (const std::wstring& path : c.left)
       if (!c.reasons.count(path)) {
-        EXPECT_EQ(text.find(path), std::wstring::npos) << Utf8(text);
+        EXPECT_EQ(text.find(path), std::wstring::npos) << util::ToUtf8(text);
       }
   }
 }

@@ -8,8 +8,8 @@
 
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
-#include "unrar/text.h"
 #include "unrar/unpack.h"
+#include "util/text.h"
 
 namespace unrar_test {
 namespace {
@@ -256,7 +256,7 @@ TEST(ApiComments, AnEncryptedCommentNeedsTheRightPassword) {
     int state;  // 1 read, or the refusal
   } cases[] = {{L"secret", 1}, {L"Secret", ERAR_BAD_PASSWORD}, {L"wrong", ERAR_BAD_PASSWORD}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(unrar::WideToUtf8(c.password));
+    SCOPED_TRACE(util::ToUtf8(c.password));
     unrar_test::OpenedArchive opened(path, RAR_OM_EXTRACT, AnswerPassword, reinterpret_cast<LPARAM>(c.password));
     ASSERT_NE(opened.handle(), nullptr);
     EXPECT_EQ(static_cast<int>(opened.data().CmtState), c.state);

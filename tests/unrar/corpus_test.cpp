@@ -9,8 +9,8 @@
 
 #include "tests/unrar/test_support.h"
 #include "unrar/checksum.h"
-#include "unrar/text.h"
 #include "unrar/unpack.h"
+#include "util/text.h"
 
 namespace unrar_test {
 namespace {
@@ -47,7 +47,7 @@ std::string KindOf(const RARHeaderDataEx& h, const std::string& rar4_link_target
   std::wstring target(h.RedirName ? h.RedirName : L"");
   for (wchar_t& c : target)
     if (c == L'\\') c = L'/';
-  std::string t = target.empty() ? rar4_link_target : unrar::WideToUtf8(target);
+  std::string t = target.empty() ? rar4_link_target : util::ToUtf8(target);
   switch (h.RedirType) {
     case RAR_REDIR_UNIXSYMLINK: return "symlink:" + t;
     case RAR_REDIR_WINSYMLINK: return "winsymlink:" + t;
@@ -100,7 +100,7 @@ TEST_P(CorpusArchiveTest, ListsTestsAndExtractsAsExpected) {
   for (int operation : {RAR_TEST, RAR_EXTRACT}) {
     SCOPED_TRACE(operation == RAR_TEST ? "test" : "extract");
     Session session;
-    session.password = unrar::Utf8ToWide(a.password);
+    session.password = util::FromUtf8(a.password);
     OpenedArchive arc(CorpusFile(a.file), RAR_OM_EXTRACT, CountData, reinterpret_cast<LPARAM>(&session));
     ASSERT_NE(arc.handle(), nullptr) << "open result " << arc.open_result();
     std::map<std::string, std::string> content;  // name -> crc of what was produced
@@ -122,10 +122,10 @@ TEST_P(CorpusArchiveTest, ListsTestsAndExtractsAsExpected) {
       std::string password = PasswordFor(a, name);
       if (!password.empty()) RARSetPassword(arc.handle(), &password[0]);
       session = Session();
-      session.password = unrar::Utf8ToWide(a.password);
+      session.password = util::FromUtf8(a.password);
       std::wstring dest_path = dest.wide();
       r = RARProcessFileW(arc.handle(), operation, operation == RAR_EXTRACT ? &dest_path[0] : nullptr, nullptr);
-      std::string stored_target = unrar::WideToUtf8(redirect);
+      std::string stored_target = util::ToUtf8(redirect);
       for (char& c : stored_target)
         if (c == '\\') c = '/';
       // A RAR4 link keeps its target as data; its CRC below checks it.

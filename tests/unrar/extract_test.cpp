@@ -14,7 +14,6 @@
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
 #include "unrar/checksum.h"
-#include "unrar/text.h"
 
 namespace unrar_test {
 namespace {

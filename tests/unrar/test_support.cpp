@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "unrar/text.h"
+#include "util/text.h"
 
 namespace unrar_test {
 
@@ -143,7 +143,7 @@ std::string EntryName(const RARHeaderDataEx& header) {
   std::wstring name(header.FileNameW);
   for (wchar_t& c : name)
     if (c == L'\\') c = L'/';
-  return unrar::WideToUtf8(name);
+  return util::ToUtf8(name);
 }
 
 }  // namespace unrar_test

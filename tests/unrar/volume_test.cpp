@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "tests/unrar/test_support.h"
-#include "unrar/text.h"
 #include "unrar/volume_names.h"
 
 namespace unrar_test {

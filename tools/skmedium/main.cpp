@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "tools/skmedium/medium_check.h"
-#include "unrar/text.h"
+#include "util/text.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -26,12 +26,12 @@ int Usage() {
 int Check(const std::filesystem::path& folder) {
   std::error_code error;
   if (!std::filesystem::is_directory(folder, error)) {
-    std::fprintf(stderr, "skmedium: %s is not a folder\n", unrar::WideToUtf8(folder.wstring()).c_str());
+    std::fprintf(stderr, "skmedium: %s is not a folder\n", util::ToUtf8(folder.wstring()).c_str());
     return 2;
   }
   const skmedium::Findings findings = skmedium::CheckMedium(folder);
   for (const skmedium::Finding& finding : findings)
-    std::printf("%s: %s\n", unrar::WideToUtf8(finding.where).c_str(), unrar::WideToUtf8(finding.what).c_str());
+    std::printf("%s: %s\n", util::ToUtf8(finding.where).c_str(), util::ToUtf8(finding.what).c_str());
   return findings.empty() ? 0 : 1;
 }
 

@@ -18,8 +18,8 @@
 #endif
 
 #include "unrar/checksum.h"
-#include "unrar/text.h"
 #include "unrar/unrar.h"
+#include "util/text.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ std::string Utf8Name(const wchar_t* w) {
   std::wstring name(w);
   for (wchar_t& c : name)
     if (c == L'\\') c = L'/';
-  return unrar::WideToUtf8(name);
+  return util::ToUtf8(name);
 }
 
 std::string Hex(uint32_t v) {
@@ -110,7 +110,7 @@ int Run(const std::string& command, const std::vector<std::wstring>& args) {
     return 1;
   }
   if (session.has_password) {
-    std::string pw = unrar::WideToUtf8(session.password);
+    std::string pw = util::ToUtf8(session.password);
     RARSetPassword(h, &pw[0]);
   }
   int failures = 0;
@@ -182,13 +182,13 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   if (argc < 3) return Usage();
   std::vector<std::wstring> args(argv + 2, argv + argc);
-  return Run(unrar::WideToUtf8(argv[1]), args);
+  return Run(util::ToUtf8(argv[1]), args);
 }
 #else
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::vector<std::wstring> args;
-  for (int i = 2; i < argc; i++) args.push_back(unrar::Utf8ToWide(argv[i]));
+  for (int i = 2; i < argc; i++) args.push_back(util::FromUtf8(argv[i]));
   return Run(argv[1], args);
 }
 #endif
