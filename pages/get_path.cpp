@@ -6,10 +6,6 @@
 #include "util/strings.h"
 
 namespace pages {
-
-const wchar_t AllowedPathChars[] =
-    L"qwertyuiopasdfghjklzxcvbnmQWERTYUIOPASDFGHJKLZXCVBNM_\\:-0123456789 ";
-
 namespace {
 
 // A character as the reason line names it: itself in quotes, or its code when it has no shape.
@@ -24,6 +20,11 @@ std::wstring Shortened(const std::wstring& name) {
   constexpr size_t kEnd = 16;
   if (name.size() <= 2 * kEnd + 3) return name;
   return name.substr(0, kEnd) + L"..." + name.substr(name.size() - kEnd);
+}
+
+// The drive of a full path as the reason line names it: its letter in capitals and the colon.
+std::wstring DriveName(const std::wstring& path) {
+  return std::wstring(1, static_cast<wchar_t>(path[0] & ~0x20)) + L":";
 }
 
 std::wstring FaultText(const util::PathCheck& check) {
@@ -44,6 +45,9 @@ std::wstring FaultText(const util::PathCheck& check) {
     case util::PathFault::kEndsInSpaceOrDot:
       return util::FormatText(L"Имя \"%s\" не может оканчиваться пробелом или точкой.",
                               Shortened(check.name));
+    case util::PathFault::kDriveRoot:
+      return util::FormatText(L"Корень диска %s не подходит: укажите каталог на этом диске.",
+                              DriveName(check.name) + L"\\");
   }
   return L"";
 }
@@ -81,19 +85,9 @@ void TfmGetPath::edPathChange() {
 }
 
 std::wstring TfmGetPath::RefusalOf(const std::wstring& folder) const {
-  const size_t refused = folder.find_first_not_of(AllowedPathChars);
-  if (refused != std::wstring::npos)
-    return FaultText({util::PathFault::kForbiddenCharacter, L"", folder[refused]});
-  // The folder is stored with one trailing backslash: the field may end with it.
-  std::wstring path = folder;
-  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  const util::PathCheck check = util::CheckPlainFullPath(path);
+  const util::PathCheck check = util::CheckDestinationFolder(folder);
   if (check.fault != util::PathFault::kNone) return FaultText(check);
-
-  const std::wstring drive = std::wstring(1, static_cast<wchar_t>(path[0] & ~0x20)) + L":";
-  if (path.size() == 3)
-    return util::FormatText(L"Корень диска %s не подходит: укажите каталог на этом диске.",
-                            drive + L"\\");
+  const std::wstring drive = DriveName(folder);
   switch (drives_.DriveType(drive[0])) {
     case platform::dtFixed:
     case platform::dtRemovable:

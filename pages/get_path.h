@@ -1,7 +1,8 @@
 #pragma once
 // The destination page: the folder the product is installed into. Next is possible only while
 // the typed folder is one the installation and its uninstaller can work in: permitted
-// characters, a plain full path below a drive's root, on a fixed or removable disk. A refused
+// characters, a plain full path below a drive's root (util::CheckDestinationFolder, the medium
+// checker's rule too), on a fixed or removable disk. A refused
 // folder says why in one line under the field. Leaving by next or back stores the folder in the
 // model with a trailing backslash.
 #include <functional>
@@ -13,10 +14,6 @@ namespace platform { class Drives; }
 namespace setup { class TSetup; }
 
 namespace pages {
-
-// Latin letters, underscore, backslash, colon, hyphen, digits and the space: no full stop, no
-// parentheses, no other letters.
-extern const wchar_t AllowedPathChars[];
 
 class TfmGetPath : public Page {
  public:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "pages/page.h"
+#include "setup/setup_description.h"
 
 namespace setup { class TSetup; }
 
@@ -20,10 +21,8 @@ struct AgreementText {
 
 AgreementText AgreementFromBytes(std::string bytes);
 
-// The largest agreement the page shows. Real agreements are tens of KiB; the viewer takes them
-// in piece by piece, and a larger file would only cost the memory of a 32-bit process. A larger
-// one is not shown: the viewer says so instead, and the agreement cannot be accepted.
-constexpr size_t kMaxAgreementBytes = 64u << 20;
+// The largest agreement the page shows (kept with the model, where the medium checker finds it).
+using setup::kMaxAgreementBytes;
 
 class TfmLicense : public Page {
  public:

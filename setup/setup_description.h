@@ -2,6 +2,7 @@
 // What Setup.ini describes: the names, the files on the medium, the component groups and the
 // default destination. It is read with the file layer and the Windows folder alone, so the
 // medium checker reads a medium exactly as the installer does, with no registry and no dialogs.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +14,12 @@ class System;
 }  // namespace platform
 
 namespace setup {
+
+// The largest agreement (FLicenseFile) the agreement page shows. Real agreements are tens of
+// KiB; the viewer takes them in piece by piece, and a larger file would only cost the memory of
+// a 32-bit process. A larger one is not shown: the viewer says so instead, and the agreement
+// cannot be accepted. The medium checker holds a medium's agreement against it.
+constexpr size_t kMaxAgreementBytes = 64u << 20;
 
 class TSetupDescription;
 class TSetupListGroup;

@@ -28,6 +28,11 @@ bool IsForbidden(wchar_t c) {
          c == L'?' || c == L'*';
 }
 
+}  // namespace
+
+const wchar_t AllowedPathChars[] =
+    L"qwertyuiopasdfghjklzxcvbnmQWERTYUIOPASDFGHJKLZXCVBNM_\\:-0123456789 ";
+
 PathCheck CheckName(const std::wstring& name) {
   if (name.empty()) return {PathFault::kEmptyName, name, 0};
   for (wchar_t c : name)
@@ -36,8 +41,6 @@ PathCheck CheckName(const std::wstring& name) {
   if (name.back() == L'.' || name.back() == L' ') return {PathFault::kEndsInSpaceOrDot, name, 0};
   return {};
 }
-
-}  // namespace
 
 PathCheck CheckPlainFullPath(const std::wstring& path) {
   if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return {PathFault::kNotFull, L"", 0};
@@ -55,6 +58,17 @@ PathCheck CheckPlainFullPath(const std::wstring& path) {
 
 bool IsPlainFullPath(const std::wstring& path) {
   return CheckPlainFullPath(path).fault == PathFault::kNone;
+}
+
+PathCheck CheckDestinationFolder(const std::wstring& folder) {
+  const size_t refused = folder.find_first_not_of(AllowedPathChars);
+  if (refused != std::wstring::npos) return {PathFault::kForbiddenCharacter, L"", folder[refused]};
+  std::wstring path = folder;
+  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  const PathCheck check = CheckPlainFullPath(path);
+  if (check.fault != PathFault::kNone) return check;
+  if (path.size() == 3) return {PathFault::kDriveRoot, path, 0};
+  return {};
 }
 
 }  // namespace util

@@ -127,7 +127,6 @@ TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
 }
 
 TEST_F(GetPathPageTest, APermittedCharacterPassesAndAnyOtherIsNamed) {
-  EXPECT_EQ(std::wstring(AllowedPathChars).size(), 67u);
   for (wchar_t c = 1; c < 0x500; ++c) {
     const bool permitted = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
                            (c >= L'0' && c <= L'9') || c == L'_' || c == L'\\' || c == L':' ||

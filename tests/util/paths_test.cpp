@@ -80,4 +80,34 @@ TEST(PlainFullPath, AForbiddenCharacterIsNamed) {
   }
 }
 
+// A destination folder: permitted characters first, then the plain full path, then below the
+// root; the one trailing backslash the model stores passes.
+TEST(DestinationFolder, TheFirstFaultInTheDestinationPagesOrder) {
+  EXPECT_EQ(std::wstring(util::AllowedPathChars).size(), 67u);
+  const struct {
+    const wchar_t* folder;
+    PathFault fault;
+    const wchar_t* name;
+    wchar_t character;
+  } cases[] = {
+      {L"C:\\Program files\\Sketrion Software\\Sketrion 7_2\\", PathFault::kNone, L"", 0},
+      {L"d:\\CAD", PathFault::kNone, L"", 0},
+      {L"C:\\Sketrion 7.2\\CON", PathFault::kForbiddenCharacter, L"", L'.'},
+      {L"C:\\\u0421AD\\a:b", PathFault::kForbiddenCharacter, L"", L'\u0421'},
+      {L"C:\\Firm:Soft\\", PathFault::kForbiddenCharacter, L"Firm:Soft", L':'},
+      {L"CAD\\", PathFault::kNotFull, L"", 0},
+      {L"C:\\Firm\\\\", PathFault::kEmptyName, L"", 0},
+      {L"C:\\CON\\Sketrion\\", PathFault::kDeviceName, L"CON", 0},
+      {L"C:\\Sketrion \\", PathFault::kEndsInSpaceOrDot, L"Sketrion ", 0},
+      {L"c:\\", PathFault::kDriveRoot, L"c:\\", 0},
+      {L"C:\\\\", PathFault::kDriveRoot, L"C:\\", 0},
+  };
+  for (const auto& c : cases) {
+    const util::PathCheck check = util::CheckDestinationFolder(c.folder);
+    EXPECT_EQ(check.fault, c.fault) << c.folder;
+    EXPECT_EQ(check.name, c.name) << c.folder;
+    EXPECT_EQ(check.character, c.character) << c.folder;
+  }
+}
+
 }  // namespace

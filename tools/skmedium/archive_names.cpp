@@ -2,7 +2,9 @@
 
 #include <vector>
 
+#include "unrar/text.h"
 #include "util/codepage.h"
+#include "util/paths.h"
 #include "util/strings.h"
 
 namespace skmedium {
@@ -10,19 +12,20 @@ namespace {
 
 // Why Windows would not create a file or folder of this name; empty when it would.
 std::wstring RefusedLevel(const std::wstring& level) {
-  for (wchar_t c : level)
-    if (c < 32 || std::wstring(L"<>:\"|?*").find(c) != std::wstring::npos)
+  switch (util::CheckName(level).fault) {
+    case util::PathFault::kForbiddenCharacter:
       return L"holds a character Windows does not allow in names";
-  if (!level.empty() && (level.back() == L'.' || level.back() == L' '))
-    return L"ends with a dot or a blank, which Windows drops";
-  std::wstring base = util::FoldCase(level.substr(0, level.find(L'.')));
-  while (!base.empty() && base.back() == L' ') base.pop_back();
-  static const std::set<std::wstring> devices = {
-      L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM2", L"COM3", L"COM4", L"COM5", L"COM6", L"COM7",
-      L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
-  if (devices.count(base)) return L"is the name of a Windows device";
-  return L"";
+    case util::PathFault::kEndsInSpaceOrDot:
+      return L"ends with a dot or a blank, which Windows drops";
+    case util::PathFault::kDeviceName:
+      return L"is the name of a Windows device";
+    default:
+      return L"";
+  }
 }
+
+// The length Windows counts: UTF-16 units.
+size_t Units(const std::wstring& s) { return unrar::WideToUtf16(s).size(); }
 
 }  // namespace
 
@@ -40,13 +43,14 @@ void ArchiveNames::Report(const std::wstring& destination, size_t maxPath, Findi
     std::vector<std::wstring> levels;
     util::SplitToList(entry.name, L'\\', levels, true);
     for (const std::wstring& level : levels) {
+      if (level.empty() || level == L".") continue;  // the unpacking passes over such steps
       std::wstring why = RefusedLevel(level);
       if (!why.empty()) {
         findings.push_back({entry.archive, L"entry " + entry.name + L": \"" + level + L"\" " + why});
         break;
       }
     }
-    const size_t length = destination.size() + entry.name.size();
+    const size_t length = Units(destination) + Units(entry.name);
     if (length > maxPath)
       findings.push_back({entry.archive, L"entry " + entry.name + L" lands at a path of " + std::to_wstring(length) +
                                              L" characters under the default destination, more than Windows opens (" +

@@ -1,13 +1,13 @@
 #include "tools/skmedium/medium_check.h"
 
 #include <cstdint>
+#include <cwchar>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "archive/installer_password.h"
 #include "archive/rar.h"
-#include "pages/get_path.h"
 #include "platform/system.h"
 #include "setup/setup_description.h"
 #include "tools/skmedium/archive_names.h"
@@ -16,6 +16,7 @@
 #include "util/codepage.h"
 #include "platform/file_io.h"
 #include "util/ini.h"
+#include "util/paths.h"
 #include "util/strings.h"
 
 namespace skmedium {
@@ -60,6 +61,35 @@ std::string ReadAll(platform::FileSystem& files, const std::wstring& path, bool*
 std::wstring OnMedium(const std::wstring& path) {
   const std::wstring root = MediumFiles::kRoot;
   return path.compare(0, root.size(), root) == 0 ? path.substr(root.size()) : path;
+}
+
+// Why the destination page refuses a folder, its drive aside: the words after "the default
+// destination X".
+std::wstring Refusal(const std::wstring& folder, const util::PathCheck& check) {
+  const std::wstring page = L", which the destination page refuses";
+  switch (check.fault) {
+    case util::PathFault::kNone:
+      return L"";
+    case util::PathFault::kForbiddenCharacter: {
+      std::wstring refused;
+      for (wchar_t c : folder)
+        if (!std::wcschr(util::AllowedPathChars, c) && refused.find(c) == std::wstring::npos)
+          refused += c;
+      if (refused.empty()) refused = check.character;  // a permitted one in the wrong place (":")
+      return L" holds characters the destination page refuses (" + refused + L")";
+    }
+    case util::PathFault::kNotFull:
+      return L" is no full path" + page;
+    case util::PathFault::kEmptyName:
+      return L" holds an empty folder name (two backslashes in a row)" + page;
+    case util::PathFault::kDeviceName:
+      return L" holds the folder " + check.name + L", the name of a Windows device" + page;
+    case util::PathFault::kEndsInSpaceOrDot:
+      return L" holds the folder \"" + check.name + L"\" ending with a dot or a blank" + page;
+    case util::PathFault::kDriveRoot:
+      return L" is a drive's root" + page;
+  }
+  return L"";
 }
 
 class Checker {
@@ -107,13 +137,24 @@ class Checker {
   }
 
   void CheckNames(const setup::TSetupDescription& model, const util::IniFile& ini) {
+    // The uninstall entry is one registry key named after the product: the finish page cannot
+    // make it for an empty name or one with a backslash, and fails.
+    const std::wstring noEntry =
+        L"; on \"Готово\" the installation ends with the error \"Failed to set data for "
+        L"'DisplayName'\": no uninstall entry is made and no restart follows";
     for (const wchar_t* key : {L"NameApplication", L"NameCompany"}) {
       const std::wstring value = ini.ReadString(L"GENERAL", key, L"\x1");
+      const bool product = std::wstring(key) == L"NameApplication";
       if (value == L"\x1")
         Add(L"[GENERAL]", std::wstring(key) + L" is missing: the installer shows and installs under the placeholder \"" +
                               key + L"\"");
       else if (value.empty())
-        Add(L"[GENERAL]", std::wstring(key) + L" is empty: the captions and the destination lack the name");
+        Add(L"[GENERAL]", std::wstring(key) +
+                              L" is empty: the captions and the destination lack the name" +
+                              (product ? noEntry : L""));
+      else if (product && value.find(L'\\') != std::wstring::npos)
+        Add(L"[GENERAL]", L"NameApplication " + value + L" holds a backslash: the program is " +
+                              L"installed in nested folders (" + model.FDestDir + L")" + noEntry);
     }
     if (model.FGroups->Count() == 0)
       Add(L"[GROUPS]", L"no group: the components page offers nothing and cannot go on");
@@ -130,8 +171,7 @@ class Checker {
   }
 
   void CheckFiles(const setup::TSetupDescription& model, const util::IniFile& ini) {
-    if (files_.Kind(model.FLicenseFile) != platform::PathKind::File)
-      Add(OnMedium(model.FLicenseFile), L"the agreement file is missing: the agreement page stays empty");
+    CheckAgreement(model.FLicenseFile);
     const std::wstring icon = ini.ReadString(L"GENERAL", L"Icon", L"");
     if (!icon.empty() && model.IconFile().empty())
       Add(util::ChangeFileExt(icon, L".ico"), L"the icon named by [GENERAL] Icon is missing: the standard icon shows");
@@ -139,20 +179,52 @@ class Checker {
       Add(L"[Execute]", L"BDE names no installer: the additional software page starts nothing");
     else if (files_.Kind(model.FBDESetup) != platform::PathKind::File)
       Add(OnMedium(model.FBDESetup), L"the BDE installer is missing");
+    else
+      CheckStaysOnMedium(model.FBDESetup, L"the additional software page starts nothing");
     const std::wstring font = std::wstring(MediumFiles::kRoot) + L"SERVICE\\FONT\\GOST.TTF";
     if (files_.Kind(font) != platform::PathKind::File)
       Add(OnMedium(font), L"the drawing font is missing: the finish page cannot install it");
   }
 
+  // The agreement page reads the whole file, up to the largest it shows.
+  void CheckAgreement(const std::wstring& path) {
+    std::string bytes;
+    switch (platform::ReadWholeFile(files_, path, setup::kMaxAgreementBytes, &bytes)) {
+      case platform::ReadResult::Ok:
+        CheckStaysOnMedium(path, L"the agreement page stays empty");
+        break;
+      case platform::ReadResult::Missing:
+        Add(OnMedium(path), L"the agreement file is missing: the agreement page stays empty");
+        break;
+      case platform::ReadResult::Unreadable:
+        Add(OnMedium(path), L"the agreement file cannot be read: the agreement page stays empty");
+        break;
+      case platform::ReadResult::TooLarge:
+        Add(OnMedium(path), L"the agreement file is larger than the agreement page shows (" +
+                                std::to_wstring(setup::kMaxAgreementBytes >> 20) +
+                                L" MiB): the page says so, \"Принимаю\" stays off and the "
+                                L"installation cannot go on");
+        break;
+    }
+  }
+
+  // Windows stops a ".." step at the drive's root, so such a path still names a file of the disc;
+  // started from a copy of the medium in a folder, the installer looks outside the copy.
+  void CheckStaysOnMedium(const std::wstring& path, const std::wstring& consequence) {
+    bool climbed = false;
+    const std::wstring onDisc = MediumFiles::Normalized(path, &climbed);
+    if (!climbed) return;
+    Add(OnMedium(path),
+        L"climbs out of the medium with \"..\": on the disc Windows stops at the root and finds " +
+            OnMedium(onDisc) + L", but from a copy of the medium in a folder " + consequence);
+  }
+
   void CheckDestination(const setup::TSetupDescription& model) {
     dest_ = model.FDestDir;
-    std::wstring refused;
-    for (wchar_t c : dest_)
-      if (!util::ConsistsOf(std::wstring(1, c), pages::AllowedPathChars) && refused.find(c) == std::wstring::npos)
-        refused += c;
-    if (!refused.empty())
-      Add(L"[GENERAL]", L"the default destination " + dest_ + L" holds characters the destination page refuses (" +
-                            refused + L"): Next stays disabled until the user edits it");
+    const util::PathCheck check = util::CheckDestinationFolder(dest_);
+    if (check.fault != util::PathFault::kNone)
+      Add(L"[GENERAL]", L"the default destination " + dest_ + Refusal(dest_, check) +
+                            L": Next stays disabled until the user edits it");
     std::vector<std::wstring> levels;
     util::SplitToList(dest_, L'\\', levels, true);
     for (const std::wstring& level : levels)
@@ -169,10 +241,12 @@ class Checker {
       const setup::TSetupGroupFile& group = *model.FGroups->Items(i);
       if (group.FArchiveFile == L"NoneNameFile") continue;
       const std::wstring where = OnMedium(group.FArchiveFile);
+      const std::wstring stops = L"the welcome page stops the installation";
       if (files_.Kind(group.FArchiveFile) != platform::PathKind::File) {
-        Add(where, L"the archive is missing: the welcome page stops the installation");
+        Add(where, L"the archive is missing: " + stops);
         continue;
       }
+      CheckStaysOnMedium(group.FArchiveFile, stops);
       archive::TRAR rar;
       rar.ArchiveName = files_.HostPath(group.FArchiveFile).wstring();
       rar.OnReqPassword = [](archive::TRAR&, RARHeaderData, std::string& password) {

@@ -1,7 +1,8 @@
 #pragma once
 // The medium as the installer sees it: drive D:, reached by Windows paths ("D:\DOCS\DOCS.RAR")
-// that are found in the host's folder without regard to case, as Windows finds them on a CD.
-// Read-only: writing refuses.
+// that are found in the host's folder without regard to case, as Windows finds them on a CD. A
+// file or folder the host reaches through a link is what the link points at, as it will be on
+// the burnt disc. Read-only: writing refuses.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,9 +17,14 @@ class MediumFiles : public platform::FileSystem {
 
   explicit MediumFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
-  // The host's path of a path under kRoot, each level matched without regard to case; a level
-  // that is not there is kept as written (the path then leads nowhere). Empty for a path that
-  // is not on the medium or climbs out of it.
+  // A path under kRoot with its "." and ".." steps taken as Windows takes them, by the text
+  // alone: "D:\DOCS\..\A.RAR" is "D:\A.RAR", and a ".." at the root stays there (`*climbed` then
+  // tells so). Without a trailing backslash; unchanged when it is not under kRoot.
+  static std::wstring Normalized(const std::wstring& mediumPath, bool* climbed = nullptr);
+
+  // The host's path of a path under kRoot (Normalized), each level matched without regard to
+  // case; a level that is not there is kept as written (the path then leads nowhere). Empty for
+  // a path that is not on the medium.
   std::filesystem::path HostPath(const std::wstring& mediumPath) const;
 
   std::unique_ptr<platform::ReadableFile> OpenRead(const std::wstring& path) override;
