@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "unrar/text.h"
+#include "util/text.h"
 #include "util/codepage.h"
 #include "util/paths.h"
 #include "util/strings.h"
@@ -25,7 +25,7 @@ std::wstring RefusedLevel(const std::wstring& level) {
 }
 
 // The length Windows counts: UTF-16 units.
-size_t Units(const std::wstring& s) { return unrar::WideToUtf16(s).size(); }
+size_t Units(const std::wstring& s) { return util::ToUtf16(s).size(); }
 
 }  // namespace
 
