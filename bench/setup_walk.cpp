@@ -38,17 +38,6 @@ void Click(HWND page, const std::wstring& text) {
   if (!WaitUntil([&] { return Press(page, text); }, 10000)) Fail("a button cannot be pressed");
 }
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) / double(frequency.QuadPart);
-}
-
 void Fail(const char* what) {
   std::printf("error=%s\n", what);
   std::fflush(stdout);

@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-namespace bench {
+#include "bench/clock.h"
 
-double Now();  // seconds
+namespace bench {
 
 // Prints "error=<what>" and ends the benchmark.
 [[noreturn]] void Fail(const char* what);
