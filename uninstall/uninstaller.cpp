@@ -6,7 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "setup/setup.h"
+#include "setup/uninstall_key.h"
 #include "uninstall/path_rules.h"
 #include "uninstall/remover.h"
 #include "util/codepage.h"

@@ -17,7 +17,6 @@
 #include "platform/fake/scripted_message_boxes.h"
 #include "util/text.h"
 #include "setup/install_log.h"
-#include "setup/setup.h"
 #include "uninstall/remover.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
