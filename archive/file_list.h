@@ -13,12 +13,9 @@ class FileList {
   void Assign(const std::vector<std::wstring>& names);
   // Adds a name unless an equal one (ignoring case) is there already.
   void Add(const std::wstring& name);
-  void Clear() { names_.clear(); }
 
   bool Contains(const std::wstring& name) const;
   bool Empty() const { return names_.empty(); }
-  size_t Count() const { return names_.size(); }
-  const std::vector<std::wstring>& Names() const { return names_; }
 
  private:
   std::vector<std::wstring> names_;

@@ -27,7 +27,6 @@ class ThrottledPump {
                          Clock clock = std::chrono::steady_clock::now);
 
   void SetPump(MessagePump* pump) { pump_ = pump; }
-  MessagePump* Pump() const { return pump_; }
 
   // Pumps when the interval has passed since the last time it did (the first Poll pumps).
   void Poll();

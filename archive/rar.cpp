@@ -1,6 +1,5 @@
 #include "archive/rar.h"
 
-#include <cstring>
 #include <memory>
 
 namespace archive {
@@ -42,11 +41,6 @@ struct TRAR::PassState {
   std::string password;  // kept from one entry to the next
   bool result = true;
 };
-
-std::string EntryName(const RARHeaderData& header) {
-  const size_t length = strnlen(header.FileName, sizeof header.FileName);
-  return std::string(header.FileName, length);
-}
 
 int CALLBACK TRAR::LibraryCallback(UINT msg, LPARAM userData, LPARAM p1, LPARAM p2) {
   TRAR& self = *reinterpret_cast<TRAR*>(userData);

@@ -125,8 +125,4 @@ class ScopedMessagePump : public MessagePump {
   std::function<void()> process_;
 };
 
-// The entry name of a header in code page 866: FileName up to its first NUL, all 260 bytes when
-// there is none.
-std::string EntryName(const RARHeaderData& header);
-
 }  // namespace archive

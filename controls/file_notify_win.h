@@ -30,7 +30,6 @@ class TFileNotify {
 
   void Resume();
   void Suspend();
-  bool Watching() const { return !handles_.empty(); }
 
   // Counts over the process, for tests: watcher threads running and notification handles open.
   static long LiveThreads();

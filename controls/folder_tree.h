@@ -148,7 +148,6 @@ class FolderTree {
   // Up and Down: the change handling waits until the view's timer ends the deferral.
   void BeginKeyboardDeferral() { deferring_ = true; }
   void EndKeyboardDeferral();
-  bool Deferring() const { return deferring_; }
 
   bool CanEdit(const FolderNode& node) const;
   // A label edit ended: with the new text, or abandoned (null). True when the folder was renamed.

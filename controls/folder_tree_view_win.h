@@ -54,7 +54,6 @@ class TkpFolderTreeView : private FolderTreeObserver, private winui::MessageHand
   void SetNotify(bool notify) { tree_model_.SetNotify(notify); }
   // Before Create, like the model's own.
   bool& FreshDrives() { return tree_model_.FreshDrives; }
-  bool& ReadOnly() { return tree_model_.ReadOnly; }
   void SetMessageCaption(const std::wstring& caption) { tree_model_.MessageCaption = caption; }
 
   // After every selection change, once Directory is up to date.

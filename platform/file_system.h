@@ -64,6 +64,7 @@ class FileSystem {
   virtual std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) = 0;
   // Renames from over to, replacing a file there (the entry itself, never a link's target).
   virtual bool Replace(const std::wstring& from, const std::wstring& to) = 0;
+  // A file, or a folder when it is empty.
   virtual bool Remove(const std::wstring& path) = 0;
   // Clears the read-only attribute so the file can be replaced.
   virtual bool MakeWritable(const std::wstring& path) = 0;

@@ -1,7 +1,8 @@
 #pragma once
-// The system, as the model needs it: the Windows folder, the program's own path, the current
-// folder, the free space of a drive, the fonts of the session and the restart of Windows. Files
-// themselves go through platform/file_system.h.
+// The system, as the model and the uninstaller need it: the Windows folder, the program's own
+// path, the current folder, the temporary files' folder, the free space of a drive, the fonts of
+// the session, starting a program and the restart of Windows. Files themselves go through
+// platform/file_system.h.
 // Implemented over Win32 (platform/win32) and by FakeSystem for tests. Paths are Windows paths
 // in UTF-16.
 #include <cstdint>
@@ -19,6 +20,9 @@ class System {
   virtual std::wstring ModulePath() = 0;
   // The process's current folder.
   virtual std::wstring CurrentDir() = 0;
+  // The user's folder for temporary files as the system reports it (no trailing backslash but a
+  // drive's root's); empty when the system cannot say.
+  virtual std::wstring TempDir() = 0;
   // Bytes available to the user on the drive of `root` ("D:\"); -1 when the system cannot say
   // (no such drive, no disk in it, not a drive at all).
   virtual int64_t FreeSpace(const std::wstring& root) = 0;
@@ -29,6 +33,10 @@ class System {
   // Tells every top-level window that the fonts changed (WM_FONTCHANGE), without waiting long
   // for a window that does not answer.
   virtual void BroadcastFontChange() = 0;
+  // Starts the program (a full path) with the arguments, quoted as its command line wants them,
+  // in `folder`, and leaves it running on its own. False when it does not start.
+  virtual bool StartProgram(const std::wstring& program, const std::wstring& arguments,
+                            const std::wstring& folder) = 0;
   // Restarts Windows with the shutdown privilege switched on for the call (ExitWindowsEx with
   // these EWX_* flags and SHTDN_REASON_* reason). True when the restart was accepted.
   virtual bool RestartWindows(uint32_t flags, uint32_t reason) = 0;

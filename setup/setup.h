@@ -43,9 +43,7 @@ struct SetupPlatform {
   platform::Shell* shell = nullptr;
 };
 
-// The registry key of the installed programs' entries, and of the fonts Windows loads at start
-// (the latter in the machine's native view).
-constexpr wchar_t kUninstallKey[] = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+// The registry key of the fonts Windows loads at start (in the machine's native view).
 constexpr wchar_t kFontsKey[] = L"\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 
 class TSetup : public TSetupDescription {

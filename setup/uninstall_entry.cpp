@@ -2,6 +2,7 @@
 #include "platform/registry.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
+#include "setup/uninstall_key.h"
 
 namespace setup {
 namespace {

@@ -1,7 +1,7 @@
 // UnInstall.exe: started by the list of installed programs as "<destination>\UnInstall.exe"
-// /UNINSTALL. It copies itself to a temporary folder and starts the copy with the destination
-// as an argument, so the destination folder (its own file included) can go; when that fails it
-// works in place and leaves its own file to the next restart.
+// /UNINSTALL. It hands the work to a copy of itself among the temporary files (hand_over.h), so
+// the destination folder (its own file included) can go; when that fails it works in place and
+// leaves its own file to the next restart.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,6 +15,8 @@
 #include "platform/win32/system_dlls.h"
 #include "platform/win32/registry_win.h"
 #include "platform/win32/shell_win.h"
+#include "platform/win32/system_win.h"
+#include "uninstall/hand_over.h"
 #include "uninstall/remover_win.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
@@ -46,42 +48,9 @@ class UninstallMessageBoxes : public platform::MessageBoxes {
   platform::Win32MessageBoxes plain_;
 };
 
-std::wstring ModulePath() {
-  std::vector<wchar_t> buffer(32768);
-  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  return std::wstring(buffer.data(), n);
-}
-
 std::wstring FolderOf(const std::wstring& path) {
   const size_t cut = path.find_last_of(L'\\');
   return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-// Copies the program to a new temporary folder and starts the copy for destination; false when
-// any step fails (the caller then works in place).
-bool RestartFromTemp(const std::wstring& self, const std::wstring& destination) {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-  if (n == 0 || n > MAX_PATH) return false;
-  const std::wstring folder = std::wstring(temp) + L"SketrionUninstall" + std::to_wstring(GetCurrentProcessId());
-  // Only a folder made now: one that is already there may hold files someone else put there.
-  if (!CreateDirectoryW(folder.c_str(), nullptr)) return false;
-  const std::wstring copy = folder + L"\\UnInstall.exe";
-  if (!CopyFileW(self.c_str(), copy.c_str(), FALSE)) return false;
-  std::wstring command = Quoted(copy) + L" /UNINSTALL " + Quoted(destination) + L" " +
-                         std::to_wstring(GetCurrentProcessId());
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(copy.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
-    DeleteFileW(copy.c_str());
-    RemoveDirectoryW(folder.c_str());
-    return false;
-  }
-  platform::ScopedHandle thread(pi.hThread), process(pi.hProcess);
-  return true;
 }
 
 // The copy waits for the program it was started by, whose file it is about to remove.
@@ -107,10 +76,13 @@ int Run() {
                kCaption, platform::MsgButtons::Ok, platform::MsgIcon::Information);
     return 1;
   }
-  const std::wstring self = ModulePath();
+  platform::Win32System system;
+  const std::wstring self = system.ModulePath();
   const bool isCopy = args.size() >= 3;
   const std::wstring destination = isCopy ? args[2] : FolderOf(self);
-  if (!isCopy && RestartFromTemp(self, destination)) return 0;
+  if (!isCopy && uninstall::HandOverToCopy(system, platform::RealFileSystem(), self, destination,
+                                           GetCurrentProcessId()))
+    return 0;
   if (isCopy && args.size() >= 4) WaitForStarter(args[3]);
 
   platform::ComApartment com;

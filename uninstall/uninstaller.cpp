@@ -6,7 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "setup/setup.h"
+#include "setup/uninstall_key.h"
 #include "uninstall/path_rules.h"
 #include "uninstall/remover.h"
 #include "util/codepage.h"
@@ -32,18 +32,43 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
 
 size_t Depth(const std::wstring& path) { return static_cast<size_t>(std::count(path.begin(), path.end(), L'\\')); }
 
-const wchar_t* ReasonText(KeptReason reason) {
-  switch (reason) {
-    case KeptReason::Changed: return L"изменён после установки";
-    case KeptReason::InUse: return L"используется другой программой";
-    case KeptReason::Refused: return L"доступ запрещён";
-    case KeptReason::Outside: return L"вне папок программы, не тронут";
-    case KeptReason::AtRestart: return L"будет удалён при перезапуске Windows";
-    case KeptReason::HoldsUsersFiles: return L"в ней ваши файлы";
-    case KeptReason::HoldsKept: return L"в ней осталось названное выше";
-    case KeptReason::NoLog: return L"журнала установки нет, файлы программы не тронуты";
-  }
-  return L"";
+// Each outcome with what the final message says of the thing that stayed; null: nothing stays
+// to name (its own file names the uninstaller's folder).
+struct OutcomeRow {
+  Outcome outcome;
+  const wchar_t* reason;
+};
+constexpr OutcomeRow kOutcomes[] = {
+    {Outcome::Gone, nullptr},
+    {Outcome::WithOwnFile, nullptr},
+    {Outcome::Changed, L"изменён после установки"},
+    {Outcome::InUse, L"используется другой программой"},
+    {Outcome::Refused, L"доступ запрещён"},
+    {Outcome::Outside, L"вне папок программы, не тронут"},
+    {Outcome::AtRestart, L"будет удалён при перезапуске Windows"},
+    {Outcome::HoldsUsersFiles, L"в ней ваши файлы"},
+    {Outcome::HoldsKept, L"в ней осталось названное выше"},
+    {Outcome::NoLog, L"журнала установки нет, файлы программы не тронуты"},
+};
+
+const wchar_t* ReasonText(Outcome outcome) {
+  for (const OutcomeRow& row : kOutcomes)
+    if (row.outcome == outcome) return row.reason;
+  return nullptr;
+}
+
+// What goes by its name and place alone: the record's shortcuts and the installation's own
+// files beside the log.
+setup::LogItem ByName(setup::LogItemKind kind, const std::wstring& path) {
+  setup::LogItem item;
+  item.kind = kind;
+  item.path = path;
+  item.crcKnown = false;
+  return item;
+}
+
+bool IsFolder(const setup::LogItem& item) {
+  return item.kind == setup::LogItemKind::Folder || item.kind == setup::LogItemKind::ShortcutFolder;
 }
 
 }  // namespace
@@ -91,23 +116,17 @@ bool Uninstaller::Run(void* owner) {
 
   FindShellFolders();
   if (logReadable_) RemoveCheckedFiles(owner);
-  else Note(dest_, KeptReason::NoLog);
+  else Note(dest_, Outcome::NoLog);
   RemoveShortcuts();
-  RemoveFixed(graphEditor);
+  Note(graphEditor, Remove(ByName(setup::LogItemKind::File, graphEditor)));
   RemoveEntry();
-  RemoveFixed(record);
-  RemoveFixed(logPath);
+  Note(record, Remove(ByName(setup::LogItemKind::File, record)));
+  Note(logPath, Remove(ByName(setup::LogItemKind::File, logPath)));
   if (logReadable_) {
-    std::vector<std::wstring> folders;
+    std::vector<setup::LogItem> folders;
     for (const setup::LogItem& item : log_)
-      if (item.kind == setup::LogItemKind::Folder) {
-        // The folders above the destination that the installation made (the company's) go
-        // too once empty; never a drive's root.
-        const bool above = item.path.size() > 3 && IsInside(dest_, item.path);
-        if (IsInsideOrSame(item.path, dest_) || above) folders.push_back(item.path);
-        else Note(item.path, KeptReason::Outside);
-      }
-    RemoveFolders(folders, true);
+      if (item.kind == setup::LogItemKind::Folder) folders.push_back(item);
+    RemoveFolders(folders);
   }
   Show(owner, FinalText(), kept_.empty() ? 0 : 1);
   return true;
@@ -128,18 +147,74 @@ bool Uninstaller::IsShortcutPlace(const std::wstring& path) const {
   return InShellFolder(path) && EndsWithNoCase(path, L".lnk");
 }
 
-// The logged files and the shortcuts logged with their CRC, each removed only while it is as
-// logged. Those a program holds are offered one retry.
+// Files inside the destination; shortcut files and the folders made for them in the two shell
+// folders; the destination, the folders below it and those above it that the installation made
+// (the company's), never a drive's root.
+bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
+  switch (item.kind) {
+    case setup::LogItemKind::File: return IsInside(item.path, dest_);
+    case setup::LogItemKind::Shortcut: return IsShortcutPlace(item.path);
+    case setup::LogItemKind::ShortcutFolder: return InShellFolder(item.path);
+    case setup::LogItemKind::Folder:
+      return IsInsideOrSame(item.path, dest_) || (item.path.size() > 3 && IsInside(dest_, item.path));
+  }
+  return false;
+}
+
+// The one way anything goes: from its place, while it is as the installation left it (a file or
+// shortcut logged with its size and CRC-32 still has them, a folder is still a folder), and only
+// once the remover says it is gone.
+Outcome Uninstaller::Remove(const setup::LogItem& item) {
+  if (!InItsPlace(item)) return Outcome::Outside;
+  const bool folder = IsFolder(item);
+  // Gone already, or no longer what the installation made there.
+  if (p_.files->Kind(item.path) != (folder ? platform::PathKind::Directory : platform::PathKind::File))
+    return Outcome::Gone;
+  if (!folder && item.crcKnown) {
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    // Unreadable now: it may be locked by a running program.
+    if (!setup::FileCrc32(*p_.files, item.path, &size, &crc)) return Outcome::InUse;
+    if (size != item.size || crc != item.crc) return Outcome::Changed;
+  }
+  const RemoveOutcome removed = folder ? p_.remover->RemoveFolder(item.path) : p_.remover->RemoveFile(item.path);
+  if (removed == RemoveOutcome::Removed || removed == RemoveOutcome::Missing) return Outcome::Gone;
+  if (removed == RemoveOutcome::NotEmpty) return WhyNotEmpty(item.path);
+  // The running uninstaller cannot remove its own file: Windows does at the restart.
+  if (!folder && util::EqualsNoCase(item.path, self_)) {
+    if (!p_.remover->RemoveAtRestart(item.path)) return Outcome::Refused;
+    ownFileAtRestart_ = true;
+    return Outcome::AtRestart;
+  }
+  return removed == RemoveOutcome::InUse ? Outcome::InUse : Outcome::Refused;
+}
+
+// A folder still holding something stays: with the user's own files or folders when it holds
+// anything the installation did not make, else with what stayed in it for a reason of its own.
+// Holding the running uninstaller's file that way, it goes with it at the restart.
+Outcome Uninstaller::WhyNotEmpty(const std::wstring& folder) {
+  bool usersFiles = false;
+  const bool listed = p_.files->List(folder, [&](const platform::DirectoryEntry& entry) {
+    usersFiles = !named_.count(util::FoldCase(folder + L"\\" + entry.name));
+    return !usersFiles;
+  });
+  if (!listed) return Outcome::Refused;
+  if (usersFiles) return Outcome::HoldsUsersFiles;
+  if (ownFileAtRestart_ && IsInside(self_, folder) && p_.remover->RemoveAtRestart(folder))
+    return Outcome::WithOwnFile;
+  return Outcome::HoldsKept;
+}
+
+// The logged files and the shortcuts logged with their CRC. Those a program holds are offered
+// one retry.
 void Uninstaller::RemoveCheckedFiles(void* owner) {
   std::vector<const setup::LogItem*> inUse;
   for (const setup::LogItem& item : log_) {
     const bool file = item.kind == setup::LogItemKind::File;
     if (!file && !(item.kind == setup::LogItemKind::Shortcut && item.crcKnown)) continue;
-    if (file ? !IsInside(item.path, dest_) : !IsShortcutPlace(item.path)) {
-      Note(item.path, KeptReason::Outside);
-      continue;
-    }
-    if (RemoveUnchanged(item, false)) inUse.push_back(&item);
+    const Outcome outcome = Remove(item);
+    if (outcome == Outcome::InUse) inUse.push_back(&item);
+    else Note(item.path, outcome);
   }
   if (inUse.empty()) return;
 
@@ -150,116 +225,39 @@ void Uninstaller::RemoveCheckedFiles(void* owner) {
       owner, L"Эти файлы заняты другой программой:\n" + list +
                  L"Закройте её и нажмите «Повторить» или нажмите «Пропустить», чтобы оставить их.",
       kCaption, platform::MsgButtons::RetryCancel, platform::MsgIcon::Warning);
-  for (const setup::LogItem* item : inUse) {
-    // The one retry checks the file again: it may have changed while it was in use.
-    if (answer == platform::MsgAnswer::Retry) RemoveUnchanged(*item, true);
-    else Note(item->path, KeptReason::InUse);
-  }
-}
-
-// True when the file is held by a program and this was not the last try; otherwise it is
-// removed or noted as kept. A file already gone is no matter.
-bool Uninstaller::RemoveUnchanged(const setup::LogItem& item, bool lastTry) {
-  if (p_.files->Kind(item.path) != platform::PathKind::File) return false;
-  uint64_t size = 0;
-  uint32_t crc = 0;
-  RemoveOutcome outcome;
-  if (!setup::FileCrc32(*p_.files, item.path, &size, &crc)) {
-    outcome = RemoveOutcome::InUse;  // unreadable now: it may be locked by a running program
-  } else if (size != item.size || crc != item.crc) {
-    Note(item.path, KeptReason::Changed);
-    return false;
-  } else if (util::EqualsNoCase(item.path, self_)) {
-    RemoveOwnFile(item.path);
-    return false;
-  } else {
-    outcome = p_.remover->RemoveFile(item.path);
-  }
-  if (outcome == RemoveOutcome::InUse) {
-    if (!lastTry) return true;
-    Note(item.path, KeptReason::InUse);
-  } else if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::NotEmpty) {
-    Note(item.path, KeptReason::Refused);
-  }
-  return false;
-}
-
-void Uninstaller::RemoveOwnFile(const std::wstring& path) {
-  if (p_.remover->RemoveFile(path) == RemoveOutcome::Removed) return;
-  Note(path, p_.remover->RemoveAtRestart(path) ? KeptReason::AtRestart : KeptReason::InUse);
+  // The one retry checks each file again: it may have changed while it was in use.
+  for (const setup::LogItem* item : inUse)
+    Note(item->path, answer == platform::MsgAnswer::Retry ? Remove(*item) : Outcome::InUse);
 }
 
 // The record's shortcuts and those an older log names by their path alone go by their place;
 // the log's checked ones went with the files. Then the shortcut folders the installation made.
 void Uninstaller::RemoveShortcuts() {
   std::set<std::wstring> done;
-  std::vector<std::wstring> links;
-  std::vector<std::wstring> folders;
+  std::vector<setup::LogItem> links, folders;
+  for (const std::wstring& link : recordLinks_) links.push_back(ByName(setup::LogItemKind::Shortcut, link));
   for (const setup::LogItem& item : log_) {
     if (item.kind == setup::LogItemKind::Shortcut) {
       if (item.crcKnown) done.insert(util::FoldCase(item.path));
-      else links.push_back(item.path);
+      else links.push_back(item);
     }
-    if (item.kind == setup::LogItemKind::ShortcutFolder) {
-      if (InShellFolder(item.path)) folders.push_back(item.path);
-      else Note(item.path, KeptReason::Outside);
-    }
+    if (item.kind == setup::LogItemKind::ShortcutFolder) folders.push_back(item);
   }
-  links.insert(links.begin(), recordLinks_.begin(), recordLinks_.end());
-  for (const std::wstring& link : links) {
-    if (!done.insert(util::FoldCase(link)).second) continue;
-    if (!IsShortcutPlace(link)) {
-      Note(link, KeptReason::Outside);
-      continue;
-    }
-    if (p_.files->Kind(link) != platform::PathKind::File) continue;
-    const RemoveOutcome outcome = p_.remover->RemoveFile(link);
-    if (outcome == RemoveOutcome::InUse) Note(link, KeptReason::InUse);
-    else if (outcome == RemoveOutcome::Refused) Note(link, KeptReason::Refused);
-  }
-  RemoveFolders(folders, false);
+  for (const setup::LogItem& link : links)
+    if (done.insert(util::FoldCase(link.path)).second) Note(link.path, Remove(link));
+  RemoveFolders(folders);
 }
 
-// Deepest first, so a folder is empty once its logged subfolders are gone. A folder still
-// holding something stays and is named with what holds it.
-void Uninstaller::RemoveFolders(std::vector<std::wstring> folders, bool logged) {
-  std::stable_sort(folders.begin(), folders.end(),
-                   [](const std::wstring& a, const std::wstring& b) { return Depth(a) > Depth(b); });
-  const bool selfWaits = std::any_of(kept_.begin(), kept_.end(), [](const Kept& k) {
-    return k.reason == KeptReason::AtRestart;
+// Deepest first, so a folder is empty once its logged subfolders are gone.
+void Uninstaller::RemoveFolders(std::vector<setup::LogItem> folders) {
+  std::stable_sort(folders.begin(), folders.end(), [](const setup::LogItem& a, const setup::LogItem& b) {
+    return Depth(a.path) > Depth(b.path);
   });
-  for (const std::wstring& folder : folders) {
-    if (p_.files->Kind(folder) != platform::PathKind::Directory) continue;
-    const RemoveOutcome outcome = p_.remover->RemoveFolder(folder);
-    if (outcome == RemoveOutcome::Refused || outcome == RemoveOutcome::InUse) {
-      Note(folder, KeptReason::Refused);
-    } else if (outcome == RemoveOutcome::NotEmpty) {
-      const KeptReason why = WhyNotEmpty(folder);
-      // The destination still holds the running uninstaller: it goes with it at the restart.
-      if (why == KeptReason::HoldsKept && logged && selfWaits && IsInside(self_, folder))
-        p_.remover->RemoveAtRestart(folder);
-      else
-        Note(folder, why);
-    }
-  }
+  for (const setup::LogItem& folder : folders) Note(folder.path, Remove(folder));
 }
 
-// The user's own files or folders, when the folder holds anything the installation did not make.
-KeptReason Uninstaller::WhyNotEmpty(const std::wstring& folder) {
-  bool usersFiles = false;
-  const bool listed = p_.files->List(folder, [&](const platform::DirectoryEntry& entry) {
-    usersFiles = !named_.count(util::FoldCase(folder + L"\\" + entry.name));
-    return !usersFiles;
-  });
-  if (!listed) return KeptReason::Refused;
-  return usersFiles ? KeptReason::HoldsUsersFiles : KeptReason::HoldsKept;
-}
-
-void Uninstaller::RemoveFixed(const std::wstring& path) {
-  if (p_.files->Kind(path) != platform::PathKind::File) return;
-  const RemoveOutcome outcome = p_.remover->RemoveFile(path);
-  if (outcome == RemoveOutcome::InUse) Note(path, KeptReason::InUse);
-  else if (outcome == RemoveOutcome::Refused) Note(path, KeptReason::Refused);
+void Uninstaller::Note(const std::wstring& path, Outcome outcome) {
+  if (ReasonText(outcome)) kept_.push_back({path, outcome});
 }
 
 void Uninstaller::RemoveEntry() {
@@ -276,7 +274,7 @@ void Uninstaller::RemoveEntry() {
   text.erase(std::remove(text.begin(), text.end(), L'"'), text.end());
   if (!util::EqualsNoCase(text, dest_ + L"\\UnInstall.exe /UNINSTALL")) return;
   if (p_.registry->DeleteTree(platform::RegRoot::LocalMachine, key) != platform::RegStatus::Ok)
-    Note(L"HKEY_LOCAL_MACHINE\\" + key, KeptReason::Refused);
+    Note(L"HKEY_LOCAL_MACHINE\\" + key, Outcome::Refused);
 }
 
 std::wstring Uninstaller::FinalText() const {

@@ -35,14 +35,20 @@ struct UninstallPlatform {
   Remover* remover = nullptr;
 };
 
-// Why something stayed. A folder that is not empty HoldsUsersFiles when it holds anything the
-// installation did not make, else HoldsKept: what stayed in it for a reason of its own. NoLog:
-// the destination, whose files are not touched without a readable log.
-enum class KeptReason { Changed, InUse, Refused, Outside, AtRestart, HoldsUsersFiles, HoldsKept, NoLog };
+// What became of one thing the uninstaller set out to remove: gone, or why it stayed. Gone
+// covers what was already gone and what is no longer the installation's (a folder where it
+// logged a file); WithOwnFile, a folder holding nothing but the uninstaller's own file, which
+// Windows removes with it at the restart. A folder that is not empty stays: HoldsUsersFiles when
+// it holds anything the installation did not make, else HoldsKept (what stayed in it for a
+// reason of its own). NoLog: the destination, whose files are not touched without a readable log.
+enum class Outcome {
+  Gone, WithOwnFile, Changed, InUse, Refused, Outside, AtRestart, HoldsUsersFiles, HoldsKept, NoLog
+};
 
+// What the final message names: what stayed and why.
 struct Kept {
   std::wstring path;
-  KeptReason reason;
+  Outcome reason;
 };
 
 class Uninstaller {
@@ -55,22 +61,20 @@ class Uninstaller {
   bool Run(void* owner);
 
   const std::vector<Kept>& KeptItems() const { return kept_; }
-  const std::wstring& ProductName() const { return name_; }
 
  private:
   bool ReadRecord();
   void FindShellFolders();
   bool InShellFolder(const std::wstring& path) const;
   bool IsShortcutPlace(const std::wstring& path) const;
+  bool InItsPlace(const setup::LogItem& item) const;
+  Outcome Remove(const setup::LogItem& item);
+  Outcome WhyNotEmpty(const std::wstring& folder);
   void RemoveCheckedFiles(void* owner);
-  bool RemoveUnchanged(const setup::LogItem& item, bool lastTry);
   void RemoveShortcuts();
-  void RemoveFolders(std::vector<std::wstring> folders, bool logged);
-  KeptReason WhyNotEmpty(const std::wstring& folder);
+  void RemoveFolders(std::vector<setup::LogItem> folders);
   void RemoveEntry();
-  void RemoveOwnFile(const std::wstring& path);
-  void RemoveFixed(const std::wstring& path);
-  void Note(const std::wstring& path, KeptReason reason) { kept_.push_back({path, reason}); }
+  void Note(const std::wstring& path, Outcome outcome);
   std::wstring FinalText() const;
   void Show(void* owner, const std::wstring& text, int kind);
 
@@ -83,6 +87,7 @@ class Uninstaller {
   std::vector<setup::LogItem> log_;
   std::set<std::wstring> named_;  // folded paths the installation made: logged, the record's, its files
   std::wstring desktop_, programs_;  // empty when not found
+  bool ownFileAtRestart_ = false;
   std::vector<Kept> kept_;
 };
 

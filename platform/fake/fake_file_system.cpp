@@ -138,7 +138,18 @@ bool FakeFileSystem::Replace(const std::wstring& from, const std::wstring& to) {
   return true;
 }
 
-bool FakeFileSystem::Remove(const std::wstring& path) { return files_.erase(Key(path)) != 0; }
+bool FakeFileSystem::Remove(const std::wstring& path) {
+  const std::wstring key = Key(path);
+  if (files_.erase(key)) return true;
+  // A folder goes only when empty, as on a disk.
+  auto folder = directories_.find(key);
+  if (folder == directories_.end()) return false;
+  const Folder kept = folder->second;
+  directories_.erase(folder);
+  if (!IsDirectory(key)) return true;
+  directories_[key] = kept;
+  return false;
+}
 
 bool FakeFileSystem::MakeWritable(const std::wstring& path) {
   auto it = files_.find(Key(path));

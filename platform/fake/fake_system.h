@@ -1,7 +1,7 @@
 #pragma once
-// The machine for tests: the Windows folder, the program's path, the current folder and the
-// free space of each drive are plain fields; fonts added, font-change broadcasts and restarts
-// asked for are recorded.
+// The machine for tests: the Windows folder, the program's path, the current folder, the
+// temporary files' folder and the free space of each drive are plain fields; fonts added,
+// font-change broadcasts, programs started and restarts asked for are recorded.
 #include <map>
 #include <string>
 #include <vector>
@@ -15,13 +15,26 @@ class FakeSystem : public System {
   std::wstring windowsDir = L"C:\\WINDOWS";
   std::wstring modulePath = L"D:\\Setup.exe";
   std::wstring currentDir = L"D:\\";
+  std::wstring tempDir = L"C:\\TEMP";
   // Free bytes by drive letter (upper case); a drive not listed reports -1.
   std::map<wchar_t, int64_t> freeSpace;
 
   std::wstring WindowsDir() override { return windowsDir; }
   std::wstring ModulePath() override { return modulePath; }
   std::wstring CurrentDir() override { return currentDir; }
+  std::wstring TempDir() override { return tempDir; }
   int64_t FreeSpace(const std::wstring& root) override;
+
+  struct Start {
+    std::wstring program, arguments, folder;
+  };
+  std::vector<Start> started;
+  bool refuseStart = false;  // StartProgram fails (still recorded)
+  bool StartProgram(const std::wstring& program, const std::wstring& arguments,
+                    const std::wstring& folder) override {
+    started.push_back({program, arguments, folder});
+    return !refuseStart;
+  }
 
   struct Restart {
     uint32_t flags;

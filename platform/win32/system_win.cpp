@@ -63,11 +63,32 @@ std::wstring Win32System::CurrentDir() {
   });
 }
 
+std::wstring Win32System::TempDir() {
+  std::wstring folder = GrowingString(MAX_PATH + 1, [](wchar_t* buffer, DWORD size) {
+    return GetTempPathW(size, buffer);
+  });
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
 int64_t Win32System::FreeSpace(const std::wstring& root) {
   ThreadErrorMode quiet;  // no "insert a disk" box for an empty drive
   ULARGE_INTEGER available;
   if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return -1;
   return static_cast<int64_t>(available.QuadPart);
+}
+
+bool Win32System::StartProgram(const std::wstring& program, const std::wstring& arguments,
+                               const std::wstring& folder) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    return false;
+  ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
+  return true;
 }
 
 bool Win32System::AddFont(const std::wstring& fileName) {

@@ -9,9 +9,12 @@ class Win32System : public System {
   std::wstring WindowsDir() override;
   std::wstring ModulePath() override;
   std::wstring CurrentDir() override;
+  std::wstring TempDir() override;
   int64_t FreeSpace(const std::wstring& root) override;
   bool AddFont(const std::wstring& fileName) override;
   void BroadcastFontChange() override;
+  bool StartProgram(const std::wstring& program, const std::wstring& arguments,
+                    const std::wstring& folder) override;
   bool RestartWindows(uint32_t flags, uint32_t reason) override;
 };
 

@@ -12,6 +12,7 @@
 
 #include "archive/installer_password.h"
 #include "archive/rar.h"
+#include "tests/archive/header_name.h"
 #include "tests/rarwriter/rarwriter.h"
 #include "util/codepage.h"
 #include "util/text.h"
@@ -79,7 +80,7 @@ struct PassLog {
       ++tested;
       failed += !ok;
       unpacked += h.UnpSize;
-      names.push_back(archive::EntryName(h));
+      names.push_back(HeaderName(h));
     };
     rar.OnTested = after;
     rar.OnExtract = after;
@@ -247,7 +248,7 @@ TEST_P(Written, UnicodeNamesReachTheEventsWholeBesideThe866Name) {
     for (auto& c : name)
       if (c == '\\') c = '/';
     wide.push_back(name);
-    dos.push_back(archive::EntryName(h));
+    dos.push_back(HeaderName(h));
   };
   EXPECT_TRUE(rar.Test());
   EXPECT_EQ(wide, names);
@@ -344,7 +345,7 @@ TEST_P(Written, EventsSeeTheLibrarysShortHeaderRecord) {
   ASSERT_EQ(seen.size(), direct.size());
   for (size_t i = 0; i < seen.size(); ++i) {
     EXPECT_EQ(std::string(seen[i].ArcName), std::string(direct[i].ArcName)) << i;
-    EXPECT_EQ(archive::EntryName(seen[i]), archive::EntryName(direct[i])) << i;
+    EXPECT_EQ(HeaderName(seen[i]), HeaderName(direct[i])) << i;
     EXPECT_EQ(seen[i].Flags, direct[i].Flags) << i;
     EXPECT_EQ(seen[i].PackSize, direct[i].PackSize) << i;
     EXPECT_EQ(seen[i].UnpSize, direct[i].UnpSize) << i;
@@ -356,7 +357,7 @@ TEST_P(Written, EventsSeeTheLibrarysShortHeaderRecord) {
     EXPECT_EQ(seen[i].FileAttr, direct[i].FileAttr) << i;
     EXPECT_EQ(seen[i].CmtState, direct[i].CmtState) << i;
   }
-  EXPECT_EQ(archive::EntryName(seen[1]).size(), 259u);  // cut to the short record's field
+  EXPECT_EQ(HeaderName(seen[1]).size(), 259u);  // cut to the short record's field
 }
 
 TEST_P(Written, LongEntryFeedsTheDataCallbackAndTheMessagePump) {

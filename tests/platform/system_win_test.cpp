@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/fake/scripted_message_boxes.h"
 #include "platform/file_system.h"
 #include "platform/win32/registry_win.h"
@@ -38,6 +40,22 @@ TEST(Win32System, FreeSpaceOfADriveOrMinusOne) {
   EXPECT_EQ(system.FreeSpace(L"\\:\\"), -1);
   EXPECT_EQ(system.FreeSpace(L"1:\\"), -1);
   EXPECT_EQ(system.FreeSpace(L"Q:\\"), -1);  // no such drive in the test prefix
+}
+
+// The temporary files' folder as the user set it, without the trailing backslash a root keeps,
+// and a start that says whether it did.
+TEST(Win32System, TempDirAndProgramsStarted) {
+  platform::Win32System system;
+  std::vector<wchar_t> saved(32768);
+  const DWORD had = GetEnvironmentVariableW(L"TMP", saved.data(), static_cast<DWORD>(saved.size()));
+  for (const std::wstring& folder : {std::wstring(L"C:\\Временные файлы"), std::wstring(L"C:\\")}) {
+    SetEnvironmentVariableW(L"TMP", (folder + (folder.size() > 3 ? L"\\" : L"")).c_str());
+    EXPECT_EQ(system.TempDir(), folder);
+  }
+  SetEnvironmentVariableW(L"TMP", had ? saved.data() : nullptr);
+
+  EXPECT_FALSE(system.StartProgram(L"C:\\no such folder\\none.exe", L"", L"C:\\"));
+  EXPECT_TRUE(system.StartProgram(system.WindowsDir() + L"\\system32\\cmd.exe", L"/c exit 0", L"C:\\"));
 }
 
 class ModelOnWindows : public testing::Test {

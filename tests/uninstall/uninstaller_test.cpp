@@ -17,7 +17,6 @@
 #include "platform/fake/scripted_message_boxes.h"
 #include "util/text.h"
 #include "setup/install_log.h"
-#include "setup/setup.h"
 #include "uninstall/remover.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
@@ -26,7 +25,7 @@
 namespace {
 
 using platform::MsgAnswer;
-using uninstall::KeptReason;
+using uninstall::Outcome;
 using uninstall::RemoveOutcome;
 
 const std::wstring kDest = L"C:\\Program files\\Sketrion\\Sketrion 7.2";
@@ -34,18 +33,19 @@ const std::wstring kPrograms = L"C:\\Users\\user\\Start Menu\\Programs";
 const std::wstring kDesktop = L"C:\\Users\\user\\Desktop";
 const std::wstring kEntry = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sketrion 7.2";
 
-// Removes from the fake file system; a file can be busy for a number of attempts or refuse.
+// Removes from the fake file system; a file can be busy for a number of attempts, and any file
+// or folder can answer as a test says.
 class FakeRemover : public uninstall::Remover {
  public:
   explicit FakeRemover(platform::FakeFileSystem& files) : files_(files) {}
 
-  std::map<std::wstring, int> busy;  // folded path -> attempts that still find it in use
-  std::set<std::wstring> refused;    // folded paths
+  std::map<std::wstring, int> busy;                // folded path -> attempts that still find it in use
+  std::map<std::wstring, RemoveOutcome> answers;  // folded path -> what every attempt answers
   std::vector<std::wstring> atRestart;
 
   RemoveOutcome RemoveFile(const std::wstring& path) override {
     const std::wstring key = util::FoldCase(path);
-    if (refused.count(key)) return RemoveOutcome::Refused;
+    if (answers.count(key)) return answers[key];
     auto it = busy.find(key);
     if (it != busy.end() && it->second > 0) {
       --it->second;
@@ -54,9 +54,11 @@ class FakeRemover : public uninstall::Remover {
     return files_.Remove(path) ? RemoveOutcome::Removed : RemoveOutcome::Missing;
   }
   RemoveOutcome RemoveFolder(const std::wstring& path) override {
+    if (answers.count(util::FoldCase(path))) return answers[util::FoldCase(path)];
     if (files_.Kind(path) != platform::PathKind::Directory) return RemoveOutcome::Missing;
     bool empty = true;
-    files_.List(path, [&](const platform::DirectoryEntry&) { return empty = false; });
+    if (!files_.List(path, [&](const platform::DirectoryEntry&) { return empty = false; }))
+      return RemoveOutcome::Refused;
     if (!empty) return RemoveOutcome::NotEmpty;
     files_.RemoveTree(path);
     return RemoveOutcome::Removed;
@@ -108,8 +110,13 @@ class Installed {
                         platform::StringValue(L"\"" + kDest + L"\\UnInstall.exe\" /UNINSTALL"));
   }
 
+  // As the library extracts: the entry's folders made, then the file.
   void Extract(setup::InstallLog& log, const std::wstring& name, const std::string& bytes) {
     log.EntryStarting(name, false);
+    for (size_t cut = kDest.find(L'\\', 3); cut != std::wstring::npos; cut = kDest.find(L'\\', cut + 1))
+      files.MakeDirectory(kDest.substr(0, cut));
+    files.MakeDirectory(kDest);
+    files.MakeDirectory(kDest + L"\\" + name.substr(0, name.rfind(L'\\')));
     files.PutFile(kDest + L"\\" + name, bytes);
     log.EntryDone(name, false, true, static_cast<uint32_t>(bytes.size()), 0);
   }
@@ -134,8 +141,8 @@ class Installed {
       if (!before.count(path)) left.insert(path);
     return left;
   }
-  std::map<std::wstring, KeptReason> KeptMap() const {
-    std::map<std::wstring, KeptReason> map;
+  std::map<std::wstring, Outcome> KeptMap() const {
+    std::map<std::wstring, Outcome> map;
     for (const uninstall::Kept& k : kept) map[k.path] = k.reason;
     return map;
   }
@@ -221,13 +228,13 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
   ASSERT_TRUE(clean.kept.empty());
   const std::wstring removed = clean.boxes.Asked().back().text;
 
-  const KeptReason kHeld = KeptReason::HoldsKept;
+  const Outcome kHeld = Outcome::HoldsKept;
   struct Case {
     const char* what;
     std::function<void(Installed&)> change;
     std::vector<MsgAnswer> answers;
     std::set<std::wstring> left;                  // files of the installation left afterwards
-    std::map<std::wstring, KeptReason> reasons;   // what the final message lists
+    std::map<std::wstring, Outcome> reasons;   // what the final message lists
     bool entryGone;
   };
   const Case cases[] = {
@@ -238,20 +245,20 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {bin + L"\\my.dwg", guide},
-       {{guide, KeptReason::Changed}, {doc, kHeld}, {bin, KeptReason::HoldsUsersFiles}, {kDest, kHeld},
+       {{guide, Outcome::Changed}, {doc, kHeld}, {bin, Outcome::HoldsUsersFiles}, {kDest, kHeld},
         {company, kHeld}},
        true},
       {"the same size with other bytes is a change",
        [&](Installed& t) { t.files.PutFile(guide, "GUIDE"); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {guide},
-       {{guide, KeptReason::Changed}, {doc, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       {{guide, Outcome::Changed}, {doc, kHeld}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"a folder of the user's in the destination keeps it",
        [&](Installed& t) { t.files.MakeDirectory(kDest + L"\\Проекты"); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {},
-       {{kDest, KeptReason::HoldsUsersFiles}, {company, kHeld}},
+       {{kDest, Outcome::HoldsUsersFiles}, {company, kHeld}},
        true},
       {"files already gone are no matter",
        [&](Installed& t) {
@@ -273,37 +280,46 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 5; },
        {MsgAnswer::Yes, MsgAnswer::Retry, MsgAnswer::Ok},
        {program},
-       {{program, KeptReason::InUse}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       {{program, Outcome::InUse}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"skipping a file in use keeps it",
        [&](Installed& t) { t.remover.busy[util::FoldCase(program)] = 1; },
        {MsgAnswer::Yes, MsgAnswer::Cancel, MsgAnswer::Ok},
        {program},
-       {{program, KeptReason::InUse}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       {{program, Outcome::InUse}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       true},
+      {"a folder holding the user's file that cannot be listed stays as refused",
+       [&](Installed& t) {
+         t.files.PutFile(bin + L"\\my.dwg", "mine");
+         t.files.DenyList(bin);
+       },
+       {MsgAnswer::Yes, MsgAnswer::Ok},
+       {bin + L"\\my.dwg"},
+       {{bin, Outcome::Refused}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"a refused file stays and is named",
-       [&](Installed& t) { t.remover.refused.insert(util::FoldCase(program)); },
+       [&](Installed& t) { t.remover.answers[util::FoldCase(program)] = RemoveOutcome::Refused; },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {program},
-       {{program, KeptReason::Refused}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       {{program, Outcome::Refused}, {bin, kHeld}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"a changed desktop shortcut stays, named as changed",
        [&](Installed& t) { t.files.PutFile(link2, "link, edited"); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {link2},
-       {{link2, KeptReason::Changed}},
+       {{link2, Outcome::Changed}},
        true},
       {"a changed Start-menu shortcut keeps its folder",
        [&](Installed& t) { t.files.PutFile(link1, "LINK"); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {link1},
-       {{link1, KeptReason::Changed}, {linkFolder, kHeld}},
+       {{link1, Outcome::Changed}, {linkFolder, kHeld}},
        true},
       {"the user's own shortcut in the program's Start-menu folder keeps it",
        [&](Installed& t) { t.files.PutFile(linkFolder + L"\\Мой.lnk", "mine"); },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {linkFolder + L"\\Мой.lnk"},
-       {{linkFolder, KeptReason::HoldsUsersFiles}},
+       {{linkFolder, Outcome::HoldsUsersFiles}},
        true},
       {"an older log: its shortcuts go by their place, changed or not; its files are checked",
        [&](Installed& t) {
@@ -313,7 +329,7 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {guide},
-       {{guide, KeptReason::Changed}, {doc, kHeld}, {kDest, kHeld}, {company, kHeld}},
+       {{guide, Outcome::Changed}, {doc, kHeld}, {kDest, kHeld}, {company, kHeld}},
        true},
       {"a shortcut only the record names goes by its place",
        [&](Installed& t) {
@@ -333,13 +349,13 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        [&](Installed& t) { t.files.PutFile(logFile, "\xEF\xBB\xBF# UnInstall.log 2\r\nF\tbroken\r\n"); },
        {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
        {program, bin + L"\\UnInstall.exe", guide},
-       {{kDest, KeptReason::NoLog}},
+       {{kDest, Outcome::NoLog}},
        true},
       {"a missing log: the same",
        [&](Installed& t) { t.files.Remove(logFile); },
        {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
        {program, bin + L"\\UnInstall.exe", guide},
-       {{kDest, KeptReason::NoLog}},
+       {{kDest, Outcome::NoLog}},
        true},
       {"an entry naming another folder's uninstaller is not ours",
        [&](Installed& t) {
@@ -382,6 +398,40 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
   }
 }
 
+// Whichever step removes a thing, the remover's answer names it for the same reason, and the
+// folders holding it stay for what stayed in them.
+TEST(UninstallerOutcomes, EachKindOfThingStaysForTheSameReason) {
+  const std::wstring company = L"C:\\Program files\\Sketrion", bin = kDest + L"\\BIN";
+  struct Thing {
+    std::wstring path;
+    std::vector<std::wstring> holders;
+    bool retried;  // offered the one retry when in use
+  };
+  const Thing things[] = {
+      {bin + L"\\Sketrion.exe", {bin, kDest, company}, true},  // a logged file
+      {kDesktop + L"\\Sketrion 7.2.lnk", {}, true},             // a logged shortcut
+      {kDest + L"\\GraphEditor.ini", {kDest, company}, false},  // the installation's own file
+      {bin, {kDest, company}, false},                            // a logged folder
+      {kPrograms + L"\\Sketrion 7.2", {}, false},               // a Start-menu folder
+  };
+  const std::pair<RemoveOutcome, Outcome> answers[] = {{RemoveOutcome::InUse, Outcome::InUse},
+                                                       {RemoveOutcome::Refused, Outcome::Refused}};
+  for (const auto& answer : answers)
+    for (const Thing& thing : things) {
+      SCOPED_TRACE(util::ToUtf8(thing.path));
+      Installed t;
+      t.remover.answers[util::FoldCase(thing.path)] = answer.first;
+      t.boxes.Answer(MsgAnswer::Yes);
+      if (answer.first == RemoveOutcome::InUse && thing.retried) t.boxes.Answer(MsgAnswer::Retry);
+      t.boxes.Answer(MsgAnswer::Ok);
+      ASSERT_TRUE(t.Uninstall());
+      std::map<std::wstring, Outcome> expected{{thing.path, answer.second}};
+      for (const std::wstring& holder : thing.holders) expected[holder] = Outcome::HoldsKept;
+      EXPECT_EQ(t.KeptMap(), expected);
+      EXPECT_EQ(t.boxes.Unanswered(), 0u);
+    }
+}
+
 TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
   // Lines that match files outside in size and CRC, so only the place rule keeps them.
   files.PutFile(L"C:\\WINDOWS\\system.ini", "sys");
@@ -414,10 +464,10 @@ TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
   EXPECT_EQ(files.Kind(L"C:\\Empty"), platform::PathKind::Directory);
   EXPECT_EQ(files.Kind(kDesktop), platform::PathKind::Directory);
   // Each refused line is named; so is the company's folder, which holds a file it did not make.
-  ASSERT_EQ(kept.size(), hostile.size() + 1);
-  for (size_t i = 0; i < hostile.size(); ++i) EXPECT_EQ(kept[i].reason, KeptReason::Outside) << kept[i].path;
-  EXPECT_EQ(kept.back().path, L"C:\\Program files\\Sketrion");
-  EXPECT_EQ(kept.back().reason, KeptReason::HoldsUsersFiles);
+  std::map<std::wstring, Outcome> expected{{L"C:\\Program files\\Sketrion", Outcome::HoldsUsersFiles}};
+  for (const setup::LogItem& item : hostile) expected[item.path] = Outcome::Outside;
+  EXPECT_EQ(KeptMap(), expected);
+  EXPECT_EQ(kept.size(), expected.size());
   EXPECT_FALSE(EntryExists());
 }
 
@@ -438,7 +488,7 @@ TEST_F(UninstallerTest, RunningFromTheDestinationLeavesItselfAndItsFolderToTheRe
   boxes.Answer(MsgAnswer::Ok);
   ASSERT_TRUE(Uninstall(self));
   EXPECT_EQ(Left(), (std::set<std::wstring>{self}));
-  EXPECT_EQ(KeptMap(), (std::map<std::wstring, KeptReason>{{self, KeptReason::AtRestart}}));
+  EXPECT_EQ(KeptMap(), (std::map<std::wstring, Outcome>{{self, Outcome::AtRestart}}));
   // Deepest first, so each folder is empty when its turn comes.
   EXPECT_EQ(remover.atRestart, (std::vector<std::wstring>{self, kDest + L"\\BIN", kDest,
                                                           L"C:\\Program files\\Sketrion"}));

@@ -29,10 +29,12 @@ class TargetMachine : public platform::System {
   std::wstring WindowsDir() override { return L"C:\\WINDOWS"; }
   std::wstring ModulePath() override { return std::wstring(MediumFiles::kRoot) + L"Setup.exe"; }
   std::wstring CurrentDir() override { return MediumFiles::kRoot; }
+  std::wstring TempDir() override { return L""; }
   int64_t FreeSpace(const std::wstring&) override { return INT64_MAX; }
-  // The check only reads: it never installs a font or restarts anything.
+  // The check only reads: it never installs a font, starts a program or restarts anything.
   bool AddFont(const std::wstring&) override { return false; }
   void BroadcastFontChange() override {}
+  bool StartProgram(const std::wstring&, const std::wstring&, const std::wstring&) override { return false; }
   bool RestartWindows(uint32_t, uint32_t) override { return false; }
 };
 
