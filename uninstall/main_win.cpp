@@ -18,6 +18,7 @@
 #include "uninstall/remover_win.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
+#include "util/paths.h"
 
 namespace {
 
@@ -50,11 +51,6 @@ std::wstring ModulePath() {
   std::vector<wchar_t> buffer(32768);
   const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   return std::wstring(buffer.data(), n);
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-  const size_t cut = path.find_last_of(L'\\');
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
 }
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
@@ -108,8 +104,9 @@ int Run() {
     return 1;
   }
   const std::wstring self = ModulePath();
+  const std::wstring ownFolder = util::WithoutTrailingBackslash(util::FolderOf(self));
   const bool isCopy = args.size() >= 3;
-  const std::wstring destination = isCopy ? args[2] : FolderOf(self);
+  const std::wstring destination = isCopy ? args[2] : ownFolder;
   if (!isCopy && RestartFromTemp(self, destination)) return 0;
   if (isCopy && args.size() >= 4) WaitForStarter(args[3]);
 
@@ -123,7 +120,7 @@ int Run() {
   if (isCopy) {
     // The temporary copy and its folder go at the next restart.
     remover.RemoveAtRestart(self);
-    remover.RemoveAtRestart(FolderOf(self));
+    remover.RemoveAtRestart(ownFolder);
   }
   return 0;
 }
