@@ -7,6 +7,7 @@
 #include "platform/drives.h"
 #include "platform/file_system.h"
 #include "util/codepage.h"
+#include "util/paths.h"
 
 namespace controls {
 
@@ -36,13 +37,6 @@ std::wstring TrimSpaces(const std::wstring& s) {
   if (first == std::wstring::npos) return L"";
   size_t last = s.find_last_not_of(L' ');
   return s.substr(first, last - first + 1);
-}
-
-// A new name for a folder renamed in place: one name, nothing that reaches another folder.
-bool IsPlainName(const std::wstring& name) {
-  if (name.empty() || name == L"." || name == L"..") return false;
-  if (name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) return false;
-  return std::none_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x20; });
 }
 
 }  // namespace
@@ -422,7 +416,7 @@ bool FolderTree::EndEdit(FolderNode& node, const std::wstring* text) {
     std::wstring oldPath = NodePath(node);
     oldPath.pop_back();
     const std::wstring newPath = NodePath(*node.parent) + *text;
-    renamed = IsPlainName(*text) && files_.Rename(oldPath, newPath);
+    renamed = util::IsPlainName(*text) && files_.Rename(oldPath, newPath);
     if (renamed) {
       node.text = node.item->Name = node.item->Key = *text;
       if (observer_) observer_->NodeChanged(node);

@@ -150,7 +150,8 @@ class FolderTree {
   void EndKeyboardDeferral();
 
   bool CanEdit(const FolderNode& node) const;
-  // A label edit ended: with the new text, or abandoned (null). True when the folder was renamed.
+  // A label edit ended: with the new text, or abandoned (null). True when the folder was renamed;
+  // only to one plain name (util::CheckName), as the installer and the uninstaller take names.
   bool EndEdit(FolderNode& node, const std::wstring* text);
 
   // Watching: drives whose watcher runs while their branch is open and Notify is on.

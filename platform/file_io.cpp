@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "platform/system.h"
+#include "util/paths.h"
 #include "util/strings.h"
 
 namespace platform {
@@ -89,7 +90,7 @@ void CopyFileByStream(FileSystem& files, const std::wstring& source, const std::
 std::wstring GetWinDir(System& system) { return util::AddBackslash(system.WindowsDir()); }
 
 std::wstring DefaultProgramFilesDir(System& system) {
-  return util::ExtractFileDrive(GetWinDir(system)) + L"\\Program files\\";
+  return util::DriveOf(GetWinDir(system)) + L"\\Program files\\";
 }
 
 util::IniFile LoadIniFile(FileSystem& files, const std::wstring& path) {

@@ -12,26 +12,11 @@
 #include "setup/setup_error.h"
 #include "util/codepage.h"
 #include "util/ini.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace setup {
 namespace {
-
-// A FileLink stays inside its shell folder: no drive, no root, no ".." step.
-bool StaysInside(const std::wstring& relative) {
-  if (relative.find(L':') != std::wstring::npos || relative.find(L'/') != std::wstring::npos) return false;
-  if (!relative.empty() && relative[0] == L'\\') return false;
-  size_t from = 0;
-  while (from <= relative.size()) {
-    size_t at = relative.find(L'\\', from);
-    if (at == std::wstring::npos) at = relative.size();
-    std::wstring step = relative.substr(from, at - from);
-    if (step.find_first_not_of(L". ") == std::wstring::npos && step.find(L"..") != std::wstring::npos)
-      return false;
-    from = at + 1;
-  }
-  return true;
-}
 
 // Creates every missing folder of `relative` (backslash-separated) under the existing `base`;
 // the log learns each one made.
@@ -102,9 +87,10 @@ std::wstring TSetup::CreateShortcut(const std::wstring& Filename, const std::wst
                                                 ? platform::ShellFolder::Programs
                                                 : platform::ShellFolder::Desktop;
   std::wstring folder;
-  if (!Shell()->FolderPath(shellFolder, &folder) || !StaysInside(FileLink)) return std::wstring();
-  const size_t cut = FileLink.find_last_of(L'\\');
-  if (cut != std::wstring::npos) MakeFolders(Files(), Log(), folder, FileLink.substr(0, cut));
+  // Only plain names below the shell folder, so that the uninstaller may remove what is made.
+  if (!Shell()->FolderPath(shellFolder, &folder) || !util::IsPlainRelativePath(FileLink))
+    return std::wstring();
+  MakeFolders(Files(), Log(), folder, util::FolderOf(FileLink));
   const std::wstring file = folder + L"\\" + FileLink;
   // A shortcut that was not saved gets no record key: the uninstaller would look for nothing.
   if (!link->Save(file)) return std::wstring();

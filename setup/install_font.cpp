@@ -9,17 +9,13 @@
 #include "setup/font_name.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
+#include "util/paths.h"
 #include "platform/file_io.h"
 
 namespace setup {
 namespace {
 
 constexpr size_t kFontMax = 64u << 20;
-
-std::wstring FileNamePart(const std::wstring& path) {
-  size_t cut = path.find_last_of(L"\\/:");
-  return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}
 
 // True when a value of the fonts key names the file (by its bare name or a path ending in it).
 bool IsRegistered(platform::Registry& registry, const std::wstring& key, const std::wstring& fileName) {
@@ -30,7 +26,7 @@ bool IsRegistered(platform::Registry& registry, const std::wstring& key, const s
     platform::RegValue value;
     if (registry.ReadValue(platform::RegRoot::LocalMachineNative, key, name, &value) != platform::RegStatus::Ok)
       continue;
-    if (util::EqualsNoCase(FileNamePart(platform::ValueText(value)), fileName)) return true;
+    if (util::EqualsNoCase(util::NameOf(platform::ValueText(value)), fileName)) return true;
   }
   return false;
 }
@@ -39,7 +35,7 @@ bool IsRegistered(platform::Registry& registry, const std::wstring& key, const s
 
 void TSetup::InstallFont(const std::wstring& FontFile) {
   try {
-    const std::wstring fontName = FileNamePart(FontFile);
+    const std::wstring fontName = util::NameOf(FontFile);
     const std::wstring fontsDir = platform::GetWinDir(System()) + L"Fonts\\";
     const std::wstring installed = fontsDir + fontName;
     if (fontName.empty() || Files().Kind(fontsDir) != platform::PathKind::Directory) return;

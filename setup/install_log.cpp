@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 #include "util/codepage.h"
 #include "util/crc32.h"
+#include "util/paths.h"
 #include "util/text.h"
 #include "platform/file_io.h"
 
@@ -103,19 +104,6 @@ char KindLetter(LogItemKind kind) {
   return '?';
 }
 
-// "X:\" of a drive path, "\\server\share\" of a network one: never made by an installation.
-size_t RootLength(const std::wstring& path) {
-  if (path.compare(0, 2, L"\\\\") != 0) return path.size() >= 3 ? 3 : path.size();
-  size_t at = path.find(L'\\', 2);
-  if (at != std::wstring::npos) at = path.find(L'\\', at + 1);
-  return at == std::wstring::npos ? path.size() : at + 1;
-}
-
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  return path;
-}
-
 // One line of the current version; none for a shortcut whose CRC is not known.
 std::string FormatLine(const LogItem& item) {
   const bool checked = item.kind == LogItemKind::File || item.kind == LogItemKind::Shortcut;
@@ -193,7 +181,7 @@ bool FileCrc32(platform::FileSystem& files, const std::wstring& path, uint64_t* 
 
 void InstallLog::Open(const std::wstring& destDir) {
   if (destDir.empty()) return;
-  const std::wstring dest = WithoutTrailingBackslash(destDir) + L"\\";
+  const std::wstring dest = util::WithoutTrailingBackslash(destDir) + L"\\";
   if (dest == dest_) return;
   dest_ = dest;
   items_.clear();
@@ -223,7 +211,7 @@ std::wstring InstallLog::PathOf(const std::wstring& name) const {
   std::wstring path = dest_ + name;
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
-  return WithoutTrailingBackslash(path);
+  return util::WithoutTrailingBackslash(path);
 }
 
 void InstallLog::NoteFolder(const std::wstring& folder) {
@@ -239,7 +227,7 @@ void InstallLog::EntryStarting(const std::wstring& name, bool directory) {
   const std::wstring path = PathOf(name);
   // The folders the destination lies in (the installation may make the company's folder
   // too), the destination itself, then every folder of the entry below it, top-down.
-  for (size_t at = dest_.find(L'\\', RootLength(dest_)); at != std::wstring::npos;
+  for (size_t at = dest_.find(L'\\', util::RootLength(dest_)); at != std::wstring::npos;
        at = dest_.find(L'\\', at + 1))
     NoteFolder(dest_.substr(0, at));
   for (size_t at = path.find(L'\\', dest_.size()); at != std::wstring::npos; at = path.find(L'\\', at + 1))

@@ -7,16 +7,10 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "setup/install_log.h"
-#include "util/strings.h"
+#include "util/paths.h"
 
 namespace setup {
 namespace {
-
-// The folder of a file's path, with its trailing backslash ("D:\CD\" of "D:\CD\Setup.exe").
-std::wstring FolderOf(const std::wstring& path) {
-  size_t cut = path.find_last_of(L"\\:");
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-}
 
 // Sizes and counts are 32-bit: a sum past the limit stays at the limit instead of wrapping to
 // a negative number that would pass as "fits the free space".
@@ -37,7 +31,7 @@ int64_t SaturatedAdd(int64_t sum, int64_t bytes) {
 
 TSetupDescription::TSetupDescription(platform::FileSystem* files, platform::System& system)
     : FGroups(new TSetupListGroup(this)), files_(files), system_(system) {
-  FSetupDir = FolderOf(system_.ModulePath());
+  FSetupDir = util::FolderOf(system_.ModulePath());
 }
 
 TSetupDescription::~TSetupDescription() = default;

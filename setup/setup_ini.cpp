@@ -7,18 +7,10 @@
 #include "util/codepage.h"
 #include "platform/file_io.h"
 #include "util/ini.h"
+#include "util/paths.h"
 #include "util/strings.h"
 
 namespace setup {
-namespace {
-
-bool IsRelative(const std::wstring& path) {
-  if (path.size() >= 2 && path[1] == L':') return false;  // "C:\x" (and drive-relative "C:x")
-  return path.empty() || path[0] != L'\\';
-}
-
-}  // namespace
-
 void TSetupDescription::ReadSetupIni() {
   util::IniFile ini = platform::LoadIniFile(*files_, FSetupDir + L"Setup.ini");
 
@@ -54,9 +46,11 @@ void TSetupDescription::FindApplicationIcon(const std::wstring& iconValue) {
   // Not joined to the setup folder: a relative value means the current folder.
   std::wstring path = util::ChangeFileExt(iconValue, L".ico");
   try {
-    if (IsRelative(path)) path = util::AddBackslash(system_.CurrentDir()) + path;
-    else if (path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\'))
-      path = util::ExtractFileDrive(system_.CurrentDir()) + path;  // "\x" is on the current drive
+    const size_t root = util::RootLength(path);
+    if (root == 0)
+      path = util::AddBackslash(system_.CurrentDir()) + path;
+    else if (root == 1)
+      path = util::DriveOf(system_.CurrentDir()) + path;  // "\x": this drive
     if (files_->Kind(path) != platform::PathKind::File) return;
     icon_file_ = path;
   } catch (...) {

@@ -20,6 +20,7 @@
 #include "uninstall/remover_win.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
+#include "util/paths.h"
 
 namespace {
 
@@ -48,11 +49,6 @@ class UninstallMessageBoxes : public platform::MessageBoxes {
   platform::Win32MessageBoxes plain_;
 };
 
-std::wstring FolderOf(const std::wstring& path) {
-  const size_t cut = path.find_last_of(L'\\');
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
 // The copy waits for the program it was started by, whose file it is about to remove.
 void WaitForStarter(const std::wstring& pidText) {
   const DWORD pid = static_cast<DWORD>(wcstoul(pidText.c_str(), nullptr, 10));
@@ -79,7 +75,7 @@ int Run() {
   platform::Win32System system;
   const std::wstring self = system.ModulePath();
   const bool isCopy = args.size() >= 3;
-  const std::wstring destination = isCopy ? args[2] : FolderOf(self);
+  const std::wstring destination = isCopy ? args[2] : util::WithoutTrailingBackslash(util::FolderOf(self));
   if (!isCopy && uninstall::HandOverToCopy(system, platform::RealFileSystem(), self, destination,
                                            GetCurrentProcessId()))
     return 0;
@@ -95,7 +91,7 @@ int Run() {
   if (isCopy) {
     // The temporary copy and its folder go at the next restart.
     remover.RemoveAtRestart(self);
-    remover.RemoveAtRestart(FolderOf(self));
+    remover.RemoveAtRestart(ownFolder);
   }
   return 0;
 }

@@ -4,17 +4,8 @@
 #include "util/paths.h"
 
 namespace uninstall {
-namespace {
-
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  return path;
-}
-
-}  // namespace
-
 bool IsInside(const std::wstring& path, const std::wstring& folder) {
-  const std::wstring base = WithoutTrailingBackslash(folder);
+  const std::wstring base = util::WithoutTrailingBackslash(folder);
   if (!util::IsPlainFullPath(path) || !util::IsPlainFullPath(base)) return false;
   const std::wstring prefix = util::FoldCase(base.size() == 3 ? base : base + L"\\");
   const std::wstring folded = util::FoldCase(path);
@@ -22,8 +13,9 @@ bool IsInside(const std::wstring& path, const std::wstring& folder) {
 }
 
 bool IsInsideOrSame(const std::wstring& path, const std::wstring& folder) {
-  return IsInside(path, folder) || (util::IsPlainFullPath(path) &&
-                                    util::EqualsNoCase(path, WithoutTrailingBackslash(folder)));
+  return IsInside(path, folder) ||
+         (util::IsPlainFullPath(path) &&
+          util::EqualsNoCase(path, util::WithoutTrailingBackslash(folder)));
 }
 
 }  // namespace uninstall

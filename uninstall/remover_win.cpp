@@ -3,12 +3,10 @@
 #include <windows.h>
 
 #include "platform/win32/scoped_win.h"
+#include "util/paths.h"
 
 namespace uninstall {
 namespace {
-
-// Long paths are reached through the "\\?\" form, which also takes names literally.
-std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
 
 RemoveOutcome FromError(DWORD error) {
   switch (error) {
@@ -25,7 +23,7 @@ RemoveOutcome FromError(DWORD error) {
 }  // namespace
 
 RemoveOutcome Win32Remover::RemoveFile(const std::wstring& path) {
-  const std::wstring p = Long(path);
+  const std::wstring p = util::LongForm(path);
   const DWORD attributes = GetFileAttributesW(p.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return FromError(GetLastError());
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveOutcome::Refused;
@@ -41,7 +39,7 @@ RemoveOutcome Win32Remover::RemoveFile(const std::wstring& path) {
 }
 
 RemoveOutcome Win32Remover::RemoveFolder(const std::wstring& path) {
-  const std::wstring p = Long(path);
+  const std::wstring p = util::LongForm(path);
   // A junction or link is never followed: only real folders are removed.
   const DWORD attributes = GetFileAttributesW(p.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return FromError(GetLastError());

@@ -21,11 +21,6 @@ constexpr wchar_t kCaption[] = L"Удаление программы";
 constexpr size_t kMaxLogBytes = 64u << 20;
 constexpr size_t kListedAtMost = 15;
 
-std::wstring WithoutTrailingBackslash(std::wstring path) {
-  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  return path;
-}
-
 bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
   return text.size() >= end.size() && util::EqualsNoCase(text.substr(text.size() - end.size()), end);
 }
@@ -75,7 +70,7 @@ bool IsFolder(const setup::LogItem& item) {
 
 Uninstaller::Uninstaller(const UninstallPlatform& platform, const std::wstring& destDir,
                          const std::wstring& selfPath)
-    : p_(platform), dest_(WithoutTrailingBackslash(destDir)), self_(selfPath) {}
+    : p_(platform), dest_(util::WithoutTrailingBackslash(destDir)), self_(selfPath) {}
 
 void Uninstaller::Show(void* owner, const std::wstring& text, int kind) {
   const platform::MsgIcon icon = kind == 0 ? platform::MsgIcon::Information : platform::MsgIcon::Warning;

@@ -1,8 +1,9 @@
 #pragma once
 // Which entry names and link targets may be written under a destination folder. A name is
-// split at both '/' and '\'; it is refused when it is absolute, names a drive or a server, has a
-// ".." component, an alternate data stream, a reserved device name, a trailing dot or blank,
-// or a character Windows does not allow in names.
+// split at both '/' and '\'; it is refused when it is absolute, names a drive or a server, or
+// holds a component util's rule for names refuses (util/paths.h, the rule the uninstaller
+// removes by): "..", an alternate data stream, a reserved device name, a trailing dot or
+// blank, a character Windows does not allow in names.
 #include <string>
 #include <vector>
 

@@ -24,11 +24,51 @@ bool IsDeviceName(const std::wstring& name) {
 }
 
 bool IsForbidden(wchar_t c) {
-  return c < 0x20 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'/' || c == L'|' ||
-         c == L'?' || c == L'*';
+  return c < 0x20 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'/' || c == L'\\' ||
+         c == L'|' || c == L'?' || c == L'*';
+}
+
+size_t NameStart(const std::wstring& path) {
+  const size_t cut = path.find_last_of(L"\\/:");
+  return cut == std::wstring::npos ? 0 : cut + 1;
 }
 
 }  // namespace
+
+size_t RootLength(const std::wstring& path) {
+  if (path.compare(0, 2, L"\\\\") == 0) {
+    size_t at = path.find(L'\\', 2);
+    if (at != std::wstring::npos) at = path.find(L'\\', at + 1);
+    return at == std::wstring::npos ? path.size() : at + 1;
+  }
+  if (path.size() >= 2 && path[1] == L':') return path.size() >= 3 && path[2] == L'\\' ? 3 : 2;
+  return !path.empty() && path[0] == L'\\' ? 1 : 0;
+}
+
+std::wstring DriveOf(const std::wstring& path) {
+  std::wstring root = path.substr(0, RootLength(path));
+  if (!root.empty() && root.back() == L'\\') root.pop_back();
+  return root;
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, NameStart(path)); }
+
+std::wstring NameOf(const std::wstring& path) { return path.substr(NameStart(path)); }
+
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  // A share's root needs no backslash of its own: "\\server\share" names it.
+  const size_t keep = path.compare(0, 2, L"\\\\") == 0 ? 2 : RootLength(path);
+  while (path.size() > keep && path.back() == L'\\') path.pop_back();
+  return path;
+}
+
+std::wstring LongForm(const std::wstring& fullPath) {
+  // "\\.\" is the device form, as literal as "\\?\".
+  if (fullPath.compare(0, 4, L"\\\\?\\") == 0 || fullPath.compare(0, 4, L"\\\\.\\") == 0)
+    return fullPath;
+  if (fullPath.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + fullPath.substr(2);
+  return L"\\\\?\\" + fullPath;
+}
 
 const wchar_t AllowedPathChars[] =
     L"qwertyuiopasdfghjklzxcvbnmQWERTYUIOPASDFGHJKLZXCVBNM_\\:-0123456789 ";
@@ -42,18 +82,28 @@ PathCheck CheckName(const std::wstring& name) {
   return {};
 }
 
-PathCheck CheckPlainFullPath(const std::wstring& path) {
-  if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return {PathFault::kNotFull, L"", 0};
-  const wchar_t drive = static_cast<wchar_t>(path[0] | 0x20);
-  if (drive < L'a' || drive > L'z') return {PathFault::kNotFull, L"", 0};
-  if (path.size() == 3) return {};  // the root
-  for (size_t from = 3;;) {
+bool IsPlainName(const std::wstring& name) { return CheckName(name).fault == PathFault::kNone; }
+
+PathCheck CheckPlainRelativePath(const std::wstring& path) {
+  for (size_t from = 0;;) {
     const size_t at = path.find(L'\\', from);
     const PathCheck name =
         CheckName(path.substr(from, at == std::wstring::npos ? std::wstring::npos : at - from));
     if (name.fault != PathFault::kNone || at == std::wstring::npos) return name;
     from = at + 1;
   }
+}
+
+bool IsPlainRelativePath(const std::wstring& path) {
+  return CheckPlainRelativePath(path).fault == PathFault::kNone;
+}
+
+PathCheck CheckPlainFullPath(const std::wstring& path) {
+  if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return {PathFault::kNotFull, L"", 0};
+  const wchar_t drive = static_cast<wchar_t>(path[0] | 0x20);
+  if (drive < L'a' || drive > L'z') return {PathFault::kNotFull, L"", 0};
+  if (path.size() == 3) return {};  // the root
+  return CheckPlainRelativePath(path.substr(3));
 }
 
 bool IsPlainFullPath(const std::wstring& path) {

@@ -83,18 +83,6 @@ std::wstring LeftUtf16Units(const std::wstring& s, size_t units) {
   return s.substr(0, end);
 }
 
-std::wstring ExtractFileDrive(const std::wstring& path) {
-  if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
-  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') {
-    // "\\server\share": up to the backslash after the share name.
-    size_t server_end = path.find(L'\\', 2);
-    if (server_end == std::wstring::npos) return path;
-    size_t share_end = path.find(L'\\', server_end + 1);
-    return share_end == std::wstring::npos ? path : path.substr(0, share_end);
-  }
-  return std::wstring();
-}
-
 std::wstring ChangeFileExt(const std::wstring& path, const std::wstring& ext) {
   size_t dot = path.find_last_of(L".\\:");
   if (dot == std::wstring::npos || path[dot] != L'.') return path + ext;

@@ -42,8 +42,6 @@ std::string DosToWin(const std::string& s);
 // 32 bits elsewhere), so a limit counts alike on both builds.
 std::wstring LeftUtf16Units(const std::wstring& s, size_t units);
 
-// "C:" of "C:\WINDOWS\", "\\server\share" of a UNC path, empty otherwise.
-std::wstring ExtractFileDrive(const std::wstring& path);
 // The path with its extension (from the last "." of the last component) replaced by ext, or
 // with ext appended when it has none: "BIN\APP.EXE" + ".ico" -> "BIN\APP.ico".
 std::wstring ChangeFileExt(const std::wstring& path, const std::wstring& ext);

@@ -2,6 +2,7 @@
 
 #include "platform/file_system.h"
 #include "util/codepage.h"
+#include "util/paths.h"
 
 namespace platform {
 
@@ -17,9 +18,8 @@ class FakeShellLink : public ShellLink {
   }
   bool Save(const std::wstring& file) override {
     if (shell_.refuseSave) return false;
-    size_t cut = file.find_last_of(L'\\');
-    if (cut == std::wstring::npos || shell_.files_.Kind(file.substr(0, cut)) != PathKind::Directory)
-      return false;
+    const std::wstring folder = util::WithoutTrailingBackslash(util::FolderOf(file));
+    if (shell_.files_.Kind(folder) != PathKind::Directory) return false;
     if (shell_.files_.Kind(file) == PathKind::Directory) return false;
     shell_.files_.Remove(file);
     std::unique_ptr<WritableFile> out = shell_.files_.CreateNew(file);

@@ -4,6 +4,8 @@
 
 #include "platform/file_system.h"
 #include "platform/win32/scoped_win.h"
+#include "util/paths.h"
+#include "util/strings.h"
 
 namespace platform {
 namespace {
@@ -20,8 +22,7 @@ std::wstring Win32Path(const std::wstring& path) {
   DWORD got = GetFullPathNameW(normal.c_str(), need, &full[0], nullptr);
   if (got == 0 || got >= need) return normal;
   full.resize(got);
-  if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
+  return util::LongForm(full);
 }
 
 class WinReadable : public ReadableFile {
@@ -154,9 +155,7 @@ class WinFileSystem : public FileSystem {
   }
   bool List(const std::wstring& folder,
             const std::function<bool(const DirectoryEntry&)>& visit) override {
-    std::wstring pattern = Win32Path(folder);
-    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
-    pattern += L'*';
+    const std::wstring pattern = util::AddBackslash(Win32Path(folder)) + L'*';
     // No "insert a disc" box for an empty drive: the caller reports it in its own words.
     WIN32_FIND_DATAW data;
     ScopedFind find;

@@ -15,6 +15,7 @@
 #include "platform/fake/fake_drives.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/scripted_message_boxes.h"
+#include "uninstall/path_rules.h"
 #include "util/codepage.h"
 
 namespace controls {
@@ -397,6 +398,39 @@ TEST_F(FolderTreeTest, KeyboardMovesRaiseOneChangeWhenTheDeferralEnds) {
   tree.EndKeyboardDeferral();
   EXPECT_EQ(changes, std::vector<std::wstring>{NodePath(*c->children[2])});
   EXPECT_EQ(tree.Directory(), L"C:\\Program Files\\");
+}
+
+// A folder the chooser names is one the installer may fill and the uninstaller may empty: the
+// names it refuses are the ones the uninstaller refuses to touch.
+TEST_F(FolderTreeTest, ARenameTakesOnlyNamesTheUninstallerWouldRemove) {
+  Build();
+  tree.SetDirectory(L"C:\\WINDOWS\\Fonts");
+  FolderNode* fonts = tree.Selected();
+  const struct {
+    const wchar_t* text;
+    bool renamed;
+  } cases[] = {
+      {L"CON", false},      {L"nul.txt", false}, {L"Lpt1", false}, {L"clock$", false},
+      {L"Fonts.", false},   {L"Fonts ", false},  {L"...", false},  {L"a:stream", false},
+      {L"a*b", false},      {L"a\tb", false},    {L"a|b", false},  {L"COMPORT", true},
+      {L"Fonts.old", true}, {L"Шрифты 2", true},
+  };
+  for (const auto& c : cases) {
+    std::wstring text = c.text;
+    const std::wstring before = NodePath(*fonts);
+    EXPECT_EQ(tree.EndEdit(*fonts, &text), c.renamed) << c.text;
+    EXPECT_EQ(disk.Kind(L"C:\\WINDOWS\\" + text),
+              c.renamed ? platform::PathKind::Directory : platform::PathKind::Missing)
+        << c.text;
+    EXPECT_EQ(uninstall::IsInside(L"C:\\WINDOWS\\" + text, L"C:\\WINDOWS"), c.renamed) << c.text;
+    if (c.renamed) {
+      // Back to the old name for the next case.
+      std::wstring old = L"Fonts";
+      ASSERT_TRUE(tree.EndEdit(*fonts, &old));
+    } else {
+      EXPECT_EQ(NodePath(*fonts), before);
+    }
+  }
 }
 
 TEST_F(FolderTreeTest, OnlyFoldersBelowADriveCanBeEdited) {

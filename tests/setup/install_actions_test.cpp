@@ -155,14 +155,18 @@ TEST_F(InstallActionsTest, TheShellFolderAndTheDefaultsOfEachKey) {
 }
 
 TEST_F(InstallActionsTest, AShortcutNotSavedGetsNoRecordKey) {
-  // 1: no file name; 2: leads out of the shell folder; 3: made; 4: its shell folder is unknown.
-  PutSetupIni(L"[Link1]\nDirLink=PROGRAMS\n[Link2]\nFileLink=..\\..\\Windows\\evil.lnk\n"
-              L"[Link3]\nFileLink=ok.lnk\n[Link4]\nFileLink=b.lnk\nDirLink=DESKTOP\n");
+  // 1: no file name; 2: leads out of the shell folder; 3: made; 4: its shell folder is unknown;
+  // 5, 6: names the uninstaller would not remove (Windows trims the dot; a device).
+  PutSetupIni(
+      L"[Link1]\nDirLink=PROGRAMS\n[Link2]\nFileLink=..\\..\\Windows\\evil.lnk\n"
+      L"[Link3]\nFileLink=ok.lnk\n[Link4]\nFileLink=b.lnk\nDirLink=DESKTOP\n"
+      L"[Link5]\nFileLink=Sketrion.\\c.lnk\n[Link6]\nFileLink=Sketrion\\aux.lnk\n");
   shell.desktop.clear();
   model->CreateLinks();
   EXPECT_EQ(shell.SavedCount(), 1u);
   EXPECT_EQ(Record(), L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\nLink3=" + kPrograms + L"\\ok.lnk\r\n");
   EXPECT_EQ(files.Kind(L"C:\\Users\\Windows\\evil.lnk"), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(kPrograms + L"\\Sketrion."), platform::PathKind::Missing);
   EXPECT_TRUE(boxes.Asked().empty());
 
   shell.refuseSave = true;

@@ -1,4 +1,5 @@
-// Which paths are plain full paths, and what is named as the fault of the others.
+// The parts of a path, its long form, which paths are plain, and what is named as the fault of
+// the others.
 #include "util/paths.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,59 @@
 namespace {
 
 using util::PathFault;
+
+TEST(PathParts, RootDriveFolderNameAndTrailingBackslash) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* root;  // the first RootLength characters
+    const wchar_t* drive;
+    const wchar_t* folder;
+    const wchar_t* name;
+    const wchar_t* withoutBackslash;
+  } cases[] = {
+      {L"D:\\CD\\Setup.exe", L"D:\\", L"D:", L"D:\\CD\\", L"Setup.exe", L"D:\\CD\\Setup.exe"},
+      {L"C:\\WINDOWS\\", L"C:\\", L"C:", L"C:\\WINDOWS\\", L"", L"C:\\WINDOWS"},
+      {L"C:\\a\\\\", L"C:\\", L"C:", L"C:\\a\\\\", L"", L"C:\\a"},
+      {L"C:\\UnInstall.exe", L"C:\\", L"C:", L"C:\\", L"UnInstall.exe", L"C:\\UnInstall.exe"},
+      {L"C:\\", L"C:\\", L"C:", L"C:\\", L"", L"C:\\"},  // "C:" would be the current folder
+      {L"C:\\\\", L"C:\\", L"C:", L"C:\\\\", L"", L"C:\\"},
+      {L"C:Setup.ini", L"C:", L"C:", L"C:", L"Setup.ini", L"C:Setup.ini"},
+      {L"\\\\srv\\share\\dir\\", L"\\\\srv\\share\\", L"\\\\srv\\share", L"\\\\srv\\share\\dir\\",
+       L"", L"\\\\srv\\share\\dir"},
+      {L"\\\\srv\\share\\", L"\\\\srv\\share\\", L"\\\\srv\\share", L"\\\\srv\\share\\", L"",
+       L"\\\\srv\\share"},
+      {L"\\\\srv", L"\\\\srv", L"\\\\srv", L"\\\\", L"srv", L"\\\\srv"},
+      {L"\\dir\\a.ttf", L"\\", L"", L"\\dir\\", L"a.ttf", L"\\dir\\a.ttf"},
+      {L"\\", L"\\", L"", L"\\", L"", L"\\"},
+      {L"Fonts\\a.ttf", L"", L"", L"Fonts\\", L"a.ttf", L"Fonts\\a.ttf"},
+      {L"Fonts/a.ttf", L"", L"", L"Fonts/", L"a.ttf", L"Fonts/a.ttf"},
+      {L"BIN\\", L"", L"", L"BIN\\", L"", L"BIN"},
+      {L"a.ttf", L"", L"", L"", L"a.ttf", L"a.ttf"},
+      {L"", L"", L"", L"", L"", L""},
+  };
+  for (const auto& c : cases) {
+    const std::wstring path = c.path;
+    EXPECT_EQ(path.substr(0, util::RootLength(path)), c.root) << path;
+    EXPECT_EQ(util::DriveOf(path), c.drive) << path;
+    EXPECT_EQ(util::FolderOf(path), c.folder) << path;
+    EXPECT_EQ(util::NameOf(path), c.name) << path;
+    EXPECT_EQ(util::WithoutTrailingBackslash(path), c.withoutBackslash) << path;
+  }
+}
+
+TEST(PathParts, TheLongFormOfDrivesSharesAndPathsAlreadyLong) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* longForm;
+  } cases[] = {
+      {L"C:\\Program files\\a.txt", L"\\\\?\\C:\\Program files\\a.txt"},
+      {L"\\\\srv\\share\\a.txt", L"\\\\?\\UNC\\srv\\share\\a.txt"},
+      {L"\\\\?\\C:\\a.txt", L"\\\\?\\C:\\a.txt"},
+      {L"\\\\?\\UNC\\srv\\share", L"\\\\?\\UNC\\srv\\share"},
+      {L"\\\\.\\COM1", L"\\\\.\\COM1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(util::LongForm(c.path), c.longForm) << c.path;
+}
 
 TEST(PlainFullPath, EveryPathGetsItsFirstFaultAndTheNameAtFault) {
   const struct {
@@ -70,13 +124,41 @@ TEST(PlainFullPath, EveryPathGetsItsFirstFaultAndTheNameAtFault) {
   }
 }
 
-TEST(PlainFullPath, AForbiddenCharacterIsNamed) {
+TEST(PlainName, AForbiddenCharacterIsNamedAloneAndInAPath) {
   for (const wchar_t c :
-       {L'<', L'>', L':', L'"', L'/', L'|', L'?', L'*', L'\t', L'\x1F', L'\x01'}) {
+       {L'<', L'>', L':', L'"', L'/', L'\\', L'|', L'?', L'*', L'\t', L'\x1F', L'\x01'}) {
     const std::wstring name = std::wstring(L"ab") + c + L"c";
-    const util::PathCheck check = util::CheckPlainFullPath(L"D:\\x\\" + name);
+    const util::PathCheck check = util::CheckName(name);
     EXPECT_EQ(check.fault, PathFault::kForbiddenCharacter) << static_cast<int>(c);
     EXPECT_EQ(check.character, c);
+    if (c == L'\\') continue;  // in a path it separates two names
+    const util::PathCheck inPath = util::CheckPlainFullPath(L"D:\\x\\" + name);
+    EXPECT_EQ(inPath.fault, PathFault::kForbiddenCharacter) << static_cast<int>(c);
+    EXPECT_EQ(inPath.character, c);
+  }
+}
+
+// A path below a folder of the caller's, such as a shortcut's below the start menu's.
+TEST(PlainRelativePath, NamesBetweenSingleBackslashes) {
+  const struct {
+    const wchar_t* path;
+    PathFault fault;
+  } cases[] = {
+      {L"Sketrion 7.2\\Редактор схем.lnk", PathFault::kNone},
+      {L"Sketrion 7.2.lnk", PathFault::kNone},
+      {L"", PathFault::kEmptyName},
+      {L"\\Sketrion.lnk", PathFault::kEmptyName},
+      {L"Sketrion\\", PathFault::kEmptyName},
+      {L"Sketrion\\\\a.lnk", PathFault::kEmptyName},
+      {L"..\\..\\Windows\\a.lnk", PathFault::kEndsInSpaceOrDot},
+      {L"Sketrion.\\a.lnk", PathFault::kEndsInSpaceOrDot},
+      {L"C:\\a.lnk", PathFault::kForbiddenCharacter},
+      {L"a/../b.lnk", PathFault::kForbiddenCharacter},
+      {L"Sketrion\\clock$.lnk", PathFault::kDeviceName},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(util::CheckPlainRelativePath(c.path).fault, c.fault) << c.path;
+    EXPECT_EQ(util::IsPlainRelativePath(c.path), c.fault == PathFault::kNone) << c.path;
   }
 }
 

@@ -124,13 +124,6 @@ TEST(LeftUtf16Units, CountsUnitsAndKeepsSurrogatePairsWhole) {
   EXPECT_EQ(util::LeftUtf16Units(L"Щит управления", 3), L"Щит");
 }
 
-TEST(ExtractFileDrive, GivesTheDriveOrTheShare) {
-  EXPECT_EQ(util::ExtractFileDrive(L"C:\\WINDOWS\\"), L"C:");
-  EXPECT_EQ(util::ExtractFileDrive(L"\\\\srv\\share\\dir"), L"\\\\srv\\share");
-  EXPECT_EQ(util::ExtractFileDrive(L"\\dir"), L"");
-  EXPECT_EQ(util::ExtractFileDrive(L""), L"");
-}
-
 TEST(ChangeFileExt, ReplacesTheLastComponentsExtension) {
   EXPECT_EQ(util::ChangeFileExt(L"BIN\\APP.EXE", L".ico"), L"BIN\\APP.ico");
   EXPECT_EQ(util::ChangeFileExt(L"BIN\\APP", L".ico"), L"BIN\\APP.ico");
