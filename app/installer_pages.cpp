@@ -9,12 +9,12 @@
 namespace app {
 
 TInstallerPages::TInstallerPages(setup::TSetup& model, TfmMainSetup& main)
-    : fmFirstForm(model, main.FAcadNames),
+    : fmFirstForm(model, main.RAR, main.FAcadNames),
       fmLicense(model),
       fmGetPath(model, platform::RealDrives()),
       fmGetGroups(model),
       fmGraphProfile(model, main.acAutoCAD, main.FAcadNames),
-      fmPrCopyFile(model),
+      fmPrCopyFile(model, main.RAR),
       fmFileReadme(model),
       fmExitWin(model),
       model_(model),

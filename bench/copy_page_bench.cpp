@@ -83,7 +83,6 @@ double CopySeconds(const fs::path& work, int groups) {
   platform::ScriptedMessageBoxes boxes;
   setup::TSetup model(setup::SetupPlatform{&files, &system, &registry, &boxes});
   archive::TRAR rar;
-  model.FRAR = &rar;
   model.FDestDir = dest.wstring() + L"/";
   for (int i = 1; i <= groups; ++i) {
     rarwriter::Archive a;
@@ -102,7 +101,7 @@ double CopySeconds(const fs::path& work, int groups) {
     model.FGroups->Add(std::move(group));
   }
 
-  pages::TfmPrCopyFile page(model);
+  pages::TfmPrCopyFile page(model, rar);
   QuietHost host;
   rar.OnExtracting = [&](archive::TRAR& sender, RARHeaderData h) { page.RARExtracting(sender, h); };
   rar.OnExtract = [&](archive::TRAR& sender, RARHeaderData h, bool ok) { page.RARExtract(sender, h, ok); };

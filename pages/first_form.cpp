@@ -41,8 +41,8 @@ std::wstring TrimBlanks(const std::wstring& s) {
 
 }  // namespace
 
-TfmFirstForm::TfmFirstForm(setup::TSetup& model, const std::vector<std::wstring>& acadList)
-    : Page(L"Вас приветствует программа установки "), model_(model), FAcadList(acadList) {
+TfmFirstForm::TfmFirstForm(setup::TSetup& model, archive::TRAR& rar, const std::vector<std::wstring>& acadList)
+    : Page(L"Вас приветствует программа установки "), model_(model), rar_(rar), FAcadList(acadList) {
   lbComment.text = kGreeting;
   lbACAD.visible = false;
   lbNameFile.visible = false;
@@ -118,7 +118,7 @@ void TfmFirstForm::CheckArchives() {
   pbar.position = 0;
   bool failed = false;
 
-  archive::TRAR& rar = *model_.FRAR;
+  archive::TRAR& rar = rar_;
   archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
   // An error escaping a handler ends the pass: the page must not stay stuck in it.
   util::ScopeExit busyReset([this] {

@@ -17,8 +17,9 @@ class TfmFirstForm : public Page {
  public:
   enum class State { Refused, Ready, Checking, Failed, Passed };
 
-  // acadList: the releases the background window found (FAcadList), kept by reference.
-  TfmFirstForm(setup::TSetup& model, const std::vector<std::wstring>& acadList);
+  // rar: the background window's archive component, which tests the archives; acadList: the
+  // releases the background window found (FAcadList), kept by reference.
+  TfmFirstForm(setup::TSetup& model, archive::TRAR& rar, const std::vector<std::wstring>& acadList);
 
   ControlState lbComment;
   ControlState lbACAD;
@@ -45,6 +46,7 @@ class TfmFirstForm : public Page {
   void ShowAcadNotice();
 
   setup::TSetup& model_;
+  archive::TRAR& rar_;
   const std::vector<std::wstring>& FAcadList;
   State state_ = State::Ready;
   // Entries tested in the current archive and the sum of their whole unpacked sizes (64-bit:

@@ -18,8 +18,8 @@ bool IsDirectoryEntry(const RARHeaderData& header) {
 }
 }  // namespace
 
-TfmPrCopyFile::TfmPrCopyFile(setup::TSetup& model, Clock clock)
-    : Page(L"Копирование файлов "), model_(model), clock_(std::move(clock)) {
+TfmPrCopyFile::TfmPrCopyFile(setup::TSetup& model, archive::TRAR& rar, Clock clock)
+    : Page(L"Копирование файлов "), model_(model), rar_(rar), clock_(std::move(clock)) {
   btPrior.visible = false;
   btNext.visible = false;
   btCancel.visible = false;
@@ -57,7 +57,7 @@ void TfmPrCopyFile::CopyFiles() {
   // The log goes to disk after every archive: a copying that stops half way leaves it behind.
   setup::InstallLog& log = model_.Log();
   log.Open(model_.FDestDir);
-  archive::TRAR& rar = *model_.FRAR;
+  archive::TRAR& rar = rar_;
   archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
   setup::TSetupListGroup& groups = *model_.FGroups;
   for (int i = 0; i < groups.Count(); ++i) {

@@ -22,7 +22,8 @@ class TfmPrCopyFile : public Page {
   static constexpr std::chrono::milliseconds kShownAtLeast{500};
 
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
-  explicit TfmPrCopyFile(setup::TSetup& model, Clock clock = std::chrono::steady_clock::now);
+  // rar: the background window's archive component, which unpacks the groups.
+  TfmPrCopyFile(setup::TSetup& model, archive::TRAR& rar, Clock clock = std::chrono::steady_clock::now);
 
   void FormShow() override;
   void FormActivate() override;
@@ -55,6 +56,7 @@ class TfmPrCopyFile : public Page {
   unsigned FollowUpDelay(std::chrono::steady_clock::time_point shown) const;
 
   setup::TSetup& model_;
+  archive::TRAR& rar_;
   Clock clock_;
   // Of the archive being extracted: entries handed to the events, and entries that failed.
   int32_t processed_ = 0;

@@ -21,7 +21,6 @@ class WithMedium : public Fixture {
  protected:
   WithMedium() : rar(medium, [this] { return now; }) {
     this->registry.CreateKey(platform::RegRoot::LocalMachine, L"Software");
-    this->model.FRAR = &rar;
     this->model.FDestDir = L"C:\\Program files\\Firm\\Sketrion\\";
   }
 

@@ -12,7 +12,7 @@ using State = pages::TfmFirstForm::State;
 
 class WelcomePage : public pages::testing::ArchivePageTest {
  protected:
-  WelcomePage() : page(model, acadList) {
+  WelcomePage() : page(model, rar, acadList) {
     page.FormCreate(L"Sketrion");
     page.AttachHost(&host);
     // As the background window binds its handler.

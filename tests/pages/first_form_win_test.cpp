@@ -11,7 +11,7 @@ namespace {
 
 class FirstFormViewTest : public WithMedium<ViewTest> {
  protected:
-  FirstFormViewTest() : page(model, acadList), view(MakeView(page)) {
+  FirstFormViewTest() : page(model, rar, acadList), view(MakeView(page)) {
     rar.OnTested = [this](archive::TRAR& sender, RARHeaderData h, bool ok) {
       page.RARTested(sender, h, ok, owner);
       if (onTested) onTested();

@@ -32,7 +32,6 @@ class CopyPageOnAFailingDisk : public pages::testing::PageTest {
                  rarwriter::MakeFile(a.format, "sub/c.txt", "third")};
     rarwriter::WriteFile(a, (medium.path() / "BASE.RAR").u8string());
     out = dest.path() / "Sketrion";
-    model.FRAR = &rar;
     model.FDestDir = out.wstring() + L"/";
     AddGroup(L"1=1|BASE.RAR|Основные файлы", 200010).FArchiveFile = (medium.path() / "BASE.RAR").wstring();
     model.FGroups->Items(0)->FFileCount = 3;  // as the welcome page's test counted them
@@ -44,7 +43,7 @@ class CopyPageOnAFailingDisk : public pages::testing::PageTest {
   // The copying by a fresh page, and the one message it shows.
   std::wstring Copy() {
     boxes.Clear();
-    page = std::make_unique<TfmPrCopyFile>(model);
+    page = std::make_unique<TfmPrCopyFile>(model, rar);
     page->FormCreate(L"Sketrion");
     page->AttachHost(&host);
     page->FormShow();
@@ -95,7 +94,6 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
  protected:
   CopyPageOverTheLibrary() {
     unrar::SetFileSystem(&files);
-    model.FRAR = &rar;
     model.FDestDir = kDest;
     rar.OnExtracting = [this](archive::TRAR& sender, RARHeaderData h) {
       page->RARExtracting(sender, h);
@@ -138,7 +136,7 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
 
   const std::wstring kDest = L"C:\\Program files\\Firm\\Sketrion\\";
   archive::TRAR rar;
-  std::unique_ptr<TfmPrCopyFile> page = std::make_unique<TfmPrCopyFile>(model);
+  std::unique_ptr<TfmPrCopyFile> page = std::make_unique<TfmPrCopyFile>(model, rar);
 };
 
 std::wstring Wide(const std::string& utf8) { return util::FromUtf8(utf8); }

@@ -18,7 +18,7 @@ std::wstring Clef() {
 
 class CopyPage : public pages::testing::ArchivePageTest {
  protected:
-  CopyPage() : page(model, [this] { return now; }) {
+  CopyPage() : page(model, rar, [this] { return now; }) {
     page.FormCreate(L"Sketrion");
     page.AttachHost(&host);
     // As the background window binds its handlers.

@@ -13,7 +13,7 @@ namespace {
 
 class PrCopyFileViewTest : public WithMedium<ViewTest> {
  protected:
-  PrCopyFileViewTest() : page(model), view(MakeView(page)) {
+  PrCopyFileViewTest() : page(model, rar), view(MakeView(page)) {
     rar.OnExtracting = [this](archive::TRAR& sender, RARHeaderData h) {
       page.RARExtracting(sender, h);
     };
