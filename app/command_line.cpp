@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 #include "util/codepage.h"
 #include "util/strings.h"
 
@@ -85,10 +87,11 @@ std::wstring Store(const std::wstring& name, const std::wstring& value, SetupOpt
 ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
   ParsedCommandLine parsed;
   std::vector<std::wstring> arguments;
-  if (!SplitArguments(commandLine, &arguments)) {
-    parsed.fault = L"не закрыта кавычка: " + commandLine;
-    return parsed;
-  }
+  if (!SplitArguments(commandLine, &arguments)) parsed.fault = L"не закрыта кавычка: " + commandLine;
+  // After a fault the rest is still read: /LOG and /VERYSILENT decide where the fault is told.
+  auto fault = [&parsed](const std::wstring& text) {
+    if (parsed.fault.empty()) parsed.fault = text;
+  };
   std::vector<const Option*> seen;
   bool anyButHelp = false;
   for (const std::wstring& argument : arguments) {
@@ -98,34 +101,31 @@ ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
     for (const Option& known : kOptions)
       if (util::EqualsNoCase(written, known.name)) option = &known;
     if (!option) {
-      parsed.fault = L"неизвестный параметр " + argument;
-      return parsed;
+      fault(L"неизвестный параметр " + argument);
+      continue;
     }
     const std::wstring name = option->name;
-    for (const Option* earlier : seen)
-      if (earlier == option) {
-        parsed.fault = L"параметр " + name + L" задан дважды";
-        return parsed;
-      }
+    if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
+      fault(L"параметр " + name + L" задан дважды");
+      continue;
+    }
     seen.push_back(option);
     if (option->kind == Kind::Flag && eq != std::wstring::npos) {
-      parsed.fault = L"параметр " + name + L" не принимает значения: " + argument;
-      return parsed;
+      fault(L"параметр " + name + L" не принимает значения: " + argument);
+      continue;
     }
     const std::wstring value = eq == std::wstring::npos ? L"" : argument.substr(eq + 1);
     if (option->kind == Kind::Value && value.empty()) {
-      parsed.fault = L"параметру " + name + L" нужно значение: " + name + L"=...";
-      return parsed;
+      fault(L"параметру " + name + L" нужно значение: " + name + L"=...");
+      continue;
     }
-    parsed.fault = Store(name, value, &parsed.options);
-    if (!parsed.fault.empty()) return parsed;
+    fault(Store(name, value, &parsed.options));
     if (name != L"/?") anyButHelp = true;
   }
   const SetupOptions& o = parsed.options;
-  if (o.restart && o.noRestart)
-    parsed.fault = L"/RESTART и /NORESTART вместе не задаются";
-  else if (anyButHelp && !o.Unattended())
-    parsed.fault = L"параметры действуют только вместе с /SILENT или /VERYSILENT";
+  if (o.restart && o.noRestart) fault(L"/RESTART и /NORESTART вместе не задаются");
+  if (anyButHelp && !o.Unattended())
+    fault(L"параметры действуют только вместе с /SILENT или /VERYSILENT");
   return parsed;
 }
 

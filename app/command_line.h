@@ -27,8 +27,8 @@ struct SetupOptions {
 };
 
 struct ParsedCommandLine {
-  SetupOptions options;  // what was read up to the first fault
-  std::wstring fault;    // empty when the line is sound; else the argument and what is wrong
+  SetupOptions options;  // what the sound arguments say, a faulty line's too
+  std::wstring fault;    // empty when the line is sound; else its first fault
 };
 
 // Sound: every argument a known option given once, with a value exactly when it takes one;

@@ -5,24 +5,15 @@
 // enabled. A page that refuses ends the run with its exit code, and the log gets the reason as
 // the page shows it.
 #include <functional>
-#include <string>
-#include <vector>
 
-#include "app/chain.h"
 #include "app/command_line.h"
 #include "app/exit_code.h"
-#include "pages/page.h"
-
-namespace acad { class TAutoCAD; }
-namespace archive { class TRAR; }
-namespace platform { class Drives; }
-namespace setup { class TSetup; }
+#include "app/wizard_pages.h"
 
 namespace app {
 
 class LoggingMessageBoxes;
 class RunLog;
-struct WizardPages;
 
 // Starts a program without waiting for it (the additional software's setup).
 using ProgramStarter = std::function<void(const std::wstring& commandLine)>;

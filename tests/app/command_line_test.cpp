@@ -63,6 +63,13 @@ TEST(CommandLine, FaultyLinesAreRefused) {
   }
 }
 
+TEST(CommandLine, AFaultyLineStillSaysWhereItsFaultIsTold) {
+  auto parsed = ParseCommandLine(L"/BOGUS /DIR= /VERYSILENT /LOG=C:\\a.log");
+  EXPECT_NE(parsed.fault.find(L"/BOGUS"), std::wstring::npos);  // the first fault is named
+  EXPECT_TRUE(parsed.options.verySilent);
+  EXPECT_EQ(parsed.options.log, L"C:\\a.log");
+}
+
 TEST(CommandLine, TheListNamesEveryOptionItAccepts) {
   const std::wstring usage = app::UsageText();
   for (const wchar_t* option : {L"/SILENT", L"/VERYSILENT", L"/DIR=", L"/GROUPS=", L"/ACAD=",
