@@ -18,6 +18,7 @@
 #include "platform/fake/fake_system.h"
 #include "platform/registry.h"
 #include "setup/setup.h"
+#include "tests/acad/acad_fixture.h"
 #include "tests/archive/scripted_unrar.h"
 #include "util/codepage.h"
 #include "util/text.h"
@@ -45,7 +46,9 @@ class Unattended : public ::testing::Test {
     medium.Archive(L"D:\\SAMPLES.RAR").entries = {{"SAMPLES\\A.SCH", 0, 50}};
   }
 
-  ExitCode Run(const std::wstring& commandLine) {
+  ExitCode Run(const std::wstring& commandLine) { return Run(commandLine, acAutoCAD); }
+  // With an AutoCAD component of the test's (made after its releases were laid out).
+  ExitCode Run(const std::wstring& commandLine, acad::TAutoCAD& acAutoCAD) {
     const app::ParsedCommandLine parsed = app::ParseCommandLine(commandLine);
     EXPECT_EQ(parsed.fault, L"");
     model.FGroups->Clear();  // each run reads Setup.ini afresh, as a new process would
@@ -188,6 +191,33 @@ TEST_F(Unattended, AShortcutThatCannotBeMadeIsACopyFailureAndTheEntryIsStillMade
   EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT"), ExitCode::CopyFailed);
   EXPECT_EQ(boxes.Shown(), 1);
   EXPECT_TRUE(EntryRegistered());
+}
+
+TEST_F(Unattended, TheGivenReleaseGetsTheGivenProfileMadeFromItsFirst) {
+  for (auto [type, name] : {std::pair{acad::geACAD2004, L"AutoCAD 2004"},
+                            std::pair{acad::geACAD2005, L"AutoCAD 2005"}}) {
+    acadtest::ReleaseLayout release;
+    release.type = type;
+    release.productName = name;
+    release.location = std::wstring(L"C:\\Program Files\\") + name + L"\\";
+    release.profiles = {L"Первый"};
+    acadtest::LayOutRelease(registry, [this](const std::wstring& p) { files.PutFile(p, "MZ"); },
+                            release);
+  }
+  acad::TAutoCAD acad(registry, [this](const std::wstring& p) {
+    return files.Kind(p) == platform::PathKind::File;
+  });
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"autocad 2005\" /PROFILE=Схемы", acad),
+            ExitCode::Done);
+  EXPECT_EQ(model.FGraphEditor, L"AutoCAD 2005");
+  EXPECT_EQ(model.FGraphProfile, L"Схемы");
+  EXPECT_TRUE(acad.FindProfile(L"Схемы"));
+  EXPECT_NE(files.FileBytes(model.FDestDir + L"GraphEditor.ini"), nullptr);
+
+  // A release that is not there, and a profile name the page refuses, are bad arguments.
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2000\"", acad),
+            ExitCode::BadArgument);
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /PROFILE=a*b", acad), ExitCode::BadArgument);
 }
 
 }  // namespace
