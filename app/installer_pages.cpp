@@ -1,7 +1,6 @@
 #include "app/installer_pages.h"
 
 #include "app/main_window.h"
-#include "archive/installer_password.h"
 #include "pages/views_win.h"
 #include "platform/drives.h"
 #include "setup/setup.h"
@@ -9,23 +8,14 @@
 namespace app {
 
 TInstallerPages::TInstallerPages(setup::TSetup& model, TfmMainSetup& main)
-    : fmFirstForm(model, main.RAR, main.FAcadNames),
-      fmLicense(model),
-      fmGetPath(model, platform::RealDrives()),
-      fmGetGroups(model),
-      fmGraphProfile(model, main.acAutoCAD, main.FAcadNames),
-      fmPrCopyFile(model, main.RAR),
-      fmFileReadme(model),
-      fmExitWin(model),
+    : WizardPages(model, main.RAR, main.acAutoCAD, main.FAcadNames, platform::RealDrives()),
       model_(model),
       main_(main) {}
 
 TInstallerPages::~TInstallerPages() = default;
 
 void TInstallerPages::Create() {
-  pages::Page* all[] = {&fmFirstForm, &fmLicense,    &fmGetPath,    &fmGetGroups,
-                        &fmGraphProfile, &fmPrCopyFile, &fmFileReadme, &fmExitWin};
-  for (pages::Page* page : all) page->FormCreate(model_.FNameApplication);
+  FormCreate(model_.FNameApplication);
   auto view = [this](Step step) -> auto& { return viewOfStep_[static_cast<int>(step)]; };
   view(Step::FirstForm) = pages::CreateView(fmFirstForm);
   view(Step::License) = pages::CreateView(fmLicense);
@@ -41,19 +31,7 @@ void TInstallerPages::Create() {
   }
 
   // The background window's handlers of the archive component.
-  HWND owner = main_.hwnd();
-  main_.RAR.OnTested = [this, owner](archive::TRAR& sender, RARHeaderData eFile, bool result) {
-    fmFirstForm.RARTested(sender, eFile, result, owner);
-  };
-  main_.RAR.OnExtracting = [this](archive::TRAR& sender, RARHeaderData eFile) {
-    fmPrCopyFile.RARExtracting(sender, eFile);
-  };
-  main_.RAR.OnExtract = [this](archive::TRAR& sender, RARHeaderData eFile, bool result) {
-    fmPrCopyFile.RARExtract(sender, eFile, result);
-  };
-  main_.RAR.OnReqPassword = [](archive::TRAR&, RARHeaderData, std::string& password) {
-    password = archive::InstallerPassword();
-  };
+  BindArchiveEvents(main_.RAR, main_.hwnd());
 }
 
 pages::PageWindow* TInstallerPages::ViewOf(Step step) const {

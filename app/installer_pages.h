@@ -5,14 +5,7 @@
 
 #include <memory>
 
-#include "app/chain.h"
-#include "pages/exit_win.h"
-#include "pages/file_readme.h"
-#include "pages/first_form.h"
-#include "pages/get_groups.h"
-#include "pages/get_path.h"
-#include "pages/graph_profile.h"
-#include "pages/license.h"
+#include "app/wizard_pages.h"
 #include "pages/page_win.h"
 #include "pages/pr_copy_file.h"
 
@@ -22,7 +15,7 @@ namespace app {
 
 class TfmMainSetup;
 
-class TInstallerPages : public PageShower {
+class TInstallerPages : public WizardPages, public PageShower {
  public:
   TInstallerPages(setup::TSetup& model, TfmMainSetup& main);
   ~TInstallerPages() override;
@@ -32,15 +25,6 @@ class TInstallerPages : public PageShower {
   void Create();
 
   int ShowPage(Step step) override;
-
-  pages::TfmFirstForm fmFirstForm;
-  pages::TfmLicense fmLicense;
-  pages::TfmGetPath fmGetPath;
-  pages::TfmGetGroups fmGetGroups;
-  pages::TfmGraphProfile fmGraphProfile;
-  pages::TfmPrCopyFile fmPrCopyFile;
-  pages::TfmFileReadme fmFileReadme;
-  pages::TfmExitWin fmExitWin;
 
  private:
   pages::PageWindow* ViewOf(Step step) const;

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/installer_pages.h"
+#include "app/unattended_win.h"
 #include "winui/error_box_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/dialogs_win.h"
@@ -98,12 +99,15 @@ int Run(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // Before anything else: no DLL from the medium's folder. Only known DLLs are imported
   // statically; comctl32 loads on its first use, from here on.
   platform::RestrictDllSearch();
   platform::PreloadSystemDlls();
   try {
+    // Without arguments the wizard; the rest is the command line's (README lists it).
+    const app::ParsedCommandLine parsed = app::ParseCommandLine(commandLine ? commandLine : L"");
+    if (!app::IsWizardLine(parsed)) return static_cast<int>(app::RunFromCommandLine(parsed));
     return Run(instance);
   } catch (...) {
     winui::ReportCurrentException();

@@ -7,8 +7,6 @@
 
 namespace pages {
 
-namespace {
-// Starts the command line and lets it run on its own; a failure is silent.
 void StartDetached(const std::wstring& commandLine) {
   std::wstring line = commandLine;
   STARTUPINFOW si = {};
@@ -20,6 +18,8 @@ void StartDetached(const std::wstring& commandLine) {
     platform::ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
   }
 }
+
+namespace {
 
 class FileReadmeView : public PageView<TfmFileReadme> {
  public:

@@ -1,10 +1,15 @@
 #pragma once
 // The Win32 views of the pages: one PageView each, made in its page's *_win.cpp.
 #include <memory>
+#include <string>
 
 #include "pages/page_win.h"
 
 namespace pages {
+
+// Starts a command line in the normal show state and lets it run on its own; a failure is
+// silent (the additional software page's "Установить").
+void StartDetached(const std::wstring& commandLine);
 
 // The view of a page of type TPage: its window, with the page it shows as page_.
 template <class TPage>

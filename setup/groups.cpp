@@ -11,6 +11,7 @@ void TSetupGroupFile::LoadFromLine(const std::wstring& Line) {
   // The value after the first "="; a line without one is all value.
   size_t eq = Line.find(L'=');
   std::wstring value = eq == std::wstring::npos ? Line : Line.substr(eq + 1);
+  FKey = eq == std::wstring::npos ? std::wstring() : Line.substr(0, eq);
   std::vector<std::wstring> fields;
   util::SplitToList(value, L'|', fields, true);
 

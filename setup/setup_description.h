@@ -41,6 +41,7 @@ class TSetupGroupFile {
   TSetupDescription* FSetup;
   bool FDefaultSelected = false;
   bool FSelected = false;        // changed by the component groups page
+  std::wstring FKey;             // the line's key in GROUPS (empty for a line without "=")
   std::wstring FName;
   std::wstring FComment;
   std::wstring FArchiveFile;     // full path of the archive (first volume)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/exit_code.h"
 #include "platform/win32/registry_win.h"
 #include "platform/win32/scoped_win.h"
 #include "setup/font_name.h"
@@ -193,9 +194,9 @@ class InstallActionsScenario : public ::testing::Test {
     EXPECT_EQ(FontRegistrations(L"GOST.TTF"), std::vector<std::wstring>{fullName + L" (TrueType) = GOST.TTF"});
   }
 
-  // What changed on C: lies in the documented places only.
-  void ExpectOnlyDocumentedPlacesChanged(const TreeListing& before) {
-    const std::vector<std::wstring> allowed = {
+  // What changed on C: lies in the documented places only (and in `also`).
+  void ExpectOnlyDocumentedPlacesChanged(const TreeListing& before, const std::wstring& also = L"") {
+    std::vector<std::wstring> allowed = {
         // The destination, with the company's folder made above it.
         ListingKey(L"C:\\Program files\\Sketrion Software\\"),
         // The shortcuts: the product's folder of the programs, the link on the desktop.
@@ -204,12 +205,27 @@ class InstallActionsScenario : public ::testing::Test {
         // The drawing font, copied into the fonts folder.
         L"windows\\fonts\\gost.ttf",
     };
+    if (!also.empty()) allowed.push_back(ListingKey(also));
     const std::vector<std::wstring> changes = CompareListings(before, ListTree(L"C:\\"));
     EXPECT_FALSE(changes.empty()) << "the listing saw no installation at all";
     std::wstring unexpected;
     for (const std::wstring& change : UnexpectedChanges(changes, allowed)) unexpected += change + L"\n";
     EXPECT_TRUE(unexpected.empty()) << "written outside the documented places:\n" << Utf8(unexpected);
   }
+
+  // Runs the medium's Setup.exe with `arguments` and a log; its exit code, and the log's text
+  // (a mark first).
+  DWORD RunUnattended(const std::wstring& arguments, std::string* log) {
+    DeleteFileW(kLog.c_str());
+    SetupProcess setup;
+    EXPECT_TRUE(setup.StartCommand(L"\"" + medium.SetupExe() + L"\" " + arguments + L" /LOG=\"" +
+                                   kLog + L"\""));
+    DWORD code = 0xFFFF;
+    EXPECT_TRUE(setup.WaitExit(120000, &code));
+    *log = ReadFileBytes(kLog);
+    return code;
+  }
+  const std::wstring kLog = L"C:\\e2e\\demo-medium\\unattended.log";
 
   Medium medium{L"C:\\e2e\\demo-medium"};
   std::map<std::string, Files> content;
@@ -263,6 +279,53 @@ TEST_F(InstallActionsScenario, WithAutoCadTheInstallationAlsoLeavesTheProfileAnd
                                                                profiles + L"\\<<Unnamed Profile>>"),
                                          L"Sketrion 7.2"));
   ExpectOnlyDocumentedPlacesChanged(before);
+}
+
+// The same installation without a window: the demo's defaults, told by the exit code.
+TEST_F(InstallActionsScenario, AnUnattendedInstallationLeavesWhatTheWalkLeaves) {
+  const TreeListing before = ListTree(L"C:\\");
+  std::string log;
+  EXPECT_EQ(RunUnattended(L"/VERYSILENT /ACCEPTAGREEMENT /NORESTART", &log),
+            static_cast<DWORD>(app::ExitCode::Done));
+  ExpectTree();
+  ExpectShortcuts();
+  ExpectRecordAndEntry();
+  ExpectFont();
+  EXPECT_FALSE(FileExists(kDest + L"GraphEditor.ini"));
+  ExpectOnlyDocumentedPlacesChanged(before, kLog);
+  EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(log.find(Utf8(kDest) + "\r\n"), std::string::npos) << log;  // where it went
+  EXPECT_NE(log.find("DOCS.RAR -> " + Utf8(kDest)), std::string::npos) << log;
+}
+
+// A bad argument ends the run before anything is read or written but the log.
+TEST_F(InstallActionsScenario, ABadArgumentGivesItsCodeAndWritesNothing) {
+  const TreeListing before = ListTree(L"C:\\");
+  std::string log;
+  EXPECT_EQ(RunUnattended(L"/VERYSILENT /DESTINATION=C:\\X", &log),
+            static_cast<DWORD>(app::ExitCode::BadArgument));
+  EXPECT_NE(log.find("/DESTINATION=C:\\X"), std::string::npos) << log;
+  std::wstring changed;
+  for (const std::wstring& change : UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")),
+                                                      {ListingKey(kLog)}))
+    changed += change + L"\n";
+  EXPECT_TRUE(changed.empty()) << Utf8(changed);
+}
+
+// /? lists the options in a box, whatever else is given, and the wizard never starts.
+TEST_F(InstallActionsScenario, TheListOfOptionsIsShownInABox) {
+  for (const wchar_t* arguments : {L"/?", L"/VERYSILENT /?"}) {
+    SetupProcess setup;
+    ASSERT_TRUE(setup.StartCommand(L"\"" + medium.SetupExe() + L"\" " + arguments));
+    const MessageBoxSeen box = AnswerMessageBox(setup.pid(), IDOK);
+    ASSERT_TRUE(box.found) << Utf8(arguments);
+    for (const char* option : {"/VERYSILENT", "/DIR=", "/GROUPS=", "/ACCEPTAGREEMENT", "/LOG="})
+      EXPECT_NE(Utf8(box.text).find(option), std::string::npos) << option;
+    DWORD code = 0xFFFF;
+    EXPECT_TRUE(setup.WaitExit(kWaitMs, &code));
+    EXPECT_EQ(code, static_cast<DWORD>(app::ExitCode::Done));
+    EXPECT_FALSE(FileExists(kDest + L"UnInstall.ini"));
+  }
 }
 
 }  // namespace

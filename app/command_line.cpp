@@ -1,0 +1,149 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+
+#include "util/codepage.h"
+#include "util/strings.h"
+
+namespace app {
+
+namespace {
+
+// The arguments split at blanks outside double quotes; the quotes themselves are dropped.
+// False for a quote left open.
+bool SplitArguments(const std::wstring& line, std::vector<std::wstring>* arguments) {
+  std::wstring current;
+  bool inQuotes = false, inArgument = false;
+  for (wchar_t c : line) {
+    if (c == L'"') {
+      inQuotes = !inQuotes;
+      inArgument = true;
+    } else if ((c == L' ' || c == L'\t') && !inQuotes) {
+      if (inArgument) arguments->push_back(current);
+      current.clear();
+      inArgument = false;
+    } else {
+      current += c;
+      inArgument = true;
+    }
+  }
+  if (inArgument) arguments->push_back(current);
+  return !inQuotes;
+}
+
+enum class Kind { Flag, Value };
+
+struct Option {
+  const wchar_t* name;
+  Kind kind;
+};
+
+const Option kOptions[] = {
+    {L"/SILENT", Kind::Flag},  {L"/VERYSILENT", Kind::Flag},      {L"/?", Kind::Flag},
+    {L"/DIR", Kind::Value},    {L"/GROUPS", Kind::Value},         {L"/ACAD", Kind::Value},
+    {L"/PROFILE", Kind::Value}, {L"/BDE", Kind::Flag},            {L"/ALLUSERS", Kind::Flag},
+    {L"/RESTART", Kind::Flag}, {L"/NORESTART", Kind::Flag},       {L"/LOG", Kind::Value},
+    {L"/ACCEPTAGREEMENT", Kind::Flag},
+};
+
+// Keys of /GROUPS= split at commas; false for an empty key.
+bool SplitGroups(const std::wstring& value, std::vector<std::wstring>* keys) {
+  size_t start = 0;
+  while (true) {
+    size_t comma = value.find(L',', start);
+    std::wstring key = value.substr(start, comma == std::wstring::npos ? comma : comma - start);
+    if (key.empty()) return false;
+    keys->push_back(key);
+    if (comma == std::wstring::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// Stores one option of the table; the fault when its value does not fit.
+std::wstring Store(const std::wstring& name, const std::wstring& value, SetupOptions* o) {
+  auto is = [&](const wchar_t* n) { return name == n; };
+  if (is(L"/SILENT")) o->silent = true;
+  else if (is(L"/VERYSILENT")) o->verySilent = true;
+  else if (is(L"/?")) o->help = true;
+  else if (is(L"/DIR")) o->dir = value;
+  else if (is(L"/ACAD")) o->acad = value;
+  else if (is(L"/PROFILE")) o->profile = value;
+  else if (is(L"/BDE")) o->bde = true;
+  else if (is(L"/ALLUSERS")) o->allUsers = true;
+  else if (is(L"/RESTART")) o->restart = true;
+  else if (is(L"/NORESTART")) o->noRestart = true;
+  else if (is(L"/LOG")) o->log = value;
+  else if (is(L"/ACCEPTAGREEMENT")) o->acceptAgreement = true;
+  else if (is(L"/GROUPS")) {
+    if (value == L"*") o->allGroups = true;
+    else if (!SplitGroups(value, &o->groups))
+      return L"пустой ключ группы в " + name + L"=" + value;
+  }
+  return L"";
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
+  ParsedCommandLine parsed;
+  std::vector<std::wstring> arguments;
+  if (!SplitArguments(commandLine, &arguments)) parsed.fault = L"не закрыта кавычка: " + commandLine;
+  // After a fault the rest is still read: /LOG and /VERYSILENT decide where the fault is told.
+  auto fault = [&parsed](const std::wstring& text) {
+    if (parsed.fault.empty()) parsed.fault = text;
+  };
+  std::vector<const Option*> seen;
+  bool anyButHelp = false;
+  for (const std::wstring& argument : arguments) {
+    const size_t eq = argument.find(L'=');
+    const std::wstring written = argument.substr(0, eq);
+    const Option* option = nullptr;
+    for (const Option& known : kOptions)
+      if (util::EqualsNoCase(written, known.name)) option = &known;
+    if (!option) {
+      fault(L"неизвестный параметр " + argument);
+      continue;
+    }
+    const std::wstring name = option->name;
+    if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
+      fault(L"параметр " + name + L" задан дважды");
+      continue;
+    }
+    seen.push_back(option);
+    if (option->kind == Kind::Flag && eq != std::wstring::npos) {
+      fault(L"параметр " + name + L" не принимает значения: " + argument);
+      continue;
+    }
+    const std::wstring value = eq == std::wstring::npos ? L"" : argument.substr(eq + 1);
+    if (option->kind == Kind::Value && value.empty()) {
+      fault(L"параметру " + name + L" нужно значение: " + name + L"=...");
+      continue;
+    }
+    fault(Store(name, value, &parsed.options));
+    if (name != L"/?") anyButHelp = true;
+  }
+  const SetupOptions& o = parsed.options;
+  if (o.restart && o.noRestart) fault(L"/RESTART и /NORESTART вместе не задаются");
+  if (anyButHelp && !o.Unattended())
+    fault(L"параметры действуют только вместе с /SILENT или /VERYSILENT");
+  return parsed;
+}
+
+std::wstring UsageText() {
+  return L"Setup.exe /SILENT | /VERYSILENT [параметры]\r\n"
+         L"\r\n"
+         L"/SILENT, /VERYSILENT\tустановка без окон и вопросов\r\n"
+         L"/DIR=\"каталог\"\tкаталог установки\r\n"
+         L"/GROUPS=ключ,ключ\tкомпоненты (ключи раздела GROUPS); * - все\r\n"
+         L"/ACAD=\"продукт\"\tAutoCAD для редактора схем\r\n"
+         L"/PROFILE=имя\tпрофиль AutoCAD\r\n"
+         L"/BDE\tзапустить установку библиотеки BDE\r\n"
+         L"/ACCEPTAGREEMENT\tсоглашение об использовании принято\r\n"
+         L"/NORESTART, /RESTART\tне перезагружать / перезагрузить компьютер\r\n"
+         L"/LOG=\"файл\"\tжурнал установки (UTF-8)\r\n"
+         L"/?\tэтот список\r\n"
+         L"\r\n"
+         L"Без параметров запускается мастер установки.";
+}
+
+}  // namespace app

@@ -1,0 +1,47 @@
+#pragma once
+// The log of an unattended run: UTF-8 with a byte-order mark, one line per step, per archive and
+// per message the wizard would have shown, written to disk after every line (a run that stops
+// half way leaves what it did). Without a file the lines are only kept.
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace platform { class FileSystem; }
+
+namespace app {
+
+class RunLog {
+ public:
+  // `path` empty: no file.
+  RunLog(platform::FileSystem& files, std::wstring path);
+
+  void Line(const std::wstring& text);
+  const std::vector<std::wstring>& Lines() const { return lines_; }
+  // False once a write of the file failed.
+  bool Written() const { return written_; }
+
+ private:
+  platform::FileSystem& files_;
+  std::wstring path_;
+  std::string bytes_;
+  std::vector<std::wstring> lines_;
+  bool written_ = true;
+};
+
+// The message boxes of a run without windows: each text goes to the log, and the answer is the
+// one that lets the run go on without deciding anything (OK; No to a question).
+class LoggingMessageBoxes : public platform::MessageBoxes {
+ public:
+  explicit LoggingMessageBoxes(RunLog& log) : log_(log) {}
+  platform::MsgAnswer Show(void* owner, const std::wstring& text, const std::wstring& caption,
+                           platform::MsgButtons buttons, platform::MsgIcon icon) override;
+  // Boxes shown so far.
+  int Shown() const { return shown_; }
+
+ private:
+  RunLog& log_;
+  int shown_ = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,260 @@
+#include "app/unattended.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "acad/autocad.h"
+#include "app/run_log.h"
+#include "app/wizard_pages.h"
+#include "archive/rar.h"
+#include "setup/setup.h"
+#include "setup/setup_error.h"
+#include "util/codepage.h"
+#include "util/text.h"
+
+namespace app {
+
+void UnattendedRun::Host::StopTimer(int id) {
+  timers.erase(std::remove(timers.begin(), timers.end(), id), timers.end());
+}
+
+UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages,
+                             const SetupOptions& options, RunLog& log,
+                             const LoggingMessageBoxes& boxes, ProgramStarter startProgram)
+    : model_(model),
+      pages_(pages),
+      options_(options),
+      log_(log),
+      boxes_(boxes),
+      startProgram_(std::move(startProgram)) {}
+
+ExitCode UnattendedRun::Result() const {
+  if (refusal_ != ExitCode::Done) return refusal_;
+  return copyFailed_ ? ExitCode::CopyFailed : ExitCode::Done;
+}
+
+int UnattendedRun::Refuse(ExitCode code, const std::wstring& reason) {
+  if (refusal_ == ExitCode::Done) refusal_ = code;
+  log_.Line(reason);
+  return pages::mrCancel;
+}
+
+int UnattendedRun::ShowPage(Step step) {
+  pages::Page& page = pages_.PageOf(step);
+  page.AttachHost(&host_);
+  log_.Line(page.Caption());
+  switch (step) {
+    case Step::FirstForm: return FirstForm();
+    case Step::License: return License();
+    case Step::GetPath: return GetPath();
+    case Step::GetGroups: return GetGroups();
+    case Step::GraphProfile: return GraphProfile();
+    case Step::PrCopyFile: return PrCopyFile();
+    case Step::FileReadme: return FileReadme();
+    case Step::ExitWin: return ExitWin();
+    case Step::End: break;
+  }
+  return pages::mrCancel;
+}
+
+int UnattendedRun::FirstForm() {
+  pages::TfmFirstForm& page = pages_.fmFirstForm;
+  page.FormShow();
+  page.FormActivate();
+  if (page.state() == pages::TfmFirstForm::State::Refused)
+    return Refuse(ExitCode::NotAdministrator, page.lbComment.text);
+  page.btFirstClick();
+  const setup::TSetupListGroup& groups = *model_.FGroups;
+  for (int i = 0; i < groups.Count(); ++i) {
+    const setup::TSetupGroupFile& group = *groups.Items(i);
+    log_.Line(group.FArchiveFile + L": файлов " + std::to_wstring(group.FFileCount) + L", " +
+              pages::BytesText(group.FSize64));
+  }
+  if (page.state() != pages::TfmFirstForm::State::Passed || !page.btNext.enabled)
+    return Refuse(ExitCode::DamagedMedium, page.lbComment.text);
+  return pages::mrNext;
+}
+
+int UnattendedRun::License() {
+  pages::TfmLicense& page = pages_.fmLicense;
+  page.FormShow();
+  if (options_.acceptAgreement && page.rbYes.enabled) {
+    page.rbYes.checked = true;
+    page.rbYesClick();
+  }
+  if (!page.btNext.enabled) {
+    // An agreement that cannot be shown says why in the viewer.
+    const std::wstring reason = page.rbYes.enabled ? page.Label1.text + L" " + page.rbNot.text
+                                                   : page.RichEdit1.text;
+    return Refuse(ExitCode::AgreementNotAccepted, reason);
+  }
+  log_.Line(page.Label1.text + L" " + page.rbYes.text);
+  return pages::mrNext;
+}
+
+int UnattendedRun::GetPath() {
+  pages::TfmGetPath& page = pages_.fmGetPath;
+  page.FormShow();
+  if (!options_.dir.empty()) {
+    page.edPath.text = options_.dir;
+    page.edPathChange();
+  }
+  if (!page.btNext.enabled)
+    return Refuse(ExitCode::RefusedDestination, page.edPath.text + L": " + page.lbPathError.text);
+  page.FormClose(pages::mrNext);
+  log_.Line(model_.FDestDir);
+  return pages::mrNext;
+}
+
+int UnattendedRun::GetGroups() {
+  pages::TfmGetGroups& page = pages_.fmGetGroups;
+  page.FormShow();
+  const setup::TSetupListGroup& groups = *model_.FGroups;
+  for (const std::wstring& key : options_.groups) {
+    bool known = false;
+    for (int i = 0; i < groups.Count(); ++i)
+      known = known || util::EqualsNoCase(groups.Items(i)->FKey, key);
+    if (!known) return Refuse(ExitCode::BadArgument, L"В разделе GROUPS нет группы " + key);
+  }
+  if (options_.allGroups || !options_.groups.empty()) {
+    for (int i = 0; i < groups.Count() && i < static_cast<int>(page.clbGroup.items.size()); ++i) {
+      bool wanted = options_.allGroups;
+      for (const std::wstring& key : options_.groups)
+        wanted = wanted || util::EqualsNoCase(groups.Items(i)->FKey, key);
+      page.clbGroup.itemIndex = i;
+      page.clbGroup.items[static_cast<size_t>(i)].checked = wanted;
+      page.clbGroupClickCheck();
+    }
+  }
+  if (!page.btNext.enabled) {
+    if (page.lbErrSize.visible)
+      return Refuse(ExitCode::RefusedDestination,
+                    page.lbErrSize.text + L" " + page.Label3.text + L" " + page.lbSize.text +
+                        L", " + page.Label2.text + L" " + page.lbFreeMemory.text);
+    return Refuse(ExitCode::BadArgument, L"Не выбрано ни одной группы");
+  }
+  for (int i = 0; i < groups.Count(); ++i)
+    if (groups.Items(i)->FSelected) log_.Line(L"+ " + groups.Items(i)->FName);
+  return pages::mrNext;
+}
+
+int UnattendedRun::GraphProfile() {
+  pages::TfmGraphProfile& page = pages_.fmGraphProfile;
+  page.FormShow();
+  if (!options_.acad.empty()) {
+    const auto& releases = page.cbCurGraphEditor.items;
+    auto found = std::find_if(releases.begin(), releases.end(), [&](const std::wstring& name) {
+      return util::EqualsNoCase(name, options_.acad);
+    });
+    if (found == releases.end())
+      return Refuse(ExitCode::BadArgument, L"AutoCAD не найден: " + options_.acad);
+    page.cbCurGraphEditor.Select(static_cast<int>(found - releases.begin()));
+    page.cbCurGraphEditorChange();
+  }
+  // A release never started by this user has no profile to configure: the page says so.
+  if (page.lbComment.visible) log_.Line(page.lbComment.text);
+  if (!options_.profile.empty() && page.cbCurProfile.control.visible &&
+      page.cbCurProfile.control.enabled) {
+    page.cbCurProfile.itemIndex = -1;
+    page.cbCurProfile.control.text = options_.profile;
+    page.cbCurProfileChange();
+  }
+  if (!page.btNext.enabled)
+    return Refuse(ExitCode::BadArgument,
+                  page.lbCurProfile.text + L" " + page.cbCurProfile.control.text);
+  page.FormClose(pages::mrNext);
+  log_.Line(page.cbCurGraphEditor.control.text + L": " + model_.FGraphProfile);
+  return pages::mrNext;
+}
+
+int UnattendedRun::PrCopyFile() {
+  pages::TfmPrCopyFile& page = pages_.fmPrCopyFile;
+  const int boxesBefore = boxes_.Shown();
+  page.FormShow();
+  page.FormActivate();  // the copying
+  // The follow-up step (the shortcuts and the uninstall record) is the page's timer.
+  for (int id : std::vector<int>(host_.timers)) page.Timer(id);
+  page.TakeCloseRequest();
+  const setup::TSetupListGroup& groups = *model_.FGroups;
+  for (int i = 0; i < groups.Count(); ++i)
+    if (groups.Items(i)->FSelected)
+      log_.Line(groups.Items(i)->FArchiveFile + L" -> " + model_.FDestDir);
+  // Whatever the page had to tell (files not copied, a shortcut or record not made) is a fault
+  // of the copying; the installation goes on to its end, as the wizard does.
+  if (page.NotCopiedCount() > 0 || !page.FirstNotCopied().empty() ||
+      boxes_.Shown() > boxesBefore)
+    copyFailed_ = true;
+  return pages::mrCancel;  // the copy page closes itself with 2 when done
+}
+
+int UnattendedRun::FileReadme() {
+  pages::TfmFileReadme& page = pages_.fmFileReadme;
+  page.FormShow();
+  if (options_.bde) {
+    page.StartProgram = startProgram_;
+    page.Button2Click();
+    log_.Line(page.Button2.text + L": " + page.BdeCommandLine());
+  }
+  return pages::mrNext;
+}
+
+int UnattendedRun::ExitWin() {
+  pages::TfmExitWin& page = pages_.fmExitWin;
+  page.FormShow();
+  page.rbRestartNow.checked = options_.restart;
+  page.rbNoRestart.checked = !options_.restart;
+  log_.Line((options_.restart ? page.rbRestartNow : page.rbNoRestart).text);
+  page.btNextClick();
+  return pages::mrNext;
+}
+
+namespace {
+
+// The text the general error box would show.
+std::wstring ErrorText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const setup::SetupError& e) {
+    return e.Text();
+  } catch (const std::exception& e) {
+    return util::FromUtf8(e.what());
+  } catch (...) {
+  }
+  return L"?";
+}
+
+}  // namespace
+
+ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
+                       platform::Drives& drives, const SetupOptions& options, RunLog& log,
+                       const LoggingMessageBoxes& boxes, ProgramStarter startProgram) {
+  ExitCode result = ExitCode::Failed;
+  try {
+    model.ReadSetupIni();
+    model.FRAR = &rar;
+    acad::TAutoCADReleaseList releases;
+    acAutoCAD.GetReleases(releases);
+    std::vector<std::wstring> acadNames;
+    for (const acad::TAutoCADRelease& release : releases) acadNames.push_back(release.ProductName);
+    WizardPages pages(model, rar, acAutoCAD, acadNames, drives);
+    pages.FormCreate(model.FNameApplication);
+    pages.BindArchiveEvents(rar, nullptr);
+    log.Line(model.FCaption);
+    if (options.allUsers) {
+      log.Line(L"/ALLUSERS пока не поддерживается");
+      result = ExitCode::BadArgument;
+    } else {
+      UnattendedRun run(model, pages, options, log, boxes, std::move(startProgram));
+      RunChain(run, [&] { return !releases.empty(); });
+      result = run.Result();
+    }
+  } catch (...) {
+    log.Line(ErrorText(std::current_exception()));
+    result = ExitCode::Failed;
+  }
+  log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(result)));
+  return result;
+}
+
+}  // namespace app

@@ -1,0 +1,70 @@
+#pragma once
+// Setup.exe /VERYSILENT: the page chain run without a window. Every page's behaviour runs as when
+// it is shown (FormShow, FormActivate), takes its answer from the command line through the same
+// fields and handlers the user's clicks reach, and is left only where its "Далее >" would be
+// enabled. A page that refuses ends the run with its exit code, and the log gets the reason as
+// the page shows it.
+#include <functional>
+
+#include "app/command_line.h"
+#include "app/exit_code.h"
+#include "app/wizard_pages.h"
+
+namespace app {
+
+class LoggingMessageBoxes;
+class RunLog;
+
+// Starts a program without waiting for it (the additional software's setup).
+using ProgramStarter = std::function<void(const std::wstring& commandLine)>;
+
+class UnattendedRun : public PageShower {
+ public:
+  UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
+                RunLog& log, const LoggingMessageBoxes& boxes, ProgramStarter startProgram);
+
+  int ShowPage(Step step) override;
+  ExitCode Result() const;
+
+ private:
+  // A page's window stand-in: no handle, no messages; its timers run when the page's turn ends.
+  class Host : public pages::PageHost {
+   public:
+    pages::WindowRef Handle() const override { return nullptr; }
+    void ProcessMessages() override {}
+    void StartTimer(int id, unsigned) override { timers.push_back(id); }
+    void StopTimer(int id) override;
+    bool QueryCancel() override { return false; }
+    std::vector<int> timers;
+  };
+
+  int FirstForm();
+  int License();
+  int GetPath();
+  int GetGroups();
+  int GraphProfile();
+  int PrCopyFile();
+  int FileReadme();
+  int ExitWin();
+  // Ends the run: the page's refusal with its reason; the chain reads it as cancel.
+  int Refuse(ExitCode code, const std::wstring& reason);
+
+  setup::TSetup& model_;
+  WizardPages& pages_;
+  const SetupOptions& options_;
+  RunLog& log_;
+  const LoggingMessageBoxes& boxes_;
+  ProgramStarter startProgram_;
+  Host host_;
+  ExitCode refusal_ = ExitCode::Done;
+  bool copyFailed_ = false;
+};
+
+// What the background window and the chain do, without a window: reads Setup.ini, finds the
+// AutoCAD releases, runs the chain unattended and logs the exit code last. The model's message
+// boxes are `boxes`, writing into `log`.
+ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
+                       platform::Drives& drives, const SetupOptions& options, RunLog& log,
+                       const LoggingMessageBoxes& boxes, ProgramStarter startProgram);
+
+}  // namespace app

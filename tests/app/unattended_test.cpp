@@ -1,0 +1,223 @@
+// Setup.exe /VERYSILENT over a model of fakes and a scripted medium: the page chain runs without
+// windows, each page's rules decide, and the exit code and the log say what happened.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "acad/autocad.h"
+#include "app/command_line.h"
+#include "app/run_log.h"
+#include "app/unattended.h"
+#include "archive/rar.h"
+#include "pages/get_path.h"
+#include "pages/license.h"
+#include "platform/fake/fake_drives.h"
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_system.h"
+#include "platform/registry.h"
+#include "setup/setup.h"
+#include "tests/acad/acad_fixture.h"
+#include "tests/archive/scripted_unrar.h"
+#include "util/codepage.h"
+#include "util/text.h"
+
+namespace {
+
+using app::ExitCode;
+
+constexpr wchar_t kLogFile[] = L"C:\\setup.log";
+
+class Unattended : public ::testing::Test {
+ protected:
+  Unattended()
+      : model(setup::SetupPlatform{&files, &system, &registry, &boxes, nullptr, nullptr}),
+        rar(medium, [] { return std::chrono::steady_clock::time_point{}; }),
+        acAutoCAD(registry, [](const std::wstring&) { return false; }) {
+    registry.CreateKey(platform::RegRoot::LocalMachine, L"Software");
+    drives.drives[L'C'] = platform::FakeDrive{};
+    system.freeSpace[L'c'] = system.freeSpace[L'C'] = int64_t{1} << 30;
+    files.PutFile(L"D:\\Setup.ini", util::ToCp1251(
+        L"[GENERAL]\r\nCaption=Установка Sketrion\r\nNameApplication=Sketrion\r\n"
+        L"NameCompany=Firm\r\n"
+        L"[GROUPS]\r\nbase=1|BASE.RAR|Основные файлы\r\nsamples=0|SAMPLES.RAR|Примеры\r\n"));
+    medium.Archive(L"D:\\BASE.RAR").entries = {{"BIN\\SK.EXE", 0, 100}, {"README.TXT", 0, 10}};
+    medium.Archive(L"D:\\SAMPLES.RAR").entries = {{"SAMPLES\\A.SCH", 0, 50}};
+  }
+
+  ExitCode Run(const std::wstring& commandLine) { return Run(commandLine, acAutoCAD); }
+  // With an AutoCAD component of the test's (made after its releases were laid out).
+  ExitCode Run(const std::wstring& commandLine, acad::TAutoCAD& acAutoCAD) {
+    const app::ParsedCommandLine parsed = app::ParseCommandLine(commandLine);
+    EXPECT_EQ(parsed.fault, L"");
+    model.FGroups->Clear();  // each run reads Setup.ini afresh, as a new process would
+    return app::RunUnattended(model, rar, acAutoCAD, drives, parsed.options, log, boxes,
+                              [this](const std::wstring& line) { started.push_back(line); });
+  }
+
+  // Extractions into `dest` of one archive of the medium.
+  size_t Extracted(const std::wstring& archive, const std::wstring& dest) {
+    return medium.Archive(archive).Count("process 2 " + util::ToUtf8(dest));
+  }
+  bool Logged(const std::wstring& line) const {
+    for (const std::wstring& logged : log.Lines())
+      if (logged == line) return true;
+    return false;
+  }
+  bool EntryRegistered() {
+    return registry.OpenKey(platform::RegRoot::LocalMachine,
+                            platform::RegistryPath(std::wstring(setup::kUninstallKey) + L"Sketrion"),
+                            platform::RegAccess::Read) == platform::RegStatus::Ok;
+  }
+  // Nothing of the installation anywhere: no extraction, no file but the log, no entry.
+  void ExpectNothingWritten() {
+    for (const wchar_t* archive : {L"D:\\BASE.RAR", L"D:\\SAMPLES.RAR"})
+      EXPECT_EQ(medium.Archive(archive).Count("process 2"), 0u);
+    for (const std::wstring& path : files.FilePaths())
+      EXPECT_TRUE(path == kLogFile || path.rfind(L"D:\\", 0) == 0) << util::ToUtf8(path);
+    EXPECT_FALSE(EntryRegistered());
+  }
+
+  platform::FakeFileSystem files;
+  platform::FakeSystem system;
+  platform::FakeRegistry registry;
+  platform::FakeDrives drives;
+  app::RunLog log{files, kLogFile};
+  app::LoggingMessageBoxes boxes{log};
+  setup::TSetup model;
+  archive_test::ScriptedMedium medium;
+  archive::TRAR rar;
+  acad::TAutoCAD acAutoCAD;
+  std::vector<std::wstring> started;
+};
+
+TEST_F(Unattended, InstallsTheChosenGroupsIntoTheGivenFolderAndLogsEveryStep) {
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /DIR=\"C:\\CAD\\Sk\" /GROUPS=BASE,Samples /BDE"
+                L" /LOG=C:\\setup.log"),
+            ExitCode::Done);
+  EXPECT_EQ(Extracted(L"D:\\BASE.RAR", L"C:\\CAD\\Sk\\"), 2u);
+  EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", L"C:\\CAD\\Sk\\"), 1u);
+  EXPECT_TRUE(EntryRegistered());
+  EXPECT_NE(files.FileBytes(L"C:\\CAD\\Sk\\UnInstall.ini"), nullptr);
+  EXPECT_EQ(started, (std::vector<std::wstring>{L"\"D:\\\""}));  // no BDE program named
+  EXPECT_TRUE(system.restarts.empty());
+  // The log on disk: a mark, then the lines kept, the exit code last.
+  const std::string* bytes = files.FileBytes(kLogFile);
+  ASSERT_NE(bytes, nullptr);
+  EXPECT_EQ(bytes->substr(0, 3), "\xEF\xBB\xBF");
+  std::wstring text = util::FromUtf8(bytes->substr(3));
+  std::wstring expected;
+  for (const std::wstring& line : log.Lines()) expected += line + L"\r\n";
+  EXPECT_EQ(text, expected);
+  EXPECT_EQ(log.Lines().back(), L"Код завершения: 0");
+  // Each page's caption, and each archive with where it went.
+  EXPECT_TRUE(Logged(L"Размещение Sketrion"));
+  EXPECT_TRUE(Logged(L"Копирование файлов Sketrion"));
+  EXPECT_TRUE(Logged(L"D:\\SAMPLES.RAR -> C:\\CAD\\Sk\\"));
+}
+
+TEST_F(Unattended, DefaultsAreTheWizardsAndARestartOnlyWhenAsked) {
+  EXPECT_EQ(Run(L"/SILENT /ACCEPTAGREEMENT /RESTART"), ExitCode::Done);
+  const std::wstring dest = L"C:\\Program files\\Firm\\Sketrion\\";
+  EXPECT_EQ(model.FDestDir, dest);
+  EXPECT_EQ(Extracted(L"D:\\BASE.RAR", dest), 2u);
+  EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", dest), 0u);  // not ticked by default
+  EXPECT_EQ(system.restarts.size(), 1u);
+  EXPECT_TRUE(started.empty());  // no /BDE
+}
+
+TEST_F(Unattended, WithoutAcceptingTheAgreementNothingIsWritten) {
+  EXPECT_EQ(Run(L"/VERYSILENT"), ExitCode::AgreementNotAccepted);
+  ExpectNothingWritten();
+  pages::TfmLicense page(model);
+  EXPECT_TRUE(Logged(page.Label1.text + L" " + page.rbNot.text));
+  EXPECT_EQ(log.Lines().back(), L"Код завершения: 5");
+}
+
+TEST_F(Unattended, ARefusedDestinationEndsTheRunWithThePagesReason) {
+  const wchar_t* refused[] = {L"C:\\", L"Z:\\CAD", L"C:\\CAD\\A*B", L"CAD"};
+  for (const wchar_t* folder : refused) {
+    EXPECT_EQ(Run(std::wstring(L"/VERYSILENT /ACCEPTAGREEMENT /DIR=\"") + folder + L"\""),
+              ExitCode::RefusedDestination)
+        << util::ToUtf8(folder);
+    pages::TfmGetPath page(model, drives);
+    page.edPath.text = folder;
+    page.edPathChange();
+    ASSERT_FALSE(page.lbPathError.text.empty());
+    EXPECT_TRUE(Logged(std::wstring(folder) + L": " + page.lbPathError.text)) << util::ToUtf8(folder);
+  }
+  ExpectNothingWritten();
+}
+
+TEST_F(Unattended, TooLittleSpaceIsARefusedDestination) {
+  system.freeSpace[L'c'] = system.freeSpace[L'C'] = 100;
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT"), ExitCode::RefusedDestination);
+  ExpectNothingWritten();
+}
+
+TEST_F(Unattended, ADamagedMediumWritesNothing) {
+  medium.Archive(L"D:\\SAMPLES.RAR").entries[0].processCode = ERAR_BAD_DATA;
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /GROUPS=base"), ExitCode::DamagedMedium);
+  ExpectNothingWritten();
+  // The boxes the welcome page shows are in the log, the damaged archive named.
+  bool named = false;
+  for (const std::wstring& line : log.Lines())
+    named = named || line.find(L"D:\\SAMPLES.RAR") != std::wstring::npos;
+  EXPECT_TRUE(named);
+}
+
+TEST_F(Unattended, WithoutAdministratorRightsNoArchiveIsOpened) {
+  registry.DenyAccess(platform::RegRoot::LocalMachine, L"Software", platform::RegAccess::Full);
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT"), ExitCode::NotAdministrator);
+  EXPECT_TRUE(medium.opened.empty());
+  ExpectNothingWritten();
+}
+
+TEST_F(Unattended, AnUnknownGroupOrNoGroupIsABadArgument) {
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /GROUPS=base,manuals"), ExitCode::BadArgument);
+  ExpectNothingWritten();
+  files.PutFile(L"D:\\Setup.ini", "[GENERAL]\r\nNameApplication=Sketrion\r\n[GROUPS]\r\n"
+                                  "base=0|BASE.RAR|Base\r\n");
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT"), ExitCode::BadArgument);
+  ExpectNothingWritten();
+}
+
+TEST_F(Unattended, AShortcutThatCannotBeMadeIsACopyFailureAndTheEntryIsStillMade) {
+  // No shell here: the shortcut of Link1 fails as one the shell refuses.
+  files.PutFile(L"D:\\Setup.ini", "[GENERAL]\r\nNameApplication=Sketrion\r\n[GROUPS]\r\n"
+                                  "base=1|BASE.RAR|Base\r\n[Link1]\r\nFileLink=Sk.lnk\r\n"
+                                  "DirLink=PROGRAMS\r\nFilename=BIN\\SK.EXE\r\n");
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT"), ExitCode::CopyFailed);
+  EXPECT_EQ(boxes.Shown(), 1);
+  EXPECT_TRUE(EntryRegistered());
+}
+
+TEST_F(Unattended, TheGivenReleaseGetsTheGivenProfileMadeFromItsFirst) {
+  for (auto [type, name] : {std::pair{acad::geACAD2004, L"AutoCAD 2004"},
+                            std::pair{acad::geACAD2005, L"AutoCAD 2005"}}) {
+    acadtest::ReleaseLayout release;
+    release.type = type;
+    release.productName = name;
+    release.location = std::wstring(L"C:\\Program Files\\") + name + L"\\";
+    release.profiles = {L"Первый"};
+    acadtest::LayOutRelease(registry, [this](const std::wstring& p) { files.PutFile(p, "MZ"); },
+                            release);
+  }
+  acad::TAutoCAD acad(registry, [this](const std::wstring& p) {
+    return files.Kind(p) == platform::PathKind::File;
+  });
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"autocad 2005\" /PROFILE=Схемы", acad),
+            ExitCode::Done);
+  EXPECT_EQ(model.FGraphEditor, L"AutoCAD 2005");
+  EXPECT_EQ(model.FGraphProfile, L"Схемы");
+  EXPECT_TRUE(acad.FindProfile(L"Схемы"));
+  EXPECT_NE(files.FileBytes(model.FDestDir + L"GraphEditor.ini"), nullptr);
+
+  // A release that is not there, and a profile name the page refuses, are bad arguments.
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2000\"", acad),
+            ExitCode::BadArgument);
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /PROFILE=a*b", acad), ExitCode::BadArgument);
+}
+
+}  // namespace
