@@ -74,8 +74,9 @@ int Run() {
   }
   platform::Win32System system;
   const std::wstring self = system.ModulePath();
+  const std::wstring ownFolder = util::WithoutTrailingBackslash(util::FolderOf(self));
   const bool isCopy = args.size() >= 3;
-  const std::wstring destination = isCopy ? args[2] : util::WithoutTrailingBackslash(util::FolderOf(self));
+  const std::wstring destination = isCopy ? args[2] : ownFolder;
   if (!isCopy && uninstall::HandOverToCopy(system, platform::RealFileSystem(), self, destination,
                                            GetCurrentProcessId()))
     return 0;
