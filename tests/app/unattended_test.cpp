@@ -18,6 +18,7 @@
 #include "platform/fake/fake_system.h"
 #include "platform/registry.h"
 #include "setup/setup.h"
+#include "setup/uninstall_key.h"
 #include "tests/acad/acad_fixture.h"
 #include "tests/archive/scripted_unrar.h"
 #include "util/codepage.h"
