@@ -9,6 +9,11 @@ jobs="${SK_JOBS:-$(nproc)}"
 step "preparing the machine (tools/setup-machine.sh)"
 bash tools/setup-machine.sh
 
+# The compiler cache lets the fresh-tree demo test reuse this run's objects (and a second run
+# reuse the first's); paths are taken relative to the tree so a copy of it hits too.
+export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+
 step "building the native tree (build/native)"
 cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
 cmake --build build/native -j "$jobs"

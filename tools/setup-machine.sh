@@ -6,7 +6,7 @@ set -euo pipefail
 need_pkgs=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libssl-dev
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
   wine wine32 wine64 xvfb xauth x11-apps imagemagick libarchive-tools locales fonts-dejavu-core
-  osslsigncode)
+  osslsigncode ccache)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

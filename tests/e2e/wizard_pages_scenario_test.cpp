@@ -192,9 +192,11 @@ TEST_F(WizardPagesScenario, AgreementViewerShowsRichPlainAndMissingFiles) {
 // A file named as the agreement that is no agreement leaves the viewer empty at once; one past
 // the largest agreement shown is not read and cannot be accepted; a long text is laid out piece
 // by piece while the page answers the user.
-// A loaded machine's disk or processor may stall a window for a moment; a text laid out in one
-// go stalls it for seconds (a 1.5 MiB rich text for about ten under Wine).
-constexpr DWORD kLongestStall = 2500;  // ms
+// A loaded machine's disk or processor may stall a window for a few seconds (seen up to four
+// while the other Wine suites ran beside it); a text laid out in one go stalls it for much longer
+// (a 1.5 MiB rich text for about ten under Wine). The page's own pauses are measured by
+// bench/agreement_bench.sh, not here.
+constexpr DWORD kLongestStall = 5000;  // ms
 
 TEST_F(WizardPagesScenario, AgreementOfABinaryHugeOrLongFileNeverFreezesThePage) {
   medium.WriteArchive(L"BASE.RAR", {{"bin/readme.txt", "hello"}});
