@@ -1,22 +1,30 @@
 #include "app/run_log.h"
 
+#include <memory>
 #include <utility>
 
 #include "platform/file_io.h"
+#include "platform/file_system.h"
 #include "util/strings.h"
 #include "util/text.h"
 
 namespace app {
 
 RunLog::RunLog(platform::FileSystem& files, std::wstring path)
-    : files_(files), path_(std::move(path)), bytes_("\xEF\xBB\xBF") {}
+    : files_(files), path_(std::move(path)) {
+  // Made at once, replacing an earlier run's log, so a file that cannot be made is known before
+  // anything is done; each line is then added at its end.
+  if (!path_.empty()) written_ = platform::WriteWholeFile(files_, path_, "\xEF\xBB\xBF");
+}
 
 void RunLog::Line(const std::wstring& text) {
   // A text of several lines stays one line of the log.
   std::wstring line = util::ReplaceAll(util::ReplaceAll(text, L"\r\n", L" "), L"\n", L" ");
   lines_.push_back(line);
-  bytes_ += util::ToUtf8(line) + "\r\n";
-  if (!path_.empty() && !platform::WriteWholeFile(files_, path_, bytes_)) written_ = false;
+  if (path_.empty() || !written_) return;
+  const std::string bytes = util::ToUtf8(line) + "\r\n";
+  std::unique_ptr<platform::WritableFile> file = files_.OpenAppend(path_);
+  if (!file || !file->Write(bytes.data(), bytes.size()) || !file->Close()) written_ = false;
 }
 
 platform::MsgAnswer LoggingMessageBoxes::Show(void*, const std::wstring& text,

@@ -1,7 +1,7 @@
 #pragma once
 // The log of an unattended run: UTF-8 with a byte-order mark, one line per step, per archive and
-// per message the wizard would have shown, written to disk after every line (a run that stops
-// half way leaves what it did). Without a file the lines are only kept.
+// per message the wizard would have shown, each line on disk before the run goes on (a run that
+// stops half way leaves what it did). Without a file the lines are only kept.
 #include <string>
 #include <vector>
 
@@ -18,13 +18,12 @@ class RunLog {
 
   void Line(const std::wstring& text);
   const std::vector<std::wstring>& Lines() const { return lines_; }
-  // False once a write of the file failed.
+  // False when the file could not be made, or once a line could not be added to it.
   bool Written() const { return written_; }
 
  private:
   platform::FileSystem& files_;
   std::wstring path_;
-  std::string bytes_;
   std::vector<std::wstring> lines_;
   bool written_ = true;
 };

@@ -21,13 +21,8 @@ void UnattendedRun::Host::StopTimer(int id) {
 
 UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages,
                              const SetupOptions& options, RunLog& log,
-                             const LoggingMessageBoxes& boxes, ProgramStarter startProgram)
-    : model_(model),
-      pages_(pages),
-      options_(options),
-      log_(log),
-      boxes_(boxes),
-      startProgram_(std::move(startProgram)) {}
+                             const LoggingMessageBoxes& boxes)
+    : model_(model), pages_(pages), options_(options), log_(log), boxes_(boxes) {}
 
 ExitCode UnattendedRun::Result() const {
   if (refusal_ != ExitCode::Done) return refusal_;
@@ -192,9 +187,8 @@ int UnattendedRun::FileReadme() {
   pages::TfmFileReadme& page = pages_.fmFileReadme;
   page.FormShow();
   if (options_.bde) {
-    page.StartProgram = startProgram_;
-    page.Button2Click();
-    log_.Line(page.Button2.text + L": " + page.BdeCommandLine());
+    const bool started = page.Button2Click();
+    log_.Line(page.Button2.text + L": " + model_.FBDESetup + (started ? L"" : L" — не запущена"));
   }
   return pages::mrNext;
 }
@@ -228,7 +222,9 @@ std::wstring ErrorText(const std::exception_ptr& error) {
 
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
                        platform::Drives& drives, const SetupOptions& options, RunLog& log,
-                       const LoggingMessageBoxes& boxes, ProgramStarter startProgram) {
+                       const LoggingMessageBoxes& boxes) {
+  // A log asked for and not made: nothing is done, since nobody could learn what happened.
+  if (!log.Written()) return ExitCode::BadArgument;
   ExitCode result = ExitCode::Failed;
   try {
     model.ReadSetupIni();
@@ -245,7 +241,7 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
       log.Line(L"/ALLUSERS пока не поддерживается");
       result = ExitCode::BadArgument;
     } else {
-      UnattendedRun run(model, pages, options, log, boxes, std::move(startProgram));
+      UnattendedRun run(model, pages, options, log, boxes);
       RunChain(run, [&] { return !releases.empty(); });
       result = run.Result();
     }

@@ -15,13 +15,10 @@ namespace app {
 class LoggingMessageBoxes;
 class RunLog;
 
-// Starts a program without waiting for it (the additional software's setup).
-using ProgramStarter = std::function<void(const std::wstring& commandLine)>;
-
 class UnattendedRun : public PageShower {
  public:
   UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
-                RunLog& log, const LoggingMessageBoxes& boxes, ProgramStarter startProgram);
+                RunLog& log, const LoggingMessageBoxes& boxes);
 
   int ShowPage(Step step) override;
   ExitCode Result() const;
@@ -54,7 +51,6 @@ class UnattendedRun : public PageShower {
   const SetupOptions& options_;
   RunLog& log_;
   const LoggingMessageBoxes& boxes_;
-  ProgramStarter startProgram_;
   Host host_;
   ExitCode refusal_ = ExitCode::Done;
   bool copyFailed_ = false;
@@ -65,6 +61,6 @@ class UnattendedRun : public PageShower {
 // boxes are `boxes`, writing into `log`.
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
                        platform::Drives& drives, const SetupOptions& options, RunLog& log,
-                       const LoggingMessageBoxes& boxes, ProgramStarter startProgram);
+                       const LoggingMessageBoxes& boxes);
 
 }  // namespace app

@@ -38,8 +38,7 @@ ExitCode RunWithoutWindows(const SetupOptions& options, RunLog& log) {
       setup::SetupPlatform{&platform::RealFileSystem(), &system, &registry, &boxes, nullptr, &shell});
   archive::TRAR rar;
   acad::TAutoCAD acAutoCAD(registry, FileExists);
-  return RunUnattended(model, rar, acAutoCAD, platform::RealDrives(), options, log, boxes,
-                       pages::StartDetached);
+  return RunUnattended(model, rar, acAutoCAD, platform::RealDrives(), options, log, boxes);
 }
 
 }  // namespace

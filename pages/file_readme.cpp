@@ -1,6 +1,8 @@
 #include "pages/file_readme.h"
 
+#include "platform/system.h"
 #include "setup/setup.h"
+#include "util/paths.h"
 
 namespace pages {
 
@@ -10,10 +12,8 @@ TfmFileReadme::TfmFileReadme(setup::TSetup& model)
   btPrior.visible = false;  // there is no way back from this page
 }
 
-std::wstring TfmFileReadme::BdeCommandLine() const { return L"\"" + model_.FBDESetup + L"\""; }
-
-void TfmFileReadme::Button2Click() {
-  if (StartProgram) StartProgram(BdeCommandLine());
+bool TfmFileReadme::Button2Click() {
+  return model_.System().StartProgram(model_.FBDESetup, L"", util::FolderOf(model_.FBDESetup));
 }
 
 void TfmFileReadme::Label3MouseMove() { Label3.bold = true; }

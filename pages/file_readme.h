@@ -1,7 +1,6 @@
 #pragma once
 // The additional software page: offers to start the BDE setup program from the medium, without
 // waiting for it. There is no way back from this page.
-#include <functional>
 #include <string>
 
 #include "pages/page.h"
@@ -14,17 +13,13 @@ class TfmFileReadme : public Page {
  public:
   explicit TfmFileReadme(setup::TSetup& model);
 
-  // "Установить": starts the BDE setup program, the whole path quoted, without waiting; a start
-  // that fails shows nothing. Pressing it again starts another one.
-  void Button2Click();
+  // "Установить": starts the BDE setup program in its own folder, without waiting; a start that
+  // fails shows nothing (true when it started). Pressing it again starts another one.
+  bool Button2Click();
   // The BDE text turns bold under the mouse, and plain again over the frame or the window.
   void Label3MouseMove();
   void GroupBox1MouseMove();
 
-  // The command line for the BDE setup program: FBDESetup between double quotes.
-  std::wstring BdeCommandLine() const;
-  // Starts a command line in the normal show state (set by the view).
-  std::function<void(const std::wstring& commandLine)> StartProgram;
 
   ControlState Label1{
       L"Для работы программы Вам необходимо установить\r\nдополнительное программное обеспечение"};

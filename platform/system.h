@@ -34,7 +34,7 @@ class System {
   // for a window that does not answer.
   virtual void BroadcastFontChange() = 0;
   // Starts the program (a full path) with the arguments, quoted as its command line wants them,
-  // in `folder`, and leaves it running on its own. False when it does not start.
+  // in `folder`, shown normally, and leaves it running on its own. False when it does not start.
   virtual bool StartProgram(const std::wstring& program, const std::wstring& arguments,
                             const std::wstring& folder) = 0;
   // Restarts Windows with the shutdown privilege switched on for the call (ExitWindowsEx with

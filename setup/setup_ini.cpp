@@ -23,7 +23,8 @@ void TSetupDescription::ReadSetupIni() {
   FBDESetup = FSetupDir + ini.ReadString(L"Execute", L"BDE", L"");
 
   // One group per entry in file order; equal keys (in any case) count once, with the first
-  // one's value, and an empty value adds nothing.
+  // one's value, and an empty value adds nothing. Reading again replaces the groups.
+  FGroups->Clear();
   std::set<std::wstring> seen;
   for (const util::IniEntry& entry : ini.ReadSection(L"GROUPS")) {
     if (!seen.insert(util::FoldCase(entry.name)).second) continue;

@@ -114,6 +114,8 @@ PathCheck CheckDestinationFolder(const std::wstring& folder) {
   const size_t refused = folder.find_first_not_of(AllowedPathChars);
   if (refused != std::wstring::npos) return {PathFault::kForbiddenCharacter, L"", folder[refused]};
   std::wstring path = folder;
+  // One trailing backslash is how the page writes a folder; two are an empty name, which
+  // WithoutTrailingBackslash would hide.
   if (path.size() > 3 && path.back() == L'\\') path.pop_back();
   const PathCheck check = CheckPlainFullPath(path);
   if (check.fault != PathFault::kNone) return check;

@@ -83,6 +83,8 @@ bool Win32System::StartProgram(const std::wstring& program, const std::wstring& 
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
   STARTUPINFOW si = {};
   si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &si, &pi))

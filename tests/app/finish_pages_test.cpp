@@ -21,19 +21,20 @@ class FileReadmeTest : public PageTest {
  protected:
   FileReadmeTest() {
     page.FormCreate(model.FNameApplication);
-    page.StartProgram = [this](const std::wstring& line) { started.push_back(line); };
   }
   TfmFileReadme page{model};
-  std::vector<std::wstring> started;
 };
 
 TEST_F(FileReadmeTest, StartsTheQuotedBdeSetupEachTimeWithoutABackButton) {
   model.FBDESetup = L"D:\\Дистрибутив Sketrion\\BDE\\SETUP.EXE";
-  page.Button2Click();
-  page.Button2Click();
-  ASSERT_EQ(started.size(), 2u);
-  EXPECT_EQ(started[0], L"\"D:\\Дистрибутив Sketrion\\BDE\\SETUP.EXE\"");
-  EXPECT_EQ(started[1], started[0]);
+  EXPECT_TRUE(page.Button2Click());
+  system.refuseStart = true;
+  EXPECT_FALSE(page.Button2Click());  // a start that fails shows nothing; the page stays
+  ASSERT_EQ(system.started.size(), 2u);
+  // The program itself, with no arguments, in its own folder.
+  EXPECT_EQ(system.started[0].program, model.FBDESetup);
+  EXPECT_EQ(system.started[0].arguments, L"");
+  EXPECT_EQ(system.started[0].folder, L"D:\\Дистрибутив Sketrion\\BDE\\");
   EXPECT_FALSE(page.btPrior.visible);
   EXPECT_EQ(page.Caption(), L"Установка дополнительного программного обеспечения Sketrion");
 }

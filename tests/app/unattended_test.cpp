@@ -52,9 +52,7 @@ class Unattended : public ::testing::Test {
   ExitCode Run(const std::wstring& commandLine, acad::TAutoCAD& acAutoCAD) {
     const app::ParsedCommandLine parsed = app::ParseCommandLine(commandLine);
     EXPECT_EQ(parsed.fault, L"");
-    model.FGroups->Clear();  // each run reads Setup.ini afresh, as a new process would
-    return app::RunUnattended(model, rar, acAutoCAD, drives, parsed.options, log, boxes,
-                              [this](const std::wstring& line) { started.push_back(line); });
+    return app::RunUnattended(model, rar, acAutoCAD, drives, parsed.options, log, boxes);
   }
 
   // Extractions into `dest` of one archive of the medium.
@@ -90,7 +88,6 @@ class Unattended : public ::testing::Test {
   archive_test::ScriptedMedium medium;
   archive::TRAR rar;
   acad::TAutoCAD acAutoCAD;
-  std::vector<std::wstring> started;
 };
 
 TEST_F(Unattended, InstallsTheChosenGroupsIntoTheGivenFolderAndLogsEveryStep) {
@@ -101,7 +98,8 @@ TEST_F(Unattended, InstallsTheChosenGroupsIntoTheGivenFolderAndLogsEveryStep) {
   EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", L"C:\\CAD\\Sk\\"), 1u);
   EXPECT_TRUE(EntryRegistered());
   EXPECT_NE(files.FileBytes(L"C:\\CAD\\Sk\\UnInstall.ini"), nullptr);
-  EXPECT_EQ(started, (std::vector<std::wstring>{L"\"D:\\\""}));  // no BDE program named
+  ASSERT_EQ(system.started.size(), 1u);  // no BDE program named: the medium's folder, which fails
+  EXPECT_EQ(system.started[0].program, model.FBDESetup);
   EXPECT_TRUE(system.restarts.empty());
   // The log on disk: a mark, then the lines kept, the exit code last.
   const std::string* bytes = files.FileBytes(kLogFile);
@@ -125,7 +123,7 @@ TEST_F(Unattended, DefaultsAreTheWizardsAndARestartOnlyWhenAsked) {
   EXPECT_EQ(Extracted(L"D:\\BASE.RAR", dest), 2u);
   EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", dest), 0u);  // not ticked by default
   EXPECT_EQ(system.restarts.size(), 1u);
-  EXPECT_TRUE(started.empty());  // no /BDE
+  EXPECT_TRUE(system.started.empty());  // no /BDE
 }
 
 TEST_F(Unattended, WithoutAcceptingTheAgreementNothingIsWritten) {
@@ -166,6 +164,16 @@ TEST_F(Unattended, ADamagedMediumWritesNothing) {
   for (const std::wstring& line : log.Lines())
     named = named || line.find(L"D:\\SAMPLES.RAR") != std::wstring::npos;
   EXPECT_TRUE(named);
+}
+
+TEST_F(Unattended, ALogThatCannotBeMadeIsABadArgumentAndNothingIsDone) {
+  files.MakeDirectory(L"C:\\Temp");
+  app::RunLog folderInItsPlace(files, L"C:\\Temp");  // a folder where the file would be
+  EXPECT_FALSE(folderInItsPlace.Written());
+  EXPECT_EQ(app::RunUnattended(model, rar, acAutoCAD, drives, app::SetupOptions{}, folderInItsPlace, boxes),
+            ExitCode::BadArgument);
+  EXPECT_TRUE(medium.opened.empty());
+  ExpectNothingWritten();
 }
 
 TEST_F(Unattended, WithoutAdministratorRightsNoArchiveIsOpened) {

@@ -47,6 +47,9 @@ plant_empty_setup_ini() { : >"$1/Setup.ini"; }
 expected_empty_setup_ini="^Setup.ini: empty"
 plant_unreadable_setup_ini() { rm "$1/Setup.ini"; mkdir "$1/Setup.ini"; }
 expected_unreadable_setup_ini="^Setup.ini: cannot be read"
+# One byte past what the installer reads (16 MiB): padding after the real text.
+plant_oversized_setup_ini() { head -c $((16 * 1024 * 1024 + 1)) /dev/zero | tr '\0' ' ' >>"$1/Setup.ini"; }
+expected_oversized_setup_ini="^Setup.ini: is larger than the installer reads"
 plant_utf8_with_mark() { { printf '\xEF\xBB\xBF'; iconv -f CP1251 -t UTF-8 "$1/Setup.ini"; } >"$1/x" && mv "$1/x" "$1/Setup.ini"; }
 expected_utf8_with_mark="UTF-8 byte-order mark"
 plant_utf8_without_mark() { iconv -f CP1251 -t UTF-8 "$1/Setup.ini" >"$1/x" && mv "$1/x" "$1/Setup.ini"; }

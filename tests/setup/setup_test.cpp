@@ -229,8 +229,10 @@ TEST_F(SetupModelTest, SizesOfTwoGibibytesAndMoreAddUpInFullAndSaturateIn32Bits)
   EXPECT_EQ(model->GetSelectedSize64(), INT64_MAX);
 }
 
-TEST_F(SetupModelTest, ClearAndCountOfTheGroupList) {
+TEST_F(SetupModelTest, ClearAndCountOfTheGroupListAndASecondReading) {
   auto model = Read(L"[GROUPS]\n1=1|A.RAR\n2=1|B.RAR\n");
+  EXPECT_EQ(model->FGroups->Count(), 2);
+  model->ReadSetupIni();  // read again: the same groups, not twice as many
   EXPECT_EQ(model->FGroups->Count(), 2);
   model->FGroups->Clear();
   EXPECT_EQ(model->FGroups->Count(), 0);

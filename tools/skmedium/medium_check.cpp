@@ -13,8 +13,8 @@
 #include "tools/skmedium/archive_names.h"
 #include "tools/skmedium/medium_files.h"
 #include "tools/skmedium/setup_ini_text.h"
-#include "util/codepage.h"
 #include "platform/file_io.h"
+#include "util/codepage.h"
 #include "util/ini.h"
 #include "util/paths.h"
 #include "util/strings.h"
@@ -44,20 +44,6 @@ constexpr size_t kGroupNameShown = 36;
 // The longest name one folder level may have, and the longest path Windows opens.
 constexpr size_t kMaxComponent = 255;
 constexpr size_t kMaxPath = 259;
-
-std::string ReadAll(platform::FileSystem& files, const std::wstring& path, bool* ok) {
-  std::string bytes;
-  std::unique_ptr<platform::ReadableFile> file = files.OpenRead(path);
-  *ok = file != nullptr;
-  if (!file) return bytes;
-  char buf[65536];
-  size_t got = 0;
-  while ((*ok = file->Read(buf, sizeof buf, &got)) && got > 0) {
-    bytes.append(buf, got);
-    if (bytes.size() > util::kIniFileMax) break;
-  }
-  return bytes;
-}
 
 // The part of a medium path after the drive, as the vendor wrote it.
 std::wstring OnMedium(const std::wstring& path) {
@@ -99,9 +85,11 @@ class Checker {
   explicit Checker(const std::filesystem::path& folder) : files_(folder) {}
 
   Findings Run() {
-    setupIni_ = ReadAll(files_, std::wstring(MediumFiles::kRoot) + L"Setup.ini", &iniReadable_);
+    // Read as the installer reads it: a file over its limit is not read at all.
+    iniRead_ = platform::ReadWholeFile(files_, std::wstring(MediumFiles::kRoot) + L"Setup.ini",
+                                       util::kIniFileMax, &setupIni_);
     CheckSetupIniFile();
-    if (!iniReadable_ || Blank(setupIni_)) return std::move(findings_);
+    if (iniRead_ != platform::ReadResult::Ok || Blank(setupIni_)) return std::move(findings_);
     CheckSetupIniText(setupIni_, findings_);
 
     TargetMachine machine;
@@ -132,7 +120,10 @@ class Checker {
         L": the installer shows the placeholder \"NameApplication\", offers no components and cannot go on";
     if (kind == platform::PathKind::Missing)
       Add(L"Setup.ini", L"missing" + consequence);
-    else if (!iniReadable_)
+    else if (iniRead_ == platform::ReadResult::TooLarge)
+      Add(L"Setup.ini", L"is larger than the installer reads (" + std::to_wstring(util::kIniFileMax) +
+                            L" bytes): it is taken as empty" + consequence);
+    else if (iniRead_ != platform::ReadResult::Ok)
       Add(L"Setup.ini", L"cannot be read" + consequence);
     else if (Blank(setupIni_))
       Add(L"Setup.ini", L"empty" + consequence);
@@ -306,7 +297,7 @@ class Checker {
 
   MediumFiles files_;
   std::string setupIni_;
-  bool iniReadable_ = false;
+  platform::ReadResult iniRead_ = platform::ReadResult::Unreadable;
   std::wstring dest_;
   std::set<std::wstring> entries_;  // folded names of the archives' files
   Findings findings_;

@@ -120,12 +120,6 @@ void CheckSetupIniText(const std::string& bytes, Findings& findings) {
     findings.push_back({kWhere, L"is written in UTF-8: the installer reads Windows-1251 and shows "
                                 L"the names garbled"});
   }
-  if (bytes.size() > util::kIniFileMax) {
-    findings.push_back({kWhere, L"is larger than the installer reads (" + std::to_wstring(util::kIniFileMax) +
-                                    L" bytes): it is taken as empty"});
-    return;
-  }
-
   std::vector<Section> sections = Sections(TextOf(bytes), &findings);
   std::set<std::wstring> seenSections;
   for (size_t i = 0; i < sections.size(); ++i) {
