@@ -1,10 +1,11 @@
-# Draws the installer's icon (16, 32 and 48 pixels) and the background picture with ImageMagick.
+# Draws the installer's icon (16, 32, 48, 64 and 256 pixels: sharp at every display scale, the
+# largest for Explorer's big views) and the background picture with ImageMagick.
 # The picture has 256 colours (a gradient needs no more): a third of the true-colour bytes, and
 # uncompressed, which every Windows loads.
-execute_process(COMMAND ${CONVERT} -size 48x48 xc:none
-    -fill "#1d4e9e" -draw "roundrectangle 2,2 45,45 8,8"
-    -stroke white -strokewidth 3 -fill none -draw "polyline 10,34 18,14 26,34 34,14 40,24"
-    -define icon:auto-resize=48,32,16 ${ICON}
+execute_process(COMMAND ${CONVERT} -size 256x256 xc:none
+    -fill "#1d4e9e" -draw "roundrectangle 11,11 240,240 43,43"
+    -stroke white -strokewidth 16 -fill none -draw "polyline 53,181 96,75 139,181 181,75 213,128"
+    -define icon:auto-resize=256,64,48,32,16 ${ICON}
   RESULT_VARIABLE icon_rc)
 execute_process(COMMAND ${CONVERT} -size 786x519 "gradient:#0c2a5c-#6f9ad6"
     -fill none -stroke "#9fc0ee" -strokewidth 1

@@ -2,10 +2,10 @@
 
 #include "app/resource.h"
 #include "winui/error_box_win.h"
-#include "pages/layout_win.h"
 #include "platform/file_system.h"
 #include "platform/win32/scoped_win.h"
 #include "setup/setup.h"
+#include "winui/dpi_win.h"
 
 namespace app {
 
@@ -53,7 +53,7 @@ bool TfmMainSetup::Create(HINSTANCE instance) {
                                                 GetSystemMetrics(SM_CXSMICON),
                                                 GetSystemMetrics(SM_CYSMICON), 0));
 
-  dpi_ = pages::ScreenDpi();
+  dpi_ = winui::ScreenDpi();
   picture_.Reset(static_cast<HBITMAP>(
       LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, 0)));
   // No border icons, a fixed dialog border; the design client area is 786 x 519 at 120 dpi.

@@ -2,6 +2,7 @@
 
 #include "controls/folder_tree_view_win.h"
 #include "pages/dlg_path.h"
+#include "winui/dpi_win.h"
 #include "winui/error_box_win.h"
 #include "pages/views_win.h"
 
@@ -28,26 +29,37 @@ class DlgPathView : public PageView<TfmDlgPath> {
     };
     kpftvPath.SetMessageCaption(winui::ApplicationTitle());
     BindEdit(page_.edPath, 8, kTreeHeight + 9, kDlgPathClientWidth - 16, 21);
-    BindButton(page_.Button1, 120, 350, 75, 25, mrNext);
+    // Enter chooses ("OK" is the default button), Esc cancels, as in any folder dialog.
+    BindButton(page_.Button1, 120, 350, 75, 25, mrNext, {}, true);
     BindButton(page_.Button2, 218, 350, 75, 25, mrCancel);
-    HWND tree = kpftvPath.Create(hwnd(), 0, 0, kDlgPathClientWidth, kTreeHeight, NextControlId());
-    SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
-    SetWindowPos(tree, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // first in tab order
-    kpftvPath.SetIndent(19);
+    tree_ = kpftvPath.Create(hwnd(), 0, 0, Scale(kDlgPathClientWidth), Scale(kTreeHeight), NextControlId());
+    Place(tree_, 0, 0, kDlgPathClientWidth, kTreeHeight);
+    SetWindowPos(tree_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // first in tab order
+    kpftvPath.SetIndent(Scale(19));
     kpftvPath.AltColor = RGB(0, 0, 255);
   }
 
   bool HasSeparator() const override { return false; }
+  // The arrow keys, Home/End, + and - and F2 work on the tree at once.
+  HWND InitialFocus() const override { return tree_; }
 
   SIZE WindowSize() const override {
-    RECT frame = {0, 0, kDlgPathClientWidth, kDlgPathClientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+    RECT frame = {0, 0, Scale(kDlgPathClientWidth), Scale(kDlgPathClientHeight)};
+    winui::AdjustWindowRectForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)),
+                                  static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)), Dpi());
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
   }
+  void DpiChanged() override { kpftvPath.SetIndent(Scale(19)); }
+
+ private:
+  HWND tree_ = nullptr;
 };
 
 }  // namespace
+
+std::unique_ptr<PageWindow> CreateView(TfmDlgPath& page) {
+  return std::make_unique<DlgPathView>(page);
+}
 
 bool ShowDlgPath(HWND owner, const std::wstring& start, std::wstring* chosen) {
   TfmDlgPath dialog;

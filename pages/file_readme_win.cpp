@@ -3,36 +3,21 @@
 
 #include <windowsx.h>
 
-#include "platform/win32/scoped_win.h"
-
 namespace pages {
-
-void StartDetached(const std::wstring& commandLine) {
-  std::wstring line = commandLine;
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION pi = {};
-  if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    platform::ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
-  }
-}
 
 namespace {
 
 class FileReadmeView : public PageView<TfmFileReadme> {
  public:
-  explicit FileReadmeView(TfmFileReadme& page) : PageView(page) {
-    page_.StartProgram = &StartDetached;
-  }
+  explicit FileReadmeView(TfmFileReadme& page) : PageView(page) {}
 
  protected:
   void CreateControls() override {
-    BindButtonRowAndFrame();
+    AddFrame();
     BindLabel(page_.Label1, 24, 32, 584, 32);
     label3_ = BindLabel(page_.Label3, 24, 100, 440, 48);
     BindButton(page_.Button2, 488, 110, 100, 25, mrNone, [this] { page_.Button2Click(); });
+    BindButtonRow();
   }
 
   // Labels and frames let the mouse through to the page: which one is under it decides.

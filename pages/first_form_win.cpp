@@ -10,16 +10,16 @@ class FirstFormView : public PageView<TfmFirstForm> {
 
  protected:
   void CreateControls() override {
-    // Tab order: btFirst, btNext, btCancel, then the frame's contents.
-    BindRowButton(page_.btFirst, design::kNextLeft, mrNone, [this] { page_.btFirstClick(); },
-                  true);
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
     AddFrame();
     BindLabel(page_.lbComment, 24, 32, 584, 48);
     BindLabel(page_.lbACAD, 24, 96, 584, 150);
     BindEntryProgress();
     BindLabel(page_.lbNext, 24, 360, 584, 16);
+    // "Далее>" and "Далее >" share their place: one is shown at a time.
+    BindRowButton(page_.btFirst, design::kNextLeft, mrNone, [this] { page_.btFirstClick(); },
+                  true);
+    BindNext(page_.btNext);
+    BindCancel(page_.btCancel);
   }
 };
 }  // namespace

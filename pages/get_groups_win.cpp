@@ -11,10 +11,10 @@ class GetGroupsView : public PageView<TfmGetGroups> {
 
  protected:
   void CreateControls() override {
-    BindButtonRowAndFrame();
+    AddFrame();
     BindLabel(page_.Label1, 24, 24, 584, 48);
 
-    BindCheckList(page_.clbGroup, 24, 80, 280, 240, [this] { page_.clbGroupClick(); },
+    list_ = BindCheckList(page_.clbGroup, 24, 80, 280, 240, [this] { page_.clbGroupClick(); },
                   [this] { page_.clbGroupClickCheck(); });
     BindMemo(page_.meComment, 320, 80, 288, 240);
 
@@ -23,7 +23,13 @@ class GetGroupsView : public PageView<TfmGetGroups> {
     BindLabel(page_.Label3, 24, 356, 200, 16, SS_RIGHT);
     BindLabel(page_.lbSize, 232, 356, 200, 16);
     BindLabel(page_.lbErrSize, 24, 376, 400, 16);
+    BindButtonRow();
   }
+
+  HWND InitialFocus() const override { return list_; }
+
+ private:
+  HWND list_ = nullptr;
 };
 
 }  // namespace

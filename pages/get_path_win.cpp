@@ -11,13 +11,9 @@ class GetPathView : public PageView<TfmGetPath> {
 
  protected:
   void CreateControls() override {
-    // Tab order: btNext, btPrior, btCancel, then the frame (edPath, Button1).
-    BindNext(page_.btNext);
-    BindPrior(page_.btPrior);
-    BindCancel(page_.btCancel);
     AddFrame();
     BindLabel(page_.Label1, 24, 32, 584, 80);
-    BindEdit(page_.edPath, 24, 130, 490, 21, [this] { page_.edPathChange(); });
+    path_ = BindEdit(page_.edPath, 24, 130, 490, 21, [this] { page_.edPathChange(); });
     BindButton(page_.Button1, 524, 128, 75, 25, mrNone, [this] { page_.Button1Click(); });
     page_.ChooseFolder = [this](const std::wstring& start, std::wstring* chosen) {
       return ShowDlgPath(hwnd(), start, chosen);
@@ -25,7 +21,13 @@ class GetPathView : public PageView<TfmGetPath> {
     // One line: the reason next is off.
     BindLabel(page_.lbPathError, 24, 160, 584, 16, SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS);
     BindLabel(page_.Label2, 24, 360, 584, 16);
+    BindButtonRow();
   }
+
+  HWND InitialFocus() const override { return path_; }
+
+ private:
+  HWND path_ = nullptr;
 };
 }  // namespace
 

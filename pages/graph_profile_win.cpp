@@ -15,14 +15,11 @@ class GraphProfileView : public PageView<TfmGraphProfile> {
 
  protected:
   void CreateControls() override {
-    BindPrior(page_.btPrior);
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
     BindGroupBox(page_.GroupBox1, design::kFrameLeft, design::kFrameTop, design::kFrameWidth,
                  design::kFrameHeight);
     BindLabel(page_.lbCurGraphEditor, 24, 32, 584, 16);
     // Each list's height includes its dropped-down part.
-    BindCombo(page_.cbCurGraphEditor, 24, 52, 584, 200, false,
+    releases_ = BindCombo(page_.cbCurGraphEditor, 24, 52, 584, 200, false,
               [this] { page_.cbCurGraphEditorChange(); });
     BindLabel(page_.lbComment, 24, 96, 584, 32);
     BindLabel(page_.lbCurProfile, 24, 96, 584, 16);
@@ -30,7 +27,13 @@ class GraphProfileView : public PageView<TfmGraphProfile> {
     BindLabel(page_.lbTemplateProfile, 24, 160, 584, 16);
     BindCombo(page_.cbTemplateProfile, 24, 180, 584, 200, false);
     BindLabel(page_.lbNext, 24, 360, 584, 16);
+    BindButtonRow();
   }
+
+  HWND InitialFocus() const override { return releases_; }
+
+ private:
+  HWND releases_ = nullptr;
 };
 
 }  // namespace

@@ -1,21 +1,25 @@
 #include "pages/layout_win.h"
 
+#include <map>
+#include <utility>
+
 #include "platform/win32/scoped_win.h"
+#include "winui/dpi_win.h"
 
 namespace pages {
 
-HFONT GuiFont(bool bold) {
-  // Made once and shared by every control of the run.
-  static platform::ScopedFont normal;
-  static platform::ScopedFont heavy;
-  platform::ScopedFont& font = bold ? heavy : normal;
+HFONT GuiFont(bool bold, int dpi) {
+  // Made once per weight and dpi and shared by every control of the run.
+  static std::map<std::pair<int, bool>, platform::ScopedFont> fonts;
+  platform::ScopedFont& font = fonts[{dpi, bold}];
   if (!font) {
     LOGFONTW lf = {};
-    lf.lfHeight = 13;  // cell height, as MS Sans Serif 8 pt is drawn
+    lf.lfHeight = MulDiv(13, dpi, winui::kDesignDpi);  // cell height, as 8 pt is drawn
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = RUSSIAN_CHARSET;
     lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(lf.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, dpi > winui::kDesignDpi ? L"Microsoft Sans Serif" : L"MS Sans Serif",
+              LF_FACESIZE);
     font.Reset(CreateFontIndirectW(&lf));
   }
   return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -27,7 +31,7 @@ HWND Layout::Add(const wchar_t* windowClass, const wchar_t* text, DWORD style, i
                                Scale(x), Scale(y), Scale(w), Scale(h), parent_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
-  if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+  if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(false, screenDpi_)), FALSE);
   return child;
 }
 
@@ -37,13 +41,6 @@ std::wstring WindowText(HWND hwnd) {
   n = GetWindowTextW(hwnd, &text[0], n + 1);
   text.resize(static_cast<size_t>(n > 0 ? n : 0));
   return text;
-}
-
-int ScreenDpi() {
-  platform::WindowDc screen(nullptr);
-  if (!screen) return 96;
-  int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace pages

@@ -65,8 +65,6 @@ class LicenseView : public PageView<TfmLicense> {
 
  protected:
   void CreateControls() override {
-    BindNext(page_.btNext);
-    BindCancel(page_.btCancel);
     AddFrame();
     if (const wchar_t* richEdit = RichEditClass()) {
       viewer_ = AddControl(richEdit, L"",
@@ -79,12 +77,18 @@ class LicenseView : public PageView<TfmLicense> {
         // Nobody undoes a read-only text: a viewer that kept what each piece inserted would
         // hold a long agreement several times over.
         SendMessageW(viewer_, EM_SETUNDOLIMIT, 0, 0);
+        LetKeysPass(viewer_);
       }
     }
     BindLabel(page_.Label1, 24, 336, 300, 16);
-    BindRadio(page_.rbYes, 24, 356, 200, 17, true, [this] { page_.rbYesClick(); });
+    yes_ = BindRadio(page_.rbYes, 24, 356, 200, 17, true, [this] { page_.rbYesClick(); });
     BindRadio(page_.rbNot, 24, 374, 200, 17, false, [this] { page_.rbNotClick(); });
+    BindNext(page_.btNext);
+    BindCancel(page_.btCancel);
   }
+
+  // The page is there to be answered: the keyboard starts on "Принимаю" (Space accepts).
+  HWND InitialFocus() const override { return yes_; }
 
   void MirrorExtra() override {
     if (!viewer_) return;
@@ -244,6 +248,7 @@ class LicenseView : public PageView<TfmLicense> {
   }
 
   HWND viewer_ = nullptr;
+  HWND yes_ = nullptr;
   WPARAM showing_ = 0;
   std::vector<std::string> richPieces_;  // the rich text being loaded
   size_t nextRichPiece_ = 0;

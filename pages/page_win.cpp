@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "winui/dpi_win.h"
 #include "winui/error_box_win.h"
 
 namespace pages {
@@ -11,7 +12,34 @@ constexpr wchar_t kPageClass[] = L"SketrionSetupPage";
 // Posted to the page itself when it is shown; wParam is the showing's serial number.
 constexpr UINT kActivateMessage = WM_APP + 1;
 
+bool CanTakeFocus(HWND page, HWND control) {
+  return control && IsChild(page, control) && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
 }  // namespace
+
+// A multi-line edit asks the dialog manager for every key, so Tab never leaves it, and passes
+// Enter on to the default button. Read-only, it keeps the keys that move through its text, lets
+// Tab and Esc through to the page, and takes Enter to do nothing with it.
+class ViewerKeys : private winui::MessageHandler {
+ public:
+  explicit ViewerKeys(HWND viewer) { window_.Subclass(viewer); }
+  ~ViewerKeys() { window_.Unbind(); }
+
+ private:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    const bool enter = (msg == WM_KEYDOWN && wParam == VK_RETURN) || (msg == WM_CHAR && wParam == L'\r');
+    if (enter) return 0;
+    LRESULT result = window_.Default(msg, wParam, lParam);
+    if (msg != WM_GETDLGCODE) return result;
+    result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_WANTTAB);
+    const auto* key = reinterpret_cast<const MSG*>(lParam);
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) result |= DLGC_WANTMESSAGE;
+    return result;
+  }
+
+  winui::BoundWindow window_{*this};
+};
 
 PageWindow::PageWindow(Page& page) : page_(page) {}
 
@@ -30,6 +58,7 @@ void PageWindow::Create(HWND owner) {
   if (!window_.Create(cls, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, page_.Caption().c_str(),
                       WS_POPUP | WS_CAPTION, 0, 0, kPageWidth, kPageHeight, owner))
     return;
+  dpi_ = winui::WindowDpi(hwnd());
   page_.AttachHost(this);
   CreateControls();
   if (HasSeparator()) AddBevel();
@@ -62,7 +91,8 @@ int PageWindow::ShowModal() {
   ++showing_;
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
-  if (int def = DefaultButtonId()) SetFocus(GetDlgItem(hwnd(), def));
+  lastFocus_ = nullptr;
+  FocusInitial();
   PostMessageW(hwnd(), kActivateMessage, showing_, 0);
 
   while (!closing_) {
@@ -101,6 +131,54 @@ void PageWindow::ProcessMessages() {
   }
 }
 
+int PageWindow::Scale(int designPixels) const { return winui::ScaleToDpi(designPixels, dpi_); }
+
+void PageWindow::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  for (const Placed& placed : placed_) {
+    const RECT& r = placed.design;
+    SetWindowPos(placed.control, nullptr, Scale(r.left), Scale(r.top), Scale(r.right - r.left),
+                 Scale(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(false, dpi_)), FALSE);
+  }
+  // The bound controls get their own weight of font again, and everything is drawn anew.
+  for (auto& b : bindings_) b->mirrored = false;
+  Refresh();
+  DpiChanged();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+HWND PageWindow::InitialFocus() const {
+  const int def = DefaultButtonId();
+  return def ? GetDlgItem(hwnd(), def) : nullptr;
+}
+
+void PageWindow::FocusInitial() {
+  HWND target = InitialFocus();
+  if (!CanTakeFocus(hwnd(), target)) target = GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+  if (!CanTakeFocus(hwnd(), target)) {
+    // With every control off, the page itself keeps the keyboard (Esc still reaches it).
+    SetFocus(hwnd());
+    return;
+  }
+  SetFocus(target);
+  // As in a dialog, a field's text is selected: what the user types replaces it.
+  if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+void PageWindow::KeepFocusUsable() {
+  if (!modal_ || GetActiveWindow() != hwnd()) return;
+  HWND focus = GetFocus();
+  if (CanTakeFocus(hwnd(), focus)) return;
+  // A child of a control (a drop-down's field) counts as the control.
+  if (focus && IsChild(hwnd(), focus) && CanTakeFocus(hwnd(), GetParent(focus))) return;
+  FocusInitial();
+}
+
+void PageWindow::LetKeysPass(HWND viewer) {
+  if (viewer) viewerKeys_.push_back(std::make_unique<ViewerKeys>(viewer));
+}
+
 void PageWindow::StartTimer(int id, unsigned ms) { SetTimer(hwnd(), static_cast<UINT_PTR>(id), ms, nullptr); }
 bool PageWindow::QueryCancel() { return cancelQuestion_ ? cancelQuestion_(hwnd()) : true; }
 
@@ -134,7 +212,7 @@ void PageWindow::AfterEvent() {
 HWND PageWindow::Bind(ControlState& state, Kind kind, const wchar_t* cls, DWORD style, int x,
                       int y, int w, int h, int modalResult, bool isDefault, Handler handler) {
   int id = nextId_++;
-  HWND control = layout().Add(cls, state.text.c_str(), style, x, y, w, h, id);
+  HWND control = AddControl(cls, state.text.c_str(), style, x, y, w, h, id);
   auto b = std::make_unique<Binding>();
   b->state = &state;
   b->hwnd = control;
@@ -205,6 +283,7 @@ HWND PageWindow::BindMemo(ControlState& state, int x, int y, int w, int h) {
   SetWindowLongPtrW(memo, GWL_EXSTYLE, GetWindowLongPtrW(memo, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
   SetWindowPos(memo, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  LetKeysPass(memo);
   return memo;
 }
 
@@ -253,7 +332,16 @@ HWND PageWindow::AddBevel() {
 
 HWND PageWindow::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x,
                             int y, int w, int h, int id, DWORD exStyle) {
-  return layout().Add(windowClass, text, style, x, y, w, h, id, exStyle);
+  HWND control = Layout(hwnd(), winui::kDesignDpi, dpi_).Add(windowClass, text, style, x, y, w, h, id, exStyle);
+  if (control) placed_.push_back({control, RECT{x, y, x + w, y + h}});
+  return control;
+}
+
+void PageWindow::Place(HWND control, int x, int y, int w, int h) {
+  if (!control) return;
+  SetWindowPos(control, nullptr, Scale(x), Scale(y), Scale(w), Scale(h), SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(false, dpi_)), FALSE);
+  placed_.push_back({control, RECT{x, y, x + w, y + h}});
 }
 
 PageWindow::Binding* PageWindow::Find(int id) {
@@ -288,6 +376,7 @@ void PageWindow::Refresh() {
   for (auto& b : bindings_) Mirror(*b);
   for (auto& list : lists_) list->Mirror();
   mirroring_ = false;
+  KeepFocusUsable();
 }
 
 void PageWindow::Mirror(Binding& b) {
@@ -303,7 +392,7 @@ void PageWindow::Mirror(Binding& b) {
   if ((b.kind == Kind::Radio || b.kind == Kind::CheckBox) && (all || s.checked != was.checked))
     SendMessageW(b.hwnd, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
   if (all || s.bold != was.bold)
-    SendMessageW(b.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(s.bold)), TRUE);
+    SendMessageW(b.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(s.bold, dpi_)), TRUE);
   if (all || s.color != was.color) InvalidateRect(b.hwnd, nullptr, TRUE);
   if (b.kind == Kind::Progress) {
     if (all || s.min != was.min || s.max != was.max)
@@ -396,6 +485,27 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID: {
       int def = DefaultButtonId();
       return def ? MAKELRESULT(def, DC_HASDEFID) : 0;
+    }
+    case WM_ACTIVATE:
+      // A page is no dialog: Windows would give the keyboard to the page window itself. Where
+      // it was goes back to it after a message box or another program.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
+        return 0;
+      }
+      if (HIWORD(wParam)) break;  // minimised
+      if (CanTakeFocus(hwnd(), lastFocus_)) SetFocus(lastFocus_);
+      else FocusInitial();
+      return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale (or the scale changed): laid out again for it, at
+      // the place Windows suggests.
+      ApplyDpi(HIWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
     }
     case WM_CLOSE:
       TryUserClose();

@@ -28,6 +28,8 @@ constexpr int kNextLeft = 456;    // left of "Отмена"
 constexpr int kPriorLeft = 381;   // straight left of "Далее >"
 }  // namespace design
 
+class ViewerKeys;
+
 class PageWindow : public PageHost, private winui::MessageHandler {
  public:
   explicit PageWindow(Page& page);
@@ -42,6 +44,12 @@ class PageWindow : public PageHost, private winui::MessageHandler {
 
   HWND hwnd() const { return window_.Get(); }
   Page& page() const { return page_; }
+  // The window's size when shown: the pages' 640 x 480 at the window's dpi; a dialog of other
+  // size says its own.
+  virtual SIZE WindowSize() const { return SIZE{Scale(kPageWidth), Scale(kPageHeight)}; }
+  // The dpi the window is laid out at, and a length of the 96-dpi design at it.
+  int Dpi() const { return dpi_; }
+  int Scale(int designPixels) const;
 
   // PageHost
   WindowRef Handle() const override { return window_.Get(); }
@@ -69,10 +77,11 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   // After ShowModal's FormShow and before the page becomes visible (list contents and the
   // like that ControlState does not carry).
   virtual void MirrorExtra() {}
-  // The window's size when shown: the pages' 640 x 480; a dialog of other size says its own.
-  virtual SIZE WindowSize() const { return SIZE{kPageWidth, kPageHeight}; }
-
-  Layout layout() const { return Layout(hwnd()); }
+  // After the controls were placed again for a new dpi (their places and fonts are done).
+  virtual void DpiChanged() {}
+  // The control that has the keyboard when the page appears: the default button, unless the
+  // page is there to have something typed or chosen.
+  virtual HWND InitialFocus() const;
 
   using Handler = std::function<void()>;
   // A push button. `modalResult` (mrNone for none) closes the page after `onClick` ran, through
@@ -98,6 +107,9 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   HWND BindProgress(ControlState& state, int x, int y, int w, int h);
   // A read-only text of several lines with a scroll bar (a description, a comment).
   HWND BindMemo(ControlState& state, int x, int y, int w, int h);
+  // A read-only viewer lets Tab, Shift+Tab and Esc through to the page and keeps Enter, which
+  // there starts nothing.
+  void LetKeysPass(HWND viewer);
   HWND BindGroupBox(ControlState& state, int x, int y, int w, int h);
   // A drop-down list; `h` includes the dropped-down list. `onChange` runs when the user picks
   // an item or, `editable`, types into its field.
@@ -112,6 +124,9 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   // Any other control: placed by design coordinates, not mirrored.
   HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y,
                   int w, int h, int id = 0, DWORD exStyle = 0);
+  // Places a control made otherwise (a control of ours) by design coordinates, and again
+  // whenever the dpi changes.
+  void Place(HWND control, int x, int y, int w, int h);
   // A fresh control id for AddControl.
   int NextControlId() { return nextId_++; }
 
@@ -147,6 +162,13 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   void AfterEvent();
   int DefaultButtonId() const;
   void PlaceCentred();
+  // Lays every control out again for `dpi`: places, then fonts.
+  void ApplyDpi(int dpi);
+  // The keyboard goes to InitialFocus, or to the first control Tab reaches when that is off.
+  void FocusInitial();
+  // After a change of the controls: a focus left on nothing (its control turned off, as the
+  // archive test does to the buttons) goes back to where a page starts.
+  void KeepFocusUsable();
 
   Page& page_;
   HWND owner_ = nullptr;
@@ -160,6 +182,14 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   bool activated_ = false;
   bool mirroring_ = false;
   CancelQuestion cancelQuestion_;
+  HWND lastFocus_ = nullptr;  // where the keyboard was when another window took it
+  int dpi_ = 96;
+  struct Placed {
+    HWND control;
+    RECT design;
+  };
+  std::vector<Placed> placed_;  // every control, by its design place
+  std::vector<std::unique_ptr<ViewerKeys>> viewerKeys_;
   // Last: the window ends before the bindings of its controls.
   winui::BoundWindow window_{*this};
 };

@@ -10,10 +10,11 @@ class PrCopyFileView : public PageView<TfmPrCopyFile> {
 
  protected:
   void CreateControls() override {
-    BindButtonRowAndFrame();
+    AddFrame();
     BindLabel(page_.lbComment, 24, 32, 584, 64);
     BindLabel(page_.lbPath, 24, 100, 584, 16);
     BindEntryProgress();
+    BindButtonRow();
   }
 };
 }  // namespace

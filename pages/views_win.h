@@ -7,10 +7,6 @@
 
 namespace pages {
 
-// Starts a command line in the normal show state and lets it run on its own; a failure is
-// silent (the additional software page's "Установить").
-void StartDetached(const std::wstring& commandLine);
-
 // The view of a page of type TPage: its window, with the page it shows as page_.
 template <class TPage>
 class PageView : public PageWindow {
@@ -18,12 +14,14 @@ class PageView : public PageWindow {
   explicit PageView(TPage& page) : PageWindow(page), page_(page) {}
 
  protected:
-  // The bottom row in its usual tab order ("< Назад", "Далее >", "Отмена"), then the frame.
-  void BindButtonRowAndFrame() {
+  // Controls are made in the order a reader meets them, which is the order Tab follows and
+  // where a screen reader finds each field's label (the label just before its field): the
+  // frame, what is in it top to bottom and left to right, then the bottom row.
+  // The bottom row, left to right: "< Назад", "Далее >", "Отмена".
+  void BindButtonRow() {
     BindPrior(page_.btPrior);
     BindNext(page_.btNext);
     BindCancel(page_.btCancel);
-    AddFrame();
   }
   // The archive pages' entry name over the progress of the pass, at the same place on both.
   void BindEntryProgress() {
@@ -42,6 +40,7 @@ class TfmGraphProfile;
 class TfmPrCopyFile;
 class TfmFileReadme;
 class TfmExitWin;
+class TfmDlgPath;
 
 // Each page's view, made beside it in the page's *_win.cpp.
 std::unique_ptr<PageWindow> CreateView(TfmFirstForm& page);
@@ -52,5 +51,7 @@ std::unique_ptr<PageWindow> CreateView(TfmGraphProfile& page);
 std::unique_ptr<PageWindow> CreateView(TfmPrCopyFile& page);
 std::unique_ptr<PageWindow> CreateView(TfmFileReadme& page);
 std::unique_ptr<PageWindow> CreateView(TfmExitWin& page);
+// The folder chooser's view, its tree at the drives (ShowDlgPath shows it at a folder).
+std::unique_ptr<PageWindow> CreateView(TfmDlgPath& page);
 
 }  // namespace pages

@@ -3,14 +3,20 @@
 # carries UnInstall.exe) under Wine, in a fresh prefix: in a window when a display is there;
 # otherwise on a private Xvfb display, walking through every page with the end-to-end driver,
 # saving a screenshot of each page and printing what was installed.
-#   tools/run-demo.sh [--setup Setup.exe]   (another Setup.exe on the medium: build/release/Setup.exe)
+#   tools/run-demo.sh [--setup Setup.exe] [--dpi N]
+#     --setup  another Setup.exe on the medium (build/release/Setup.exe)
+#     --dpi    the display's scale in dots per inch (96 is 100 %, 144 is 150 %, 192 is 200 %);
+#              the screenshots go to build/windows/demo-screenshots-N
 given_setup=""
-if [ "${1:-}" = --setup ] && [ -n "${2:-}" ]; then
-  given_setup="$(realpath "$2")"
-elif [ $# -gt 0 ]; then
-  echo "usage: tools/run-demo.sh [--setup Setup.exe]" >&2
-  exit 2
-fi
+dpi=""
+usage() { echo "usage: tools/run-demo.sh [--setup Setup.exe] [--dpi N]" >&2; exit 2; }
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --setup) [ -n "${2:-}" ] || usage; given_setup="$(realpath "$2")"; shift 2 ;;
+    --dpi) [[ "${2:-}" =~ ^[0-9]+$ ]] && [ "$2" -ge 96 ] && [ "$2" -le 480 ] || usage; dpi="$2"; shift 2 ;;
+    *) usage ;;
+  esac
+done
 cd "$(dirname "$0")/.."
 source tools/steps.sh
 root="$(pwd)"
@@ -32,7 +38,7 @@ cmake -S . -B build/native -G Ninja -DSK_SANITIZE=ON >/dev/null
 cmake --build build/native -j "$jobs" --target rarwriter_cli skrar
 
 medium="$root/build/windows/demo-medium"
-shots="$root/build/windows/demo-screenshots"
+shots="$root/build/windows/demo-screenshots${dpi:+-$dpi}"
 step "assembling the demo medium"
 bash demo/make-medium.sh build/native/tests/rarwriter/rarwriter "$setup_exe" \
   build/windows/app/setup.ico "$medium" build/windows/demo/demo_bde_setup.exe \
@@ -54,6 +60,8 @@ own_xvfb=""
 if [ -z "${DISPLAY:-}" ]; then
   step "starting a private Xvfb display"
   source tools/xvfb.sh
+  # A screen as much larger as the scale is, so the scaled pages fit on it.
+  [ -z "$dpi" ] || export SK_XVFB_SCREEN="$((1280 * dpi / 96))x$((1024 * dpi / 96))x24"
   start_xvfb
   own_xvfb=1
 fi
@@ -74,7 +82,12 @@ wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot made no prefix in $WINEPREFIX" >&2; false; }
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+desktop="1280x1024"
+if [ -n "$dpi" ]; then
+  desktop="$((1280 * dpi / 96))x$((1024 * dpi / 96))"
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+fi
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop" /f >/dev/null 2>&1
 wineserver -w
 # The user's shell folders point into the host's home by default: make them the prefix's own, so
 # shortcuts land inside the prefix.

@@ -2,7 +2,7 @@
 # Setup.exe and UnInstall.exe must be static PE32 GUI programs for i386, large-address aware,
 # whose imports all come from DLLs Windows always takes from System32 (comctl32, which the
 # manifest binds, is delay-loaded once the DLL search is restricted), and must carry their
-# manifest with the execution level each asks for.
+# manifest with the execution level each asks for and per-monitor dpi awareness.
 # usage: check_program_exe.sh <program.exe> <requestedExecutionLevel>
 set -euo pipefail
 # objdump's words are parsed below: the untranslated ones.
@@ -30,4 +30,6 @@ if i686-w64-mingw32-nm "$exe" 2>/dev/null | grep -qE '^0+ A _[A-Za-z_]+@[0-9]+$'
 fi
 grep -qa "requestedExecutionLevel level=\"$level\"" "$exe" || fail "no manifest asking for $level"
 grep -qa 'Microsoft.Windows.Common-Controls' "$exe" || fail "manifest lacks common controls 6"
+grep -qa '<dpiAwareness[^>]*>PerMonitorV2, PerMonitor</dpiAwareness>' "$exe" || fail "manifest declares no per-monitor dpi awareness"
+grep -qa '<dpiAware[^>]*>true/pm</dpiAware>' "$exe" || fail "manifest lacks the dpiAware fallback for Windows 8.1"
 echo "$(basename "$exe"): PE32 GUI i386, imports: $(echo $imports)"

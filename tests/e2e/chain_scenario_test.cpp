@@ -2,6 +2,9 @@
 // next, back and cancel, the graphic editor page passed over without AutoCAD, and the
 // application title.
 #include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <vector>
 
 #include "tests/e2e/scenario.h"
 
@@ -9,6 +12,24 @@ namespace e2e {
 namespace {
 
 const wchar_t kCaption[] = L"Установка Sketrion 7.2 (проверка)";
+
+// The name a screen reader reads for a control, as the system's accessibility layer gives it.
+std::wstring AccessibleName(HWND control) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                        reinterpret_cast<void**>(&accessible))))
+    return L"";
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::wstring result;
+  if (SUCCEEDED(accessible->get_accName(self, &name)) && name) result = name;
+  SysFreeString(name);
+  accessible->Release();
+  return result;
+}
 const wchar_t kDest[] = L"C:\\e2e\\Sketrion\\";
 
 class ChainScenario : public ::testing::Test {
@@ -166,6 +187,108 @@ TEST_F(ChainScenario, CancelAnsweredYesEndsFromEveryPage) {
     run.AnswerCancelQuestion(IDYES, kCaption);
     run.ExpectEnded();
   }
+}
+
+// The whole installation with the keyboard alone, keys sent as the user's keyboard sends them:
+// each page starts with the keyboard where a user begins, Tab goes round every page through the
+// read-only viewers, Enter inside them starts nothing, Enter elsewhere goes on, Esc asks, and
+// after the archive test and a message box the keyboard is back on the page.
+TEST_F(ChainScenario, KeyboardAloneThroughEveryPage) {
+  SetupRun run(medium, L"keyboard");
+  auto focusOn = [](HWND page, HWND control) {
+    return control && WaitUntil([&] { return FocusOf(page) == control; }, 5000);
+  };
+  // Presses Tab (Shift+Tab when `back`) at least once and until the focus is on `target`; the
+  // controls passed.
+  auto tabTo = [](HWND page, HWND target, bool back) {
+    std::vector<HWND> passed;
+    do {
+      const HWND before = FocusOf(page);
+      PressKey(VK_TAB, back);
+      WaitUntil([&] { return FocusOf(page) != before; }, 2000);
+      passed.push_back(FocusOf(page));
+    } while (passed.size() < 8 && passed.back() != target);
+    return passed;
+  };
+
+  HWND welcome = run.Page(kWelcome, L"welcome");
+  ASSERT_TRUE(focusOn(welcome, FindChild(welcome, L"Далее>")));
+  PressKey(VK_RETURN);  // tests the archives
+  HWND next = FindChild(welcome, L"Далее >");
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(welcome) == next; }, 60000))
+      << "after the archive test the keyboard is not on the next button";
+  PressKey(VK_RETURN);
+
+  HWND license = run.Page(kLicense, L"license");
+  HWND yes = FindChild(license, L"Принимаю");
+  ASSERT_TRUE(focusOn(license, yes));
+  PressKey(VK_SPACE);
+  ASSERT_TRUE(WaitUntil([&] { return Checked(yes); }));
+  std::vector<HWND> round = tabTo(license, yes, false);
+  ASSERT_EQ(FocusOf(license), yes) << "Tab does not come round the agreement page";
+  HWND viewer = nullptr;
+  for (HWND control : round)
+    if (ClassOf(control) != L"Button") viewer = control;
+  ASSERT_NE(viewer, nullptr) << "Tab passes the agreement by";
+  PressKey(VK_TAB, true);
+  ASSERT_TRUE(focusOn(license, viewer));
+  PressKey(VK_RETURN);
+  Sleep(700);
+  EXPECT_TRUE(Visible(license)) << "Enter inside the agreement left the page";
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusOn(license, yes));
+  PressKey(VK_RETURN);
+
+  HWND path = run.Page(kGetPath, L"destination");
+  HWND edit = ChildrenOfClass(path, L"Edit").at(0);
+  ASSERT_TRUE(focusOn(path, edit));
+  // A screen reader names the field after its label, the window just before it.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const std::wstring name = AccessibleName(edit);
+  EXPECT_FALSE(name.empty());
+  EXPECT_EQ(name, Text(GetWindow(edit, GW_HWNDPREV)));
+  PressKey(VK_ESCAPE);
+  run.AnswerCancelQuestion(IDNO, kCaption);
+  EXPECT_TRUE(focusOn(path, edit)) << "after the question the keyboard is not back in the field";
+  TypeText(kDest);  // the proposed folder is selected: typing replaces it
+  ASSERT_TRUE(WaitUntil([&] { return Text(edit) == kDest; })) << Text(edit);
+  PressKey(VK_RETURN);
+
+  HWND groups = run.Page(kGetGroups, L"groups");
+  HWND list = ChildrenOfClass(groups, L"SysListView32").at(0);
+  HWND memo = ChildrenOfClass(groups, L"Edit").at(0);
+  ASSERT_TRUE(focusOn(groups, list));
+  EXPECT_EQ(ClassOf(GetWindow(list, GW_HWNDPREV)), L"Static");  // its label comes just before it
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusOn(groups, memo));
+  PressKey(VK_RETURN);
+  Sleep(700);
+  EXPECT_TRUE(Visible(groups)) << "Enter inside the description started the copying";
+  PressKey(VK_TAB);
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(groups) != memo; }, 2000)) << "Tab stays in the description";
+  tabTo(groups, list, true);
+  ASSERT_EQ(FocusOf(groups), list);
+  PressKey(VK_RETURN);
+
+  PassCopy(run);
+  EXPECT_TRUE(FileExists(std::wstring(kDest) + L"bin\\readme.txt"));
+  HWND readme = run.Page(kReadme, L"additional-software");
+  ASSERT_TRUE(focusOn(readme, FindChild(readme, L"Далее >")));
+  PressKey(VK_RETURN);
+
+  HWND finish = run.Page(kExitWin, L"finish");
+  ASSERT_TRUE(focusOn(finish, FindChild(finish, L"Готово")));
+  HWND restart = FindChild(finish, L"Перезагрузить компьютер сейчас");
+  HWND noRestart = FindChild(finish, L"Отказаться от перезагрузки");
+  for (int i = 0; i < 3 && FocusOf(finish) != restart && FocusOf(finish) != noRestart; ++i) {
+    PressKey(VK_TAB, true);
+    Sleep(200);
+  }
+  ASSERT_TRUE(FocusOf(finish) == restart || FocusOf(finish) == noRestart) << "Shift+Tab does not reach the restart choice";
+  if (!Checked(noRestart)) PressKey(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return Checked(noRestart); }));
+  PressKey(VK_RETURN);
+  run.ExpectEnded();
 }
 
 }  // namespace

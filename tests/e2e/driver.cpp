@@ -233,6 +233,42 @@ void SetEditText(HWND edit, const std::wstring& text) {
 
 void Close(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 
+void PressKey(WORD virtualKey, bool shift) {
+  std::vector<INPUT> keys;
+  auto add = [&](WORD key, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    keys.push_back(input);
+  };
+  if (shift) add(VK_SHIFT, false);
+  add(virtualKey, false);
+  add(virtualKey, true);
+  if (shift) add(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT keys[2] = {};
+    for (INPUT& input : keys) {
+      input.type = INPUT_KEYBOARD;
+      input.ki.wScan = c;
+      input.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+  }
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 MessageBoxSeen AnswerMessageBox(DWORD pid, int button, DWORD timeoutMs) {
   MessageBoxSeen seen;
   HWND box = nullptr;

@@ -72,6 +72,13 @@ bool Press(HWND page, const std::wstring& buttonText);
 void SetEditText(HWND edit, const std::wstring& text);
 // Asks the window to close, as Alt+F4 does.
 void Close(HWND window);
+// Presses and releases a key (with Shift held when asked) through the system's input, as the
+// user's keyboard does: it reaches whatever window has the keyboard focus.
+void PressKey(WORD virtualKey, bool shift = false);
+// Types text through the system's input, one character at a time.
+void TypeText(const std::wstring& text);
+// The control that has the keyboard focus in the thread of `window`; null when none.
+HWND FocusOf(HWND window);
 
 // A message box of the process: waits for it, reads it, presses `button` (IDOK, IDYES, IDNO...).
 struct MessageBoxSeen {
