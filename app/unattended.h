@@ -10,10 +10,12 @@
 #include "app/exit_code.h"
 #include "app/wizard_pages.h"
 
-namespace app {
-
+namespace setup {
 class LoggingMessageBoxes;
 class RunLog;
+}  // namespace setup
+
+namespace app {
 
 // Starts a program without waiting for it (the additional software's setup).
 using ProgramStarter = std::function<void(const std::wstring& commandLine)>;
@@ -21,7 +23,7 @@ using ProgramStarter = std::function<void(const std::wstring& commandLine)>;
 class UnattendedRun : public PageShower {
  public:
   UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
-                RunLog& log, const LoggingMessageBoxes& boxes, ProgramStarter startProgram);
+                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes, ProgramStarter startProgram);
 
   int ShowPage(Step step) override;
   ExitCode Result() const;
@@ -52,8 +54,8 @@ class UnattendedRun : public PageShower {
   setup::TSetup& model_;
   WizardPages& pages_;
   const SetupOptions& options_;
-  RunLog& log_;
-  const LoggingMessageBoxes& boxes_;
+  setup::RunLog& log_;
+  const setup::LoggingMessageBoxes& boxes_;
   ProgramStarter startProgram_;
   Host host_;
   ExitCode refusal_ = ExitCode::Done;
@@ -64,7 +66,7 @@ class UnattendedRun : public PageShower {
 // AutoCAD releases, runs the chain unattended and logs the exit code last. The model's message
 // boxes are `boxes`, writing into `log`.
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-                       platform::Drives& drives, const SetupOptions& options, RunLog& log,
-                       const LoggingMessageBoxes& boxes, ProgramStarter startProgram);
+                       platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
+                       const setup::LoggingMessageBoxes& boxes, ProgramStarter startProgram);
 
 }  // namespace app

@@ -1,4 +1,4 @@
-#include "app/run_log.h"
+#include "setup/run_log.h"
 
 #include <utility>
 
@@ -6,7 +6,7 @@
 #include "util/strings.h"
 #include "util/text.h"
 
-namespace app {
+namespace setup {
 
 RunLog::RunLog(platform::FileSystem& files, std::wstring path)
     : files_(files), path_(std::move(path)), bytes_("\xEF\xBB\xBF") {}
@@ -14,6 +14,7 @@ RunLog::RunLog(platform::FileSystem& files, std::wstring path)
 void RunLog::Line(const std::wstring& text) {
   // A text of several lines stays one line of the log.
   std::wstring line = util::ReplaceAll(util::ReplaceAll(text, L"\r\n", L" "), L"\n", L" ");
+  while (!line.empty() && line.back() == L' ') line.pop_back();
   lines_.push_back(line);
   bytes_ += util::ToUtf8(line) + "\r\n";
   if (!path_.empty() && !platform::WriteWholeFile(files_, path_, bytes_)) written_ = false;
@@ -30,7 +31,7 @@ platform::MsgAnswer LoggingMessageBoxes::Show(void*, const std::wstring& text,
       return platform::MsgAnswer::Ok;
     case platform::MsgButtons::YesNo:
     case platform::MsgButtons::YesNoCancel:
-      return platform::MsgAnswer::No;
+      return answerToQuestions_;
     case platform::MsgButtons::AbortRetryIgnore:
       return platform::MsgAnswer::Ignore;
     case platform::MsgButtons::RetryCancel:
@@ -39,4 +40,4 @@ platform::MsgAnswer LoggingMessageBoxes::Show(void*, const std::wstring& text,
   return platform::MsgAnswer::None;
 }
 
-}  // namespace app
+}  // namespace setup
