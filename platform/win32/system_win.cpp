@@ -45,6 +45,21 @@ class ProcessToken {
   ScopedHandle token_;
 };
 
+// Starts the program, its path quoted before the arguments; `inherit`: with the handles this
+// process made inheritable.
+bool StartProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                  bool inherit) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, inherit ? TRUE : FALSE, 0,
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    return false;
+  ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
+  return true;
+}
+
 }  // namespace
 
 std::wstring Win32System::WindowsDir() {
@@ -80,25 +95,6 @@ int64_t Win32System::FreeSpace(const std::wstring& root) {
   if (!GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) return -1;
   return static_cast<int64_t>(available.QuadPart);
 }
-
-namespace {
-
-// Starts the program, its path quoted before the arguments; `inherit`: with the handles this
-// process made inheritable.
-bool StartProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
-                  bool inherit) {
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, inherit ? TRUE : FALSE, 0,
-                      nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi))
-    return false;
-  ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
-  return true;
-}
-
-}  // namespace
 
 bool Win32System::StartProgram(const std::wstring& program, const std::wstring& arguments,
                                const std::wstring& folder) {

@@ -81,21 +81,6 @@ TEST(UninstallCommandLine, OnlyNamedOptionsAreRead) {
   EXPECT_EQ(copy.starter, 412u);
 }
 
-TEST(UninstallCommandLine, TheCopysLineCarriesTheRunsOwnOptions) {
-  uninstall::UninstallOptions options;
-  options.uninstall = options.verySilent = true;
-  options.log = L"C:\\Log folder\\removal.log";
-  std::vector<std::wstring> arguments = Split(uninstall::CopyArguments(options, kDest + L"\\", 412));
-  arguments.push_back(L"/RESULT=7");
-  const uninstall::ParsedArguments parsed = uninstall::ParseArguments(arguments);
-  ASSERT_EQ(parsed.fault, L"");
-  EXPECT_EQ(parsed.options.forFolder, kDest);
-  EXPECT_EQ(parsed.options.starter, 412u);
-  EXPECT_TRUE(parsed.options.verySilent);
-  EXPECT_FALSE(parsed.options.silent);
-  EXPECT_EQ(parsed.options.log, options.log);
-}
-
 TEST(UninstallExitCode, EachEndHasItsOwnCode) {
   struct Case {
     bool ran;
