@@ -2,8 +2,7 @@
 // The system, as the model and the uninstaller need it: the Windows folder, the program's own
 // path and process, the current folder, the temporary files' folder, the free space of a drive,
 // the fonts of the session, starting a program (and getting its result) and the restart of
-// Windows. Files themselves go through
-// platform/file_system.h.
+// Windows. Files themselves go through platform/file_system.h.
 // Implemented over Win32 (platform/win32) and by FakeSystem for tests. Paths are Windows paths
 // in UTF-16.
 #include <cstdint>
