@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "acad/autocad.h"
-#include "app/run_log.h"
 #include "app/wizard_pages.h"
 #include "archive/rar.h"
+#include "setup/run_log.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
 #include "util/codepage.h"
@@ -20,8 +20,8 @@ void UnattendedRun::Host::StopTimer(int id) {
 }
 
 UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages,
-                             const SetupOptions& options, RunLog& log,
-                             const LoggingMessageBoxes& boxes)
+                             const SetupOptions& options, setup::RunLog& log,
+                             const setup::LoggingMessageBoxes& boxes)
     : model_(model), pages_(pages), options_(options), log_(log), boxes_(boxes) {}
 
 ExitCode UnattendedRun::Result() const {
@@ -221,8 +221,8 @@ std::wstring ErrorText(const std::exception_ptr& error) {
 }  // namespace
 
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-                       platform::Drives& drives, const SetupOptions& options, RunLog& log,
-                       const LoggingMessageBoxes& boxes) {
+                       platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
+                       const setup::LoggingMessageBoxes& boxes) {
   // A log asked for and not made: nothing is done, since nobody could learn what happened.
   if (!log.Written()) return ExitCode::BadArgument;
   ExitCode result = ExitCode::Failed;

@@ -4,21 +4,22 @@
 // fields and handlers the user's clicks reach, and is left only where its "Далее >" would be
 // enabled. A page that refuses ends the run with its exit code, and the log gets the reason as
 // the page shows it.
-#include <functional>
 
 #include "app/command_line.h"
 #include "app/exit_code.h"
 #include "app/wizard_pages.h"
 
-namespace app {
-
+namespace setup {
 class LoggingMessageBoxes;
 class RunLog;
+}  // namespace setup
+
+namespace app {
 
 class UnattendedRun : public PageShower {
  public:
   UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
-                RunLog& log, const LoggingMessageBoxes& boxes);
+                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes);
 
   int ShowPage(Step step) override;
   ExitCode Result() const;
@@ -49,8 +50,8 @@ class UnattendedRun : public PageShower {
   setup::TSetup& model_;
   WizardPages& pages_;
   const SetupOptions& options_;
-  RunLog& log_;
-  const LoggingMessageBoxes& boxes_;
+  setup::RunLog& log_;
+  const setup::LoggingMessageBoxes& boxes_;
   Host host_;
   ExitCode refusal_ = ExitCode::Done;
   bool copyFailed_ = false;
@@ -60,7 +61,7 @@ class UnattendedRun : public PageShower {
 // AutoCAD releases, runs the chain unattended and logs the exit code last. The model's message
 // boxes are `boxes`, writing into `log`.
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-                       platform::Drives& drives, const SetupOptions& options, RunLog& log,
-                       const LoggingMessageBoxes& boxes);
+                       platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
+                       const setup::LoggingMessageBoxes& boxes);
 
 }  // namespace app

@@ -1,7 +1,6 @@
 #include "app/unattended_win.h"
 
 #include "acad/autocad.h"
-#include "app/run_log.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
 #include "pages/views_win.h"
@@ -12,6 +11,7 @@
 #include "platform/win32/scoped_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_win.h"
+#include "setup/run_log.h"
 #include "setup/setup.h"
 
 namespace app {
@@ -26,13 +26,13 @@ void ShowBox(const std::wstring& text, platform::MsgIcon icon) {
   platform::Win32MessageBoxes().Show(nullptr, text, L"Setup", platform::MsgButtons::Ok, icon);
 }
 
-ExitCode RunWithoutWindows(const SetupOptions& options, RunLog& log) {
+ExitCode RunWithoutWindows(const SetupOptions& options, setup::RunLog& log) {
   // The shell's link objects are made on this thread.
   platform::ComApartment com;
   platform::Win32System system;
   platform::Win32Registry registry;
   platform::Win32Shell shell;
-  LoggingMessageBoxes boxes(log);
+  setup::LoggingMessageBoxes boxes(log);
   // No icon is loaded: no window shows one.
   setup::TSetup model(
       setup::SetupPlatform{&platform::RealFileSystem(), &system, &registry, &boxes, nullptr, &shell});
@@ -45,7 +45,7 @@ ExitCode RunWithoutWindows(const SetupOptions& options, RunLog& log) {
 
 ExitCode RunFromCommandLine(const ParsedCommandLine& parsed) {
   const SetupOptions& options = parsed.options;
-  RunLog log(platform::RealFileSystem(), options.log);
+  setup::RunLog log(platform::RealFileSystem(), options.log);
   if (!parsed.fault.empty()) {
     const std::wstring text = L"Неверный параметр командной строки: " + parsed.fault;
     log.Line(text);

@@ -1,14 +1,21 @@
 #pragma once
 // The system, as the model and the uninstaller need it: the Windows folder, the program's own
-// path, the current folder, the temporary files' folder, the free space of a drive, the fonts of
-// the session, starting a program and the restart of Windows. Files themselves go through
-// platform/file_system.h.
+// path and process, the current folder, the temporary files' folder, the free space of a drive,
+// the fonts of the session, starting a program (and getting its result) and the restart of
+// Windows. Files themselves go through platform/file_system.h.
 // Implemented over Win32 (platform/win32) and by FakeSystem for tests. Paths are Windows paths
 // in UTF-16.
 #include <cstdint>
 #include <string>
 
 namespace platform {
+
+// What became of a program started for its result.
+struct ProgramResult {
+  enum class Status { NotStarted, Reported, EndedWithoutReport };
+  Status status = Status::NotStarted;
+  int code = 0;  // the reported result
+};
 
 class System {
  public:
@@ -37,6 +44,20 @@ class System {
   // in `folder`, shown normally, and leaves it running on its own. False when it does not start.
   virtual bool StartProgram(const std::wstring& program, const std::wstring& arguments,
                             const std::wstring& folder) = 0;
+  // Starts the program as StartProgram does, handing it a channel for its result: its command
+  // line ends with `channelOption` followed by the channel's name ("/RESULT=" gives
+  // "/RESULT=<name>"). Then waits, without a time limit, until the program reports through the
+  // channel (ReportResult) or ends without reporting.
+  virtual ProgramResult StartProgramForResult(const std::wstring& program, const std::wstring& arguments,
+                                              const std::wstring& folder, const std::wstring& channelOption) = 0;
+  // Run by a program started that way: reports `code` through the channel named on its command
+  // line and closes it, so the starter goes on. False when `channel` names no channel.
+  virtual bool ReportResult(const std::wstring& channel, int code) = 0;
+  // The running process's id.
+  virtual uint32_t ProcessId() = 0;
+  // Waits at most `timeoutMs` until the process `processId` has ended; true once it has (or there
+  // is no such process).
+  virtual bool WaitForProcessEnd(uint32_t processId, uint32_t timeoutMs) = 0;
   // Restarts Windows with the shutdown privilege switched on for the call (ExitWindowsEx with
   // these EWX_* flags and SHTDN_REASON_* reason). True when the restart was accepted.
   virtual bool RestartWindows(uint32_t flags, uint32_t reason) = 0;

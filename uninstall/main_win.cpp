@@ -1,10 +1,12 @@
 // UnInstall.exe: started by the list of installed programs as "<destination>\UnInstall.exe"
-// /UNINSTALL. It hands the work to a copy of itself among the temporary files (hand_over.h), so
-// the destination folder (its own file included) can go; when that fails it works in place and
-// leaves its own file to the next restart.
+// /UNINSTALL, or by an administrator's script with /SILENT or /VERYSILENT besides. It hands the
+// work to a copy of itself among the temporary files (hand_over.h), so the destination folder
+// (its own file included) can go, and ends with the copy's result; when that fails it works in
+// place and leaves its own file to the next restart (uninstall_run.h).
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,11 +18,8 @@
 #include "platform/win32/registry_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_win.h"
-#include "uninstall/hand_over.h"
 #include "uninstall/remover_win.h"
-#include "uninstall/uninstaller.h"
-#include "util/codepage.h"
-#include "util/paths.h"
+#include "uninstall/uninstall_run.h"
 
 namespace {
 
@@ -49,52 +48,22 @@ class UninstallMessageBoxes : public platform::MessageBoxes {
   platform::Win32MessageBoxes plain_;
 };
 
-// The copy waits for the program it was started by, whose file it is about to remove.
-void WaitForStarter(const std::wstring& pidText) {
-  const DWORD pid = static_cast<DWORD>(wcstoul(pidText.c_str(), nullptr, 10));
-  if (pid == 0) return;
-  platform::ScopedHandle starter(OpenProcess(SYNCHRONIZE, FALSE, pid));
-  if (!starter) return;
-  WaitForSingleObject(starter.Get(), 10000);
-}
-
 int Run() {
   int argc = 0;
   platform::ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
-  std::vector<std::wstring> args(argv.Get(), argv.Get() + (argv ? argc : 0));
+  std::vector<std::wstring> arguments;
+  if (argv) arguments.assign(argv.Get() + std::min(argc, 1), argv.Get() + argc);
 
   winui::SetApplicationTitle(kCaption);
-  UninstallMessageBoxes boxes;
-  if (args.size() < 2 || !util::EqualsNoCase(args[1], L"/UNINSTALL")) {
-    boxes.Show(nullptr,
-               L"Эта программа удаляет установленную программу. Запустите удаление из списка "
-               L"установленных программ Windows («Программы и компоненты»).",
-               kCaption, platform::MsgButtons::Ok, platform::MsgIcon::Information);
-    return 1;
-  }
-  platform::Win32System system;
-  const std::wstring self = system.ModulePath();
-  const std::wstring ownFolder = util::WithoutTrailingBackslash(util::FolderOf(self));
-  const bool isCopy = args.size() >= 3;
-  const std::wstring destination = isCopy ? args[2] : ownFolder;
-  if (!isCopy && uninstall::HandOverToCopy(system, platform::RealFileSystem(), self, destination,
-                                           GetCurrentProcessId()))
-    return 0;
-  if (isCopy && args.size() >= 4) WaitForStarter(args[3]);
-
+  // The shell's link objects are used on this thread.
   platform::ComApartment com;
+  platform::Win32System system;
   platform::Win32Registry registry;
   platform::Win32Shell shell;
+  UninstallMessageBoxes boxes;
   uninstall::Win32Remover remover;
-  uninstall::UninstallPlatform platform{&platform::RealFileSystem(), &registry, &shell, &boxes, &remover};
-  uninstall::Uninstaller uninstaller(platform, destination, self);
-  uninstaller.Run(nullptr);
-  if (isCopy) {
-    // The temporary copy and its folder go at the next restart.
-    remover.RemoveAtRestart(self);
-    remover.RemoveAtRestart(ownFolder);
-  }
-  return 0;
+  const uninstall::UninstallPlatform platform{&platform::RealFileSystem(), &registry, &shell, &boxes, &remover};
+  return static_cast<int>(uninstall::RunUninstall(arguments, system, platform));
 }
 
 }  // namespace

@@ -272,6 +272,8 @@ void Uninstaller::RemoveEntry() {
     Note(L"HKEY_LOCAL_MACHINE\\" + key, Outcome::Refused);
 }
 
+const wchar_t* WhyKept(Outcome reason) { return ReasonText(reason); }
+
 std::wstring Uninstaller::FinalText() const {
   if (kept_.empty()) return L"Программа " + name_ + L" удалена.";
   std::wstring text = L"Удалить " + name_ + L" полностью не удалось. Осталось:\n";

@@ -51,6 +51,9 @@ struct Kept {
   Outcome reason;
 };
 
+// What the final message says of a thing kept for `reason`; null for one that did not stay.
+const wchar_t* WhyKept(Outcome reason);
+
 class Uninstaller {
  public:
   // destDir: the installation's folder (with or without the trailing backslash); selfPath: the

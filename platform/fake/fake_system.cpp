@@ -10,4 +10,10 @@ int64_t FakeSystem::FreeSpace(const std::wstring& root) {
   return it == freeSpace.end() ? -1 : it->second;
 }
 
+ProgramResult FakeSystem::StartProgramForResult(const std::wstring& program, const std::wstring& arguments,
+                                                const std::wstring& folder, const std::wstring& channelOption) {
+  if (!StartProgram(program, arguments + L" " + channelOption + channelName, folder)) return ProgramResult{};
+  return result;
+}
+
 }  // namespace platform

@@ -36,6 +36,33 @@ class FakeSystem : public System {
     return !refuseStart;
   }
 
+  // StartProgramForResult records the start (its arguments with the channel option and
+  // `channelName`) and gives `result` unless the start is refused.
+  std::wstring channelName = L"7";
+  ProgramResult result{ProgramResult::Status::Reported, 0};
+  ProgramResult StartProgramForResult(const std::wstring& program, const std::wstring& arguments,
+                                      const std::wstring& folder, const std::wstring& channelOption) override;
+
+  struct Report {
+    std::wstring channel;
+    int code;
+  };
+  std::vector<Report> reports;
+  bool ReportResult(const std::wstring& channel, int code) override {
+    reports.push_back({channel, code});
+    return true;
+  }
+
+  uint32_t processId = 412;
+  uint32_t ProcessId() override { return processId; }
+  // Processes waited for, in order, and whether each had ended by then.
+  std::vector<uint32_t> waitedFor;
+  bool processesEnd = true;
+  bool WaitForProcessEnd(uint32_t id, uint32_t) override {
+    waitedFor.push_back(id);
+    return processesEnd;
+  }
+
   struct Restart {
     uint32_t flags;
     uint32_t reason;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 #include "platform/win32/scoped_win.h"
 
 namespace platform {
@@ -42,6 +45,23 @@ class ProcessToken {
   ScopedHandle token_;
 };
 
+// Starts the program, its path quoted before the arguments; `inherit`: with the handles this
+// process made inheritable.
+bool StartProcess(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
+                  bool inherit) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, inherit ? TRUE : FALSE, 0,
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    return false;
+  ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
+  return true;
+}
+
 }  // namespace
 
 std::wstring Win32System::WindowsDir() {
@@ -80,17 +100,54 @@ int64_t Win32System::FreeSpace(const std::wstring& root) {
 
 bool Win32System::StartProgram(const std::wstring& program, const std::wstring& arguments,
                                const std::wstring& folder) {
-  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-  STARTUPINFOW si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+  return StartProcess(program, arguments, folder, false);
+}
+
+// The channel is an anonymous pipe: the program inherits its writing end, named on its command
+// line by the handle's number. Reading ends with the four bytes of the result, or with a broken
+// pipe once the program has ended (crashed, killed) without writing them.
+ProgramResult Win32System::StartProgramForResult(const std::wstring& program, const std::wstring& arguments,
+                                                 const std::wstring& folder, const std::wstring& channelOption) {
+  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+  ScopedHandle reading, writing;
+  if (!CreatePipe(reading.Receive(), writing.Receive(), &inheritable, 0) ||
+      !SetHandleInformation(reading.Get(), HANDLE_FLAG_INHERIT, 0))
+    return ProgramResult{};
+  const std::wstring channel = std::to_wstring(reinterpret_cast<uintptr_t>(writing.Get()));
+  if (!StartProcess(program, arguments + L" " + channelOption + channel, folder, true)) return ProgramResult{};
+  writing.Reset();  // only the program's end is left open: its end breaks the pipe
+  ProgramResult result;
+  result.status = ProgramResult::Status::EndedWithoutReport;
+  int32_t code = 0;
+  DWORD got = 0, total = 0;
+  while (total < sizeof code &&
+         ReadFile(reading.Get(), reinterpret_cast<char*>(&code) + total, sizeof code - total, &got, nullptr) &&
+         got > 0)
+    total += got;
+  if (total == sizeof code) {
+    result.status = ProgramResult::Status::Reported;
+    result.code = code;
+  }
+  return result;
+}
+
+bool Win32System::ReportResult(const std::wstring& channel, int code) {
+  if (channel.empty() || channel.size() > 20 || channel.find_first_not_of(L"0123456789") != std::wstring::npos)
     return false;
-  ScopedHandle thread(pi.hThread), process(pi.hProcess);  // not waited for
-  return true;
+  const HANDLE pipe = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::stoull(channel)));
+  // Only a pipe is written: a number that names another handle of this process is not a channel.
+  if (GetFileType(pipe) != FILE_TYPE_PIPE) return false;
+  ScopedHandle writing(pipe);
+  const int32_t bytes = code;
+  DWORD written = 0;
+  return WriteFile(writing.Get(), &bytes, sizeof bytes, &written, nullptr) && written == sizeof bytes;
+}
+
+uint32_t Win32System::ProcessId() { return GetCurrentProcessId(); }
+
+bool Win32System::WaitForProcessEnd(uint32_t processId, uint32_t timeoutMs) {
+  ScopedHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  return !process || WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool Win32System::AddFont(const std::wstring& fileName) {

@@ -15,6 +15,11 @@ class Win32System : public System {
   void BroadcastFontChange() override;
   bool StartProgram(const std::wstring& program, const std::wstring& arguments,
                     const std::wstring& folder) override;
+  ProgramResult StartProgramForResult(const std::wstring& program, const std::wstring& arguments,
+                                      const std::wstring& folder, const std::wstring& channelOption) override;
+  bool ReportResult(const std::wstring& channel, int code) override;
+  uint32_t ProcessId() override;
+  bool WaitForProcessEnd(uint32_t processId, uint32_t timeoutMs) override;
   bool RestartWindows(uint32_t flags, uint32_t reason) override;
 };
 

@@ -7,7 +7,6 @@
 
 #include "acad/autocad.h"
 #include "app/command_line.h"
-#include "app/run_log.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
 #include "pages/get_path.h"
@@ -17,6 +16,7 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "platform/registry.h"
+#include "setup/run_log.h"
 #include "setup/setup.h"
 #include "setup/uninstall_key.h"
 #include "tests/acad/acad_fixture.h"
@@ -82,8 +82,8 @@ class Unattended : public ::testing::Test {
   platform::FakeSystem system;
   platform::FakeRegistry registry;
   platform::FakeDrives drives;
-  app::RunLog log{files, kLogFile};
-  app::LoggingMessageBoxes boxes{log};
+  setup::RunLog log{files, kLogFile};
+  setup::LoggingMessageBoxes boxes{log};
   setup::TSetup model;
   archive_test::ScriptedMedium medium;
   archive::TRAR rar;
@@ -168,7 +168,7 @@ TEST_F(Unattended, ADamagedMediumWritesNothing) {
 
 TEST_F(Unattended, ALogThatCannotBeMadeIsABadArgumentAndNothingIsDone) {
   files.MakeDirectory(L"C:\\Temp");
-  app::RunLog folderInItsPlace(files, L"C:\\Temp");  // a folder where the file would be
+  setup::RunLog folderInItsPlace(files, L"C:\\Temp");  // a folder where the file would be
   EXPECT_FALSE(folderInItsPlace.Written());
   EXPECT_EQ(app::RunUnattended(model, rar, acAutoCAD, drives, app::SetupOptions{}, folderInItsPlace, boxes),
             ExitCode::BadArgument);

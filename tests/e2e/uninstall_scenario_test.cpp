@@ -2,7 +2,9 @@
 // run exactly as the registry holds it. Answered "Да", the drive is as it was before the
 // installation but for what must stay: the font, the user's file, the file and the shortcut the
 // user changed and their folders, each named in the final message; the entry is gone and the
-// uninstaller's own file gone or left to the restart. Answered "Нет", nothing changes. Installed
+// uninstaller's own file gone or left to the restart. Answered "Нет", nothing changes. Run by a
+// script with /VERYSILENT, it asks nothing, logs each step and each file kept, and the entry's
+// program ends with the result. Installed
 // into folders typed on the destination page, the entry names the uninstaller by its full path,
 // in quotes, and starts it.
 #include <windows.h>
@@ -15,6 +17,7 @@
 #include <set>
 
 #include "archive/installer_password.h"
+#include "uninstall/exit_code.h"
 
 #include "tests/e2e/demo_install.h"
 #include "tests/e2e/drive_listing.h"
@@ -60,13 +63,18 @@ void ForgetTheProduct() {
                   KEY_WOW64_32KEY, 0);
 }
 
-// Installs the demo into `dest` (typed on the destination page unless it is the default).
-void InstallDemo(const std::wstring& scenario, const std::wstring& dest = kDest) {
-  Medium medium{L"C:\\e2e\\uninstall-medium"};
+// The demo medium, its base archive carrying this build's UnInstall.exe.
+void WriteUninstallMedium(Medium& medium) {
   const std::string uninstaller = ReadFileBytes(Widened(SK_E2E_UNINSTALL_EXE));
   ASSERT_GT(uninstaller.size(), 10000u);
   ASSERT_NO_FATAL_FAILURE(
       WriteDemoMedium(medium, ReadFileBytes(Widened(SK_E2E_FONT)), {{"UnInstall.exe", uninstaller}}));
+}
+
+// Installs the demo into `dest` (typed on the destination page unless it is the default).
+void InstallDemo(const std::wstring& scenario, const std::wstring& dest = kDest) {
+  Medium medium{L"C:\\e2e\\uninstall-medium"};
+  ASSERT_NO_FATAL_FAILURE(WriteUninstallMedium(medium));
   SetupRun run(medium, scenario);
   WalkWatch typed;
   if (dest != kDest) typed.destination = dest;
@@ -74,18 +82,35 @@ void InstallDemo(const std::wstring& scenario, const std::wstring& dest = kDest)
   ASSERT_TRUE(FileExists(WithBackslash(dest) + L"UnInstall.exe"));
 }
 
-// Runs the entry's command line as stored; `copy` becomes the copy of the uninstaller it hands
-// over to, outside the destination, which does the work. A process still running when the
-// test ends is ended with it.
-void StartUninstall(SetupProcess* copy, const std::wstring& dest = kDest) {
-  SetupProcess entry;
-  ASSERT_TRUE(entry.StartCommand(UninstallValue(kProduct, L"UninstallString")));
+// The demo installed without a window, as an administrator's script installs it.
+void InstallDemoUnattended() {
+  Medium medium{L"C:\\e2e\\uninstall-medium"};
+  ASSERT_NO_FATAL_FAILURE(WriteUninstallMedium(medium));
+  SetupProcess setup;
+  ASSERT_TRUE(setup.StartCommand(L"\"" + medium.SetupExe() + L"\" /VERYSILENT /ACCEPTAGREEMENT /NORESTART"));
+  DWORD code = 0xFFFF;
+  ASSERT_TRUE(setup.WaitExit(120000, &code));
+  ASSERT_EQ(code, 0u);
+  ASSERT_TRUE(FileExists(kDest + L"UnInstall.exe"));
+}
+
+// Runs the entry's command line as stored, with `options` after it; `entry` is its program, which
+// waits for the end and gives its result, and `copy` the copy of the uninstaller it hands over
+// to, outside the destination, which does the work. A process still running when the test ends
+// is ended with it.
+void StartUninstall(SetupProcess* entry, SetupProcess* copy, const std::wstring& dest = kDest,
+                    const std::wstring& options = L"") {
+  ASSERT_TRUE(entry->StartCommand(UninstallValue(kProduct, L"UninstallString") + options));
   // The first program of a fresh prefix may take its time under load.
-  ASSERT_TRUE(copy->Attach(WaitForChildProcess(entry.pid(), 60000))) << "the entry's program started no copy of itself";
-  DWORD code = 1;
-  EXPECT_TRUE(entry.WaitExit(kWaitMs, &code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(copy->Attach(WaitForChildProcess(entry->pid(), 60000))) << "the entry's program started no copy of itself";
   EXPECT_FALSE(SamePath(copy->ImagePath(), WithBackslash(dest) + L"UnInstall.exe"));
+}
+
+// The entry's program ends with the copy's result.
+void ExpectResult(SetupProcess& entry, uninstall::ExitCode expected) {
+  DWORD code = 0xFFFF;
+  EXPECT_TRUE(entry.WaitExit(kWaitMs, &code));
+  EXPECT_EQ(code, static_cast<DWORD>(expected));
 }
 
 // The message names this path itself (a folder, say), not only paths under it.
@@ -141,8 +166,8 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
   ASSERT_NO_FATAL_FAILURE(AppendToFile(settings, "Zoom=2\r\n"));
   ASSERT_NO_FATAL_FAILURE(AppendToFile(link, std::string(16, '\0')));
 
-  SetupProcess copy;
-  ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
+  SetupProcess entry, copy;
+  ASSERT_NO_FATAL_FAILURE(StartUninstall(&entry, &copy));
   const std::wstring copyExe = copy.ImagePath();
   const MessageBoxSeen question = AnswerMessageBox(copy.pid(), IDYES, 60000);
   ASSERT_TRUE(question.found);
@@ -157,6 +182,7 @@ TEST(UninstallScenario, YesRemovesAllButTheFontAndTheUsersFiles) {
   EXPECT_TRUE(Names(result.text, kDest + L"BIN"));
   EXPECT_TRUE(Names(result.text, dest));
   EXPECT_EQ(result.text.find(notes), std::wstring::npos);
+  ExpectResult(entry, uninstall::ExitCode::SomethingKept);
   EXPECT_TRUE(copy.WaitExit());
 
   EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), L"<none>");
@@ -278,12 +304,13 @@ TEST(UninstallScenario, NamesOutsideCodePage866InBothFormatsAreInstalledLoggedAn
       EXPECT_NE(log.find(logged), std::string::npos) << file.name << " is not in the log";
     }
 
-  SetupProcess copy;
-  ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
+  SetupProcess entry, copy;
+  ASSERT_NO_FATAL_FAILURE(StartUninstall(&entry, &copy));
   const std::wstring copyExe = copy.ImagePath();
   ASSERT_TRUE(AnswerMessageBox(copy.pid(), IDYES, 60000).found);
   const MessageBoxSeen result = AnswerMessageBox(copy.pid(), IDOK, 60000);
   ASSERT_TRUE(result.found);
+  ExpectResult(entry, uninstall::ExitCode::Done);
   EXPECT_TRUE(copy.WaitExit());
   EXPECT_TRUE(!FileExists(copyExe) || DeletedAtRestart(copyExe));
   EXPECT_EQ(UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")),
@@ -297,9 +324,10 @@ TEST(UninstallScenario, NoLeavesEverything) {
   const TreeListing installed = ListTree(L"C:\\");
   const std::wstring command = UninstallValue(kProduct, L"UninstallString");
 
-  SetupProcess copy;
-  ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy));
+  SetupProcess entry, copy;
+  ASSERT_NO_FATAL_FAILURE(StartUninstall(&entry, &copy));
   ASSERT_TRUE(AnswerMessageBox(copy.pid(), IDNO, 60000).found);
+  ExpectResult(entry, uninstall::ExitCode::NothingToRemove);
   EXPECT_TRUE(copy.WaitExit());
 
   EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), command);
@@ -326,13 +354,70 @@ TEST(UninstallScenario, AcceptedDestinationsGetAFullQuotedEntryThatStarts) {
         << program;
     EXPECT_TRUE(SamePath(program, WithBackslash(typed) + L"UnInstall.exe")) << program;
 
-    SetupProcess copy;
-    ASSERT_NO_FATAL_FAILURE(StartUninstall(&copy, typed));
+    SetupProcess entry, copy;
+    ASSERT_NO_FATAL_FAILURE(StartUninstall(&entry, &copy, typed));
     EXPECT_TRUE(AnswerMessageBox(copy.pid(), IDNO, 60000).found) << "the uninstaller asked nothing";
+    ExpectResult(entry, uninstall::ExitCode::NothingToRemove);
     EXPECT_TRUE(copy.WaitExit());
   }
   ForgetTheProduct();
   RemoveTree(L"C:\\e2e-dest\\");
+}
+
+// --- removal without a window ------------------------------------------------------------------
+
+const std::wstring kRemovalLog = L"C:\\e2e\\silent-removal.log";
+
+// The entry's command with /VERYSILENT and /LOG=, as an administrator's script runs it: nothing
+// is asked, the caller gets the result once the work is done, and the copy has removed the
+// original uninstaller by the time it ends. The log's lines, without the byte-order mark.
+std::vector<std::string> RemoveSilently(uninstall::ExitCode expected) {
+  DeleteFileW(kRemovalLog.c_str());
+  SetupProcess entry, copy;
+  StartUninstall(&entry, &copy, kDest, L" /VERYSILENT /LOG=\"" + kRemovalLog + L"\"");
+  ExpectResult(entry, expected);
+  EXPECT_TRUE(copy.WaitExit());
+  const std::string bytes = ReadFileBytes(kRemovalLog);
+  EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  std::vector<std::string> lines;
+  for (size_t at = 3, end; (end = bytes.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(bytes.substr(at, end - at));
+  EXPECT_FALSE(lines.empty());
+  // The exit code comes last.
+  const std::string code = " " + std::to_string(static_cast<int>(expected));
+  if (!lines.empty()) {
+    EXPECT_EQ(lines.back().substr(lines.back().size() - std::min(lines.back().size(), code.size())), code)
+        << lines.back();
+  }
+  return lines;
+}
+
+TEST(UninstallScenario, TheSilentRemovalOfAnUnattendedInstallationLeavesTheDriveAsBefore) {
+  ForgetTheProduct();
+  const TreeListing before = ListTree(L"C:\\");
+  ASSERT_NO_FATAL_FAILURE(InstallDemoUnattended());
+  RemoveSilently(uninstall::ExitCode::Done);
+  EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), L"<none>");
+  EXPECT_FALSE(FileExists(kDest + L"UnInstall.exe"));
+  EXPECT_EQ(UnexpectedChanges(CompareListings(before, ListTree(L"C:\\")),
+                              {kMediumKey, L"windows\\fonts\\gost.ttf"}),
+            std::vector<std::wstring>{});
+}
+
+TEST(UninstallScenario, TheSilentRemovalKeepsAChangedFileAndSaysSo) {
+  ForgetTheProduct();
+  ASSERT_NO_FATAL_FAILURE(InstallDemoUnattended());
+  const std::wstring settings = kDest + L"BIN\\Sketrion.cfg";
+  ASSERT_NO_FATAL_FAILURE(AppendToFile(settings, "Zoom=2\r\n"));
+  const std::vector<std::string> lines = RemoveSilently(uninstall::ExitCode::SomethingKept);
+  // A line of its own names the file and why it stayed.
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+    return line.find(Utf8Of(settings) + " — изменён") != std::string::npos;
+  })) << testing::PrintToString(lines);
+  EXPECT_TRUE(FileExists(settings));
+  EXPECT_FALSE(FileExists(kDest + L"UnInstall.exe"));
+  EXPECT_EQ(UninstallValue(kProduct, L"UninstallString"), L"<none>");
+  ForgetTheProduct();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// UnInstall.exe's start over the fakes: the copy it hands the work to, and what a failure at
-// each step leaves (nothing).
+// UnInstall.exe's start over the fakes: the copy it hands the work to and whose result it gets,
+// and what a failure at each step leaves (nothing).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,18 +16,22 @@ namespace {
 const std::wstring kSelf = L"C:\\Program files\\Sketrion\\Sketrion 7.2\\UnInstall.exe";
 const std::wstring kDest = L"C:\\Program files\\Sketrion\\Sketrion 7.2";
 const std::wstring kFolder = L"C:\\TEMP\\SketrionUninstall412";
+const std::wstring kArguments = L"/UNINSTALL /FOR=\"" + kDest + L"\" /STARTER=412";
 
-TEST(HandOver, TheCopyRunsFromANewFolderWithTheDestinationAndTheStartersId) {
+TEST(HandOver, TheCopyRunsFromANewFolderAndItsResultComesBack) {
   platform::FakeFileSystem files;
   platform::FakeSystem system;
   files.MakeDirectory(L"C:\\TEMP");
   files.PutFile(kSelf, "MZ the uninstaller");
-  ASSERT_TRUE(uninstall::HandOverToCopy(system, files, kSelf, kDest, 412));
+  system.result = {platform::ProgramResult::Status::Reported, 10};
+  const platform::ProgramResult result = uninstall::HandOverToCopy(system, files, kSelf, kArguments, 412);
+  EXPECT_EQ(result.status, platform::ProgramResult::Status::Reported);
+  EXPECT_EQ(result.code, 10);
   ASSERT_NE(files.FileBytes(kFolder + L"\\UnInstall.exe"), nullptr);
   EXPECT_EQ(*files.FileBytes(kFolder + L"\\UnInstall.exe"), "MZ the uninstaller");
   ASSERT_EQ(system.started.size(), 1u);
   EXPECT_EQ(system.started[0].program, kFolder + L"\\UnInstall.exe");
-  EXPECT_EQ(system.started[0].arguments, L"/UNINSTALL \"" + kDest + L"\" 412");
+  EXPECT_EQ(system.started[0].arguments.find(kArguments + L" /RESULT="), 0u);
   EXPECT_EQ(system.started[0].folder, kFolder);
 }
 
@@ -58,7 +62,8 @@ TEST(HandOver, AFailedStepLeavesNothingAndStartsNothingElse) {
     c.change(files, faulty, system);
     const std::set<std::wstring> before = files.FilePaths();
     const platform::PathKind folderBefore = files.Kind(kFolder);
-    EXPECT_FALSE(uninstall::HandOverToCopy(system, faulty, kSelf, kDest, 412));
+    EXPECT_EQ(uninstall::HandOverToCopy(system, faulty, kSelf, kArguments, 412).status,
+              platform::ProgramResult::Status::NotStarted);
     EXPECT_EQ(files.FilePaths(), before);
     EXPECT_EQ(files.Kind(kFolder), folderBefore);
     EXPECT_EQ(system.started.size(), c.startTried ? 1u : 0u);

@@ -35,6 +35,13 @@ class TargetMachine : public platform::System {
   bool AddFont(const std::wstring&) override { return false; }
   void BroadcastFontChange() override {}
   bool StartProgram(const std::wstring&, const std::wstring&, const std::wstring&) override { return false; }
+  platform::ProgramResult StartProgramForResult(const std::wstring&, const std::wstring&, const std::wstring&,
+                                                const std::wstring&) override {
+    return {};
+  }
+  bool ReportResult(const std::wstring&, int) override { return false; }
+  uint32_t ProcessId() override { return 0; }
+  bool WaitForProcessEnd(uint32_t, uint32_t) override { return true; }
   bool RestartWindows(uint32_t, uint32_t) override { return false; }
 };
 

@@ -1,4 +1,4 @@
-#include "app/run_log.h"
+#include "setup/run_log.h"
 
 #include <memory>
 #include <utility>
@@ -8,7 +8,7 @@
 #include "util/strings.h"
 #include "util/text.h"
 
-namespace app {
+namespace setup {
 
 RunLog::RunLog(platform::FileSystem& files, std::wstring path)
     : files_(files), path_(std::move(path)) {
@@ -20,6 +20,7 @@ RunLog::RunLog(platform::FileSystem& files, std::wstring path)
 void RunLog::Line(const std::wstring& text) {
   // A text of several lines stays one line of the log.
   std::wstring line = util::ReplaceAll(util::ReplaceAll(text, L"\r\n", L" "), L"\n", L" ");
+  while (!line.empty() && line.back() == L' ') line.pop_back();
   lines_.push_back(line);
   if (path_.empty() || !written_) return;
   const std::string bytes = util::ToUtf8(line) + "\r\n";
@@ -38,7 +39,7 @@ platform::MsgAnswer LoggingMessageBoxes::Show(void*, const std::wstring& text,
       return platform::MsgAnswer::Ok;
     case platform::MsgButtons::YesNo:
     case platform::MsgButtons::YesNoCancel:
-      return platform::MsgAnswer::No;
+      return answerToQuestions_;
     case platform::MsgButtons::AbortRetryIgnore:
       return platform::MsgAnswer::Ignore;
     case platform::MsgButtons::RetryCancel:
@@ -47,4 +48,4 @@ platform::MsgAnswer LoggingMessageBoxes::Show(void*, const std::wstring& text,
   return platform::MsgAnswer::None;
 }
 
-}  // namespace app
+}  // namespace setup

@@ -1,7 +1,8 @@
 #pragma once
-// The log of an unattended run: UTF-8 with a byte-order mark, one line per step, per archive and
-// per message the wizard would have shown, each line on disk before the run goes on (a run that
-// stops half way leaves what it did). Without a file the lines are only kept.
+// The log of a run without windows (Setup.exe's and UnInstall.exe's): UTF-8 with a byte-order
+// mark, one line per step and per message the program would have shown, each line on disk
+// before the run goes on (a run that stops half way leaves what it did). Without a file the
+// lines are only kept.
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@
 
 namespace platform { class FileSystem; }
 
-namespace app {
+namespace setup {
 
 class RunLog {
  public:
@@ -29,10 +30,13 @@ class RunLog {
 };
 
 // The message boxes of a run without windows: each text goes to the log, and the answer is the
-// one that lets the run go on without deciding anything (OK; No to a question).
+// one that lets the run go on without deciding anything: OK; "Пропустить" (Cancel) where a box
+// offers a retry; to a question, `answerToQuestions` (No unless the command line already said
+// Yes, as UnInstall.exe /SILENT does to "Удалить ...?").
 class LoggingMessageBoxes : public platform::MessageBoxes {
  public:
-  explicit LoggingMessageBoxes(RunLog& log) : log_(log) {}
+  explicit LoggingMessageBoxes(RunLog& log, platform::MsgAnswer answerToQuestions = platform::MsgAnswer::No)
+      : log_(log), answerToQuestions_(answerToQuestions) {}
   platform::MsgAnswer Show(void* owner, const std::wstring& text, const std::wstring& caption,
                            platform::MsgButtons buttons, platform::MsgIcon icon) override;
   // Boxes shown so far.
@@ -40,7 +44,8 @@ class LoggingMessageBoxes : public platform::MessageBoxes {
 
  private:
   RunLog& log_;
+  platform::MsgAnswer answerToQuestions_;
   int shown_ = 0;
 };
 
-}  // namespace app
+}  // namespace setup
