@@ -2,6 +2,9 @@
 // next, back and cancel, the graphic editor page passed over without AutoCAD, and the
 // application title.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <vector>
@@ -250,6 +253,26 @@ TEST_F(ChainScenario, KeyboardAloneThroughEveryPage) {
   PressKey(VK_ESCAPE);
   run.AnswerCancelQuestion(IDNO, kCaption);
   EXPECT_TRUE(focusOn(path, edit)) << "after the question the keyboard is not back in the field";
+  // The folder chooser: the arrow keys work on its tree at once, Esc closes it as "Отмена".
+  const std::wstring proposed = Text(edit);
+  PressKey(VK_TAB);
+  ASSERT_TRUE(focusOn(path, FindChild(path, L"Обзор")));
+  PressKey(VK_SPACE);
+  HWND chooser = WaitForWindow(run.pid(), L"Выбор пути для установки");
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return ClassOf(FocusOf(chooser)) == WC_TREEVIEWW; }))
+      << "the chooser's tree does not have the keyboard";
+  HWND chooserField = ChildrenOfClass(chooser, L"Edit").at(0);
+  const std::wstring before = Text(chooserField);
+  PressKey(VK_DOWN);
+  EXPECT_TRUE(WaitUntil([&] { return Text(chooserField) != before; })) << "Down moved nothing in the tree";
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitGone(chooser));
+  EXPECT_EQ(Text(edit), proposed);
+  PressKey(VK_TAB, true);
+  ASSERT_TRUE(focusOn(path, edit));
+  PressKey(VK_HOME);
+  PressKey(VK_END, true);  // Shift+End: the whole path selected again
   TypeText(kDest);  // the proposed folder is selected: typing replaces it
   ASSERT_TRUE(WaitUntil([&] { return Text(edit) == kDest; })) << Text(edit);
   PressKey(VK_RETURN);
