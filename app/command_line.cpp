@@ -1,8 +1,6 @@
 #include "app/command_line.h"
 
-#include <algorithm>
-
-#include "util/codepage.h"
+#include "util/options.h"
 #include "util/strings.h"
 
 namespace app {
@@ -31,19 +29,11 @@ bool SplitArguments(const std::wstring& line, std::vector<std::wstring>* argumen
   return !inQuotes;
 }
 
-enum class Kind { Flag, Value };
-
-struct Option {
-  const wchar_t* name;
-  Kind kind;
-};
-
-const Option kOptions[] = {
-    {L"/SILENT", Kind::Flag},  {L"/VERYSILENT", Kind::Flag},      {L"/?", Kind::Flag},
-    {L"/DIR", Kind::Value},    {L"/GROUPS", Kind::Value},         {L"/ACAD", Kind::Value},
-    {L"/PROFILE", Kind::Value}, {L"/BDE", Kind::Flag},            {L"/ALLUSERS", Kind::Flag},
-    {L"/RESTART", Kind::Flag}, {L"/NORESTART", Kind::Flag},       {L"/LOG", Kind::Value},
-    {L"/ACCEPTAGREEMENT", Kind::Flag},
+const std::vector<util::OptionSpec> kOptions = {
+    {L"/SILENT", false},   {L"/VERYSILENT", false}, {L"/?", false},       {L"/DIR", true},
+    {L"/GROUPS", true},    {L"/ACAD", true},        {L"/PROFILE", true},  {L"/BDE", false},
+    {L"/ALLUSERS", false}, {L"/RESTART", false},    {L"/NORESTART", false}, {L"/LOG", true},
+    {L"/ACCEPTAGREEMENT", false},
 };
 
 // Keys of /GROUPS= split at commas; false for an empty key.
@@ -92,36 +82,11 @@ ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
   auto fault = [&parsed](const std::wstring& text) {
     if (parsed.fault.empty()) parsed.fault = text;
   };
-  std::vector<const Option*> seen;
   bool anyButHelp = false;
-  for (const std::wstring& argument : arguments) {
-    const size_t eq = argument.find(L'=');
-    const std::wstring written = argument.substr(0, eq);
-    const Option* option = nullptr;
-    for (const Option& known : kOptions)
-      if (util::EqualsNoCase(written, known.name)) option = &known;
-    if (!option) {
-      fault(L"неизвестный параметр " + argument);
-      continue;
-    }
-    const std::wstring name = option->name;
-    if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
-      fault(L"параметр " + name + L" задан дважды");
-      continue;
-    }
-    seen.push_back(option);
-    if (option->kind == Kind::Flag && eq != std::wstring::npos) {
-      fault(L"параметр " + name + L" не принимает значения: " + argument);
-      continue;
-    }
-    const std::wstring value = eq == std::wstring::npos ? L"" : argument.substr(eq + 1);
-    if (option->kind == Kind::Value && value.empty()) {
-      fault(L"параметру " + name + L" нужно значение: " + name + L"=...");
-      continue;
-    }
-    fault(Store(name, value, &parsed.options));
+  fault(util::ReadOptions(arguments, kOptions, [&](const std::wstring& name, const std::wstring& value) {
     if (name != L"/?") anyButHelp = true;
-  }
+    return Store(name, value, &parsed.options);
+  }));
   const SetupOptions& o = parsed.options;
   if (o.restart && o.noRestart) fault(L"/RESTART и /NORESTART вместе не задаются");
   if (anyButHelp && !o.Unattended())

@@ -1,19 +1,12 @@
 #include "uninstall/command_line.h"
 
-#include <algorithm>
-
-#include "util/codepage.h"
+#include "util/options.h"
 #include "util/paths.h"
 
 namespace uninstall {
 namespace {
 
-struct Option {
-  const wchar_t* name;
-  bool takesValue;
-};
-
-const Option kOptions[] = {
+const std::vector<util::OptionSpec> kOptions = {
     {L"/UNINSTALL", false}, {L"/SILENT", false}, {L"/VERYSILENT", false}, {L"/LOG", true},
     {L"/FOR", true},        {L"/STARTER", true}, {L"/RESULT", true},
 };
@@ -52,33 +45,9 @@ ParsedArguments ParseArguments(const std::vector<std::wstring>& arguments) {
   auto fault = [&parsed](const std::wstring& text) {
     if (parsed.fault.empty()) parsed.fault = text;
   };
-  std::vector<const Option*> seen;
-  for (const std::wstring& argument : arguments) {
-    const size_t eq = argument.find(L'=');
-    const Option* option = nullptr;
-    for (const Option& known : kOptions)
-      if (util::EqualsNoCase(argument.substr(0, eq), known.name)) option = &known;
-    if (!option) {
-      fault(L"неизвестный параметр " + argument);
-      continue;
-    }
-    const std::wstring name = option->name;
-    if (std::find(seen.begin(), seen.end(), option) != seen.end()) {
-      fault(L"параметр " + name + L" задан дважды");
-      continue;
-    }
-    seen.push_back(option);
-    if (!option->takesValue && eq != std::wstring::npos) {
-      fault(L"параметр " + name + L" не принимает значения: " + argument);
-      continue;
-    }
-    const std::wstring value = eq == std::wstring::npos ? L"" : argument.substr(eq + 1);
-    if (option->takesValue && value.empty()) {
-      fault(L"параметру " + name + L" нужно значение: " + name + L"=...");
-      continue;
-    }
-    fault(Store(name, value, &parsed.options));
-  }
+  fault(util::ReadOptions(arguments, kOptions, [&parsed](const std::wstring& name, const std::wstring& value) {
+    return Store(name, value, &parsed.options);
+  }));
   const UninstallOptions& o = parsed.options;
   if (!o.uninstall) fault(L"нет параметра /UNINSTALL");
   const int handOver = !o.forFolder.empty() + (o.starter != 0) + !o.result.empty();
