@@ -97,6 +97,7 @@ int UnattendedRun::GetPath() {
   }
   if (!page.btNext.enabled)
     return Refuse(ExitCode::RefusedDestination, page.edPath.text + L": " + page.lbPathError.text);
+  if (page.lbPathError.visible) log_.Line(page.edPath.text + L": " + page.lbPathError.text);  // a warning
   page.FormClose(pages::mrNext);
   log_.Line(model_.FDestDir);
   return pages::mrNext;

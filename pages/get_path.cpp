@@ -1,6 +1,8 @@
 #include "pages/get_path.h"
 
 #include "platform/drives.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
 #include "setup/setup.h"
 #include "util/paths.h"
 #include "util/strings.h"
@@ -79,9 +81,18 @@ void TfmGetPath::Button1Click() {
 }
 
 void TfmGetPath::edPathChange() {
-  lbPathError.text = RefusalOf(edPath.text);
+  const std::wstring refusal = RefusalOf(edPath.text);
+  btNext.enabled = refusal.empty();
+  lbPathError.text = refusal.empty() ? WarningOf(edPath.text) : refusal;
+  lbPathError.color = refusal.empty() ? kMaroon : kRed;
   lbPathError.visible = !lbPathError.text.empty();
-  btNext.enabled = lbPathError.text.empty();
+}
+
+std::wstring TfmGetPath::WarningOf(const std::wstring& folder) const {
+  const std::wstring path = util::WithoutTrailingBackslash(folder);
+  if (model_.Files().Kind(path) != platform::PathKind::Directory || !model_.System().OthersMayChange(path))
+    return L"";
+  return L"Внимание: содержимое этого каталога могут изменять обычные пользователи.";
 }
 
 std::wstring TfmGetPath::RefusalOf(const std::wstring& folder) const {

@@ -24,7 +24,9 @@ class TfmGetPath : public Page {
       L"кнопкой \"Обзор\".\r\nЕсли каталог отсутствует, то программа \r\nустановки создаст его."};
   ControlState edPath;
   ControlState Button1{L"Обзор"};
-  ControlState lbPathError;  // why next is off; hidden while the folder is accepted
+  // Why next is off (red); or, for an accepted folder that ordinary users may change, a warning
+  // (maroon) that leaves next on; hidden otherwise.
+  ControlState lbPathError;
   ControlState Label2{L"Для продолжения установки нажмите кнопку \"Далее\""};
   ControlState btPrior{L"< Назад"};
   ControlState btNext{L"Далее >"};
@@ -45,6 +47,9 @@ class TfmGetPath : public Page {
  private:
   // Why the folder cannot be the destination, in one line; empty when it can.
   std::wstring RefusalOf(const std::wstring& folder) const;
+  // For an existing folder whose files ordinary users may change (an elevated program installed
+  // there could be replaced by any of them), the warning; empty otherwise.
+  std::wstring WarningOf(const std::wstring& folder) const;
 
   setup::TSetup& model_;
   platform::Drives& drives_;

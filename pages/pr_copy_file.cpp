@@ -57,6 +57,7 @@ void TfmPrCopyFile::CopyFiles() {
   // The log goes to disk after every archive: a copying that stops half way leaves it behind.
   setup::InstallLog& log = model_.Log();
   log.Open(model_.FDestDir);
+  model_.MakeDestination();
   archive::TRAR& rar = rar_;
   archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
   setup::TSetupListGroup& groups = *model_.FGroups;

@@ -61,6 +61,13 @@ class System {
   // Restarts Windows with the shutdown privilege switched on for the call (ExitWindowsEx with
   // these EWX_* flags and SHTDN_REASON_* reason). True when the restart was accepted.
   virtual bool RestartWindows(uint32_t flags, uint32_t reason) = 0;
+
+  // Gives a folder the permissions of Program Files: Administrators and SYSTEM full control,
+  // Users read and execute, nothing inherited from the folders above; what it holds inherits
+  // them. False when the system refuses.
+  virtual bool ProtectLikeProgramFiles(const std::wstring& folder) = 0;
+  // Whether users who are not administrators may add, change or remove what the folder holds.
+  virtual bool OthersMayChange(const std::wstring& folder) = 0;
 };
 
 // ExitWindowsEx's flags and reasons, numbered as Win32's.

@@ -68,6 +68,8 @@ class InstallLog {
   // A folder made for shortcuts, and a shortcut file saved (logged with its size and CRC; one
   // that cannot be read back is not logged).
   void AddShortcutFolder(const std::wstring& path) { Add({LogItemKind::ShortcutFolder, path}); }
+  // A folder of the destination's path made before the copying.
+  void AddFolder(const std::wstring& path) { Add({LogItemKind::Folder, path}); }
   void AddShortcut(const std::wstring& path);
 
   // Puts what was logged since the last flush on disk: appended to the log and flushed. The log

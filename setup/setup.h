@@ -66,6 +66,12 @@ class TSetup : public TSetupDescription {
   // Bytes available on the drive of FDestDir's first character; -1 when the system cannot say.
   int64_t GetDestFreeSpace();
 
+  // Before the copying: makes the destination and the folders above it that are missing (the
+  // log learns each), and gives the topmost one made the permissions of Program Files unless it
+  // lies where Windows already keeps ordinary users out (Program Files, the Windows folder), so
+  // that no ordinary user can replace what an administrator later runs from there.
+  void MakeDestination();
+
   // After the copying: the shortcuts of the sections "Link1", "Link2", ... of Setup.ini (read up
   // to the first missing or empty one) and the uninstall record FDestDir + "UnInstall.ini". The
   // first error ends the work and is shown with ShowMsg; nothing is raised.

@@ -1,13 +1,12 @@
 #pragma once
 // Which paths the uninstaller may touch: plain full local paths ("C:\a\b", util/paths.h) inside
-// the folders it owns. Anything else is refused as a whole, never followed.
-#include <string>
+// the folders it owns. Anything else is refused as a whole, never followed. The rule is the
+// installer's too: it lives in util/paths.h.
+#include "util/paths.h"
 
 namespace uninstall {
 
-// True when path is a plain full path strictly inside folder (compared case-blind).
-bool IsInside(const std::wstring& path, const std::wstring& folder);
-// The same, or the folder itself.
-bool IsInsideOrSame(const std::wstring& path, const std::wstring& folder);
+using util::IsInside;
+using util::IsInsideOrSame;
 
 }  // namespace uninstall

@@ -123,4 +123,16 @@ PathCheck CheckDestinationFolder(const std::wstring& folder) {
   return {};
 }
 
+bool IsInside(const std::wstring& path, const std::wstring& folder) {
+  const std::wstring base = WithoutTrailingBackslash(folder);
+  if (!IsPlainFullPath(path) || !IsPlainFullPath(base)) return false;
+  const std::wstring prefix = FoldCase(base.size() == 3 ? base : base + L"\\");
+  const std::wstring folded = FoldCase(path);
+  return folded.size() > prefix.size() && folded.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool IsInsideOrSame(const std::wstring& path, const std::wstring& folder) {
+  return IsInside(path, folder) || (IsPlainFullPath(path) && EqualsNoCase(path, WithoutTrailingBackslash(folder)));
+}
+
 }  // namespace util

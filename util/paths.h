@@ -63,6 +63,12 @@ bool IsPlainRelativePath(const std::wstring& path);
 PathCheck CheckPlainFullPath(const std::wstring& path);
 bool IsPlainFullPath(const std::wstring& path);
 
+// True when path is a plain full path strictly inside folder (compared case-blind): the rule by
+// which the installer and the uninstaller tell what lies in a folder of theirs.
+bool IsInside(const std::wstring& path, const std::wstring& folder);
+// The same, or the folder itself.
+bool IsInsideOrSame(const std::wstring& path, const std::wstring& folder);
+
 // The characters a destination folder may hold: Latin letters, underscore, backslash, colon,
 // hyphen, digits and the space; no full stop, no parentheses, no other letters.
 extern const wchar_t AllowedPathChars[];

@@ -3,6 +3,7 @@
 // temporary files' folder and the free space of each drive are plain fields; fonts added,
 // font-change broadcasts, programs started and restarts asked for are recorded.
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,16 @@ class FakeSystem : public System {
   int fontChangeBroadcasts = 0;
   std::vector<Restart> restarts;
   bool refuseRestart = false;
+
+  std::vector<std::wstring> protectedFolders;  // in the order protected
+  bool refuseProtection = false;                // ProtectLikeProgramFiles fails (still recorded)
+  std::set<std::wstring> changeableByOthers;    // folders ordinary users may change
+  bool ProtectLikeProgramFiles(const std::wstring& folder) override {
+    protectedFolders.push_back(folder);
+    if (!refuseProtection) changeableByOthers.erase(folder);
+    return !refuseProtection;
+  }
+  bool OthersMayChange(const std::wstring& folder) override { return changeableByOthers.count(folder) > 0; }
 
   bool AddFont(const std::wstring& fileName) override {
     fontsAdded.push_back(fileName);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <cstdint>
 #include <string>
 
@@ -167,6 +170,50 @@ bool Win32System::RestartWindows(uint32_t flags, uint32_t reason) {
   BOOL ok = ExitWindowsEx(flags, reason);
   token.SetPrivilege(SE_SHUTDOWN_NAME, false);
   return ok != FALSE;
+}
+
+// Program Files' own rights: protected from what the folders above hand down; SYSTEM and
+// Administrators full control, Users read and execute (0x1200a9), each for the folder, its
+// subfolders and its files.
+constexpr wchar_t kProgramFilesRights[] = L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+bool Win32System::ProtectLikeProgramFiles(const std::wstring& folder) {
+  PSECURITY_DESCRIPTOR made = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProgramFilesRights, SDDL_REVISION_1, &made, nullptr))
+    return false;
+  ScopedLocalMemory<PSECURITY_DESCRIPTOR> descriptor(made);
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL rights = nullptr;
+  if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &rights, &defaulted) || !present) return false;
+  return SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                               nullptr, rights, nullptr) == ERROR_SUCCESS;
+}
+
+bool Win32System::OthersMayChange(const std::wstring& folder) {
+  PACL rights = nullptr;
+  PSECURITY_DESCRIPTOR read = nullptr;
+  if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                            &rights, nullptr, &read) != ERROR_SUCCESS)
+    return false;
+  ScopedLocalMemory<PSECURITY_DESCRIPTOR> descriptor(read);
+  if (!rights) return true;  // no list at all: everyone may do anything
+  // What lets one put, replace or remove a file, or hand oneself that right.
+  constexpr ACCESS_MASK kChanging = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_WRITE_EA | FILE_DELETE_CHILD |
+                                    DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  const WELL_KNOWN_SID_TYPE others[] = {WinBuiltinUsersSid, WinAuthenticatedUserSid, WinWorldSid,
+                                        WinInteractiveSid};
+  for (DWORD i = 0; i < rights->AceCount; ++i) {
+    void* entry = nullptr;
+    if (!GetAce(rights, i, &entry)) continue;
+    const auto* header = static_cast<const ACE_HEADER*>(entry);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE || (header->AceFlags & INHERIT_ONLY_ACE)) continue;
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+    if (!(allowed->Mask & kChanging)) continue;
+    for (WELL_KNOWN_SID_TYPE other : others)
+      if (IsWellKnownSid(&allowed->SidStart, other)) return true;
+  }
+  return false;
 }
 
 }  // namespace platform

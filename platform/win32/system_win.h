@@ -21,6 +21,8 @@ class Win32System : public System {
   uint32_t ProcessId() override;
   bool WaitForProcessEnd(uint32_t processId, uint32_t timeoutMs) override;
   bool RestartWindows(uint32_t flags, uint32_t reason) override;
+  bool ProtectLikeProgramFiles(const std::wstring& folder) override;
+  bool OthersMayChange(const std::wstring& folder) override;
 };
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "page_fixture.h"
 #include "pages/dlg_path.h"
 #include "platform/fake/fake_drives.h"
+#include "util/text.h"
 
 namespace pages::testing {
 namespace {
@@ -124,6 +125,28 @@ TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
   Type(L"C:\\Sketrion");  // mending the text enables next and hides the reason
   ExpectConsistent(L"mended");
   EXPECT_TRUE(page.btNext.enabled);
+}
+
+// An existing folder that ordinary users may change is accepted with a warning: any of them could
+// replace what an administrator later runs from there.
+TEST_F(GetPathPageTest, AFolderOthersMayChangeIsAcceptedWithAWarning) {
+  files.MakeDirectory(L"C:\\Shared\\Guarded");
+  system.changeableByOthers.insert(L"C:\\Shared");
+  Type(L"C:\\Shared\\");
+  EXPECT_TRUE(page.btNext.enabled);
+  EXPECT_TRUE(page.lbPathError.visible);
+  EXPECT_FALSE(page.lbPathError.text.empty());
+  EXPECT_NE(page.lbPathError.color, kRed);
+  // A refusal there is red and turns next off.
+  Type(L"C:\\Shared\\a*b");
+  EXPECT_FALSE(page.btNext.enabled);
+  EXPECT_EQ(page.lbPathError.color, kRed);
+  // A folder others may not change, or one the installation will make, shows nothing.
+  for (const wchar_t* folder : {L"C:\\Shared\\Guarded", L"C:\\Shared\\New"}) {
+    Type(folder);
+    EXPECT_TRUE(page.btNext.enabled) << util::ToUtf8(folder);
+    EXPECT_FALSE(page.lbPathError.visible) << util::ToUtf8(folder);
+  }
 }
 
 TEST_F(GetPathPageTest, APermittedCharacterPassesAndAnyOtherIsNamed) {

@@ -1,6 +1,9 @@
 // The Win32 system and message boxes against the real thing, and the model over them.
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -56,6 +59,42 @@ TEST(Win32System, TempDirAndProgramsStarted) {
 
   EXPECT_FALSE(system.StartProgram(L"C:\\no such folder\\none.exe", L"", L"C:\\"));
   EXPECT_TRUE(system.StartProgram(system.WindowsDir() + L"\\system32\\cmd.exe", L"/c exit 0", L"C:\\"));
+}
+
+// A folder given Program Files' permissions keeps them, as the system reads them back: SYSTEM
+// and Administrators full control, Users read and execute; ordinary users may then change
+// nothing in it, and may once everyone is allowed to write.
+TEST(Win32System, AFolderGivenProgramFilesPermissionsKeepsOthersOut) {
+  platform::Win32System system;
+  const std::wstring folder = system.TempDir() + L"sk-guarded";
+  RemoveDirectoryW(folder.c_str());
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(system.ProtectLikeProgramFiles(folder));
+  PACL rights = nullptr;
+  PSECURITY_DESCRIPTOR read = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                  &rights, nullptr, &read),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  // The list itself is what Wine keeps (it stores it with the folder); its "protected" mark it
+  // does not give back, so that is left to Windows.
+  ASSERT_NE(rights, nullptr);
+  EXPECT_EQ(rights->AceCount, 3u);
+  LocalFree(read);
+  EXPECT_FALSE(system.OthersMayChange(folder));
+  // Everyone allowed to write: ordinary users may change it.
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                   &open, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL everyone = nullptr;
+  GetSecurityDescriptorDacl(open, &present, &everyone, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                                  nullptr, everyone, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  LocalFree(open);
+  EXPECT_TRUE(system.OthersMayChange(folder));
+  RemoveDirectoryW(folder.c_str());
 }
 
 class ModelOnWindows : public testing::Test {

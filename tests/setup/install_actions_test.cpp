@@ -2,7 +2,9 @@
 // uninstall entry, the font.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
@@ -15,6 +17,7 @@
 #include "setup/setup_error.h"
 #include "tests/setup/test_fonts.h"
 #include "util/codepage.h"
+#include "util/text.h"
 
 namespace {
 
@@ -315,6 +318,48 @@ TEST_F(InstallFontTest, EveryFailureIsSilentAndLeavesNoBrokenFont) {
     EXPECT_TRUE(system.fontsAdded.empty());
   }
   EXPECT_TRUE(boxes.Asked().empty());
+}
+
+// Before the copying the destination is made with the folders above it that are missing, each
+// logged; the topmost one made gets Program Files' permissions unless it lies in Program Files
+// or the Windows folder already.
+TEST_F(InstallActionsTest, TheDestinationIsMadeLoggedAndGuardedBeforeTheCopying) {
+  struct Case {
+    std::wstring dest;
+    std::vector<std::wstring> made;
+    std::vector<std::wstring> guarded;
+  };
+  const Case cases[] = {
+      {L"D:\\Firm\\App\\", {L"D:\\Firm", L"D:\\Firm\\App"}, {L"D:\\Firm"}},
+      {L"C:\\Program files\\Firm\\App\\", {L"C:\\Program files\\Firm", L"C:\\Program files\\Firm\\App"}, {}},
+      {L"C:\\WINDOWS\\Sketrion\\", {L"C:\\WINDOWS\\Sketrion"}, {}},
+      {kDest, {}, {}},  // there already: nothing made, nothing changed
+  };
+  for (const Case& c : cases) {
+    system.protectedFolders.clear();
+    std::unique_ptr<setup::TSetup> installation = MakeModel(files);
+    installation->FDestDir = c.dest;
+    installation->Log().Open(c.dest);
+    installation->MakeDestination();
+    EXPECT_EQ(system.protectedFolders, c.guarded) << util::ToUtf8(c.dest);
+    ASSERT_TRUE(installation->Log().Flush());
+    std::vector<setup::LogItem> items;
+    const std::string* log = files.FileBytes(c.dest + setup::kInstallLogName);
+    ASSERT_NE(log, nullptr);
+    ASSERT_TRUE(setup::ParseInstallLog(*log, &items));
+    std::vector<std::wstring> logged;
+    for (const setup::LogItem& item : items)
+      if (item.kind == setup::LogItemKind::Folder) logged.push_back(item.path);
+    EXPECT_EQ(logged, c.made) << util::ToUtf8(c.dest);
+    for (const std::wstring& folder : c.made) EXPECT_EQ(files.Kind(folder), platform::PathKind::Directory);
+  }
+  // Permissions the system refuses leave the folders made: the copying goes on.
+  system.refuseProtection = true;
+  std::unique_ptr<setup::TSetup> installation = MakeModel(files);
+  installation->FDestDir = L"E:\\Other\\";
+  installation->Log().Open(installation->FDestDir);
+  installation->MakeDestination();
+  EXPECT_EQ(files.Kind(L"E:\\Other"), platform::PathKind::Directory);
 }
 
 }  // namespace

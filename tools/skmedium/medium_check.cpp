@@ -43,6 +43,8 @@ class TargetMachine : public platform::System {
   uint32_t ProcessId() override { return 0; }
   bool WaitForProcessEnd(uint32_t, uint32_t) override { return true; }
   bool RestartWindows(uint32_t, uint32_t) override { return false; }
+  bool ProtectLikeProgramFiles(const std::wstring&) override { return false; }
+  bool OthersMayChange(const std::wstring&) override { return false; }
 };
 
 // The groups list's one column (250 pixels, less the check box) shows about this many

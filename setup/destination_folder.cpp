@@ -1,0 +1,31 @@
+#include "platform/file_io.h"
+#include "platform/file_system.h"
+#include "platform/system.h"
+#include "setup/install_log.h"
+#include "setup/setup.h"
+#include "util/paths.h"
+
+namespace setup {
+
+void TSetup::MakeDestination() {
+  // The missing folders, from the destination up to the first that exists.
+  std::vector<std::wstring> missing;
+  for (std::wstring folder = util::WithoutTrailingBackslash(FDestDir);
+       folder.size() > util::RootLength(folder) && Files().Kind(folder) == platform::PathKind::Missing;
+       folder = util::WithoutTrailingBackslash(util::FolderOf(folder)))
+    missing.push_back(folder);
+  if (missing.empty()) return;
+  const std::wstring top = missing.back();
+  // Where Windows already keeps ordinary users out, the new folders inherit that.
+  const bool guarded = util::IsInside(top, platform::DefaultProgramFilesDir(System())) ||
+                       util::IsInside(top, System().WindowsDir());
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    // A folder that cannot be made is left to the copying, which names what it cannot write.
+    if (!Files().MakeDirectory(*it)) return;
+    Log().AddFolder(*it);
+    // The top one cut from what the drive's root hands down; those below inherit from it.
+    if (*it == top && !guarded) System().ProtectLikeProgramFiles(*it);
+  }
+}
+
+}  // namespace setup
