@@ -41,8 +41,11 @@ struct UninstallPlatform {
 // Windows removes with it at the restart. A folder that is not empty stays: HoldsUsersFiles when
 // it holds anything the installation did not make, else HoldsKept (what stayed in it for a
 // reason of its own). NoLog: the destination, whose files are not touched without a readable log.
+// ThroughLink: a link (junction, symbolic link, mount point) lies on the way from the folder it
+// belongs to, or in its place: neither the link nor what it leads to is touched.
 enum class Outcome {
-  Gone, WithOwnFile, Changed, InUse, Refused, Outside, AtRestart, HoldsUsersFiles, HoldsKept, NoLog
+  Gone, WithOwnFile, Changed, InUse, Refused, Outside, ThroughLink, AtRestart, HoldsUsersFiles, HoldsKept,
+  NoLog
 };
 
 // What the final message names: what stayed and why.
@@ -68,6 +71,7 @@ class Uninstaller {
   bool InShellFolder(const std::wstring& path) const;
   bool IsShortcutPlace(const std::wstring& path) const;
   bool InItsPlace(const setup::LogItem& item) const;
+  std::wstring FolderItBelongsTo(const setup::LogItem& item) const;
   Outcome Remove(const setup::LogItem& item);
   Outcome WhyNotEmpty(const std::wstring& folder);
   void RemoveCheckedFiles(void* owner);
