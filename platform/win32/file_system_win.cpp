@@ -108,12 +108,14 @@ class WinFileSystem : public FileSystem {
     if (a & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
     return PathKind::File;
   }
-  // The attributes show junctions, symbolic links and mount points. Beyond them, an entry is in
+  // The attributes show junctions, symbolic links and mount points, and Wine's folder symlinks.
+  // A file is also checked by its handle (Wine shows a file symlink as a plain file): it is in
   // its place when the path its handle resolves to is its folder's resolved path and its own
-  // long name: anything else reached it through a link the attributes do not show.
+  // long name. Folders are not: opening handles for every folder of every entry would cost the
+  // copying most of its speed, and a link above a folder is seen on the way to it.
   PathKind KindInPlace(const std::wstring& path) override {
     const PathKind kind = Kind(path);
-    if (kind != PathKind::File && kind != PathKind::Directory) return kind;
+    if (kind != PathKind::File) return kind;
     const std::wstring full = Win32Path(path);
     const size_t cut = full.find_last_of(L'\\');
     if (cut == std::wstring::npos || cut + 1 >= full.size()) return kind;  // a drive's root
