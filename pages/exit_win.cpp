@@ -1,4 +1,3 @@
-#include "platform/file_io.h"
 #include "pages/exit_win.h"
 
 #include "platform/system.h"
@@ -23,8 +22,8 @@ void TfmExitWin::FinishInstallation() {
   if (model_.FGraphEditorSet) {
     const std::wstring file = model_.FDestDir + L"GraphEditor.ini";
     // A failed first key skips the second; the other steps go on in any case.
-    if (!platform::WriteIniString(model_.Files(), file, L"GENERAL", L"Editor", model_.FGraphEditor) ||
-        !platform::WriteIniString(model_.Files(), file, L"GENERAL", L"Profile", model_.FGraphProfile))
+    if (!model_.WriteDestIniString(L"GraphEditor.ini", L"GENERAL", L"Editor", model_.FGraphEditor) ||
+        !model_.WriteDestIniString(L"GraphEditor.ini", L"GENERAL", L"Profile", model_.FGraphProfile))
       model_.ShowMsg(Host() ? Host()->Handle() : nullptr, L"Unable to write to " + file);
   }
   model_.RegisterUninstall();

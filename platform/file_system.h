@@ -55,6 +55,10 @@ class FileSystem {
   virtual ~FileSystem() = default;
   virtual std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) = 0;
   virtual PathKind Kind(const std::wstring& path) = 0;
+  // Kind, sure that the entry is what lies at its own place: Other also for an entry that the
+  // system reaches somewhere else (a link its attributes do not show). As Kind where the
+  // attributes tell all.
+  virtual PathKind KindInPlace(const std::wstring& path) { return Kind(path); }
   // One folder; its parent must exist. True when the folder is there afterwards.
   virtual bool MakeDirectory(const std::wstring& path) = 0;
   // A new file; fails when anything already exists at path (never opens through a link).
@@ -78,6 +82,12 @@ class FileSystem {
   // Renames a file or folder; fails when anything exists at `to`.
   virtual bool Rename(const std::wstring& from, const std::wstring& to) = 0;
 };
+
+// Whether anything from `folder` itself down to `path`, the last place included, is a link (a
+// junction, symbolic link or mount point: PathKind::Other), so that acting on `path` would
+// reach somewhere else. A path that is not `folder` or below it cannot be vouched for: true.
+// Missing places end the walk (nothing below them to pass through).
+bool LinkOnTheWay(FileSystem& files, const std::wstring& folder, const std::wstring& path);
 
 // The machine's own file system.
 FileSystem& RealFileSystem();

@@ -1,6 +1,6 @@
 # sk_platform_files: the file layer and the cryptographic primitives (libcrypto natively, CNG
 # loaded at run time on Windows).
-add_library(sk_platform_files STATIC file_io.cpp)
+add_library(sk_platform_files STATIC file_io.cpp file_system.cpp)
 target_include_directories(sk_platform_files PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(sk_platform_files PUBLIC sk_util)
 if(WIN32)

@@ -36,22 +36,26 @@ void MakeFolders(platform::FileSystem& files, InstallLog& log, const std::wstrin
   }
 }
 
-// Writes one key of the record straight to the file, as the private-profile functions do.
-void WriteRecordKey(platform::FileSystem& files, const std::wstring& record,
-                    const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-  if (!platform::WriteIniString(files, record, section, key, value))
-    throw SetupError(L"Unable to write to " + record);
+}  // namespace
+
+bool TSetup::WriteDestIniString(const std::wstring& fileName, const std::wstring& section, const std::wstring& key,
+                                const std::wstring& value) {
+  const std::wstring file = FDestDir + fileName;
+  return !platform::LinkOnTheWay(Files(), FDestDir, file) && platform::WriteIniString(Files(), file, section, key, value);
 }
 
-}  // namespace
+// Writes one key of the record straight to the file, as the private-profile functions do.
+void TSetup::WriteRecordKey(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+  if (!WriteDestIniString(L"UnInstall.ini", section, key, value))
+    throw SetupError(L"Unable to write to " + FDestDir + L"UnInstall.ini");
+}
 
 void TSetup::CreateLinks() {
   const util::IniFile setupIni = platform::LoadIniFile(Files(), FSetupDir + L"Setup.ini");
-  const std::wstring record = FDestDir + L"UnInstall.ini";
   Log().Open(FDestDir);
   std::wstring failure;
   try {
-    WriteRecordKey(Files(), record, L"GENERAL", L"NameApplication", FNameApplication);
+    WriteRecordKey(L"GENERAL", L"NameApplication", FNameApplication);
     for (int n = 1;; ++n) {
       const std::wstring section = L"Link" + std::to_wstring(n);
       if (setupIni.ReadSection(section).empty()) break;  // missing or without a key: the end
@@ -60,7 +64,7 @@ void TSetup::CreateLinks() {
                                          setupIni.ReadString(section, L"FileIcon", L""),
                                          setupIni.ReadString(section, L"FileLink", L""),
                                          setupIni.ReadString(section, L"DirLink", L"PROGRAMS"));
-      if (!path.empty()) WriteRecordKey(Files(), record, L"General", section, path);
+      if (!path.empty()) WriteRecordKey(L"General", section, path);
     }
   } catch (const SetupError& e) {
     failure = e.Text();

@@ -288,6 +288,8 @@ void InstallLog::Add(const LogItem& item) {
 
 bool InstallLog::Flush() {
   if (!IsOpen()) return false;
+  // Never written through a link in the destination, its own place included.
+  if (platform::LinkOnTheWay(files_, dest_, dest_ + kInstallLogName)) return false;
   if (!rewrite_) {
     if (unflushed_.empty() || Append(unflushed_)) {
       unflushed_.clear();

@@ -74,7 +74,8 @@ class InstallLog {
 
   // Puts what was logged since the last flush on disk: appended to the log and flushed. The log
   // is written whole instead when there is none yet, when the one found was of version 1, ended
-  // in a cut line or did not parse, or after an append failed. False when it cannot be written.
+  // in a cut line or did not parse, or after an append failed. False when it cannot be written
+  // or a link lies on its way from the destination (platform::LinkOnTheWay).
   bool Flush();
   const std::vector<LogItem>& Items() const { return items_; }
 

@@ -84,6 +84,12 @@ class TSetup : public TSetupDescription {
   std::wstring CreateShortcut(const std::wstring& Filename, const std::wstring& WorkDir,
                               const std::wstring& FileIcon, const std::wstring& FileLink,
                               const std::wstring& DirLink);
+  // Sets one key of the INI file FDestDir + fileName ("UnInstall.ini", "GraphEditor.ini") the
+  // way WritePrivateProfileString would, but never through a link from FDestDir down to the
+  // file, its own place included (platform::LinkOnTheWay). False when a link is there or the
+  // file cannot be read whole or written; the file is then left as it was.
+  bool WriteDestIniString(const std::wstring& fileName, const std::wstring& section, const std::wstring& key,
+                          const std::wstring& value);
   // The entry in the list of installed programs (HKLM ...\Uninstall\ + FNameApplication, in the
   // view of this 32-bit program): DisplayName and the quoted UninstallString. Throws SetupError
   // "Failed to set data for '%s'" naming the value that could not be written.
@@ -116,6 +122,9 @@ class TSetup : public TSetupDescription {
   bool FGraphEditorSet = false;
 
  private:
+  // WriteDestIniString on UnInstall.ini, throwing SetupError "Unable to write to ..." on failure.
+  void WriteRecordKey(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+
   SetupPlatform platform_;
   std::unique_ptr<setup::InstallLog> log_;
   void* application_window_ = nullptr;

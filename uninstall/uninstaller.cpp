@@ -40,6 +40,7 @@ constexpr OutcomeRow kOutcomes[] = {
     {Outcome::InUse, L"используется другой программой"},
     {Outcome::Refused, L"доступ запрещён"},
     {Outcome::Outside, L"вне папок программы, не тронут"},
+    {Outcome::ThroughLink, L"на пути ссылка, не тронут"},
     {Outcome::AtRestart, L"будет удалён при перезапуске Windows"},
     {Outcome::HoldsUsersFiles, L"в ней ваши файлы"},
     {Outcome::HoldsKept, L"в ней осталось названное выше"},
@@ -156,11 +157,21 @@ bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
   return false;
 }
 
-// The one way anything goes: from its place, while it is as the installation left it (a file or
-// shortcut logged with its size and CRC-32 still has them, a folder is still a folder), and only
-// once the remover says it is gone.
+// Where the walk for links starts: the destination, the shell folder of a shortcut, or a folder
+// above the destination itself (one the installation made there).
+std::wstring Uninstaller::FolderItBelongsTo(const setup::LogItem& item) const {
+  if (item.kind == setup::LogItemKind::Folder && !IsInsideOrSame(item.path, dest_)) return item.path;
+  if (item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Folder) return dest_;
+  if (!desktop_.empty() && IsInside(item.path, desktop_)) return desktop_;
+  return programs_;
+}
+
+// The one way anything goes: from its place, reached without passing a link, while it is as the
+// installation left it (a file or shortcut logged with its size and CRC-32 still has them, a
+// folder is still a folder), and only once the remover says it is gone.
 Outcome Uninstaller::Remove(const setup::LogItem& item) {
   if (!InItsPlace(item)) return Outcome::Outside;
+  if (platform::LinkOnTheWay(*p_.files, FolderItBelongsTo(item), item.path)) return Outcome::ThroughLink;
   const bool folder = IsFolder(item);
   // Gone already, or no longer what the installation made there.
   if (p_.files->Kind(item.path) != (folder ? platform::PathKind::Directory : platform::PathKind::File))

@@ -3,10 +3,11 @@
 // log UnInstall.log of a destination folder, asks the user, removes what the installation left
 // and ends with one message saying what was kept and why.
 //
-// It removes only what the log names inside the destination folder and the two shell folders:
-// files and shortcuts that still have their logged size and CRC-32 (shortcuts of an older log,
-// logged by their path alone, go as the record's do), the folders the installer made once they
-// are empty; then GraphEditor.ini, the record, the log and the entry in the list of installed
+// It removes only what the log names inside the destination folder and the two shell folders,
+// reached from there without passing a link (a junction, symbolic link or mount point, the
+// thing's own place included): files and shortcuts that still have their logged size and CRC-32
+// (shortcuts of an older log, logged by their path alone, go as the record's do), the folders
+// the installer made once they are empty, each as itself; then GraphEditor.ini, the record, the log and the entry in the list of installed
 // programs. Without a readable log it removes the record's shortcuts, the record and the entry,
 // never guessing at files. The font, AutoCAD's profiles and the user's files stay. The final
 // message says the program was removed only when nothing stayed.
@@ -41,8 +42,11 @@ struct UninstallPlatform {
 // Windows removes with it at the restart. A folder that is not empty stays: HoldsUsersFiles when
 // it holds anything the installation did not make, else HoldsKept (what stayed in it for a
 // reason of its own). NoLog: the destination, whose files are not touched without a readable log.
+// ThroughLink: a link (junction, symbolic link, mount point) lies on the way from the folder it
+// belongs to, or in its place: neither the link nor what it leads to is touched.
 enum class Outcome {
-  Gone, WithOwnFile, Changed, InUse, Refused, Outside, AtRestart, HoldsUsersFiles, HoldsKept, NoLog
+  Gone, WithOwnFile, Changed, InUse, Refused, Outside, ThroughLink, AtRestart, HoldsUsersFiles, HoldsKept,
+  NoLog
 };
 
 // What the final message names: what stayed and why.
@@ -71,6 +75,7 @@ class Uninstaller {
   bool InShellFolder(const std::wstring& path) const;
   bool IsShortcutPlace(const std::wstring& path) const;
   bool InItsPlace(const setup::LogItem& item) const;
+  std::wstring FolderItBelongsTo(const setup::LogItem& item) const;
   Outcome Remove(const setup::LogItem& item);
   Outcome WhyNotEmpty(const std::wstring& folder);
   void RemoveCheckedFiles(void* owner);

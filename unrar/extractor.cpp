@@ -85,10 +85,13 @@ class Sink : public UnpackSink {
 
 }  // namespace
 
-// A file being written: a temporary beside the target, renamed over it only when complete.
+// A file being written: a temporary beside the target, renamed over it only when complete. A link
+// in the target's place is replaced as itself; one on the way from the destination refuses it.
 class Extractor::Output {
  public:
-  Output(platform::FileSystem& fs, std::wstring target) : fs_(fs), target_(std::move(target)) {}
+  // destination: the folder the entry's name is placed under; empty when there is none.
+  Output(platform::FileSystem& fs, std::wstring target, std::wstring destination)
+      : fs_(fs), target_(std::move(target)), destination_(std::move(destination)) {}
   ~Output() { Abandon(); }
 
   int Begin() {
@@ -114,7 +117,10 @@ class Extractor::Output {
       fs_.Remove(temp_);
       return ERAR_EWRITE;
     }
-    platform::PathKind existing = fs_.Kind(target_);
+    // A folder on the way may have become a link while the entry was unpacked: then nothing is
+    // moved, and the temporary is not removed either (its path now leads through the link).
+    if (!destination_.empty() && platform::LinkOnTheWay(fs_, destination_, ParentOf(target_))) return ERAR_ECREATE;
+    platform::PathKind existing = fs_.KindInPlace(target_);
     if (existing == platform::PathKind::Directory ||
         (existing == platform::PathKind::File && !fs_.MakeWritable(target_)) || !fs_.Replace(temp_, target_)) {
       fs_.Remove(temp_);
@@ -139,6 +145,7 @@ class Extractor::Output {
  private:
   platform::FileSystem& fs_;
   std::wstring target_;
+  std::wstring destination_;
   std::wstring temp_;
   std::unique_ptr<platform::WritableFile> file_;
 };
@@ -242,7 +249,7 @@ int Extractor::TargetPath(const Entry& e, const ProcessRequest& req, bool direct
   size_t folders = directory ? parts.size() : parts.size() - 1;
   for (size_t i = 0; i < folders; i++) {
     current = Join(current, parts[i]);
-    platform::PathKind kind = fs_.Kind(current);
+    platform::PathKind kind = fs_.KindInPlace(current);
     // Never pass through a link or a file at the destination.
     if (kind == platform::PathKind::Missing) {
       if (!fs_.MakeDirectory(current)) return ERAR_ECREATE;
@@ -266,7 +273,7 @@ bool Extractor::MakeFolders(const std::wstring& path) {
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it)
     if (!fs_.MakeDirectory(*it)) return false;
-  return fs_.Kind(path) == platform::PathKind::Directory;
+  return fs_.KindInPlace(path) == platform::PathKind::Directory;
 }
 
 int Extractor::CopyReference(const Entry& e, const ProcessRequest& req, Output* output, const DataHandler& on_data) {
@@ -274,7 +281,10 @@ int Extractor::CopyReference(const Entry& e, const ProcessRequest& req, Output* 
   if (!SplitSafeName(e.redirect_target, &parts)) return ERAR_ECREATE;
   std::wstring source = req.has_dest_path ? req.dest_path : std::wstring();
   for (const std::wstring& p : parts) source = Join(source, p);
-  if (fs_.Kind(source) != platform::PathKind::File) return ERAR_EREFERENCE;
+  // What is copied comes from the destination itself, never from where a link there leads.
+  if (fs_.Kind(source) != platform::PathKind::File ||
+      (req.has_dest_path && platform::LinkOnTheWay(fs_, req.dest_path, source)))
+    return ERAR_EREFERENCE;
   auto in = fs_.OpenRead(source);
   if (!in) return ERAR_EREFERENCE;
   std::vector<uint8_t> buf(kChunk);
@@ -332,7 +342,7 @@ int Extractor::Process(const Entry& e, const ProcessRequest& req, const DataHand
     DecodeSkippedSolidEntry(e);
     return r;
   }
-  Output output(fs_, path);
+  Output output(fs_, path, req.has_dest_path ? req.dest_path : std::wstring());
   r = output.Begin();
   if (r != 0) {
     DecodeSkippedSolidEntry(e);

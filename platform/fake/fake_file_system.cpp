@@ -54,12 +54,34 @@ std::wstring FakeFileSystem::Key(const std::wstring& path) {
   return key;
 }
 
+std::wstring FakeFileSystem::Where(const std::wstring& path, bool followLast) const {
+  std::wstring key = Key(path);
+  // A link leading to a link is followed again, a loop only so far.
+  for (int hops = 0; hops < 40 && !links_.empty(); ++hops) {
+    bool followed = false;
+    for (size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
+      const bool last = end == std::wstring::npos;
+      auto link = last && !followLast ? links_.end() : links_.find(key.substr(0, end));
+      if (link != links_.end()) {
+        key = link->second.target + (last ? std::wstring() : key.substr(end));
+        followed = true;
+        break;
+      }
+      if (last) break;
+    }
+    if (!followed) break;
+  }
+  return key;
+}
+
 bool FakeFileSystem::IsDirectory(const std::wstring& key) const {
   if (directories_.count(key)) return true;
   if (key.size() == 2 && key[1] == L':') return true;  // a drive's root
   std::wstring prefix = key + L"\\";
   auto it = files_.lower_bound(prefix);
   if (it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0) return true;
+  auto link = links_.lower_bound(prefix);
+  if (link != links_.end() && link->first.compare(0, prefix.size(), prefix) == 0) return true;
   auto dir = directories_.lower_bound(prefix);
   return dir != directories_.end() && dir->first.compare(0, prefix.size(), prefix) == 0;
 }
@@ -84,35 +106,37 @@ std::set<std::wstring> FakeFileSystem::FilePaths() const {
 }
 
 std::unique_ptr<ReadableFile> FakeFileSystem::OpenRead(const std::wstring& path) {
-  std::wstring key = Key(path);
+  std::wstring key = Where(path, true);
   auto it = files_.find(key);
   if (it == files_.end() || deny_read_.count(key)) return nullptr;
   return std::unique_ptr<ReadableFile>(new MemoryReadable(it->second.bytes));
 }
 
 PathKind FakeFileSystem::Kind(const std::wstring& path) {
-  std::wstring key = Key(path);
+  std::wstring key = Where(path);
+  if (links_.count(key)) return PathKind::Other;
   if (files_.count(key)) return PathKind::File;
   return IsDirectory(key) ? PathKind::Directory : PathKind::Missing;
 }
 
 bool FakeFileSystem::MakeDirectory(const std::wstring& path) {
-  std::wstring key = Key(path);
-  if (files_.count(key)) return false;
+  std::wstring key = Where(path);
+  if (files_.count(key) || links_.count(key)) return false;
   Folder& folder = directories_[key];
   if (folder.path.empty()) folder.path = path;
   return true;
 }
 
 std::unique_ptr<WritableFile> FakeFileSystem::CreateNew(const std::wstring& path) {
-  std::wstring key = Key(path);
-  if (files_.count(key) || IsDirectory(key)) return nullptr;
-  files_[key].path = path;
+  std::wstring key = Where(path);
+  if (files_.count(key) || links_.count(key) || IsDirectory(key)) return nullptr;
+  // Made through a link, it is named by where it landed.
+  files_[key].path = key == Key(path) ? path : key;
   return WriterAtEnd(key);
 }
 
 std::unique_ptr<WritableFile> FakeFileSystem::OpenAppend(const std::wstring& path) {
-  std::wstring key = Key(path);
+  std::wstring key = Where(path);
   if (!files_.count(key)) return nullptr;
   return WriterAtEnd(key);
 }
@@ -127,20 +151,21 @@ std::unique_ptr<WritableFile> FakeFileSystem::WriterAtEnd(const std::wstring& ke
 }
 
 bool FakeFileSystem::Replace(const std::wstring& from, const std::wstring& to) {
-  std::wstring source = Key(from), target = Key(to);
+  std::wstring source = Where(from), target = Where(to);
   auto it = files_.find(source);
   if (it == files_.end() || IsDirectory(target)) return false;
   if (source == target) return true;
+  links_.erase(target);  // a link in the place is replaced as itself
   File moved = it->second;
-  moved.path = to;
+  moved.path = target == Key(to) ? to : target;
   files_.erase(it);
   files_[target] = moved;
   return true;
 }
 
 bool FakeFileSystem::Remove(const std::wstring& path) {
-  const std::wstring key = Key(path);
-  if (files_.erase(key)) return true;
+  const std::wstring key = Where(path);
+  if (files_.erase(key) || links_.erase(key)) return true;
   // A folder goes only when empty, as on a disk.
   auto folder = directories_.find(key);
   if (folder == directories_.end()) return false;
@@ -152,18 +177,18 @@ bool FakeFileSystem::Remove(const std::wstring& path) {
 }
 
 bool FakeFileSystem::MakeWritable(const std::wstring& path) {
-  auto it = files_.find(Key(path));
+  auto it = files_.find(Where(path, true));
   if (it == files_.end()) return false;
   it->second.attributes.read_only = false;
   return true;
 }
 
 bool FakeFileSystem::SetTimes(const std::wstring& path, uint64_t, uint64_t, uint64_t) {
-  return files_.count(Key(path)) != 0;
+  return files_.count(Where(path, true)) != 0;
 }
 
 bool FakeFileSystem::SetAttributes(const std::wstring& path, const FileAttributes& attributes) {
-  auto it = files_.find(Key(path));
+  auto it = files_.find(Where(path, true));
   if (it == files_.end()) return false;
   it->second.attributes = attributes;
   return true;
@@ -189,19 +214,24 @@ void FakeFileSystem::SetFolderAttributes(const std::wstring& path, uint32_t attr
   directories_[Key(path)].attributes = attributes | 0x10u;
 }
 
+void FakeFileSystem::PutLink(const std::wstring& path, const std::wstring& target) {
+  links_[Key(path)] = Link{path, Key(target)};
+}
+
 void FakeFileSystem::RemoveTree(const std::wstring& path) {
-  std::wstring key = Key(path), prefix = key + L"\\";
+  std::wstring key = Where(path), prefix = key + L"\\";
   auto under = [&](const std::wstring& k) {
     return k == key || k.compare(0, prefix.size(), prefix) == 0;
   };
   for (auto it = files_.begin(); it != files_.end();) it = under(it->first) ? files_.erase(it) : std::next(it);
   for (auto it = directories_.begin(); it != directories_.end();)
     it = under(it->first) ? directories_.erase(it) : std::next(it);
+  for (auto it = links_.begin(); it != links_.end();) it = under(it->first) ? links_.erase(it) : std::next(it);
 }
 
 bool FakeFileSystem::List(const std::wstring& folder,
                           const std::function<bool(const DirectoryEntry&)>& visit) {
-  std::wstring key = Key(folder);
+  std::wstring key = Where(folder, true);
   if (!IsDirectory(key) || deny_list_.count(key)) return false;
   const std::wstring prefix = key + L"\\";
   // The next component below the folder, in the case it was first written, by folded name.
@@ -229,14 +259,22 @@ bool FakeFileSystem::List(const std::wstring& folder,
        it != directories_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
     add(it->first, Shown(it->second.path), false, it->second.attributes);
   }
+  // A link is listed as the reparse point it is (FILE_ATTRIBUTE_REPARSE_POINT, with the folder
+  // attribute when it leads to one).
+  for (auto it = links_.lower_bound(prefix); it != links_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    const bool toFolder = IsDirectory(Where(it->second.target, true));
+    add(it->first, Shown(it->second.path), !toFolder, toFolder ? 0x410u : 0x400u);
+  }
   for (const auto& entry : entries)
     if (!visit(entry.second)) break;
   return true;
 }
 
 bool FakeFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
-  std::wstring source = Key(from), target = Key(to);
-  if (source == target || Kind(from) == PathKind::Missing || Kind(to) != PathKind::Missing) return false;
+  std::wstring source = Where(from), target = Where(to);
+  // Links are not moved here: no caller renames one.
+  if (source == target || links_.count(source) || Kind(from) == PathKind::Missing || Kind(to) != PathKind::Missing)
+    return false;
   const std::wstring prefix = source + L"\\";
   const std::wstring shown = Shown(to);
   auto moved = [&](const std::wstring& k, const std::wstring& path) {

@@ -2,7 +2,9 @@
 // An in-memory file system for tests, with Windows paths matched case-blind ("C:\A\b.txt").
 // Folders exist implicitly above every file and can be made explicitly. Paths that refuse to be
 // opened for reading simulate an unreadable file; FaultyFileSystem on top of it fills the disk
-// or refuses creation and renames.
+// or refuses creation and renames. Links (PutLink) stand at any depth: a path through one reaches
+// its target, and the link itself is what lies at its own place (Kind says Other, removing it
+// removes the link), as a junction or symbolic link on Windows.
 #include <map>
 #include <set>
 #include <string>
@@ -26,6 +28,9 @@ class FakeFileSystem : public FileSystem {
   void SetFolderAttributes(const std::wstring& path, uint32_t attributes);
   // Removes a folder with everything under it.
   void RemoveTree(const std::wstring& path);
+  // A link at `path` (replacing nothing: the place must be free) leading to `target`, a full
+  // path that need not exist.
+  void PutLink(const std::wstring& path, const std::wstring& target);
 
   std::unique_ptr<ReadableFile> OpenRead(const std::wstring& path) override;
   PathKind Kind(const std::wstring& path) override;
@@ -49,6 +54,9 @@ class FakeFileSystem : public FileSystem {
   };
   // The folded form of a path: separators unified, no trailing backslash.
   static std::wstring Key(const std::wstring& path);
+  // The key of what a path reaches: the links on its way followed, its own place too when
+  // `followLast` (a link there is otherwise the entry itself).
+  std::wstring Where(const std::wstring& path, bool followLast = false) const;
   std::unique_ptr<WritableFile> WriterAtEnd(const std::wstring& key);
   bool IsDirectory(const std::wstring& key) const;
 
@@ -61,6 +69,11 @@ class FakeFileSystem : public FileSystem {
   std::map<std::wstring, Folder> directories_;
   std::set<std::wstring> deny_read_;
   std::set<std::wstring> deny_list_;
+  struct Link {
+    std::wstring path;    // as made
+    std::wstring target;  // the target's key
+  };
+  std::map<std::wstring, Link> links_;
 };
 
 }  // namespace platform

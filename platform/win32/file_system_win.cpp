@@ -4,6 +4,7 @@
 
 #include "platform/file_system.h"
 #include "platform/win32/scoped_win.h"
+#include "util/codepage.h"
 #include "util/paths.h"
 #include "util/strings.h"
 
@@ -23,6 +24,26 @@ std::wstring Win32Path(const std::wstring& path) {
   if (got == 0 || got >= need) return normal;
   full.resize(got);
   return util::LongForm(full);
+}
+
+// An existing file or folder opened for its name alone (no access asked, every sharing allowed),
+// a link on the way followed.
+ScopedFile OpenForName(const std::wstring& win32Path) {
+  return ScopedFile(CreateFileW(win32Path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// Where an open file or folder really is, in the normalized long form (8.3 names and SUBST
+// drives resolved); empty when the system cannot say.
+std::wstring FinalPath(HANDLE h) {
+  const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+  const DWORD need = GetFinalPathNameByHandleW(h, nullptr, 0, flags);
+  if (need == 0) return std::wstring();
+  std::wstring path(need, L'\0');
+  const DWORD got = GetFinalPathNameByHandleW(h, &path[0], need, flags);
+  if (got == 0 || got >= need) return std::wstring();
+  path.resize(got);
+  return path;
 }
 
 class WinReadable : public ReadableFile {
@@ -86,6 +107,28 @@ class WinFileSystem : public FileSystem {
     if (a & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Directory;
     if (a & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
     return PathKind::File;
+  }
+  // The attributes show junctions, symbolic links and mount points, and Wine's folder symlinks.
+  // A file is also checked by its handle (Wine shows a file symlink as a plain file): it is in
+  // its place when the path its handle resolves to is its folder's resolved path and its own
+  // long name. Folders are not: opening handles for every folder of every entry would cost the
+  // copying most of its speed, and a link above a folder is seen on the way to it.
+  PathKind KindInPlace(const std::wstring& path) override {
+    const PathKind kind = Kind(path);
+    if (kind != PathKind::File) return kind;
+    const std::wstring full = Win32Path(path);
+    const size_t cut = full.find_last_of(L'\\');
+    if (cut == std::wstring::npos || cut + 1 >= full.size()) return kind;  // a drive's root
+    std::wstring parent = full.substr(0, cut);
+    if (parent.back() == L':') parent += L'\\';
+    WIN32_FIND_DATAW data;
+    ScopedFind listed(FindFirstFileW(full.c_str(), &data));
+    ScopedFile entry = OpenForName(full), folder = OpenForName(parent);
+    // Where no handle opens, the attributes are all there is to go by.
+    if (!listed || !entry || !folder) return kind;
+    const std::wstring reached = FinalPath(entry.Get()), folderReached = FinalPath(folder.Get());
+    if (reached.empty() || folderReached.empty()) return kind;
+    return util::EqualsNoCase(reached, util::AddBackslash(folderReached) + data.cFileName) ? kind : PathKind::Other;
   }
   bool MakeDirectory(const std::wstring& path) override {
     if (CreateDirectoryW(Win32Path(path).c_str(), nullptr)) return true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,46 @@ TEST_F(InstallActionsTest, TheFirstErrorEndsTheWorkAndIsShownOnce) {
   EXPECT_EQ(boxes.Asked()[0].caption, L"Установка Sketrion 7.2");
   EXPECT_EQ(boxes.Asked()[0].owner, &applicationWindow);
   EXPECT_EQ(shell.SavedCount(), 0u);
+}
+
+// A link an ordinary user put in the destination, the destination itself or a file's own place:
+// the record, GraphEditor.ini and the log are never written through it, and a refused record or
+// log is shown as any other failure to write it.
+TEST_F(InstallActionsTest, TheRecordGraphEditorIniAndLogAreNeverWrittenThroughALink) {
+  const std::wstring dest = kDest.substr(0, kDest.size() - 1), outside = L"C:\\Outside";
+  for (const std::wstring name : {L"", L"UnInstall.ini", L"GraphEditor.ini", L"UnInstall.log"}) {
+    SCOPED_TRACE(util::ToUtf8(name));
+    platform::FakeFileSystem caseFiles;
+    const std::wstring place = name.empty() ? dest : kDest + name;
+    caseFiles.MakeDirectory(place.substr(0, place.rfind(L'\\')));
+    if (name.empty()) {
+      caseFiles.MakeDirectory(outside);
+      caseFiles.PutLink(place, outside);
+    } else {
+      caseFiles.PutFile(outside + L"\\" + name, "outside");
+      caseFiles.PutLink(place, outside + L"\\" + name);
+    }
+    auto outsideFiles = [&] {
+      std::set<std::wstring> found;
+      for (const std::wstring& path : caseFiles.FilePaths())
+        if (util::FoldCase(path).rfind(util::FoldCase(outside), 0) == 0) found.insert(path);
+      return found;
+    };
+    const std::set<std::wstring> before = outsideFiles();
+    boxes.Clear();
+    std::unique_ptr<setup::TSetup> caseModel = MakeModel(caseFiles);
+    caseModel->CreateLinks();
+    const bool graphWritten = caseModel->WriteDestIniString(L"GraphEditor.ini", L"GENERAL", L"Editor", L"x");
+
+    EXPECT_EQ(outsideFiles(), before) << "nothing lands outside";
+    if (!name.empty()) EXPECT_EQ(*caseFiles.FileBytes(outside + L"\\" + name), "outside");
+    EXPECT_EQ(caseFiles.Kind(place), platform::PathKind::Other);
+    const bool all = name.empty();
+    EXPECT_EQ(graphWritten, !all && name != L"GraphEditor.ini");
+    const std::wstring refused = all || name == L"UnInstall.ini" ? L"UnInstall.ini" : name == L"UnInstall.log" ? name : L"";
+    ASSERT_EQ(boxes.Asked().size(), refused.empty() ? 0u : 1u);
+    if (!refused.empty()) EXPECT_EQ(boxes.Asked()[0].text, L"Unable to write to " + kDest + refused);
+  }
 }
 
 TEST_F(InstallActionsTest, TheUninstallEntryQuotesItsCommandInThe32BitView) {

@@ -17,10 +17,12 @@
 #include "platform/fake/scripted_message_boxes.h"
 #include "util/text.h"
 #include "setup/install_log.h"
+#include "uninstall/path_rules.h"
 #include "uninstall/remover.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
 #include "util/ini.h"
+#include "util/paths.h"
 
 namespace {
 
@@ -492,6 +494,64 @@ TEST_F(UninstallerTest, RunningFromTheDestinationLeavesItselfAndItsFolderToTheRe
   // Deepest first, so each folder is empty when its turn comes.
   EXPECT_EQ(remover.atRestart, (std::vector<std::wstring>{self, kDest + L"\\BIN", kDest,
                                                           L"C:\\Program files\\Sketrion"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Every file below C:\Outside with its bytes, however it was named when written.
+std::map<std::wstring, std::string> OutsideFiles(const platform::FakeFileSystem& files) {
+  std::map<std::wstring, std::string> found;
+  for (const std::wstring& path : files.FilePaths())
+    if (util::FoldCase(path).rfind(util::FoldCase(L"C:\\Outside\\"), 0) == 0)
+      found[util::FoldCase(path)] = *files.FileBytes(path);
+  return found;
+}
+
+// A link an ordinary user put in a folder the uninstaller owns, at any depth, leading to what
+// was there moved outside, so every logged size and CRC still matches: neither the link nor
+// what it leads to is touched, each logged thing whose way passes it is named for it, and the
+// rest goes as usual.
+TEST(UninstallerLinks, NothingIsRemovedThroughALinkAtAnyDepth) {
+  const std::wstring bin = kDest + L"\\BIN";
+  const std::wstring places[] = {
+      kDest,                              // the destination itself
+      bin,                                // a logged folder on the way to logged files
+      bin + L"\\Sketrion.exe",            // a logged file's own place
+      kPrograms + L"\\Sketrion 7.2",      // a logged shortcut folder
+      kDesktop + L"\\Sketrion 7.2.lnk",  // a logged shortcut's own place
+  };
+  for (const std::wstring& place : places) {
+    SCOPED_TRACE(util::ToUtf8(place));
+    Installed t;
+    std::vector<setup::LogItem> logged;
+    ASSERT_TRUE(setup::ParseInstallLog(*t.files.FileBytes(kDest + L"\\UnInstall.log"), &logged));
+    for (const wchar_t* own : {L"\\UnInstall.ini", L"\\UnInstall.log", L"\\GraphEditor.ini"})
+      logged.push_back({setup::LogItemKind::File, kDest + own});
+    const std::wstring outside = L"C:\\Outside\\" + util::NameOf(place);
+    ASSERT_TRUE(t.files.Rename(place, outside));
+    t.files.PutLink(place, outside);
+    const std::map<std::wstring, std::string> outsideBefore = OutsideFiles(t.files);
+    ASSERT_FALSE(outsideBefore.empty());
+
+    t.boxes.Answer(MsgAnswer::Yes);
+    t.boxes.Answer(MsgAnswer::Ok);
+    ASSERT_TRUE(t.Uninstall());
+    EXPECT_EQ(OutsideFiles(t.files), outsideBefore);
+    EXPECT_EQ(t.files.Kind(place), platform::PathKind::Other);
+    const std::map<std::wstring, Outcome> kept = t.KeptMap();
+    for (const setup::LogItem& item : logged) {
+      const bool onTheWay = uninstall::IsInsideOrSame(item.path, place);
+      const auto found = kept.find(item.path);
+      EXPECT_EQ(found != kept.end() && found->second == Outcome::ThroughLink, onTheWay) << util::ToUtf8(item.path);
+      const bool file = item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Shortcut;
+      if (!onTheWay && file) {
+        EXPECT_EQ(t.files.Kind(item.path), platform::PathKind::Missing) << util::ToUtf8(item.path);
+      }
+    }
+    EXPECT_TRUE(Names(t.boxes.Asked().back().text, place));
+  }
 }
 
 }  // namespace
