@@ -10,10 +10,13 @@ namespace setup {
 void TSetup::MakeDestination() {
   // The missing folders, from the destination up to the first that exists.
   std::vector<std::wstring> missing;
-  for (std::wstring folder = util::WithoutTrailingBackslash(FDestDir);
-       folder.size() > util::RootLength(folder) && Files().Kind(folder) == platform::PathKind::Missing;
-       folder = util::WithoutTrailingBackslash(util::FolderOf(folder)))
+  std::wstring folder = util::WithoutTrailingBackslash(FDestDir);
+  while (folder.size() > util::RootLength(folder) && Files().Kind(folder) == platform::PathKind::Missing) {
     missing.push_back(folder);
+    const std::wstring above = util::WithoutTrailingBackslash(util::FolderOf(folder));
+    if (above.size() >= folder.size()) break;  // nothing above it to go up to
+    folder = above;
+  }
   if (missing.empty()) return;
   const std::wstring top = missing.back();
   // Where Windows already keeps ordinary users out, the new folders inherit that.
