@@ -3,14 +3,7 @@
 # mapped to <build>/e2e-folders-disc, which the scenario removes and makes again, as a disc taken
 # out of a drive and put back. The prefix is made first, so the mapping is added to it.
 set -euo pipefail
-src="$(cd "$(dirname "$0")/../.." && pwd)"
-# CTest lists the cases outside any scenario: that needs no drive of its own.
-[ -n "${SK_WINE_SCENARIO:-}" ] || exec bash "$src/tools/wine-run.sh" "$@"
-exe="$1"
-exe_abs="$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")"
-build="$(dirname "$exe_abs")"
-while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build="$(dirname "$build")"; done
-prefix="$build/wine/scn-$SK_WINE_SCENARIO"
+source "$(dirname "$0")/scenario_prefix.sh"
 mkdir -p "$build/e2e-folders-disc"
 if [ ! -L "$prefix/dosdevices/n:" ]; then
   [ -f "$prefix/.ready" ] || bash "$src/tools/wine-run.sh" "$exe" --gtest_list_tests >/dev/null

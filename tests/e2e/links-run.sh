@@ -6,14 +6,7 @@
 #   dest\Link -> outside        dest\WinLink -> C:\windows        dest\FileLink.txt -> outside\file-target.txt
 #   install\BIN -> outside-bin
 set -euo pipefail
-src="$(cd "$(dirname "$0")/../.." && pwd)"
-# CTest lists the cases outside any scenario: that needs no layout.
-[ -n "${SK_WINE_SCENARIO:-}" ] || exec bash "$src/tools/wine-run.sh" "$@"
-exe="$1"
-exe_abs="$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")"
-build="$(dirname "$exe_abs")"
-while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build="$(dirname "$build")"; done
-prefix="$build/wine/scn-$SK_WINE_SCENARIO"
+source "$(dirname "$0")/scenario_prefix.sh"
 [ -f "$prefix/.ready" ] || bash "$src/tools/wine-run.sh" "$exe" --gtest_list_tests >/dev/null
 c="$prefix/drive_c"
 root="$c/e2e-links"

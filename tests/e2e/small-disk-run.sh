@@ -5,14 +5,7 @@
 # where it is refused, F: is an ordinary folder and the full-disk scenario is skipped, saying why.
 # A read-only folder would not do instead: Wine runs as root here, and root writes into it.
 set -uo pipefail
-src="$(cd "$(dirname "$0")/../.." && pwd)"
-# CTest lists the cases outside any scenario: that needs no drive of its own.
-[ -n "${SK_WINE_SCENARIO:-}" ] || exec bash "$src/tools/wine-run.sh" "$@"
-exe="$1"
-exe_abs="$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")"
-build="$(dirname "$exe_abs")"
-while [ "$build" != / ] && [ ! -f "$build/CMakeCache.txt" ]; do build="$(dirname "$build")"; done
-prefix="$build/wine/scn-$SK_WINE_SCENARIO"
+source "$(dirname "$0")/scenario_prefix.sh"
 disk="$build/e2e-small-disk"
 mkdir -p "$disk"
 mountpoint -q "$disk" && umount -l "$disk"
