@@ -7,6 +7,7 @@
 #include "acad/autocad.h"
 #include "app/wizard_pages.h"
 #include "archive/rar.h"
+#include "platform/system.h"
 #include "setup/run_log.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
@@ -21,8 +22,8 @@ void UnattendedRun::Host::StopTimer(int id) {
 
 UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages,
                              const SetupOptions& options, setup::RunLog& log,
-                             const setup::LoggingMessageBoxes& boxes)
-    : model_(model), pages_(pages), options_(options), log_(log), boxes_(boxes) {}
+                             const setup::LoggingMessageBoxes& boxes, bool forAllUsers)
+    : model_(model), pages_(pages), options_(options), log_(log), boxes_(boxes), forAllUsers_(forAllUsers) {}
 
 ExitCode UnattendedRun::Result() const {
   if (refusal_ != ExitCode::Done) return refusal_;
@@ -136,6 +137,11 @@ int UnattendedRun::GetGroups() {
 }
 
 int UnattendedRun::GraphProfile() {
+  if (forAllUsers_) {
+    // An AutoCAD profile belongs to one user's registry: for all users none is made.
+    log_.Line(L"Профиль AutoCAD принадлежит одному пользователю: при установке для всех пользователей он не создаётся");
+    return pages::mrNext;
+  }
   pages::TfmGraphProfile& page = pages_.fmGraphProfile;
   page.FormShow();
   if (!options_.acad.empty()) {
@@ -238,14 +244,15 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
     pages.FormCreate(model.FNameApplication);
     pages.BindArchiveEvents(rar, nullptr);
     log.Line(model.FCaption);
-    if (options.allUsers) {
-      log.Line(L"/ALLUSERS пока не поддерживается");
-      result = ExitCode::BadArgument;
-    } else {
-      UnattendedRun run(model, pages, options, log, boxes);
-      RunChain(run, [&] { return !releases.empty(); });
-      result = run.Result();
+    // The system account (a deployment tool's) has no desktop or Start menu of a person's.
+    const bool forAllUsers = options.allUsers || model.System().RunsAsLocalSystem();
+    if (forAllUsers) {
+      model.SetShortcutsForAllUsers(true);
+      log.Line(L"Установка для всех пользователей: ярлыки на их общем рабочем столе и в общем меню \"Пуск\"");
     }
+    UnattendedRun run(model, pages, options, log, boxes, forAllUsers);
+    RunChain(run, [&] { return !releases.empty(); });
+    result = run.Result();
   } catch (...) {
     log.Line(ErrorText(std::current_exception()));
     result = ExitCode::Failed;

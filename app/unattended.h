@@ -19,7 +19,7 @@ namespace app {
 class UnattendedRun : public PageShower {
  public:
   UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
-                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes);
+                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes, bool forAllUsers);
 
   int ShowPage(Step step) override;
   ExitCode Result() const;
@@ -55,6 +55,7 @@ class UnattendedRun : public PageShower {
   Host host_;
   ExitCode refusal_ = ExitCode::Done;
   bool copyFailed_ = false;
+  bool forAllUsers_;  // shortcuts for every user, no AutoCAD profile
 };
 
 // What the background window and the chain do, without a window: reads Setup.ini, finds the

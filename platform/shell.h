@@ -1,5 +1,6 @@
 #pragma once
-// The Windows shell, as the installation actions use it: the current user's shell folders and
+// The Windows shell, as the installation actions use it: the shell folders (the current user's
+// and every user's) and
 // shell links (shortcut files). Implemented over the shell's link object (platform/win32) and in
 // memory (FakeShell) for native tests.
 #include <memory>
@@ -7,8 +8,8 @@
 
 namespace platform {
 
-// The current user's folders a shortcut can go to.
-enum class ShellFolder { Desktop, Programs };
+// The folders a shortcut can go to: the current user's, and those every user sees.
+enum class ShellFolder { Desktop, Programs, CommonDesktop, CommonPrograms };
 
 // What a shortcut holds, as the installer sets it.
 struct ShellLinkData {

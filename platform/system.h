@@ -68,6 +68,9 @@ class System {
   virtual bool ProtectLikeProgramFiles(const std::wstring& folder) = 0;
   // Whether users who are not administrators may add, change or remove what the folder holds.
   virtual bool OthersMayChange(const std::wstring& folder) = 0;
+  // Whether this process runs as the local system account (as deployment tools start programs),
+  // which has no desktop or Start menu of a person's.
+  virtual bool RunsAsLocalSystem() = 0;
 };
 
 // ExitWindowsEx's flags and reasons, numbered as Win32's.

@@ -87,9 +87,10 @@ std::wstring TSetup::CreateShortcut(const std::wstring& Filename, const std::wst
   link->SetWorkingDirectory(FDestDir + WorkDir);
   if (!FileIcon.empty()) link->SetIconLocation(FDestDir + FileIcon, 0);
 
-  const platform::ShellFolder shellFolder = util::EqualsNoCase(DirLink, L"PROGRAMS")
-                                                ? platform::ShellFolder::Programs
-                                                : platform::ShellFolder::Desktop;
+  const bool programs = util::EqualsNoCase(DirLink, L"PROGRAMS");
+  const platform::ShellFolder shellFolder =
+      shortcuts_for_all_users_ ? (programs ? platform::ShellFolder::CommonPrograms : platform::ShellFolder::CommonDesktop)
+                               : (programs ? platform::ShellFolder::Programs : platform::ShellFolder::Desktop);
   std::wstring folder;
   // Only plain names below the shell folder, so that the uninstaller may remove what is made.
   if (!Shell()->FolderPath(shellFolder, &folder) || !util::IsPlainRelativePath(FileLink))

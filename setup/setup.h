@@ -113,6 +113,9 @@ class TSetup : public TSetupDescription {
   platform::Shell* Shell() const { return platform_.shell; }
   // The application window, owner of the boxes the model shows by itself (null until set).
   void SetApplicationWindow(void* window) { application_window_ = window; }
+  // Shortcuts go to every user's desktop and Start menu instead of the current user's (an
+  // installation for all users, or one run as the system account).
+  void SetShortcutsForAllUsers(bool allUsers) { shortcuts_for_all_users_ = allUsers; }
   void* ApplicationWindow() const { return application_window_; }
   // The installation log of FDestDir, kept by the copy page and the shortcut work.
   setup::InstallLog& Log();
@@ -128,6 +131,7 @@ class TSetup : public TSetupDescription {
   SetupPlatform platform_;
   std::unique_ptr<setup::InstallLog> log_;
   void* application_window_ = nullptr;
+  bool shortcuts_for_all_users_ = false;
 };
 
 // Sizes past a limit stay at the limit instead of wrapping to a number that would pass as

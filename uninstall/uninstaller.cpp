@@ -128,22 +128,31 @@ bool Uninstaller::Run(void* owner) {
   return true;
 }
 
+// The user's desktop and Start menu, and every user's (where an installation for all users put
+// its shortcuts).
 void Uninstaller::FindShellFolders() {
   if (!p_.shell) return;
-  if (!p_.shell->FolderPath(platform::ShellFolder::Desktop, &desktop_)) desktop_.clear();
-  if (!p_.shell->FolderPath(platform::ShellFolder::Programs, &programs_)) programs_.clear();
+  for (platform::ShellFolder kind : {platform::ShellFolder::Desktop, platform::ShellFolder::Programs,
+                                     platform::ShellFolder::CommonDesktop, platform::ShellFolder::CommonPrograms}) {
+    std::wstring folder;
+    if (p_.shell->FolderPath(kind, &folder) && !folder.empty()) shellFolders_.push_back(folder);
+  }
 }
 
-bool Uninstaller::InShellFolder(const std::wstring& path) const {
-  return (!desktop_.empty() && IsInside(path, desktop_)) || (!programs_.empty() && IsInside(path, programs_));
+bool Uninstaller::InShellFolder(const std::wstring& path) const { return !ShellFolderOf(path).empty(); }
+
+std::wstring Uninstaller::ShellFolderOf(const std::wstring& path) const {
+  for (const std::wstring& folder : shellFolders_)
+    if (IsInside(path, folder)) return folder;
+  return L"";
 }
 
-// Only shortcut files in the two shell folders: never another file on the user's desktop.
+// Only shortcut files in the shell folders: never another file on the user's desktop.
 bool Uninstaller::IsShortcutPlace(const std::wstring& path) const {
   return InShellFolder(path) && EndsWithNoCase(path, L".lnk");
 }
 
-// Files inside the destination; shortcut files and the folders made for them in the two shell
+// Files inside the destination; shortcut files and the folders made for them in the shell
 // folders; the destination, the folders below it and those above it that the installation made
 // (the company's), never a drive's root.
 bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
@@ -162,8 +171,7 @@ bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
 std::wstring Uninstaller::FolderItBelongsTo(const setup::LogItem& item) const {
   if (item.kind == setup::LogItemKind::Folder && !IsInsideOrSame(item.path, dest_)) return item.path;
   if (item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Folder) return dest_;
-  if (!desktop_.empty() && IsInside(item.path, desktop_)) return desktop_;
-  return programs_;
+  return ShellFolderOf(item.path);
 }
 
 // The one way anything goes: from its place, reached without passing a link, while it is as the

@@ -3,7 +3,7 @@
 // log UnInstall.log of a destination folder, asks the user, removes what the installation left
 // and ends with one message saying what was kept and why.
 //
-// It removes only what the log names inside the destination folder and the two shell folders,
+// It removes only what the log names inside the destination folder and the shell folders,
 // reached from there without passing a link (a junction, symbolic link or mount point, the
 // thing's own place included): files and shortcuts that still have their logged size and CRC-32
 // (shortcuts of an older log, logged by their path alone, go as the record's do), the folders
@@ -73,6 +73,8 @@ class Uninstaller {
   bool ReadRecord();
   void FindShellFolders();
   bool InShellFolder(const std::wstring& path) const;
+  // The shell folder `path` lies in; empty when none.
+  std::wstring ShellFolderOf(const std::wstring& path) const;
   bool IsShortcutPlace(const std::wstring& path) const;
   bool InItsPlace(const setup::LogItem& item) const;
   std::wstring FolderItBelongsTo(const setup::LogItem& item) const;
@@ -94,7 +96,7 @@ class Uninstaller {
   bool logReadable_ = false;
   std::vector<setup::LogItem> log_;
   std::set<std::wstring> named_;  // folded paths the installation made: logged, the record's, its files
-  std::wstring desktop_, programs_;  // empty when not found
+  std::vector<std::wstring> shellFolders_;  // the desktops and Start menus found
   bool ownFileAtRestart_ = false;
   std::vector<Kept> kept_;
 };

@@ -47,7 +47,12 @@ const ShellLinkData* FakeShell::SavedLink(const std::wstring& file) const {
 }
 
 bool FakeShell::FolderPath(ShellFolder folder, std::wstring* path) {
-  *path = folder == ShellFolder::Programs ? programs : desktop;
+  switch (folder) {
+    case ShellFolder::Desktop: *path = desktop; break;
+    case ShellFolder::Programs: *path = programs; break;
+    case ShellFolder::CommonDesktop: *path = commonDesktop; break;
+    case ShellFolder::CommonPrograms: *path = commonPrograms; break;
+  }
   return !path->empty();
 }
 

@@ -18,6 +18,8 @@ class FakeShell : public Shell {
 
   std::wstring desktop = L"C:\\Users\\user\\Desktop";
   std::wstring programs = L"C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+  std::wstring commonDesktop = L"C:\\Users\\Public\\Desktop";
+  std::wstring commonPrograms = L"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
   bool refuseLinkObject = false;  // NewLink fails
   bool refuseSave = false;        // every Save fails
 

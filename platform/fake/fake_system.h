@@ -83,6 +83,8 @@ class FakeSystem : public System {
     return !refuseProtection;
   }
   bool OthersMayChange(const std::wstring& folder) override { return changeableByOthers.count(folder) > 0; }
+  bool localSystem = false;
+  bool RunsAsLocalSystem() override { return localSystem; }
 
   bool AddFont(const std::wstring& fileName) override {
     fontsAdded.push_back(fileName);

@@ -63,7 +63,13 @@ class Win32ShellLink : public ShellLink {
 
 bool Win32Shell::FolderPath(ShellFolder folder, std::wstring* path) {
   ItemIdList list;
-  int csidl = folder == ShellFolder::Programs ? CSIDL_PROGRAMS : CSIDL_DESKTOP;
+  int csidl = CSIDL_DESKTOP;
+  switch (folder) {
+    case ShellFolder::Desktop: csidl = CSIDL_DESKTOP; break;
+    case ShellFolder::Programs: csidl = CSIDL_PROGRAMS; break;
+    case ShellFolder::CommonDesktop: csidl = CSIDL_COMMON_DESKTOPDIRECTORY; break;
+    case ShellFolder::CommonPrograms: csidl = CSIDL_COMMON_PROGRAMS; break;
+  }
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.Receive())) || !list.Get()) return false;
   wchar_t text[MAX_PATH + 1] = {};
   if (!SHGetPathFromIDListW(list.Get(), text) || !text[0]) return false;

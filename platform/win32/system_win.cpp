@@ -216,4 +216,15 @@ bool Win32System::OthersMayChange(const std::wstring& folder) {
   return false;
 }
 
+bool Win32System::RunsAsLocalSystem() {
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+  ScopedHandle token(opened);
+  // TOKEN_USER with its SID behind it.
+  alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  DWORD size = 0;
+  if (!GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size)) return false;
+  return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) != FALSE;
+}
+
 }  // namespace platform

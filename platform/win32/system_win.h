@@ -23,6 +23,7 @@ class Win32System : public System {
   bool RestartWindows(uint32_t flags, uint32_t reason) override;
   bool ProtectLikeProgramFiles(const std::wstring& folder) override;
   bool OthersMayChange(const std::wstring& folder) override;
+  bool RunsAsLocalSystem() override;
 };
 
 }  // namespace platform

@@ -14,6 +14,7 @@
 #include "platform/fake/fake_drives.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/registry.h"
 #include "setup/run_log.h"
@@ -33,7 +34,7 @@ constexpr wchar_t kLogFile[] = L"C:\\setup.log";
 class Unattended : public ::testing::Test {
  protected:
   Unattended()
-      : model(setup::SetupPlatform{&files, &system, &registry, &boxes, nullptr, nullptr}),
+      : model(setup::SetupPlatform{&files, &system, &registry, &boxes, nullptr, &shell}),
         rar(medium, [] { return std::chrono::steady_clock::time_point{}; }),
         acAutoCAD(registry, [](const std::wstring&) { return false; }) {
     registry.CreateKey(platform::RegRoot::LocalMachine, L"Software");
@@ -82,6 +83,7 @@ class Unattended : public ::testing::Test {
   platform::FakeSystem system;
   platform::FakeRegistry registry;
   platform::FakeDrives drives;
+  platform::FakeShell shell{files};
   setup::RunLog log{files, kLogFile};
   setup::LoggingMessageBoxes boxes{log};
   setup::TSetup model;
@@ -193,7 +195,7 @@ TEST_F(Unattended, AnUnknownGroupOrNoGroupIsABadArgument) {
 }
 
 TEST_F(Unattended, AShortcutThatCannotBeMadeIsACopyFailureAndTheEntryIsStillMade) {
-  // No shell here: the shortcut of Link1 fails as one the shell refuses.
+  shell.refuseLinkObject = true;  // the shortcut of Link1 fails as one the shell refuses
   files.PutFile(L"D:\\Setup.ini", "[GENERAL]\r\nNameApplication=Sketrion\r\n[GROUPS]\r\n"
                                   "base=1|BASE.RAR|Base\r\n[Link1]\r\nFileLink=Sk.lnk\r\n"
                                   "DirLink=PROGRAMS\r\nFilename=BIN\\SK.EXE\r\n");
@@ -227,6 +229,47 @@ TEST_F(Unattended, TheGivenReleaseGetsTheGivenProfileMadeFromItsFirst) {
   EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2000\"", acad),
             ExitCode::BadArgument);
   EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /PROFILE=a*b", acad), ExitCode::BadArgument);
+}
+
+// For all users (asked for, or run as the system account) the shortcuts go to every user's
+// desktop and Start menu and no AutoCAD profile is made; otherwise they go to the user's own.
+TEST_F(Unattended, ForAllUsersTheShortcutsAreEveryUsersAndNoProfileIsMade) {
+  files.PutFile(L"D:\\Setup.ini", "[GENERAL]\r\nNameApplication=Sketrion\r\nNameProfileGraphEditor=Schemes\r\n"
+                                  "[GROUPS]\r\nbase=1|BASE.RAR|Base\r\n"
+                                  "[Link1]\r\nFileLink=Sk.lnk\r\nDirLink=PROGRAMS\r\nFilename=BIN\\SK.EXE\r\n"
+                                  "[Link2]\r\nFileLink=Sk.lnk\r\nDirLink=DESKTOP\r\nFilename=BIN\\SK.EXE\r\n");
+  for (const std::wstring& folder : {shell.desktop, shell.programs, shell.commonDesktop, shell.commonPrograms})
+    files.MakeDirectory(folder);
+  acadtest::ReleaseLayout release;
+  release.type = acad::geACAD2004;
+  release.productName = L"AutoCAD 2004";
+  release.location = L"C:\\Program Files\\AutoCAD 2004\\";
+  release.profiles = {L"Первый"};
+  acadtest::LayOutRelease(registry, [this](const std::wstring& p) { files.PutFile(p, "MZ"); }, release);
+  acad::TAutoCAD acad(registry, [this](const std::wstring& p) { return files.Kind(p) == platform::PathKind::File; });
+
+  struct Case {
+    const wchar_t* commandLine;
+    bool asSystem;
+  };
+  for (const Case& c : {Case{L"/VERYSILENT /ACCEPTAGREEMENT /ALLUSERS", false},
+                        Case{L"/VERYSILENT /ACCEPTAGREEMENT", true}}) {
+    system.localSystem = c.asSystem;
+    EXPECT_EQ(Run(c.commandLine, acad), ExitCode::Done) << util::ToUtf8(c.commandLine);
+    EXPECT_NE(shell.SavedLink(shell.commonPrograms + L"\\Sk.lnk"), nullptr);
+    EXPECT_NE(shell.SavedLink(shell.commonDesktop + L"\\Sk.lnk"), nullptr);
+    EXPECT_EQ(shell.SavedLink(shell.programs + L"\\Sk.lnk"), nullptr);
+    EXPECT_EQ(shell.SavedLink(shell.desktop + L"\\Sk.lnk"), nullptr);
+    EXPECT_FALSE(acad.FindProfile(L"Schemes"));
+    EXPECT_FALSE(model.FGraphEditorSet);  // nor a GraphEditor.ini naming one
+  }
+  // A person's own installation: the user's folders and the profile.
+  system.localSystem = false;
+  model.SetShortcutsForAllUsers(false);
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT", acad), ExitCode::Done);
+  EXPECT_NE(shell.SavedLink(shell.programs + L"\\Sk.lnk"), nullptr);
+  EXPECT_NE(shell.SavedLink(shell.desktop + L"\\Sk.lnk"), nullptr);
+  EXPECT_TRUE(acad.FindProfile(L"Schemes"));
 }
 
 }  // namespace

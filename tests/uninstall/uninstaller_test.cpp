@@ -178,6 +178,32 @@ TEST_F(UninstallerTest, RemovesEverythingItLoggedAndTheFoldersItMade) {
   EXPECT_EQ(boxes.Asked()[0].buttons, platform::MsgButtons::YesNo);
 }
 
+// An installation for all users put its shortcuts on every user's desktop and Start menu: they go
+// as the user's own do, and a file there the installation did not log stays.
+TEST_F(UninstallerTest, ShortcutsForAllUsersGoFromTheCommonFolders) {
+  const std::wstring folder = shell.commonPrograms + L"\\Sketrion 7.2";
+  const std::wstring link = folder + L"\\Редактор.lnk", desktopLink = shell.commonDesktop + L"\\Sketrion 7.2.lnk";
+  files.MakeDirectory(shell.commonDesktop);
+  files.PutFile(shell.commonDesktop + L"\\someone's.lnk", "theirs");
+  files.MakeDirectory(folder);
+  setup::InstallLog log(files);
+  log.Open(kDest + L"\\");
+  log.AddShortcutFolder(folder);
+  for (const std::wstring& made : {link, desktopLink}) {
+    files.PutFile(made, "link");
+    log.AddShortcut(made);
+  }
+  ASSERT_TRUE(log.Flush());
+  boxes.Answer(MsgAnswer::Yes);
+  boxes.Answer(MsgAnswer::Ok);
+  ASSERT_TRUE(Uninstall());
+  EXPECT_TRUE(kept.empty());
+  EXPECT_EQ(files.Kind(link), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(desktopLink), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(folder), platform::PathKind::Missing);
+  EXPECT_EQ(files.Kind(shell.commonDesktop + L"\\someone's.lnk"), platform::PathKind::File);
+}
+
 // The message names this path itself, not only paths under it.
 bool Names(const std::wstring& text, const std::wstring& path) {
   for (size_t at = text.find(path); at != std::wstring::npos; at = text.find(path, at + 1))

@@ -45,6 +45,7 @@ class TargetMachine : public platform::System {
   bool RestartWindows(uint32_t, uint32_t) override { return false; }
   bool ProtectLikeProgramFiles(const std::wstring&) override { return false; }
   bool OthersMayChange(const std::wstring&) override { return false; }
+  bool RunsAsLocalSystem() override { return false; }
 };
 
 // The groups list's one column (250 pixels, less the check box) shows about this many
