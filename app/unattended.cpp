@@ -22,8 +22,24 @@ void UnattendedRun::Host::StopTimer(int id) {
 
 UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages,
                              const SetupOptions& options, setup::RunLog& log,
-                             const setup::LoggingMessageBoxes& boxes, bool forAllUsers)
-    : model_(model), pages_(pages), options_(options), log_(log), boxes_(boxes), forAllUsers_(forAllUsers) {}
+                             const setup::LoggingMessageBoxes& boxes, bool forAllUsers,
+                             ProgressShown progress)
+    : model_(model),
+      pages_(pages),
+      options_(options),
+      log_(log),
+      boxes_(boxes),
+      forAllUsers_(forAllUsers),
+      progress_(std::move(progress)) {}
+
+template <class ArchivePage>
+void UnattendedRun::FollowProgress(ArchivePage& page) {
+  if (!progress_) return;
+  host_.onProcess = [this, &page] {
+    progress_(RunProgress{page.Caption(), page.lbNameFile.text, page.pbar.position, page.pbar.max});
+  };
+  host_.onProcess();
+}
 
 ExitCode UnattendedRun::Result() const {
   if (refusal_ != ExitCode::Done) return refusal_;
@@ -56,6 +72,7 @@ int UnattendedRun::ShowPage(Step step) {
 
 int UnattendedRun::FirstForm() {
   pages::TfmFirstForm& page = pages_.fmFirstForm;
+  FollowProgress(page);
   page.FormShow();
   page.FormActivate();
   if (page.state() == pages::TfmFirstForm::State::Refused)
@@ -172,6 +189,7 @@ int UnattendedRun::GraphProfile() {
 
 int UnattendedRun::PrCopyFile() {
   pages::TfmPrCopyFile& page = pages_.fmPrCopyFile;
+  FollowProgress(page);
   const int boxesBefore = boxes_.Shown();
   page.FormShow();
   page.FormActivate();  // the copying
@@ -229,7 +247,7 @@ std::wstring ErrorText(const std::exception_ptr& error) {
 
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
                        platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
-                       const setup::LoggingMessageBoxes& boxes) {
+                       const setup::LoggingMessageBoxes& boxes, ProgressShown progress) {
   // A log asked for and not made: nothing is done, since nobody could learn what happened.
   if (!log.Written()) return ExitCode::BadArgument;
   ExitCode result = ExitCode::Failed;
@@ -250,7 +268,7 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
       model.SetShortcutsForAllUsers(true);
       log.Line(L"Установка для всех пользователей: ярлыки на их общем рабочем столе и в общем меню \"Пуск\"");
     }
-    UnattendedRun run(model, pages, options, log, boxes, forAllUsers);
+    UnattendedRun run(model, pages, options, log, boxes, forAllUsers, std::move(progress));
     RunChain(run, [&] { return !releases.empty(); });
     result = run.Result();
   } catch (...) {

@@ -4,6 +4,8 @@
 // fields and handlers the user's clicks reach, and is left only where its "Далее >" would be
 // enabled. A page that refuses ends the run with its exit code, and the log gets the reason as
 // the page shows it.
+#include <functional>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/exit_code.h"
@@ -16,25 +18,43 @@ class RunLog;
 
 namespace app {
 
+// What a progress window shows of a run: the page at work, the entry it is at, how far it is.
+struct RunProgress {
+  std::wstring caption;
+  std::wstring entry;
+  int position = 0;
+  int max = 0;
+};
+// Shows the progress (the /SILENT window); empty: nothing is shown.
+using ProgressShown = std::function<void(const RunProgress&)>;
+
 class UnattendedRun : public PageShower {
  public:
   UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
-                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes, bool forAllUsers);
+                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes, bool forAllUsers,
+                ProgressShown progress = {});
 
   int ShowPage(Step step) override;
   ExitCode Result() const;
 
  private:
-  // A page's window stand-in: no handle, no messages; its timers run when the page's turn ends.
+  // A page's window stand-in: no handle; its timers run when the page's turn ends, and where the
+  // page lets messages run (its passes over the archives) the progress is shown.
   class Host : public pages::PageHost {
    public:
     pages::WindowRef Handle() const override { return nullptr; }
-    void ProcessMessages() override {}
+    void ProcessMessages() override {
+      if (onProcess) onProcess();
+    }
     void StartTimer(int id, unsigned) override { timers.push_back(id); }
     void StopTimer(int id) override;
     bool QueryCancel() override { return false; }
     std::vector<int> timers;
+    std::function<void()> onProcess;
   };
+  // Shows the progress of a page that has an entry line and a progress bar.
+  template <class ArchivePage>
+  void FollowProgress(ArchivePage& page);
 
   int FirstForm();
   int License();
@@ -56,6 +76,7 @@ class UnattendedRun : public PageShower {
   ExitCode refusal_ = ExitCode::Done;
   bool copyFailed_ = false;
   bool forAllUsers_;  // shortcuts for every user, no AutoCAD profile
+  ProgressShown progress_;
 };
 
 // What the background window and the chain do, without a window: reads Setup.ini, finds the
@@ -63,6 +84,6 @@ class UnattendedRun : public PageShower {
 // boxes are `boxes`, writing into `log`.
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
                        platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
-                       const setup::LoggingMessageBoxes& boxes);
+                       const setup::LoggingMessageBoxes& boxes, ProgressShown progress = {});
 
 }  // namespace app

@@ -1,6 +1,9 @@
 #include "app/unattended_win.h"
 
+#include <memory>
+
 #include "acad/autocad.h"
+#include "app/silent_progress_win.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
 #include "pages/views_win.h"
@@ -38,7 +41,14 @@ ExitCode RunWithoutWindows(const SetupOptions& options, setup::RunLog& log) {
       setup::SetupPlatform{&platform::RealFileSystem(), &system, &registry, &boxes, nullptr, &shell});
   archive::TRAR rar;
   acad::TAutoCAD acAutoCAD(registry, FileExists);
-  return RunUnattended(model, rar, acAutoCAD, platform::RealDrives(), options, log, boxes);
+  // /SILENT shows how far the run is; /VERYSILENT shows nothing.
+  std::unique_ptr<SilentProgressWindow> window;
+  ProgressShown progress;
+  if (options.silent && !options.verySilent) {
+    window = std::make_unique<SilentProgressWindow>();
+    progress = [&window](const RunProgress& shown) { window->Show(shown); };
+  }
+  return RunUnattended(model, rar, acAutoCAD, platform::RealDrives(), options, log, boxes, progress);
 }
 
 }  // namespace

@@ -4,11 +4,14 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "acad/autocad.h"
 #include "app/command_line.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
+#include "pages/first_form.h"
+#include "pages/pr_copy_file.h"
 #include "pages/get_path.h"
 #include "pages/license.h"
 #include "platform/fake/fake_drives.h"
@@ -270,6 +273,30 @@ TEST_F(Unattended, ForAllUsersTheShortcutsAreEveryUsersAndNoProfileIsMade) {
   EXPECT_NE(shell.SavedLink(shell.programs + L"\\Sk.lnk"), nullptr);
   EXPECT_NE(shell.SavedLink(shell.desktop + L"\\Sk.lnk"), nullptr);
   EXPECT_TRUE(acad.FindProfile(L"Schemes"));
+}
+
+// /SILENT's window is fed from the pages' own progress: the archive test, then the copying up to
+// its last file.
+TEST_F(Unattended, TheProgressShownFollowsTheTestAndTheCopying) {
+  std::vector<app::RunProgress> shown;
+  const app::ParsedCommandLine parsed = app::ParseCommandLine(L"/SILENT /ACCEPTAGREEMENT");
+  EXPECT_EQ(app::RunUnattended(model, rar, acAutoCAD, drives, parsed.options, log, boxes,
+                               [&shown](const app::RunProgress& progress) { shown.push_back(progress); }),
+            ExitCode::Done);
+  pages::TfmFirstForm welcome(model, rar, {});
+  pages::TfmPrCopyFile copying(model, rar);
+  welcome.FormCreate(model.FNameApplication);
+  copying.FormCreate(model.FNameApplication);
+  std::vector<std::wstring> captions;
+  const app::RunProgress* last = nullptr;
+  for (const app::RunProgress& progress : shown) {
+    if (captions.empty() || captions.back() != progress.caption) captions.push_back(progress.caption);
+    if (progress.caption == copying.Caption()) last = &progress;
+  }
+  EXPECT_EQ(captions, (std::vector<std::wstring>{welcome.Caption(), copying.Caption()}));
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last->max, 2);  // the base group's two files
+  EXPECT_EQ(last->position, last->max);
 }
 
 }  // namespace
