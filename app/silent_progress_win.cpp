@@ -30,7 +30,9 @@ SilentProgressWindow::SilentProgressWindow() {
   const pages::Layout layout(window_.Get(), winui::kDesignDpi, dpi);
   entry_ = layout.Add(L"STATIC", L"", SS_NOPREFIX | SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS, 12, 12, 396, 16);
   bar_ = layout.Add(PROGRESS_CLASSW, L"", 0, 12, 36, 396, 18);
+  // Shown without taking the keyboard from whatever the user is doing.
   ShowWindow(window_.Get(), SW_SHOWNOACTIVATE);
+  Show(RunProgress{});
 }
 
 SilentProgressWindow::~SilentProgressWindow() { window_.Unbind(); }
@@ -41,7 +43,8 @@ void SilentProgressWindow::Show(const RunProgress& progress) {
   SetWindowTextW(entry_, progress.entry.c_str());
   SendMessageW(bar_, PBM_SETRANGE32, 0, progress.max > 0 ? progress.max : 1);
   SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(progress.position), 0);
-  // The run has no message loop of its own: the window draws here.
+  // The run has no message loop of its own: the window, its frame too, draws here.
+  RedrawWindow(window_.Get(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "app/exit_code.h"
 #include "platform/win32/registry_win.h"
@@ -215,11 +216,13 @@ class InstallActionsScenario : public ::testing::Test {
 
   // Runs the medium's Setup.exe with `arguments` and a log; its exit code, and the log's text
   // (a mark first).
-  DWORD RunUnattended(const std::wstring& arguments, std::string* log) {
+  DWORD RunUnattended(const std::wstring& arguments, std::string* log,
+                      const std::function<void(SetupProcess&)>& whileRunning = {}) {
     DeleteFileW(kLog.c_str());
     SetupProcess setup;
     EXPECT_TRUE(setup.StartCommand(L"\"" + medium.SetupExe() + L"\" " + arguments + L" /LOG=\"" +
                                    kLog + L"\""));
+    if (whileRunning) whileRunning(setup);
     DWORD code = 0xFFFF;
     EXPECT_TRUE(setup.WaitExit(120000, &code));
     *log = ReadFileBytes(kLog);
@@ -285,8 +288,22 @@ TEST_F(InstallActionsScenario, WithAutoCadTheInstallationAlsoLeavesTheProfileAnd
 TEST_F(InstallActionsScenario, AnUnattendedInstallationLeavesWhatTheWalkLeaves) {
   const TreeListing before = ListTree(L"C:\\");
   std::string log;
-  EXPECT_EQ(RunUnattended(L"/VERYSILENT /ACCEPTAGREEMENT /NORESTART", &log),
+  // /SILENT: one window of progress while it works, no page.
+  bool progressShown = false;
+  EXPECT_EQ(RunUnattended(L"/SILENT /ACCEPTAGREEMENT /NORESTART", &log,
+                          [&](SetupProcess& setup) {
+                            HWND window = nullptr;
+                            progressShown = WaitUntil([&] {
+                              window = FindWindowOfClass(setup.pid(), L"SketrionSetupProgress");
+                              return window && Visible(window);
+                            }, 60000);
+                            if (progressShown) {
+                              Sleep(300);  // painted before it is photographed
+                              SaveScreenshot(window, ScreenshotFolder(L"silent") + L"progress.bmp");
+                            }
+                          }),
             static_cast<DWORD>(app::ExitCode::Done));
+  EXPECT_TRUE(progressShown);
   ExpectTree();
   ExpectShortcuts();
   ExpectRecordAndEntry();
