@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Удаление программы";
 
 // Message boxes whose Retry/Cancel buttons read "Повторить"/"Пропустить".
 class UninstallMessageBoxes : public platform::MessageBoxes {
@@ -54,7 +53,7 @@ int Run() {
   std::vector<std::wstring> arguments;
   if (argv) arguments.assign(argv.Get() + std::min(argc, 1), argv.Get() + argc);
 
-  winui::SetApplicationTitle(kCaption);
+  winui::SetApplicationTitle(uninstall::kCaption);
   // The shell's link objects are used on this thread.
   platform::ComApartment com;
   platform::Win32System system;

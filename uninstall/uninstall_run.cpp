@@ -13,7 +13,6 @@
 namespace uninstall {
 namespace {
 
-constexpr wchar_t kCaption[] = L"Удаление программы";
 // The original ends as soon as it has the result; past this the copy leaves its file to the restart.
 constexpr uint32_t kStarterEndMs = 30000;
 

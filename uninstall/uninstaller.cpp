@@ -7,7 +7,6 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "setup/uninstall_key.h"
-#include "uninstall/path_rules.h"
 #include "uninstall/remover.h"
 #include "util/codepage.h"
 #include "platform/file_io.h"
@@ -17,7 +16,6 @@
 namespace uninstall {
 namespace {
 
-constexpr wchar_t kCaption[] = L"Удаление программы";
 constexpr size_t kMaxLogBytes = 64u << 20;
 constexpr size_t kListedAtMost = 15;
 
@@ -143,7 +141,7 @@ bool Uninstaller::InShellFolder(const std::wstring& path) const { return !ShellF
 
 std::wstring Uninstaller::ShellFolderOf(const std::wstring& path) const {
   for (const std::wstring& folder : shellFolders_)
-    if (IsInside(path, folder)) return folder;
+    if (util::IsInside(path, folder)) return folder;
   return L"";
 }
 
@@ -157,11 +155,11 @@ bool Uninstaller::IsShortcutPlace(const std::wstring& path) const {
 // (the company's), never a drive's root.
 bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
   switch (item.kind) {
-    case setup::LogItemKind::File: return IsInside(item.path, dest_);
+    case setup::LogItemKind::File: return util::IsInside(item.path, dest_);
     case setup::LogItemKind::Shortcut: return IsShortcutPlace(item.path);
     case setup::LogItemKind::ShortcutFolder: return InShellFolder(item.path);
     case setup::LogItemKind::Folder:
-      return IsInsideOrSame(item.path, dest_) || (item.path.size() > 3 && IsInside(dest_, item.path));
+      return util::IsInsideOrSame(item.path, dest_) || (item.path.size() > 3 && util::IsInside(dest_, item.path));
   }
   return false;
 }
@@ -169,7 +167,7 @@ bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
 // Where the walk for links starts: the destination, the shell folder of a shortcut, or a folder
 // above the destination itself (one the installation made there).
 std::wstring Uninstaller::FolderItBelongsTo(const setup::LogItem& item) const {
-  if (item.kind == setup::LogItemKind::Folder && !IsInsideOrSame(item.path, dest_)) return item.path;
+  if (item.kind == setup::LogItemKind::Folder && !util::IsInsideOrSame(item.path, dest_)) return item.path;
   if (item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Folder) return dest_;
   return ShellFolderOf(item.path);
 }
@@ -214,7 +212,7 @@ Outcome Uninstaller::WhyNotEmpty(const std::wstring& folder) {
   });
   if (!listed) return Outcome::Refused;
   if (usersFiles) return Outcome::HoldsUsersFiles;
-  if (ownFileAtRestart_ && IsInside(self_, folder) && p_.remover->RemoveAtRestart(folder))
+  if (ownFileAtRestart_ && util::IsInside(self_, folder) && p_.remover->RemoveAtRestart(folder))
     return Outcome::WithOwnFile;
   return Outcome::HoldsKept;
 }

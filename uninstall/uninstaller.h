@@ -26,6 +26,9 @@ class Shell;
 
 namespace uninstall {
 
+// The title of every box and window of the uninstaller.
+constexpr wchar_t kCaption[] = L"Удаление программы";
+
 class Remover;
 
 struct UninstallPlatform {

@@ -15,7 +15,7 @@
 #include "platform/fake/fake_drives.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/scripted_message_boxes.h"
-#include "uninstall/path_rules.h"
+#include "util/paths.h"
 #include "util/codepage.h"
 
 namespace controls {
@@ -422,7 +422,7 @@ TEST_F(FolderTreeTest, ARenameTakesOnlyNamesTheUninstallerWouldRemove) {
     EXPECT_EQ(disk.Kind(L"C:\\WINDOWS\\" + text),
               c.renamed ? platform::PathKind::Directory : platform::PathKind::Missing)
         << c.text;
-    EXPECT_EQ(uninstall::IsInside(L"C:\\WINDOWS\\" + text, L"C:\\WINDOWS"), c.renamed) << c.text;
+    EXPECT_EQ(util::IsInside(L"C:\\WINDOWS\\" + text, L"C:\\WINDOWS"), c.renamed) << c.text;
     if (c.renamed) {
       // Back to the old name for the next case.
       std::wstring old = L"Fonts";

@@ -1,7 +1,7 @@
 // Which log paths the uninstaller may follow.
 #include <gtest/gtest.h>
 
-#include "uninstall/path_rules.h"
+#include "util/paths.h"
 
 namespace {
 
@@ -38,9 +38,9 @@ TEST(UninstallPathRules, OnlyPlainPathsStrictlyInsideTheFolder) {
       {L"C:\\Windows\\win.ini", false},
       {L"C:\\Program files\\Sketrion 7.2\\a?.txt", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(uninstall::IsInside(c.path, dest), c.inside) << (&c - cases);
-  EXPECT_TRUE(uninstall::IsInsideOrSame(L"C:\\Program files\\Sketrion 7.2", dest + L"\\"));
-  EXPECT_FALSE(uninstall::IsInsideOrSame(L"C:\\Program files", dest));
+  for (const Case& c : cases) EXPECT_EQ(util::IsInside(c.path, dest), c.inside) << (&c - cases);
+  EXPECT_TRUE(util::IsInsideOrSame(L"C:\\Program files\\Sketrion 7.2", dest + L"\\"));
+  EXPECT_FALSE(util::IsInsideOrSame(L"C:\\Program files", dest));
 }
 
 }  // namespace

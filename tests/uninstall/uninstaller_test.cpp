@@ -17,7 +17,7 @@
 #include "platform/fake/scripted_message_boxes.h"
 #include "util/text.h"
 #include "setup/install_log.h"
-#include "uninstall/path_rules.h"
+#include "util/paths.h"
 #include "uninstall/remover.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
@@ -568,7 +568,7 @@ TEST(UninstallerLinks, NothingIsRemovedThroughALinkAtAnyDepth) {
     EXPECT_EQ(t.files.Kind(place), platform::PathKind::Other);
     const std::map<std::wstring, Outcome> kept = t.KeptMap();
     for (const setup::LogItem& item : logged) {
-      const bool onTheWay = uninstall::IsInsideOrSame(item.path, place);
+      const bool onTheWay = util::IsInsideOrSame(item.path, place);
       const auto found = kept.find(item.path);
       EXPECT_EQ(found != kept.end() && found->second == Outcome::ThroughLink, onTheWay) << util::ToUtf8(item.path);
       const bool file = item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Shortcut;
