@@ -1,7 +1,6 @@
 #include "app/unattended.h"
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 
 #include "acad/autocad.h"
@@ -10,9 +9,8 @@
 #include "platform/system.h"
 #include "setup/run_log.h"
 #include "setup/setup.h"
-#include "setup/setup_error.h"
 #include "util/codepage.h"
-#include "util/text.h"
+#include "util/exception_text.h"
 
 namespace app {
 
@@ -43,7 +41,8 @@ void UnattendedRun::FollowProgress(ArchivePage& page) {
 
 ExitCode UnattendedRun::Result() const {
   if (refusal_ != ExitCode::Done) return refusal_;
-  return copyFailed_ ? ExitCode::CopyFailed : ExitCode::Done;
+  if (copyFailed_) return ExitCode::CopyFailed;
+  return restartNeeded_ ? ExitCode::RestartNeeded : ExitCode::Done;
 }
 
 int UnattendedRun::Refuse(ExitCode code, const std::wstring& reason) {
@@ -200,6 +199,9 @@ int UnattendedRun::PrCopyFile() {
   for (int i = 0; i < groups.Count(); ++i)
     if (groups.Items(i)->FSelected)
       log_.Line(groups.Items(i)->FArchiveFile + L" -> " + model_.FDestDir);
+  for (const std::wstring& path : page.LeftForRestart())
+    log_.Line(L"Файл занят другой программой и будет заменён при перезагрузке компьютера: " + path);
+  restartNeeded_ = !page.LeftForRestart().empty();
   // Whatever the page had to tell (files not copied, a shortcut or record not made) is a fault
   // of the copying; the installation goes on to its end, as the wizard does.
   if (page.NotCopiedCount() > 0 || !page.FirstNotCopied().empty() ||
@@ -228,22 +230,6 @@ int UnattendedRun::ExitWin() {
   return pages::mrNext;
 }
 
-namespace {
-
-// The text the general error box would show.
-std::wstring ErrorText(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const setup::SetupError& e) {
-    return e.Text();
-  } catch (const std::exception& e) {
-    return util::FromUtf8(e.what());
-  } catch (...) {
-  }
-  return L"?";
-}
-
-}  // namespace
 
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
                        platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
@@ -272,7 +258,7 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
     RunChain(run, [&] { return !releases.empty(); });
     result = run.Result();
   } catch (...) {
-    log.Line(ErrorText(std::current_exception()));
+    log.Line(util::CurrentExceptionText());
     result = ExitCode::Failed;
   }
   log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(result)));

@@ -7,6 +7,7 @@
 #include "uninstall/deferring_remover.h"
 #include "uninstall/hand_over.h"
 #include "uninstall/remover.h"
+#include "util/exception_text.h"
 #include "util/paths.h"
 #include "util/strings.h"
 
@@ -112,7 +113,16 @@ ExitCode RunUninstall(const std::vector<std::wstring>& arguments, platform::Syst
                                   platform::MsgIcon::Error);
     return Finish(log, ExitCode::BadArgument);
   }
-  return UninstallRun(parsed.options, system, platform, log).Run();
+  UninstallRun run(parsed.options, system, platform, log);
+  if (!parsed.options.Unattended()) return run.Run();
+  // Without a window an unexpected error goes to the log and the exit code: a box there would
+  // wait for an answer nobody gives.
+  try {
+    return run.Run();
+  } catch (...) {
+    log.Line(util::CurrentExceptionText());
+    return Finish(log, ExitCode::Failed);
+  }
 }
 
 }  // namespace uninstall

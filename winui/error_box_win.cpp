@@ -1,10 +1,6 @@
 #include "winui/error_box_win.h"
 
-#include <exception>
-#include <new>
-#include <stdexcept>
-
-#include "util/text.h"
+#include "util/exception_text.h"
 #include "winui/general_error.h"
 
 namespace winui {
@@ -15,14 +11,6 @@ std::wstring& TitleSlot() {
   return title;
 }
 HWND g_applicationWindow = nullptr;
-
-// Our exceptions carry UTF-8 text in what(); a byte that is not UTF-8 is taken for itself
-// rather than lost.
-std::wstring FromUtf8(const char* text) {
-  std::wstring out;
-  if (text) util::FromUtf8(text, &out, util::BadInput::kAsLatin1);
-  return out;
-}
 }  // namespace
 
 void SetApplicationTitle(const std::wstring& title) {
@@ -45,16 +33,7 @@ void ShowGeneralError(const std::wstring& message) {
 }
 
 void ReportCurrentException() {
-  std::wstring text;
-  try {
-    throw;
-  } catch (const std::bad_alloc&) {
-    text = L"Out of memory";
-  } catch (const std::exception& e) {
-    text = FromUtf8(e.what());
-  } catch (...) {
-    text = L"Unexpected error";
-  }
+  const std::wstring text = util::CurrentExceptionText();
   // Showing the box must not throw out of the catch handler in turn.
   try {
     ShowGeneralError(text);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -107,8 +108,10 @@ class FakeRemover : public uninstall::Remover {
  public:
   explicit FakeRemover(platform::FakeFileSystem& files) : files_(files) {}
   std::vector<std::wstring> busy, atRestart;
+  std::string fault;  // thrown by every removal when not empty: an error nobody expected
 
   uninstall::RemoveOutcome RemoveFile(const std::wstring& path) override {
+    if (!fault.empty()) throw std::runtime_error(fault);
     for (const std::wstring& b : busy)
       if (util::EqualsNoCase(b, path)) return uninstall::RemoveOutcome::InUse;
     return files_.Remove(path) ? uninstall::RemoveOutcome::Removed : uninstall::RemoveOutcome::Missing;
@@ -261,6 +264,24 @@ TEST(UninstallRun, TheCopyRemovesSilentlyReportsThenRemovesTheOriginal) {
     // The copy's own file and folder go at the restart.
     EXPECT_EQ(t.remover.atRestart, (std::vector<std::wstring>{kCopy, L"C:\\TEMP\\SketrionUninstall412"}));
   }
+}
+
+// An error nobody expected: without a window it is logged and told by the exit code, with the
+// user it goes on to the general error box (the program's own catch).
+TEST(UninstallRun, AnUnexpectedErrorOfASilentRunIsLoggedNotShown) {
+  Installation t;
+  t.remover.fault = "\xD0\xB4\xD0\xB8\xD1\x81\xD0\xBA";  // "диск", as our errors carry it
+  EXPECT_EQ(t.RunCopy(), ExitCode::Failed);
+  EXPECT_TRUE(t.boxes.Asked().empty());
+  EXPECT_TRUE(t.Logged(L"диск"));
+  t.ExpectCodeLast(ExitCode::Failed);
+
+  Installation shown;
+  shown.remover.fault = "disk";
+  shown.system.modulePath = kCopy;
+  shown.boxes.Answer(platform::MsgAnswer::Yes);  // "Удалить ...?"
+  EXPECT_THROW(shown.Run({L"/UNINSTALL", L"/FOR=" + kDest, L"/STARTER=412", L"/RESULT=7"}),
+               std::runtime_error);
 }
 
 TEST(UninstallRun, TheFirstHandsOverAndEndsWithTheCopysResult) {
