@@ -75,6 +75,7 @@ class UnattendedRun : public PageShower {
   Host host_;
   ExitCode refusal_ = ExitCode::Done;
   bool copyFailed_ = false;
+  bool restartNeeded_ = false;  // files in use wait for the restart
   bool forAllUsers_;  // shortcuts for every user, no AutoCAD profile
   ProgressShown progress_;
 };

@@ -55,6 +55,10 @@ int CALLBACK TRAR::LibraryCallback(UINT msg, LPARAM userData, LPARAM p1, LPARAM 
           self.OnLibraryData(reinterpret_cast<unsigned char*>(p1), static_cast<int>(p2)));
     case UCM_CHANGEVOLUMEW:
       return 0;  // the name is left as it is: the narrow message follows
+    case UCM_REPLACEATRESTART:
+      if (!self.ReplaceInUseAtRestart) return -1;
+      self.entry_waiting_file_ = reinterpret_cast<const wchar_t*>(p2);
+      return 1;
     default:
       return -1;  // passwords are set before each encrypted entry, never asked for
   }
@@ -138,6 +142,7 @@ bool TRAR::Run(Pass pass) {
     }
     pump_.Poll();
     position_ = 0;
+    entry_waiting_file_.clear();
     if ((state.header.Flags & kEncryptedFlag) && OnReqPassword) {
       OnReqPassword(*this, state.header, state.password);
       if (!state.password.empty()) library_.SetPassword(archive.Handle(), state.password.c_str());

@@ -45,6 +45,9 @@ class TRAR {
   std::wstring ArchiveName;  // full path of the archive
   std::wstring TargetDir;    // destination of Extract; empty = the library's default
   bool Stop = false;         // ends the running pass before its next entry
+  // Extract leaves a file for the restart where a file in use stands at an entry's place;
+  // otherwise that entry fails.
+  bool ReplaceInUseAtRestart = false;
 
   const FileList& FilesToExtract() const { return files_to_extract_; }
   const FileList& FilesToTest() const { return files_to_test_; }
@@ -82,6 +85,9 @@ class TRAR {
   // in code page 866, where names in other scripts, dashes, quotes and the euro sign turn into
   // "?". Everything built or shown from an entry's name uses this one.
   const std::wstring& EntryNameW() const { return entry_name_w_; }
+  // Of an entry extracted while a file in use stood at its place: its complete file, which
+  // replaces that one when Windows next starts. Empty for every other entry.
+  const std::wstring& EntryWaitingFile() const { return entry_waiting_file_; }
 
  private:
   enum class Pass { Test, Extract };
@@ -104,6 +110,7 @@ class TRAR {
   int32_t position_ = 0;                  // unpacked bytes of the entry being processed
   uint64_t entry_unp_size_ = 0;           // of the entry the events are raised for
   std::wstring entry_name_w_;             // of the entry the events are raised for
+  std::wstring entry_waiting_file_;       // of the entry the events are raised for
   std::exception_ptr callback_failure_;   // thrown inside a library callback, rethrown after it
 };
 

@@ -53,6 +53,7 @@ void TfmPrCopyFile::CopyFiles() {
   pbar.position = 0;
   notCopied_ = 0;
   firstNotCopied_.clear();
+  leftForRestart_.clear();
 
   // The log goes to disk after every archive: a copying that stops half way leaves it behind.
   setup::InstallLog& log = model_.Log();
@@ -60,6 +61,10 @@ void TfmPrCopyFile::CopyFiles() {
   model_.MakeDestination();
   archive::TRAR& rar = rar_;
   archive::ScopedMessagePump pump(rar, [this] { ProcessMessages(); });
+  // A program of the product still running (a workstation being updated) holds its files: they
+  // wait for the restart the finish page proposes.
+  rar.ReplaceInUseAtRestart = true;
+  util::ScopeExit onlyWhileCopying([&rar] { rar.ReplaceInUseAtRestart = false; });
   setup::TSetupListGroup& groups = *model_.FGroups;
   for (int i = 0; i < groups.Count(); ++i) {
     setup::TSetupGroupFile& group = *groups.Items(i);
@@ -124,7 +129,10 @@ void TfmPrCopyFile::RARExtract(archive::TRAR& Sender, const RARHeaderData& eFile
   // An encrypted entry's header may hold a keyed checksum rather than the file's: 0 has the log
   // read the file back.
   const uint32_t crc = (eFile.Flags & RHDF_ENCRYPTED) ? 0 : eFile.FileCRC;
-  model_.Log().EntryDone(Sender.EntryNameW(), IsDirectoryEntry(eFile), Result, eFile.UnpSize, crc);
+  const std::wstring& waiting = Sender.EntryWaitingFile();
+  model_.Log().EntryDone(Sender.EntryNameW(), IsDirectoryEntry(eFile), Result, eFile.UnpSize, crc,
+                         waiting);
+  if (Result && !waiting.empty()) leftForRestart_.push_back(model_.Log().PathOf(Sender.EntryNameW()));
   if (!Result) {
     ++failed_;
     NoteNotCopied(1, Sender.EntryNameW());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "archive/rar.h"
 #include "pages/page.h"
@@ -48,6 +49,9 @@ class TfmPrCopyFile : public Page {
   // What the last copying could not copy: the number of files and the first of their names.
   int32_t NotCopiedCount() const { return notCopied_; }
   const std::wstring& FirstNotCopied() const { return firstNotCopied_; }
+  // The files of the last copying that other programs held: each is replaced when Windows next
+  // starts.
+  const std::vector<std::wstring>& LeftForRestart() const { return leftForRestart_; }
 
  private:
   void CopyFiles();
@@ -63,6 +67,7 @@ class TfmPrCopyFile : public Page {
   int32_t failed_ = 0;
   int32_t notCopied_ = 0;
   std::wstring firstNotCopied_;
+  std::vector<std::wstring> leftForRestart_;
 };
 
 }  // namespace pages

@@ -68,6 +68,12 @@ class FileSystem {
   virtual std::unique_ptr<WritableFile> OpenAppend(const std::wstring& path) = 0;
   // Renames from over to, replacing a file there (the entry itself, never a link's target).
   virtual bool Replace(const std::wstring& from, const std::wstring& to) = 0;
+  // A file another program holds so that it cannot be replaced now: a running program, a
+  // document opened without sharing. False where the system has no such thing.
+  virtual bool InUse(const std::wstring& path) { return false; }
+  // Has the system rename from over to when it next starts, before anything can hold `to`
+  // again; both in one folder. False where that cannot be asked (no right, no such system).
+  virtual bool ReplaceAtRestart(const std::wstring& from, const std::wstring& to) { return false; }
   // A file, or a folder when it is empty.
   virtual bool Remove(const std::wstring& path) = 0;
   // Clears the read-only attribute so the file can be replaced.

@@ -236,7 +236,8 @@ void InstallLog::EntryStarting(const std::wstring& name, bool directory) {
 }
 
 void InstallLog::EntryDone(const std::wstring& name, bool directory, bool extracted,
-                           uint32_t archiveSize, uint32_t archiveCrc) {
+                           uint32_t archiveSize, uint32_t archiveCrc,
+                           const std::wstring& waitingFile) {
   if (!IsOpen()) return;
   for (auto it = pending_.begin(); it != pending_.end();) {
     if (files_.Kind(*it) == platform::PathKind::Directory) {
@@ -252,7 +253,9 @@ void InstallLog::EntryDone(const std::wstring& name, bool directory, bool extrac
   const std::wstring path = PathOf(name);
   if (files_.Kind(path) != platform::PathKind::File) return;
   LogItem item{LogItemKind::File, path};
-  std::unique_ptr<platform::ReadableFile> file = files_.OpenRead(path);
+  // What stands at the path after the restart.
+  const std::wstring& data = waitingFile.empty() ? path : waitingFile;
+  std::unique_ptr<platform::ReadableFile> file = files_.OpenRead(data);
   // The library checked the data against the archive's CRC: when the sizes agree, that CRC is
   // the file's. Entries without one (BLAKE2 hashes, 4 GB and over) are read back.
   if (file && archiveCrc != 0 && file->Size() == archiveSize) {
@@ -260,7 +263,7 @@ void InstallLog::EntryDone(const std::wstring& name, bool directory, bool extrac
     item.crc = archiveCrc;
   } else {
     file.reset();
-    if (!FileCrc32(files_, path, &item.size, &item.crc)) return;
+    if (!FileCrc32(files_, data, &item.size, &item.crc)) return;
   }
   Add(item);
 }

@@ -62,9 +62,11 @@ class InstallLog {
   // extracted: notes which of its folders do not exist yet.
   void EntryStarting(const std::wstring& name, bool directory);
   // The entry has been extracted (or failed): the folders that appeared and, for an extracted
-  // file, its size and CRC-32 (the archive's when they match the file, else read back).
+  // file, its size and CRC-32 (the archive's when they match the file, else read back). A file
+  // left for the restart (`waitingFile` replaces it then) is logged with the waiting one's.
   void EntryDone(const std::wstring& name, bool directory, bool extracted, uint32_t archiveSize,
-                 uint32_t archiveCrc);
+                 uint32_t archiveCrc,
+                 const std::wstring& waitingFile = {});
   // A folder made for shortcuts, and a shortcut file saved (logged with its size and CRC; one
   // that cannot be read back is not logged).
   void AddShortcutFolder(const std::wstring& path) { Add({LogItemKind::ShortcutFolder, path}); }
@@ -78,11 +80,12 @@ class InstallLog {
   // or a link lies on its way from the destination (platform::LinkOnTheWay).
   bool Flush();
   const std::vector<LogItem>& Items() const { return items_; }
+  // Where an entry's name (either separator) lands under the destination.
+  std::wstring PathOf(const std::wstring& name) const;
 
  private:
   void Add(const LogItem& item);
   bool Append(const std::string& lines);
-  std::wstring PathOf(const std::wstring& name) const;
   void NoteFolder(const std::wstring& folder);
 
   platform::FileSystem& files_;

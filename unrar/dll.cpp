@@ -213,7 +213,12 @@ HANDLE Open(RAROpenArchiveDataEx* d) {
     d->OpenResult = static_cast<unsigned int>(r);
     return nullptr;
   }
-  h->extractor = std::make_unique<Extractor>(*h->archive, fs, h->open_mode == RAR_OM_EXTRACT);
+  h->extractor = std::make_unique<Extractor>(
+      *h->archive, fs, h->open_mode == RAR_OM_EXTRACT,
+      [raw](const std::wstring& target, const std::wstring& waiting) {
+        return CallBack(raw, UCM_REPLACEATRESTART, reinterpret_cast<LPARAM>(target.c_str()),
+                        reinterpret_cast<LPARAM>(waiting.c_str())) == 1;
+      });
   FillComment(h->archive->comment_state(), h->archive->comment_bytes(), d->CmtBuf, d->CmtBufSize, &d->CmtSize,
               &d->CmtState);
   if (d->CmtBufW && d->CmtBufSize > 0 && h->archive->comment_state() == 1)
@@ -278,6 +283,21 @@ void FillCommonFields(Handle* h, HeaderData* d) {
   FillComment(e.comment_state, e.comment, d->CmtBuf, d->CmtBufSize, &d->CmtSize, &d->CmtState);
 }
 
+// The next entry's header into either record: the fields both have, then `fill_rest` for those
+// only the long one has.
+template <class Record, class FillRest>
+int ReadHeaderInto(HANDLE handle, Record* d, FillRest fill_rest) {
+  if (!handle || !d) return ERAR_BAD_ARCHIVE;
+  Handle* h = static_cast<Handle*>(handle);
+  return Guard([&]() -> int {
+    int r = ReadNext(h);
+    if (r != 0) return r;
+    FillCommonFields(h, d);
+    fill_rest(h);
+    return 0;
+  });
+}
+
 }  // namespace
 
 void SetFileSystem(platform::FileSystem* fs) { g_file_system = fs; }
@@ -324,47 +344,32 @@ int PASCAL RARCloseArchive(HANDLE handle) {
 }
 
 int PASCAL RARReadHeaderEx(HANDLE handle, struct RARHeaderDataEx* d) {
-  if (!handle || !d) return ERAR_BAD_ARCHIVE;
-  Handle* h = static_cast<Handle*>(handle);
-  return Guard(
-      [&]() -> int {
-        int r = ReadNext(h);
-        if (r != 0) return r;
-        FillCommonFields(h, d);
-        const Entry& e = h->current;
-        CopyFieldW(d->ArcNameW, 1024, h->archive->volume_name());
-        CopyFieldW(d->FileNameW, 1024, NativeName(e.name));
-        d->PackSizeHigh = static_cast<unsigned int>(e.pack_size >> 32);
-        d->UnpSizeHigh = static_cast<unsigned int>(e.unp_size >> 32);
-        d->DictSize = static_cast<unsigned int>(e.dict_size / 1024 > 0xFFFFFFFFu ? 0xFFFFFFFFu : e.dict_size / 1024);
-        d->HashType = e.hash == HashKind::Crc32 ? RAR_HASH_CRC32 : e.hash == HashKind::Blake2 ? RAR_HASH_BLAKE2 : RAR_HASH_NONE;
-        memset(d->Hash, 0, sizeof d->Hash);
-        if (e.hash == HashKind::Blake2) memcpy(d->Hash, e.blake2, 32);
-        d->RedirType = static_cast<unsigned int>(e.redirect);
-        if (d->RedirName && d->RedirNameSize > 0) CopyFieldW(d->RedirName, d->RedirNameSize, e.redirect_target);
-        d->DirTarget = e.redirect_to_directory ? 1 : 0;
-        uint64_t times[3];
-        EntryTimesUtc(e, times);
-        d->MtimeLow = static_cast<unsigned int>(times[0]);
-        d->MtimeHigh = static_cast<unsigned int>(times[0] >> 32);
-        d->CtimeLow = static_cast<unsigned int>(times[1]);
-        d->CtimeHigh = static_cast<unsigned int>(times[1] >> 32);
-        d->AtimeLow = static_cast<unsigned int>(times[2]);
-        d->AtimeHigh = static_cast<unsigned int>(times[2] >> 32);
-        return 0;
-      });
+  return ReadHeaderInto(handle, d, [d](Handle* h) {
+    const Entry& e = h->current;
+    CopyFieldW(d->ArcNameW, 1024, h->archive->volume_name());
+    CopyFieldW(d->FileNameW, 1024, NativeName(e.name));
+    d->PackSizeHigh = static_cast<unsigned int>(e.pack_size >> 32);
+    d->UnpSizeHigh = static_cast<unsigned int>(e.unp_size >> 32);
+    d->DictSize = static_cast<unsigned int>(e.dict_size / 1024 > 0xFFFFFFFFu ? 0xFFFFFFFFu : e.dict_size / 1024);
+    d->HashType = e.hash == HashKind::Crc32 ? RAR_HASH_CRC32 : e.hash == HashKind::Blake2 ? RAR_HASH_BLAKE2 : RAR_HASH_NONE;
+    memset(d->Hash, 0, sizeof d->Hash);
+    if (e.hash == HashKind::Blake2) memcpy(d->Hash, e.blake2, 32);
+    d->RedirType = static_cast<unsigned int>(e.redirect);
+    if (d->RedirName && d->RedirNameSize > 0) CopyFieldW(d->RedirName, d->RedirNameSize, e.redirect_target);
+    d->DirTarget = e.redirect_to_directory ? 1 : 0;
+    uint64_t times[3];
+    EntryTimesUtc(e, times);
+    d->MtimeLow = static_cast<unsigned int>(times[0]);
+    d->MtimeHigh = static_cast<unsigned int>(times[0] >> 32);
+    d->CtimeLow = static_cast<unsigned int>(times[1]);
+    d->CtimeHigh = static_cast<unsigned int>(times[1] >> 32);
+    d->AtimeLow = static_cast<unsigned int>(times[2]);
+    d->AtimeHigh = static_cast<unsigned int>(times[2] >> 32);
+  });
 }
 
 int PASCAL RARReadHeader(HANDLE handle, struct RARHeaderData* d) {
-  if (!handle || !d) return ERAR_BAD_ARCHIVE;
-  Handle* h = static_cast<Handle*>(handle);
-  return Guard(
-      [&]() -> int {
-        int r = ReadNext(h);
-        if (r != 0) return r;
-        FillCommonFields(h, d);
-        return 0;
-      });
+  return ReadHeaderInto(handle, d, [](Handle*) {});
 }
 
 int PASCAL RARProcessFile(HANDLE handle, int operation, char* dest_path, char* dest_name) {

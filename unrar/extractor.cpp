@@ -87,11 +87,14 @@ class Sink : public UnpackSink {
 
 // A file being written: a temporary beside the target, renamed over it only when complete. A link
 // in the target's place is replaced as itself; one on the way from the destination refuses it.
+// A file in use at the target's place is replaced at the next start, when the caller agrees.
 class Extractor::Output {
  public:
   // destination: the folder the entry's name is placed under; empty when there is none.
-  Output(platform::FileSystem& fs, std::wstring target, std::wstring destination)
-      : fs_(fs), target_(std::move(target)), destination_(std::move(destination)) {}
+  Output(platform::FileSystem& fs, std::wstring target, std::wstring destination,
+         const ReplaceAtRestartAsk& replace_at_restart)
+      : fs_(fs), target_(std::move(target)), destination_(std::move(destination)),
+        replace_at_restart_(replace_at_restart) {}
   ~Output() { Abandon(); }
 
   int Begin() {
@@ -122,13 +125,32 @@ class Extractor::Output {
     if (!destination_.empty() && platform::LinkOnTheWay(fs_, destination_, ParentOf(target_))) return ERAR_ECREATE;
     platform::PathKind existing = fs_.KindInPlace(target_);
     if (existing == platform::PathKind::Directory ||
-        (existing == platform::PathKind::File && !fs_.MakeWritable(target_)) || !fs_.Replace(temp_, target_)) {
+        (existing == platform::PathKind::File && !fs_.MakeWritable(target_))) {
       fs_.Remove(temp_);
       return ERAR_ECREATE;
     }
+    // The complete file: the target, or the temporary that becomes it at the next start.
+    std::wstring done = target_;
+    if (!fs_.Replace(temp_, target_)) {
+      if (!(existing == platform::PathKind::File && LeftForRestart())) {
+        fs_.Remove(temp_);
+        return ERAR_ECREATE;
+      }
+      done = temp_;
+    }
+    SetStoredAttributes(entry, done);
+    return 0;
+  }
+
+ private:
+  bool LeftForRestart() {
+    return replace_at_restart_ && fs_.InUse(target_) && replace_at_restart_(target_, temp_) &&
+           fs_.ReplaceAtRestart(temp_, target_);
+  }
+  void SetStoredAttributes(const Entry& entry, const std::wstring& path) {
     uint64_t times[3];
     EntryTimesUtc(entry, times);
-    fs_.SetTimes(target_, times[0], times[1], times[2]);
+    fs_.SetTimes(path, times[0], times[1], times[2]);
     platform::FileAttributes a;
     if (entry.unix_attributes) {
       a.unix_mode = entry.attributes & 0777;
@@ -138,14 +160,13 @@ class Extractor::Output {
       a.hidden = entry.attributes & 0x02;
       a.system = entry.attributes & 0x04;
     }
-    fs_.SetAttributes(target_, a);
-    return 0;
+    fs_.SetAttributes(path, a);
   }
 
- private:
   platform::FileSystem& fs_;
   std::wstring target_;
   std::wstring destination_;
+  const ReplaceAtRestartAsk& replace_at_restart_;
   std::wstring temp_;
   std::unique_ptr<platform::WritableFile> file_;
 };
@@ -342,7 +363,7 @@ int Extractor::Process(const Entry& e, const ProcessRequest& req, const DataHand
     DecodeSkippedSolidEntry(e);
     return r;
   }
-  Output output(fs_, path, req.has_dest_path ? req.dest_path : std::wstring());
+  Output output(fs_, path, req.has_dest_path ? req.dest_path : std::wstring(), replace_at_restart_);
   r = output.Begin();
   if (r != 0) {
     DecodeSkippedSolidEntry(e);

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "unrar/archive.h"
@@ -26,11 +27,16 @@ void EntryTimesUtc(const Entry& entry, uint64_t times[3]);
 
 // Every unpacked block, in order; false stops the operation.
 using DataHandler = std::function<bool(const uint8_t* data, size_t n)>;
+// A file in use stands where an entry goes: true lets `waiting`, the entry's complete file beside
+// it, replace `target` when the system next starts.
+using ReplaceAtRestartAsk = std::function<bool(const std::wstring& target, const std::wstring& waiting)>;
 
 class Extractor {
  public:
-  Extractor(Archive& archive, platform::FileSystem& fs, bool open_for_extract)
-      : archive_(archive), fs_(fs), open_for_extract_(open_for_extract) {}
+  Extractor(Archive& archive, platform::FileSystem& fs, bool open_for_extract,
+            ReplaceAtRestartAsk replace_at_restart = {})
+      : archive_(archive), fs_(fs), open_for_extract_(open_for_extract),
+        replace_at_restart_(std::move(replace_at_restart)) {}
 
   // Returns an ERAR_* code.
   int Process(const Entry& entry, const ProcessRequest& request, const DataHandler& on_data);
@@ -47,6 +53,7 @@ class Extractor {
   Archive& archive_;
   platform::FileSystem& fs_;
   bool open_for_extract_;
+  ReplaceAtRestartAsk replace_at_restart_;
   // One decoder per decoder family for the archive's life: a solid archive's state carries over.
   std::map<int, std::unique_ptr<Unpacker>> unpackers_;
 };

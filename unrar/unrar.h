@@ -99,6 +99,11 @@ enum UNRARCALLBACK_MESSAGES {
   UCM_NEEDPASSWORD,   // P1: char* password buffer, P2: its size
   UCM_CHANGEVOLUMEW,  // P1: wchar_t* volume name (in/out, 1024 units), P2: mode
   UCM_NEEDPASSWORDW,  // P1: wchar_t* password buffer, P2: its size in units
+  // Our own, not in the documented list: a file being extracted cannot replace the one at its
+  // place, which another program holds. P1: const wchar_t* that file, P2: const wchar_t* the
+  // complete new one beside it. 1 has it replaced when the system next starts (RARProcessFile
+  // then succeeds); anything else fails the entry, as without a callback.
+  UCM_REPLACEATRESTART = 0x100,
 };
 
 typedef int(CALLBACK* UNRARCALLBACK)(UINT msg, LPARAM UserData, LPARAM P1, LPARAM P2);

@@ -1,5 +1,7 @@
 #include "platform/fake/faulty_file_system.h"
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -51,8 +53,24 @@ std::unique_ptr<WritableFile> FaultyFileSystem::Watched(std::unique_ptr<Writable
 }
 
 bool FaultyFileSystem::Replace(const std::wstring& from, const std::wstring& to) {
-  if (refuse_rename) return false;
+  if (refuse_rename || Held(to)) return false;
   return inner_.Replace(from, to);
+}
+
+bool FaultyFileSystem::Held(const std::wstring& path) const {
+  auto unified = [](std::wstring p) {
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    return p;
+  };
+  for (const std::wstring& held : in_use)
+    if (unified(held) == unified(path)) return true;
+  return false;
+}
+
+bool FaultyFileSystem::ReplaceAtRestart(const std::wstring& from, const std::wstring& to) {
+  if (refuse_restart) return false;
+  at_restart.emplace_back(from, to);
+  return true;
 }
 
 }  // namespace platform

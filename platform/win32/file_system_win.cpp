@@ -159,6 +159,21 @@ class WinFileSystem : public FileSystem {
     return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
+  bool InUse(const std::wstring& path) override {
+    // Asking for what a replacement needs (writing, deleting) while sharing everything: only a
+    // holder that shares less refuses, and then with a sharing or lock violation.
+    ScopedFile h(CreateFileW(Win32Path(path).c_str(), GENERIC_WRITE | DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (h) return false;
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_USER_MAPPED_FILE;
+  }
+  bool ReplaceAtRestart(const std::wstring& from, const std::wstring& to) override {
+    return MoveFileExW(Win32Path(from).c_str(), Win32Path(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  }
   bool Remove(const std::wstring& path) override {
     std::wstring p = Win32Path(path);
     if (Kind(path) == PathKind::Directory) return RemoveDirectoryW(p.c_str()) != 0;

@@ -2,6 +2,7 @@
 // windows, each page's rules decide, and the exit code and the log say what happened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -129,6 +130,18 @@ TEST_F(Unattended, DefaultsAreTheWizardsAndARestartOnlyWhenAsked) {
   EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", dest), 0u);  // not ticked by default
   EXPECT_EQ(system.restarts.size(), 1u);
   EXPECT_TRUE(system.started.empty());  // no /BDE
+}
+
+TEST_F(Unattended, AFileInUseIsReplacedAtTheRestartAndTheCodeSaysSo) {
+  medium.Archive(L"D:\\BASE.RAR").entries[0].inUse = true;
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /DIR=C:\\Sk /LOG=C:\\setup.log"),
+            ExitCode::RestartNeeded);
+  EXPECT_EQ(Extracted(L"D:\\BASE.RAR", L"C:\\Sk\\"), 2u);
+  EXPECT_TRUE(EntryRegistered());
+  const auto named = std::count_if(log.Lines().begin(), log.Lines().end(), [](const std::wstring& line) {
+    return line.find(L"C:\\Sk\\BIN\\SK.EXE") != std::wstring::npos;
+  });
+  EXPECT_EQ(named, 1) << "one line names the file that waits";
 }
 
 TEST_F(Unattended, WithoutAcceptingTheAgreementNothingIsWritten) {

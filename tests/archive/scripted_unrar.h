@@ -26,6 +26,9 @@ struct ScriptedEntry {
   int processCode = ERAR_SUCCESS;   // what RARProcessFile answers for it
   std::vector<int> blocks;          // sizes of the data blocks passed to the data callback
   uint32_t crc = 0;                 // FileCRC as the header gives it
+  // Another program holds the file at its place: extracting it asks the callback to leave the
+  // new one for the restart, and fails unless the callback agrees.
+  bool inUse = false;
 };
 
 class ScriptedUnrar : public archive::UnrarLibrary {
@@ -92,6 +95,15 @@ class ScriptedUnrar : public archive::UnrarLibrary {
                                size);
         if (dataResult == -1) return ERAR_UNKNOWN;  // cancelled by the callback
       }
+    }
+    if (operation == RAR_EXTRACT && e.inUse) {
+      const std::wstring held = (destPath ? destPath : L"") + (e.wideName.empty() ? util::FromCp866(e.name) : e.wideName);
+      const std::wstring waiting = held + L".new";
+      const int answer = callback_ ? callback_(UCM_REPLACEATRESTART, userData,
+                                               reinterpret_cast<LPARAM>(held.c_str()),
+                                               reinterpret_cast<LPARAM>(waiting.c_str()))
+                                   : 0;
+      if (answer != 1) return ERAR_ECREATE;
     }
     return operation == RAR_SKIP ? ERAR_SUCCESS : e.processCode;
   }

@@ -315,6 +315,62 @@ TEST_F(InstallActionsScenario, AnUnattendedInstallationLeavesWhatTheWalkLeaves) 
   EXPECT_NE(log.find("DOCS.RAR -> " + Utf8(kDest)), std::string::npos) << log;
 }
 
+// The renames Windows was asked to make at its next start: (from, to) pairs as the system keeps
+// them ("\??\" paths, a "!" before a target that may be replaced).
+std::vector<std::pair<std::wstring, std::wstring>> PendingRenames(bool clear) {
+  const wchar_t* kKey = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  const wchar_t* kValue = L"PendingFileRenameOperations";
+  std::vector<std::pair<std::wstring, std::wstring>> renames;
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &raw) != ERROR_SUCCESS)
+    return renames;
+  platform::ScopedRegistryKey key(raw);
+  DWORD bytes = 0;
+  if (RegQueryValueExW(key.Get(), kValue, nullptr, nullptr, nullptr, &bytes) != ERROR_SUCCESS) return renames;
+  std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+  RegQueryValueExW(key.Get(), kValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &bytes);
+  std::vector<std::wstring> strings;
+  for (size_t at = 0; at < data.size() && data[at] != L'\0'; at += strings.back().size() + 1)
+    strings.emplace_back(data.c_str() + at);
+  for (size_t i = 0; i + 1 < strings.size(); i += 2) renames.emplace_back(strings[i], strings[i + 1]);
+  if (clear) RegDeleteValueW(key.Get(), kValue);
+  return renames;
+}
+
+bool EndsWithNoCase(const std::wstring& text, const std::wstring& end) {
+  return text.size() >= end.size() &&
+         CompareStringOrdinal(text.c_str() + text.size() - end.size(), static_cast<int>(end.size()),
+                              end.c_str(), static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
+
+// An update over a Sketrion program still running: its file cannot be replaced now, so the new
+// one waits beside it for Windows to put in place at the next start, and the caller hears 3010.
+TEST_F(InstallActionsScenario, AFileInUseIsReplacedAtTheRestart) {
+  std::string log;
+  ASSERT_EQ(RunUnattended(L"/VERYSILENT /ACCEPTAGREEMENT /NORESTART", &log),
+            static_cast<DWORD>(app::ExitCode::Done));
+  PendingRenames(true);
+  const auto& installed = *content["base"].begin();
+  std::wstring held = kDest + FromUtf8(installed.first);
+  std::replace(held.begin(), held.end(), L'/', L'\\');
+  ASSERT_TRUE(WriteFileBytes(held, "the running program"));
+  platform::ScopedFile holder(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+
+  EXPECT_EQ(RunUnattended(L"/VERYSILENT /ACCEPTAGREEMENT /NORESTART", &log),
+            static_cast<DWORD>(app::ExitCode::RestartNeeded));
+  EXPECT_EQ(ReadFileBytes(held), "the running program");
+  EXPECT_NE(log.find(Utf8(held)), std::string::npos) << log;
+  const auto renames = PendingRenames(true);
+  auto rename = std::find_if(renames.begin(), renames.end(),
+                             [&](const auto& r) { return EndsWithNoCase(r.second, held); });
+  ASSERT_NE(rename, renames.end()) << "Windows was not asked to replace " << Utf8(held);
+  const std::wstring waiting = rename->first.substr(rename->first.find(L':') - 1);
+  EXPECT_EQ(ReadFileBytes(waiting), installed.second);
+  DeleteFileW(waiting.c_str());
+}
+
 // A bad argument ends the run before anything is read or written but the log.
 TEST_F(InstallActionsScenario, ABadArgumentGivesItsCodeAndWritesNothing) {
   const TreeListing before = ListTree(L"C:\\");

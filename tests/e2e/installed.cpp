@@ -113,4 +113,11 @@ std::string ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && written;
+}
+
 }  // namespace e2e

@@ -35,5 +35,7 @@ bool SamePath(const std::wstring& a, const std::wstring& b);
 
 // The whole file's bytes; "<missing>" when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
+// Replaces the file's bytes (its folder must exist); false when it cannot.
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 }  // namespace e2e

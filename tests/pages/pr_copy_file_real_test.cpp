@@ -4,6 +4,8 @@
 // and no half-written file stays behind; and logging names that code page 866 cannot hold.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/installer_password.h"
 #include "archive/rar.h"
 #include "pages/pr_copy_file.h"
@@ -13,6 +15,7 @@
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
 #include "unrar/file_system_hook.h"
+#include "util/crc32.h"
 #include "util/strings.h"
 #include "util/text.h"
 
@@ -180,6 +183,58 @@ TEST_F(CopyPageOverTheLibrary, LogsEveryEntryOfBothFormatsUnderItsUnicodeName) {
     if (!n.folder) {
       EXPECT_NE(files.FileBytes(kDest + Wide(n.name)), nullptr) << n.name;
     }
+  }
+}
+
+// A Sketrion program still running on the workstation holds its file: the new one waits for
+// the restart, and the installation log records what will stand there after it.
+TEST_F(CopyPageOverTheLibrary, AFileInUseIsLeftForTheRestartAndLoggedAsItWillBe) {
+  const std::wstring held = kDest + L"BIN\\SK.EXE";
+  const std::string program = "the new program";
+  for (const bool restartRefused : {false, true}) {
+    SCOPED_TRACE(restartRefused ? "restart refused" : "restart allowed");
+    files.RemoveTree(L"C:\\Program files");
+    files.PutFile(held, "the running program");
+    platform::FaultyFileSystem holding(files);
+    holding.in_use = {held};
+    holding.refuse_restart = restartRefused;
+    unrar::SetFileSystem(&holding);
+    model.FGroups->Clear();
+    // Encrypted: its header holds no plain CRC, so the log reads the file back.
+    std::vector<rarwriter::Entry> entries = {
+        rarwriter::MakeDirectory(rarwriter::Format::Rar5, "BIN"),
+        rarwriter::MakeFile(rarwriter::Format::Rar5, "BIN/SK.EXE", program),
+        rarwriter::MakeFile(rarwriter::Format::Rar5, "README.TXT", "read me")};
+    entries[1].encrypted = true;
+    AddArchive(L"BASE.RAR", rarwriter::Format::Rar5, std::move(entries));
+    boxes.Clear();
+    page = std::make_unique<TfmPrCopyFile>(model, rar);
+    page->FormCreate(L"Sketrion");
+    page->AttachHost(&host);
+    page->FormShow();
+    page->FormActivate();
+
+    EXPECT_EQ(*files.FileBytes(held), "the running program");
+    EXPECT_NE(files.FileBytes(kDest + L"README.TXT"), nullptr);
+    if (restartRefused) {
+      EXPECT_TRUE(page->LeftForRestart().empty());
+      EXPECT_EQ(page->NotCopiedCount(), 1);
+      EXPECT_EQ(boxes.Asked().size(), 1u);
+      continue;
+    }
+    EXPECT_TRUE(boxes.Asked().empty()) << "nothing failed";
+    EXPECT_EQ(page->LeftForRestart(), std::vector<std::wstring>{held});
+    ASSERT_EQ(holding.at_restart.size(), 1u);
+    const std::string* waiting = files.FileBytes(holding.at_restart[0].first);
+    ASSERT_NE(waiting, nullptr);
+    EXPECT_EQ(*waiting, program);
+    std::vector<setup::LogItem> items;
+    ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + setup::kInstallLogName), &items));
+    auto logged = std::find_if(items.begin(), items.end(),
+                               [&](const setup::LogItem& item) { return item.path == held; });
+    ASSERT_NE(logged, items.end());
+    EXPECT_EQ(logged->size, program.size());
+    EXPECT_EQ(logged->crc, util::Crc32(0, program.data(), program.size()));
   }
 }
 
