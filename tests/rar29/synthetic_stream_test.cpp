@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "tests/rar5/test_support.h"
 #include "unrar/checksum.h"
@@ -204,6 +205,42 @@ TEST(Rar29SyntheticStreams, EndCodeSaysWhetherTheNextSolidEntryReadsTables) {
     const rar5test::DecodeResult r = rar5test::Decode(unpacker, second.bytes, Params(1, true));
     ASSERT_EQ(r.status, UnpackStatus::Ok);
     EXPECT_EQ(r.out, std::vector<uint8_t>{'z'});
+  }
+}
+
+// Output several times longer than the window of a 64 KiB dictionary runs across the ring's end.
+// Each unit is a literal and a match of 10 bytes from 4 back; the leads shift where the end falls
+// in a unit, so that a literal lands on the ring's last byte, a match writes across the end and
+// another reads across it. The expected output is built byte by byte.
+TEST(Rar29SyntheticStreams, OutputRunsAcrossTheWindowEnd) {
+  constexpr size_t kOutput = 1 << 20;
+  for (size_t lead = 4; lead < 4 + 11; ++lead) {
+    SCOPED_TRACE(lead);
+    std::minstd_rand random{unsigned(lead)};
+    BitWriter w;
+    PutTables(w);
+    std::vector<uint8_t> want;
+    auto literal = [&] {
+      want.push_back(uint8_t(random()));
+      PutLiterals(w, {want.back()});
+    };
+    while (want.size() < lead) literal();
+    while (want.size() + 11 <= kOutput) {
+      literal();
+      w.Put(271 + 7, 9);  // length slot 7: 10 bytes
+      w.Put(3, 6);        // distance slot 3: 4 back
+      for (int i = 0; i < 10; ++i) want.push_back(want[want.size() - 4]);
+    }
+    while (want.size() < kOutput) literal();
+    w.Put(256, 9);
+    w.Put(0, 2);
+
+    unrar::UnpackParams params = Params(kOutput);
+    params.dict_size = 0x10000;
+    unrar::rar29::Rar29Unpacker unpacker;
+    const rar5test::DecodeResult r = rar5test::Decode(unpacker, w.bytes, params);
+    ASSERT_EQ(r.status, UnpackStatus::Ok);
+    EXPECT_TRUE(r.out == want);  // not EXPECT_EQ: a megabyte of difference says nothing
   }
 }
 

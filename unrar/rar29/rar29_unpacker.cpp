@@ -8,22 +8,22 @@
 namespace unrar::rar29 {
 namespace {
 
+// The largest dictionary of the format; distances cannot reach further.
+constexpr uint64_t kMaxDictionary = 0x400000;
+// A window always holds the largest filter block and the matches decoded past it.
+constexpr uint64_t kMinWindow = 0x40000 + 0x10000;
+
+// The code counts of the four LZ tables, in the order a block sends their lengths.
 constexpr size_t kMainCodes = 299;
 constexpr size_t kDistCodes = 60;
 constexpr size_t kLowDistCodes = 17;
 constexpr size_t kLenCodes = 28;
-constexpr size_t kLevelCodes = 20;
 constexpr size_t kTableSize = kMainCodes + kDistCodes + kLowDistCodes + kLenCodes;
 
 constexpr size_t kMaxPrograms = 1024;
 constexpr size_t kMaxPendingFilters = 8192;
 constexpr uint32_t kMaxFilterCode = 0x10000;
 constexpr uint32_t kMaxFilterData = 0x2000;
-
-// The largest dictionary of the format; distances cannot reach further.
-constexpr uint64_t kMaxDictionary = 0x400000;
-// A window always holds the largest filter block and the matches decoded past it.
-constexpr uint64_t kMinWindow = 0x40000 + 0x10000;
 
 // Match lengths by slot: base and extra bits.
 constexpr uint8_t kLengthBase[kLenCodes] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
@@ -159,54 +159,14 @@ UnpackStatus Rar29Unpacker::ReadLzTables(BitCursor& bits) {
   low_dist_last_ = 0;
   low_dist_repeats_ = 0;
 
-  // The lengths of the level code, 4 bits each; 15 followed by a count stands for zeros.
-  uint8_t level_lengths[kLevelCodes];
-  for (size_t i = 0; i < kLevelCodes;) {
-    const uint8_t length = uint8_t(bits.Read(4));
-    if (length != 15) {
-      level_lengths[i++] = length;
-      continue;
-    }
-    const unsigned zeros = bits.Read(4);
-    if (zeros == 0) {
-      level_lengths[i++] = 15;
-      continue;
-    }
-    for (unsigned n = zeros + 2; n > 0 && i < kLevelCodes; --n) level_lengths[i++] = 0;
-  }
-  HuffmanTable level;
-  level.Build(level_lengths, kLevelCodes);
-
-  // In the level code 0-15 add to the previous length (mod 16), 16/17 repeat the length before,
-  // 18/19 give zeros.
   uint8_t lengths[kTableSize];
-  for (size_t i = 0; i < kTableSize;) {
-    const uint32_t symbol = level.Decode(bits);
-    if (symbol < 16) {
-      lengths[i] = uint8_t((old_lengths_[i] + symbol) & 15);
-      ++i;
-      continue;
-    }
-    if (symbol >= kLevelCodes) return UnpackStatus::BadData;
-    const bool short_run = symbol == 16 || symbol == 18;
-    size_t count = short_run ? bits.Read(3) + 3 : bits.Read(7) + 11;
-    uint8_t value = 0;
-    if (symbol < 18) {
-      if (i == 0) return UnpackStatus::BadData;
-      value = lengths[i - 1];
-    }
-    for (; count > 0 && i < kTableSize; --count) lengths[i++] = value;
-  }
+  if (!rar5::ReadCodeLengths(bits, old_lengths_, lengths, kTableSize)) return UnpackStatus::BadData;
   std::memcpy(old_lengths_, lengths, kTableSize);
 
-  const uint8_t* next = lengths;
-  main_.Build(next, kMainCodes);
-  next += kMainCodes;
-  dist_.Build(next, kDistCodes);
-  next += kDistCodes;
-  low_dist_.Build(next, kLowDistCodes);
-  next += kLowDistCodes;
-  len_.Build(next, kLenCodes);
+  rar5::BuildTables(lengths, {{&main_, kMainCodes},
+                              {&dist_, kDistCodes},
+                              {&low_dist_, kLowDistCodes},
+                              {&len_, kLenCodes}});
   ppm_mode_ = false;
   tables_read_ = true;
   return UnpackStatus::Ok;
@@ -251,136 +211,80 @@ bool Rar29Unpacker::ReadBits(unsigned n, uint32_t* value) {
   return CheckInput();
 }
 
-// The LZ loop: literals and matches until the input border, the budget, or a symbol the loop
-// leaves to its caller (end of block, filter). The fast variant runs while every symbol fits the
-// budget; the careful one checks each symbol's output, near the end of an entry.
+// The LZ loop up to the input border. A symbol above the literals is a new match, a short one,
+// one repeating a recent distance or the last match, or the end of the block or a filter record,
+// which the loop leaves to its caller.
 template <bool kCareful>
 UnpackStatus Rar29Unpacker::DecodeLzRun(LzEvent* event) {
-  rar5::BitBuffer bits(input_.Cursor().buf, input_.Pos());
-  const size_t border = input_.SafeEnd();
-  uint8_t* const win = window_.Data();
-  const size_t win_size = window_.Size();
-  size_t pos = window_.pos;
   const size_t max_history = window_.MaxHistory();
-  const uint64_t history_start = history_;
-  const size_t budget_start = budget_;
-  size_t budget = budget_;
-  UnpackStatus status = UnpackStatus::Ok;
-
-  auto put_literal = [&](uint32_t byte) {
-    win[pos] = uint8_t(byte);
-    if (++pos == win_size) pos = 0;
-    --budget;
-  };
-  while (bits.Pos() < border && (kCareful || budget > kMaxMatch)) {
-    bits.Refill();  // 56 bits: two literals, or one symbol with its length bits
-    uint32_t symbol = main_.Decode(bits);
-    if (symbol < 256) {
-      if (kCareful && budget == 0) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      put_literal(symbol);
-      if (bits.Pos() >= border) continue;
-      symbol = main_.Decode(bits);
-      if (symbol < 256) {
-        if (kCareful && budget == 0) {
-          status = UnpackStatus::BadData;
-          break;
-        }
-        put_literal(symbol);
-        continue;
-      }
-    }
-
-    size_t length;
-    size_t distance;
-    if (symbol >= 271) {
-      if (symbol >= kMainCodes) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      const uint32_t len_slot = symbol - 271;
-      length = kLengthBase[len_slot] + 3 + ReadExtra(bits, kLengthBits[len_slot]);
-      bits.Refill();  // the distance code, its extra bits and the low distance code
-      const uint32_t slot = dist_.Decode(bits);
-      if (slot >= kDistCodes) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      distance = kDist.base[slot] + 1;
-      const unsigned extra = kDist.bits[slot];
-      if (slot > 9) {
-        // The low four bits of far distances have a code of their own, with a repeat code.
-        if (extra > 4) distance += size_t(bits.Read(extra - 4)) << 4;
-        if (low_dist_repeats_ > 0) {
-          --low_dist_repeats_;
-          distance += low_dist_last_;
-        } else {
-          const uint32_t low = low_dist_.Decode(bits);
-          if (low == 16) {
-            low_dist_repeats_ = 15;
-            distance += low_dist_last_;
-          } else if (low < 16) {
-            distance += low;
-            low_dist_last_ = low;
+  return DecodeLz<kCareful, kMaxMatch>(
+      input_.SafeEnd(), main_, [&](uint32_t symbol, BitBuffer& bits, size_t, LzMatch& match) {
+        size_t length;
+        size_t distance;
+        if (symbol >= 271) {
+          if (symbol >= kMainCodes) return LzAction::BadData;
+          const uint32_t len_slot = symbol - 271;
+          length = kLengthBase[len_slot] + 3 + ReadExtra(bits, kLengthBits[len_slot]);
+          bits.Refill();  // the distance code, its extra bits and the low distance code
+          const uint32_t slot = dist_.Decode(bits);
+          if (slot >= kDistCodes) return LzAction::BadData;
+          distance = kDist.base[slot] + 1;
+          const unsigned extra = kDist.bits[slot];
+          if (slot > 9) {
+            // The low four bits of far distances have a code of their own, with a repeat code.
+            if (extra > 4) distance += size_t(bits.Read(extra - 4)) << 4;
+            if (low_dist_repeats_ > 0) {
+              --low_dist_repeats_;
+              distance += low_dist_last_;
+            } else {
+              const uint32_t low = low_dist_.Decode(bits);
+              if (low == 16) {
+                low_dist_repeats_ = 15;
+                distance += low_dist_last_;
+              } else if (low < 16) {
+                distance += low;
+                low_dist_last_ = low;
+              } else {
+                return LzAction::BadData;
+              }
+            }
           } else {
-            status = UnpackStatus::BadData;
-            break;
+            distance += ReadExtra(bits, extra);
           }
+          // Far matches are never short: the compressor leaves their shortest lengths out.
+          if (distance >= 0x2000) {
+            ++length;
+            if (distance >= 0x40000) ++length;
+          }
+          rar5::PushDistance(old_dist_, distance);
+        } else if (symbol >= 263) {
+          const uint32_t slot = symbol - 263;
+          distance = kShortBase[slot] + 1 + bits.Read(kShortBits[slot]);
+          length = 2;
+          rar5::PushDistance(old_dist_, distance);
+        } else if (symbol >= 259) {
+          const size_t index = symbol - 259;
+          distance = old_dist_[index];
+          for (size_t i = index; i > 0; --i) old_dist_[i] = old_dist_[i - 1];
+          old_dist_[0] = distance;
+          const uint32_t slot = len_.Decode(bits);
+          if (slot >= kLenCodes) return LzAction::BadData;
+          length = kLengthBase[slot] + 2 + ReadExtra(bits, kLengthBits[slot]);
+        } else if (symbol == 258) {
+          if (last_len_ == 0) return LzAction::None;
+          length = last_len_;
+          distance = last_dist_;
+        } else {
+          *event = symbol == 256 ? LzEvent::EndOfBlock : LzEvent::Filter;
+          return LzAction::Stop;
         }
-      } else {
-        distance += ReadExtra(bits, extra);
-      }
-      // Far matches are never short: the compressor leaves their shortest lengths out.
-      if (distance >= 0x2000) {
-        ++length;
-        if (distance >= 0x40000) ++length;
-      }
-      rar5::PushDistance(old_dist_, distance);
-    } else if (symbol >= 263) {
-      const uint32_t slot = symbol - 263;
-      distance = kShortBase[slot] + 1 + bits.Read(kShortBits[slot]);
-      length = 2;
-      rar5::PushDistance(old_dist_, distance);
-    } else if (symbol >= 259) {
-      const size_t index = symbol - 259;
-      distance = old_dist_[index];
-      for (size_t i = index; i > 0; --i) old_dist_[i] = old_dist_[i - 1];
-      old_dist_[0] = distance;
-      const uint32_t slot = len_.Decode(bits);
-      if (slot >= kLenCodes) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      length = kLengthBase[slot] + 2 + ReadExtra(bits, kLengthBits[slot]);
-    } else if (symbol == 258) {
-      if (last_len_ == 0) continue;
-      length = last_len_;
-      distance = last_dist_;
-    } else {
-      *event = symbol == 256 ? LzEvent::EndOfBlock : LzEvent::Filter;
-      break;
-    }
-    last_dist_ = distance;
-    last_len_ = length;
-
-    if (distance == 0 || distance > max_history || distance > history_start + (budget_start - budget) ||
-        (kCareful && length > budget)) {
-      status = UnpackStatus::BadData;
-      break;
-    }
-    rar5::CopyMatch(win, win_size, pos, distance, length);
-    budget -= length;
-  }
-
-  const size_t produced = budget_start - budget;
-  produced_ += produced;
-  history_ = std::min<uint64_t>(history_ + produced, max_history);
-  window_.pos = pos;
-  budget_ = budget;
-  input_.SetPos(bits.Pos());
-  return status;
+        last_dist_ = distance;
+        last_len_ = length;
+        if (distance > max_history) return LzAction::BadData;
+        match.length = length;
+        match.distance = distance;
+        return LzAction::Copy;
+      });
 }
 
 // Symbol 257: a filter record follows, one flag byte, its size, then the record.

@@ -34,8 +34,11 @@ class Rar29Unpacker final : public rar5::WindowDecoder<PendingFilter> {
   static constexpr size_t kMaxMatch = 0x120;
 
  private:
+  using BitBuffer = rar5::BitBuffer;
   using BitCursor = rar5::BitCursor;
   using HuffmanTable = rar5::HuffmanTable;
+  using LzAction = rar5::LzAction;
+  using LzMatch = rar5::LzMatch;
 
   // Why the LZ loop handed control back.
   enum class LzEvent { None, EndOfBlock, Filter };

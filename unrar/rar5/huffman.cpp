@@ -55,4 +55,51 @@ uint32_t HuffmanTable::Find(uint32_t top15, unsigned from_length) const {
 
 uint32_t HuffmanTable::DecodeLong(uint32_t top15) const { return Find(top15, kQuickBits + 1); }
 
+bool ReadCodeLengths(BitCursor& bits, const uint8_t* previous, uint8_t* lengths, size_t count) {
+  constexpr size_t kLevelCodes = 20;
+  uint8_t level_lengths[kLevelCodes];
+  for (size_t i = 0; i < kLevelCodes;) {
+    const uint8_t length = uint8_t(bits.Read(4));
+    if (length != 15) {
+      level_lengths[i++] = length;
+      continue;
+    }
+    const unsigned zeros = bits.Read(4);
+    if (zeros == 0) {
+      level_lengths[i++] = 15;
+      continue;
+    }
+    for (unsigned n = zeros + 2; n > 0 && i < kLevelCodes; --n) level_lengths[i++] = 0;
+  }
+  HuffmanTable level;
+  level.Build(level_lengths, kLevelCodes);
+
+  for (size_t i = 0; i < count;) {
+    const uint32_t symbol = level.Decode(bits);
+    if (symbol < 16) {
+      lengths[i] = previous ? uint8_t((previous[i] + symbol) & 15) : uint8_t(symbol);
+      ++i;
+      continue;
+    }
+    if (symbol >= kLevelCodes) return false;
+    const bool short_run = symbol == 16 || symbol == 18;
+    size_t run = short_run ? bits.Read(3) + 3 : bits.Read(7) + 11;
+    uint8_t value = 0;
+    if (symbol < 18) {
+      if (i == 0) return false;
+      value = lengths[i - 1];
+    }
+    for (; run > 0 && i < count; --run) lengths[i++] = value;
+  }
+  return true;
+}
+
+void BuildTables(const uint8_t* lengths,
+                 std::initializer_list<std::pair<HuffmanTable*, size_t>> tables) {
+  for (const auto& [table, count] : tables) {
+    table->Build(lengths, count);
+    lengths += count;
+  }
+}
+
 }  // namespace unrar::rar5

@@ -3,6 +3,8 @@
 // equal lengths in symbol order.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 
 #include "unrar/rar5/bit_input.h"
 
@@ -48,5 +50,15 @@ class HuffmanTable {
   // symbol << 4 | length for codes of at most kQuickBits bits, 0 otherwise.
   uint16_t quick_[1 << kQuickBits] = {};
 };
+
+// Reads the code lengths a block sends for its tables: first a level code of 20 lengths, 4 bits
+// each (15 and a count stand for zeros), then `count` lengths in that code, where 0-15 is a
+// length, 16/17 repeat the length before and 18/19 give zeros. With `previous` (RAR 2.9) 0-15 is
+// added to the previous table's length instead, mod 16. False when the lengths are damaged.
+bool ReadCodeLengths(BitCursor& bits, const uint8_t* previous, uint8_t* lengths, size_t count);
+
+// Builds tables whose code lengths come one after the other, each with its count of codes.
+void BuildTables(const uint8_t* lengths,
+                 std::initializer_list<std::pair<HuffmanTable*, size_t>> tables);
 
 }  // namespace unrar::rar5

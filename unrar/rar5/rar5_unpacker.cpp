@@ -10,7 +10,6 @@ constexpr size_t kDistCodes = 64;
 constexpr size_t kDistCodesV7 = 80;
 constexpr size_t kLowDistCodes = 16;
 constexpr size_t kLenCodes = 44;
-constexpr size_t kLevelCodes = 20;
 constexpr size_t kMaxPendingFilters = 8192;
 
 // A window always holds the largest filter block and the matches decoded past it.
@@ -129,193 +128,87 @@ UnpackStatus Rar5Unpacker::ReadBlockHeader() {
 
 UnpackStatus Rar5Unpacker::ReadTables() {
   BitCursor bits = input_.Cursor();
-
-  // The lengths of the level code, 4 bits each; 15 followed by a count stands for zeros.
-  uint8_t level_lengths[kLevelCodes];
-  for (size_t i = 0; i < kLevelCodes;) {
-    const uint8_t length = uint8_t(bits.Read(4));
-    if (length != 15) {
-      level_lengths[i++] = length;
-      continue;
-    }
-    const unsigned zeros = bits.Read(4);
-    if (zeros == 0) {
-      level_lengths[i++] = 15;
-      continue;
-    }
-    for (unsigned n = zeros + 2; n > 0 && i < kLevelCodes; --n) level_lengths[i++] = 0;
-  }
-  HuffmanTable level;
-  level.Build(level_lengths, kLevelCodes);
-
-  // The lengths of the four coding tables, in the level code: 0-15 a length, 16/17 repeat the
-  // previous one, 18/19 zeros.
   const size_t dist_codes = extra_dist_ ? kDistCodesV7 : kDistCodes;
-  const size_t total = kMainCodes + dist_codes + kLowDistCodes + kLenCodes;
   uint8_t lengths[kMainCodes + kDistCodesV7 + kLowDistCodes + kLenCodes];
-  for (size_t i = 0; i < total;) {
-    const uint32_t symbol = level.Decode(bits);
-    if (symbol < 16) {
-      lengths[i++] = uint8_t(symbol);
-      continue;
-    }
-    if (symbol >= kLevelCodes) return UnpackStatus::BadData;
-    const bool short_run = symbol == 16 || symbol == 18;
-    size_t count = short_run ? bits.Read(3) + 3 : bits.Read(7) + 11;
-    uint8_t value = 0;
-    if (symbol < 18) {
-      if (i == 0) return UnpackStatus::BadData;
-      value = lengths[i - 1];
-    }
-    for (; count > 0 && i < total; --count) lengths[i++] = value;
-  }
+  if (!ReadCodeLengths(bits, nullptr, lengths, kMainCodes + dist_codes + kLowDistCodes + kLenCodes))
+    return UnpackStatus::BadData;
 
-  const uint8_t* next = lengths;
-  main_.Build(next, kMainCodes);
-  next += kMainCodes;
-  dist_.Build(next, dist_codes);
-  next += dist_codes;
-  low_dist_.Build(next, kLowDistCodes);
-  next += kLowDistCodes;
-  rep_len_.Build(next, kLenCodes);
+  BuildTables(lengths, {{&main_, kMainCodes},
+                        {&dist_, dist_codes},
+                        {&low_dist_, kLowDistCodes},
+                        {&rep_len_, kLenCodes}});
   tables_ready_ = true;
   input_.SetPos(bits.pos);
   return UnpackStatus::Ok;
 }
 
-// The decoding loop. The fast variant runs while every symbol fits the budget; the careful one
-// checks each symbol's output against it, near the end of an entry.
+// The decoding loop, up to the end of the block or of the input in the buffer. A symbol above the
+// literals is a filter record, a new match or one repeating a recent distance.
 template <bool kCareful>
 UnpackStatus Rar5Unpacker::DecodeRun() {
-  BitBuffer bits(input_.Cursor().buf, input_.Pos());
-  const size_t border = input_border_;
-  uint8_t* const win = window_.Data();
-  const size_t win_size = window_.Size();
-  size_t pos = window_.pos;
   const size_t max_history = window_.MaxHistory();
-  const uint64_t history_start = history_;
-  const size_t budget_start = budget_;
-  size_t budget = budget_;
-  UnpackStatus status = UnpackStatus::Ok;
-
-  auto put_literal = [&](uint32_t byte) {
-    win[pos] = uint8_t(byte);
-    if (++pos == win_size) pos = 0;
-    --budget;
-  };
-  // The fast loop's budget covers a literal and a longest match.
-  while (bits.Pos() < border && (kCareful || budget > kMaxMatch)) {
-    bits.Refill();  // 56 bits: two symbols, or one with its length bits
-    uint32_t symbol = main_.Decode(bits);
-    if (symbol < 256) {
-      if (kCareful && budget == 0) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      put_literal(symbol);
-      // Literals come in runs: take the next symbol straight away while still in the block.
-      if (bits.Pos() >= border) continue;
-      symbol = main_.Decode(bits);
-      if (symbol < 256) {
-        if (kCareful && budget == 0) {
-          status = UnpackStatus::BadData;
-          break;
-        }
-        put_literal(symbol);
-        continue;
-      }
-    }
-
-    size_t length;
-    uint64_t distance;
-    if (symbol >= 262) {
-      if (symbol >= kMainCodes) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      length = SlotToLength(bits, symbol - 262);
-      bits.Refill();  // the distance code and up to 34 extra bits
-      const uint32_t slot = dist_.Decode(bits);
-      if (slot == HuffmanTable::kInvalid) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      distance = 1;
-      if (slot < 4) {
-        distance += slot;
-      } else {
-        const unsigned extra = slot / 2 - 1;
-        distance += uint64_t(2 | (slot & 1)) << extra;
-        if (extra >= 4) {
-          distance += bits.ReadLong(extra - 4) << 4;
-          bits.Refill();
-          const uint32_t low = low_dist_.Decode(bits);
-          if (low == HuffmanTable::kInvalid) {
-            status = UnpackStatus::BadData;
-            break;
+  return DecodeLz<kCareful, kMaxMatch>(
+      input_border_, main_,
+      [&](uint32_t symbol, BitBuffer& bits, size_t run_produced, LzMatch& match) {
+        if (symbol >= 262) {
+          if (symbol >= kMainCodes) return LzAction::BadData;
+          match.length = SlotToLength(bits, symbol - 262);
+          bits.Refill();  // the distance code and up to 34 extra bits
+          const uint32_t slot = dist_.Decode(bits);
+          if (slot == HuffmanTable::kInvalid) return LzAction::BadData;
+          uint64_t distance = 1;
+          if (slot < 4) {
+            distance += slot;
+          } else {
+            const unsigned extra = slot / 2 - 1;
+            distance += uint64_t(2 | (slot & 1)) << extra;
+            if (extra >= 4) {
+              distance += bits.ReadLong(extra - 4) << 4;
+              bits.Refill();
+              const uint32_t low = low_dist_.Decode(bits);
+              if (low == HuffmanTable::kInvalid) return LzAction::BadData;
+              distance += low;
+            } else {
+              distance += bits.Read(extra);
+            }
           }
-          distance += low;
-        } else {
-          distance += bits.Read(extra);
+          // Far matches are never short: the compressor leaves their shortest lengths out.
+          if (distance > 0x100) {
+            ++match.length;
+            if (distance > 0x2000) {
+              ++match.length;
+              if (distance > 0x40000) ++match.length;
+            }
+          }
+          if (distance > max_history) return LzAction::BadData;
+          PushDistance(old_dist_, size_t(distance));
+          last_len_ = match.length;
+          match.distance = distance;
+          return LzAction::Copy;
         }
-      }
-      // Far matches are never short: the compressor leaves their shortest lengths out.
-      if (distance > 0x100) {
-        ++length;
-        if (distance > 0x2000) {
-          ++length;
-          if (distance > 0x40000) ++length;
+        if (symbol == 256) {
+          BitCursor filter_bits{bits.base, bits.Pos()};
+          const bool ok = ReadFilter(filter_bits, produced_ + run_produced);
+          bits = BitBuffer(filter_bits.buf, filter_bits.pos);
+          return ok ? LzAction::None : LzAction::BadData;
         }
-      }
-      if (distance > max_history) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      PushDistance(old_dist_, size_t(distance));
-      last_len_ = length;
-    } else if (symbol == 256) {
-      BitCursor filter_bits{bits.base, bits.Pos()};
-      const bool ok = ReadFilter(filter_bits, produced_ + (budget_start - budget));
-      bits = BitBuffer(filter_bits.buf, filter_bits.pos);
-      if (!ok) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      continue;
-    } else if (symbol == 257) {
-      if (last_len_ == 0) continue;
-      length = last_len_;
-      distance = old_dist_[0];
-    } else {
-      const size_t index = symbol - 258;
-      distance = old_dist_[index];
-      for (size_t i = index; i > 0; --i) old_dist_[i] = old_dist_[i - 1];
-      old_dist_[0] = size_t(distance);
-      const uint32_t slot = rep_len_.Decode(bits);
-      if (slot == HuffmanTable::kInvalid) {
-        status = UnpackStatus::BadData;
-        break;
-      }
-      length = SlotToLength(bits, slot);
-      last_len_ = length;
-    }
-
-    if (distance == 0 || distance > history_start + (budget_start - budget) ||
-        (kCareful && length > budget)) {
-      status = UnpackStatus::BadData;
-      break;
-    }
-    CopyMatch(win, win_size, pos, size_t(distance), length);
-    budget -= length;
-  }
-
-  const size_t produced = budget_start - budget;
-  produced_ += produced;
-  history_ = std::min<uint64_t>(history_ + produced, max_history);
-  window_.pos = pos;
-  budget_ = budget;
-  input_.SetPos(bits.Pos());
-  return status;
+        if (symbol == 257) {
+          if (last_len_ == 0) return LzAction::None;
+          match.length = last_len_;
+          match.distance = old_dist_[0];
+          return LzAction::Copy;
+        }
+        const size_t index = symbol - 258;
+        const size_t distance = old_dist_[index];
+        for (size_t i = index; i > 0; --i) old_dist_[i] = old_dist_[i - 1];
+        old_dist_[0] = distance;
+        const uint32_t slot = rep_len_.Decode(bits);
+        if (slot == HuffmanTable::kInvalid) return LzAction::BadData;
+        match.length = SlotToLength(bits, slot);
+        match.distance = distance;
+        last_len_ = match.length;
+        return LzAction::Copy;
+      });
 }
 
 bool Rar5Unpacker::ReadFilter(BitCursor& bits, uint64_t position) {

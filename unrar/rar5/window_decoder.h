@@ -2,13 +2,16 @@
 // The output side that the RAR 2.9 and RAR5 decoders share. The decoding loops write into a
 // sliding window; this part sizes the window for each entry, hands the decoded bytes to the sink
 // in chunks, holds a filter block back until it is whole (the decoder filters and writes it), and
-// tells the loops how much they may produce before the next check.
+// tells the loops how much they may produce before the next check. It also runs the LZ loop both
+// formats have: literals and matches into the window, with the format's own match codes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 
 #include "unrar/entry_decoder.h"
+#include "unrar/rar5/bit_input.h"
+#include "unrar/rar5/huffman.h"
 #include "unrar/rar5/window.h"
 
 namespace unrar::rar5 {
@@ -16,6 +19,20 @@ namespace unrar::rar5 {
 // The largest window we try to allocate: a 32-bit process cannot hold 2 GB in one piece.
 constexpr uint64_t kMaxWindow =
     sizeof(size_t) < 8 ? (uint64_t(1) << 31) - 0x100000 : (uint64_t(1) << 32) + 0x100000;
+
+// What a format's match step made of a main code symbol above the literals.
+enum class LzAction {
+  Copy,     // copy the match it set
+  None,     // nothing to write: the loop goes on
+  Stop,     // the caller takes over from here (end of block, a filter record)
+  BadData,  // the stream is damaged
+};
+
+// A match to copy: length bytes from distance back.
+struct LzMatch {
+  size_t length;
+  uint64_t distance;
+};
 
 // PendingFilter has `start` (an output position) and `length`; the queue is in start order.
 template <class PendingFilter>
@@ -101,6 +118,72 @@ class WindowDecoder : public EntryDecoder {
       if (status != UnpackStatus::Ok) return status;
     }
     return UnpackStatus::Ok;
+  }
+
+  // The LZ loop: literals and matches until the input border, the budget, or a symbol the step
+  // leaves to the caller. The fast variant runs while every symbol fits the budget (kMaxMatch is
+  // the most one symbol produces); the careful one checks each symbol's output against it, near
+  // the end of an entry. decode_match(symbol, bits, run_produced, match) decodes a symbol of `main`
+  // above the literals; run_produced is what this run has written so far.
+  template <bool kCareful, size_t kMaxMatch, class DecodeMatch>
+  UnpackStatus DecodeLz(size_t border, const HuffmanTable& main, DecodeMatch&& decode_match) {
+    BitBuffer bits(input_.Cursor().buf, input_.Pos());
+    uint8_t* const win = window_.Data();
+    const size_t win_size = window_.Size();
+    size_t pos = window_.pos;
+    const uint64_t history_start = history_;
+    const size_t budget_start = budget_;
+    size_t budget = budget_;
+    UnpackStatus status = UnpackStatus::Ok;
+
+    auto put_literal = [&](uint32_t byte) {
+      win[pos] = uint8_t(byte);
+      if (++pos == win_size) pos = 0;
+      --budget;
+    };
+    while (bits.Pos() < border && (kCareful || budget > kMaxMatch)) {
+      bits.Refill();  // 56 bits: two literals, or one symbol with its length bits
+      uint32_t symbol = main.Decode(bits);
+      if (symbol < 256) {
+        if (kCareful && budget == 0) {
+          status = UnpackStatus::BadData;
+          break;
+        }
+        put_literal(symbol);
+        // Literals come in runs: take the next symbol straight away while before the border.
+        if (bits.Pos() >= border) continue;
+        symbol = main.Decode(bits);
+        if (symbol < 256) {
+          if (kCareful && budget == 0) {
+            status = UnpackStatus::BadData;
+            break;
+          }
+          put_literal(symbol);
+          continue;
+        }
+      }
+
+      LzMatch match;
+      const LzAction action = decode_match(symbol, bits, budget_start - budget, match);
+      if (action == LzAction::None) continue;
+      if (action == LzAction::Stop) break;
+      if (action == LzAction::BadData || match.distance == 0 ||
+          match.distance > history_start + (budget_start - budget) ||
+          (kCareful && match.length > budget)) {
+        status = UnpackStatus::BadData;
+        break;
+      }
+      CopyMatch(win, win_size, pos, size_t(match.distance), match.length);
+      budget -= match.length;
+    }
+
+    const size_t produced = budget_start - budget;
+    produced_ += produced;
+    history_ = std::min<uint64_t>(history_ + produced, window_.MaxHistory());
+    window_.pos = pos;
+    budget_ = budget;
+    input_.SetPos(bits.Pos());
+    return status;
   }
 
   // Filters the front block (whole in the window), writes it and moves flushed_ past it.
