@@ -24,6 +24,17 @@ namespace {
 using pages::TfmPrCopyFile;
 using unrar_test::Snapshot;
 
+// Puts a fresh copy page in `page` (where the component's events find it), shown and activated:
+// it copies the selected groups.
+void CopyWithNewPage(std::unique_ptr<TfmPrCopyFile>& page, setup::TSetup& model, archive::TRAR& rar,
+                     pages::testing::FakeHost& host) {
+  page = std::make_unique<TfmPrCopyFile>(model, rar);
+  page->FormCreate(L"Sketrion");
+  page->AttachHost(&host);
+  page->FormShow();
+  page->FormActivate();
+}
+
 class CopyPageOnAFailingDisk : public pages::testing::PageTest {
  protected:
   CopyPageOnAFailingDisk() : faulty(platform::RealFileSystem()) {
@@ -46,11 +57,7 @@ class CopyPageOnAFailingDisk : public pages::testing::PageTest {
   // The copying by a fresh page, and the one message it shows.
   std::wstring Copy() {
     boxes.Clear();
-    page = std::make_unique<TfmPrCopyFile>(model, rar);
-    page->FormCreate(L"Sketrion");
-    page->AttachHost(&host);
-    page->FormShow();
-    page->FormActivate();
+    CopyWithNewPage(page, model, rar, host);
     EXPECT_EQ(boxes.Asked().size(), 1u);
     return boxes.Asked().empty() ? L"" : boxes.Asked()[0].text;
   }
@@ -208,11 +215,7 @@ TEST_F(CopyPageOverTheLibrary, AFileInUseIsLeftForTheRestartAndLoggedAsItWillBe)
     entries[1].encrypted = true;
     AddArchive(L"BASE.RAR", rarwriter::Format::Rar5, std::move(entries));
     boxes.Clear();
-    page = std::make_unique<TfmPrCopyFile>(model, rar);
-    page->FormCreate(L"Sketrion");
-    page->AttachHost(&host);
-    page->FormShow();
-    page->FormActivate();
+    CopyWithNewPage(page, model, rar, host);
 
     EXPECT_EQ(*files.FileBytes(held), "the running program");
     EXPECT_NE(files.FileBytes(kDest + L"README.TXT"), nullptr);
