@@ -230,7 +230,6 @@ int UnattendedRun::ExitWin() {
   return pages::mrNext;
 }
 
-
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
                        platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
                        const setup::LoggingMessageBoxes& boxes, ProgressShown progress) {

@@ -20,7 +20,6 @@ class TfmFileReadme : public Page {
   void Label3MouseMove();
   void GroupBox1MouseMove();
 
-
   ControlState Label1{
       L"Для работы программы Вам необходимо установить\r\nдополнительное программное обеспечение"};
   ControlState Label3{

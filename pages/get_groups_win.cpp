@@ -15,7 +15,7 @@ class GetGroupsView : public PageView<TfmGetGroups> {
     BindLabel(page_.Label1, 24, 24, 584, 48);
 
     list_ = BindCheckList(page_.clbGroup, 24, 80, 280, 240, [this] { page_.clbGroupClick(); },
-                  [this] { page_.clbGroupClickCheck(); });
+                          [this] { page_.clbGroupClickCheck(); });
     BindMemo(page_.meComment, 320, 80, 288, 240);
 
     BindLabel(page_.Label2, 24, 336, 200, 16, SS_RIGHT);

@@ -20,7 +20,7 @@ class GraphProfileView : public PageView<TfmGraphProfile> {
     BindLabel(page_.lbCurGraphEditor, 24, 32, 584, 16);
     // Each list's height includes its dropped-down part.
     releases_ = BindCombo(page_.cbCurGraphEditor, 24, 52, 584, 200, false,
-              [this] { page_.cbCurGraphEditorChange(); });
+                          [this] { page_.cbCurGraphEditorChange(); });
     BindLabel(page_.lbComment, 24, 96, 584, 32);
     BindLabel(page_.lbCurProfile, 24, 96, 584, 16);
     BindCombo(page_.cbCurProfile, 24, 116, 584, 200, true, [this] { page_.cbCurProfileChange(); });

@@ -135,12 +135,7 @@ int PageWindow::Scale(int designPixels) const { return winui::ScaleToDpi(designP
 
 void PageWindow::ApplyDpi(int dpi) {
   dpi_ = dpi;
-  for (const Placed& placed : placed_) {
-    const RECT& r = placed.design;
-    SetWindowPos(placed.control, nullptr, Scale(r.left), Scale(r.top), Scale(r.right - r.left),
-                 Scale(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(false, dpi_)), FALSE);
-  }
+  for (const Placed& placed : placed_) PutInPlace(placed);
   // The bound controls get their own weight of font again, and everything is drawn anew.
   for (auto& b : bindings_) b->mirrored = false;
   Refresh();
@@ -339,9 +334,15 @@ HWND PageWindow::AddControl(const wchar_t* windowClass, const wchar_t* text, DWO
 
 void PageWindow::Place(HWND control, int x, int y, int w, int h) {
   if (!control) return;
-  SetWindowPos(control, nullptr, Scale(x), Scale(y), Scale(w), Scale(h), SWP_NOZORDER | SWP_NOACTIVATE);
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(false, dpi_)), FALSE);
   placed_.push_back({control, RECT{x, y, x + w, y + h}});
+  PutInPlace(placed_.back());
+}
+
+void PageWindow::PutInPlace(const Placed& placed) {
+  const RECT& r = placed.design;
+  SetWindowPos(placed.control, nullptr, Scale(r.left), Scale(r.top), Scale(r.right - r.left),
+               Scale(r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(false, dpi_)), FALSE);
 }
 
 PageWindow::Binding* PageWindow::Find(int id) {

@@ -189,6 +189,8 @@ class PageWindow : public PageHost, private winui::MessageHandler {
     RECT design;
   };
   std::vector<Placed> placed_;  // every control, by its design place
+  // Moves and sizes the control to its design place at the window's dpi, in the plain font.
+  void PutInPlace(const Placed& placed);
   std::vector<std::unique_ptr<ViewerKeys>> viewerKeys_;
   // Last: the window ends before the bindings of its controls.
   winui::BoundWindow window_{*this};

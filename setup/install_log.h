@@ -65,8 +65,7 @@ class InstallLog {
   // file, its size and CRC-32 (the archive's when they match the file, else read back). A file
   // left for the restart (`waitingFile` replaces it then) is logged with the waiting one's.
   void EntryDone(const std::wstring& name, bool directory, bool extracted, uint32_t archiveSize,
-                 uint32_t archiveCrc,
-                 const std::wstring& waitingFile = {});
+                 uint32_t archiveCrc, const std::wstring& waitingFile = {});
   // A folder made for shortcuts, and a shortcut file saved (logged with its size and CRC; one
   // that cannot be read back is not logged).
   void AddShortcutFolder(const std::wstring& path) { Add({LogItemKind::ShortcutFolder, path}); }

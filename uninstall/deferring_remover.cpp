@@ -35,17 +35,14 @@ bool DeferringRemover::HoldsOnlyDeferred(const std::wstring& folder) {
   return listed && !others;
 }
 
-std::vector<std::wstring> DeferringRemover::RemoveDeferred() {
-  std::vector<std::wstring> stay;
+void DeferringRemover::RemoveDeferred() {
   for (size_t i = 0; i < deferred_.size(); ++i) {
     const std::wstring& path = deferred_[i];
     // The first is the file; the folders follow it, each after those inside it.
     const RemoveOutcome outcome = i == 0 ? inner_.RemoveFile(path) : inner_.RemoveFolder(path);
-    if (outcome != RemoveOutcome::Removed && outcome != RemoveOutcome::Missing && !inner_.RemoveAtRestart(path))
-      stay.push_back(path);
+    if (outcome != RemoveOutcome::Removed && outcome != RemoveOutcome::Missing) inner_.RemoveAtRestart(path);
   }
   deferred_.clear();
-  return stay;
 }
 
 }  // namespace uninstall

@@ -22,8 +22,8 @@ class DeferringRemover : public Remover {
   bool RemoveAtRestart(const std::wstring& path) override { return inner_.RemoveAtRestart(path); }
 
   // Removes what was deferred, the file first, then its folders inside out; what will not go now
-  // is left to the next restart. The paths that stay even so.
-  std::vector<std::wstring> RemoveDeferred();
+  // is left to the next restart.
+  void RemoveDeferred();
 
  private:
   bool HoldsOnlyDeferred(const std::wstring& folder);

@@ -45,12 +45,6 @@ constexpr OutcomeRow kOutcomes[] = {
     {Outcome::NoLog, L"журнала установки нет, файлы программы не тронуты"},
 };
 
-const wchar_t* ReasonText(Outcome outcome) {
-  for (const OutcomeRow& row : kOutcomes)
-    if (row.outcome == outcome) return row.reason;
-  return nullptr;
-}
-
 // What goes by its name and place alone: the record's shortcuts and the installation's own
 // files beside the log.
 setup::LogItem ByName(setup::LogItemKind kind, const std::wstring& path) {
@@ -269,7 +263,7 @@ void Uninstaller::RemoveFolders(std::vector<setup::LogItem> folders) {
 }
 
 void Uninstaller::Note(const std::wstring& path, Outcome outcome) {
-  if (ReasonText(outcome)) kept_.push_back({path, outcome});
+  if (WhyKept(outcome)) kept_.push_back({path, outcome});
 }
 
 void Uninstaller::RemoveEntry() {
@@ -289,13 +283,17 @@ void Uninstaller::RemoveEntry() {
     Note(L"HKEY_LOCAL_MACHINE\\" + key, Outcome::Refused);
 }
 
-const wchar_t* WhyKept(Outcome reason) { return ReasonText(reason); }
+const wchar_t* WhyKept(Outcome outcome) {
+  for (const OutcomeRow& row : kOutcomes)
+    if (row.outcome == outcome) return row.reason;
+  return nullptr;
+}
 
 std::wstring Uninstaller::FinalText() const {
   if (kept_.empty()) return L"Программа " + name_ + L" удалена.";
   std::wstring text = L"Удалить " + name_ + L" полностью не удалось. Осталось:\n";
   for (size_t i = 0; i < kept_.size() && i < kListedAtMost; ++i)
-    text += kept_[i].path + L" — " + ReasonText(kept_[i].reason) + L"\n";
+    text += kept_[i].path + L" — " + WhyKept(kept_[i].reason) + L"\n";
   if (kept_.size() > kListedAtMost) text += L"... и ещё " + std::to_wstring(kept_.size() - kListedAtMost) + L"\n";
   return text;
 }

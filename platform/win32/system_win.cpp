@@ -44,6 +44,16 @@ class ProcessToken {
     return AdjustTokenPrivileges(token_.Get(), FALSE, &tp, 0, nullptr, nullptr) != FALSE;
   }
 
+  // Whether the token's user is the local system account.
+  bool IsLocalSystem() const {
+    if (!token_) return false;
+    // TOKEN_USER with its SID behind it.
+    alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    if (!GetTokenInformation(token_.Get(), TokenUser, buffer, sizeof buffer, &size)) return false;
+    return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) != FALSE;
+  }
+
  private:
   ScopedHandle token_;
 };
@@ -216,15 +226,6 @@ bool Win32System::OthersMayChange(const std::wstring& folder) {
   return false;
 }
 
-bool Win32System::RunsAsLocalSystem() {
-  HANDLE opened = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
-  ScopedHandle token(opened);
-  // TOKEN_USER with its SID behind it.
-  alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  DWORD size = 0;
-  if (!GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size)) return false;
-  return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) != FALSE;
-}
+bool Win32System::RunsAsLocalSystem() { return ProcessToken().IsLocalSystem(); }
 
 }  // namespace platform
