@@ -26,8 +26,34 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror in the middle of a sync serves an index that does not match its release file, and
+  # the 32-bit packages then cannot match the 64-bit ones. When only the security pocket is torn,
+  # the packages come from the pockets whose lists are whole (security updates pinned low);
+  # otherwise the sync is waited for.
+  low_security="$(mktemp)"
+  printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$low_security"
+  installed=no
+  for attempt in 1 2 3 4 5 6; do
+    lists="$($SUDO apt-get update -qq 2>&1)" || true
+    torn="$(grep '^E:' <<<"$lists" | grep -v 'Some index files' || true)"
+    if [ -z "$torn" ]; then
+      $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && installed=yes
+    else
+      echo "setup-machine: the package lists are torn (attempt $attempt): $torn" >&2
+      if ! grep -qv 'debian-security' <<<"$torn" &&
+        $SUDO apt-get install -y -qq --no-install-recommends \
+          -o Dir::Etc::Preferences="$low_security" "${missing[@]}" >/dev/null; then
+        installed=yes
+      fi
+    fi
+    [ "$installed" = yes ] && break
+    sleep 60
+  done
+  rm -f "$low_security"
+  if [ "$installed" != yes ]; then
+    echo "setup-machine: could not install ${missing[*]}" >&2
+    exit 1
+  fi
 fi
 
 # Russian locale, as on a Russian Windows, for the text-sensitive suites.
