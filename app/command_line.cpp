@@ -89,9 +89,13 @@ ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
   }));
   const SetupOptions& o = parsed.options;
   if (o.restart && o.noRestart) fault(L"/RESTART и /NORESTART вместе не задаются");
-  if (anyButHelp && !o.Unattended())
+  if (o.help && anyButHelp && !o.Unattended())
     fault(L"параметры действуют только вместе с /SILENT или /VERYSILENT");
   return parsed;
+}
+
+bool StartsTheWizard(const ParsedCommandLine& parsed) {
+  return !parsed.options.Unattended() && !parsed.options.help;
 }
 
 std::wstring UsageText() {

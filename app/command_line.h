@@ -32,8 +32,13 @@ struct ParsedCommandLine {
 };
 
 // Sound: every argument a known option given once, with a value exactly when it takes one;
-// /RESTART and /NORESTART not together; and any option but /? only with /SILENT or /VERYSILENT.
+// /RESTART and /NORESTART not together; and /? alone unless the run is unattended.
 ParsedCommandLine ParseCommandLine(const std::wstring& commandLine);
+
+// True when the line starts the wizard: it asks neither for a run without windows nor for the
+// list. The wizard reads no argument, so whatever else the line holds (a shortcut's or a
+// launcher's leftovers, a fault) is ignored.
+bool StartsTheWizard(const ParsedCommandLine& parsed);
 
 // The options as /? lists them, one per line.
 std::wstring UsageText();

@@ -107,7 +107,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   try {
     // Without arguments the wizard; the rest is the command line's (README lists it).
     const app::ParsedCommandLine parsed = app::ParseCommandLine(commandLine ? commandLine : L"");
-    if (!app::IsWizardLine(parsed)) return static_cast<int>(app::RunFromCommandLine(parsed));
+    if (!app::StartsTheWizard(parsed)) return static_cast<int>(app::RunFromCommandLine(parsed));
     return Run(instance);
   } catch (...) {
     winui::ReportCurrentException();

@@ -10,9 +10,4 @@ namespace app {
 // not ask for a run without windows; it always goes to the log when one is named.
 ExitCode RunFromCommandLine(const ParsedCommandLine& parsed);
 
-// True when the line is the wizard's: no argument at all.
-inline bool IsWizardLine(const ParsedCommandLine& parsed) {
-  return parsed.fault.empty() && !parsed.options.help && !parsed.options.Unattended();
-}
-
 }  // namespace app

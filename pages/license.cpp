@@ -1,6 +1,7 @@
 #include "pages/license.h"
 
 #include <utility>
+#include <vector>
 
 #include "setup/setup.h"
 #include "util/codepage.h"
@@ -49,6 +50,12 @@ void TfmLicense::FormShow() {
     Unacceptable();
   }
   btNext.enabled = rbYes.checked;
+}
+
+const ControlState* TfmLicense::InitialFocus() const {
+  const std::vector<const ControlState*> answers = {&rbYes, &rbNot};
+  const int stop = RadioGroupStop(answers);
+  return stop < 0 ? nullptr : answers[stop];
 }
 
 std::wstring TfmLicense::RichEdit1Full() {

@@ -36,6 +36,9 @@ class TfmLicense : public Page {
   ControlState btCancel{L"Отмена"};
 
   void FormShow() override;
+  // The page is there to be answered: the keyboard starts on the answer chosen, "Не принимаю"
+  // until the user accepts.
+  const ControlState* InitialFocus() const override;
   // The radio buttons' state holds the user's click when these run.
   void rbYesClick();
   void rbNotClick();

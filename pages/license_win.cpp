@@ -81,14 +81,11 @@ class LicenseView : public PageView<TfmLicense> {
       }
     }
     BindLabel(page_.Label1, 24, 336, 300, 16);
-    yes_ = BindRadio(page_.rbYes, 24, 356, 200, 17, true, [this] { page_.rbYesClick(); });
+    BindRadio(page_.rbYes, 24, 356, 200, 17, true, [this] { page_.rbYesClick(); });
     BindRadio(page_.rbNot, 24, 374, 200, 17, false, [this] { page_.rbNotClick(); });
     BindNext(page_.btNext);
     BindCancel(page_.btCancel);
   }
-
-  // The page is there to be answered: the keyboard starts on "Принимаю" (Space accepts).
-  HWND InitialFocus() const override { return yes_; }
 
   void MirrorExtra() override {
     if (!viewer_) return;
@@ -248,7 +245,6 @@ class LicenseView : public PageView<TfmLicense> {
   }
 
   HWND viewer_ = nullptr;
-  HWND yes_ = nullptr;
   WPARAM showing_ = 0;
   std::vector<std::string> richPieces_;  // the rich text being loaded
   size_t nextRichPiece_ = 0;

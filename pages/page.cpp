@@ -23,6 +23,14 @@ Point CentredOrigin(int screenWidth, int screenHeight, int width, int height) {
   return Point{(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
 
+int RadioGroupStop(const std::vector<const ControlState*>& group) {
+  for (size_t i = 0; i < group.size(); ++i) {
+    const ControlState& member = *group[i];
+    if (member.checked) return member.visible && member.enabled ? static_cast<int>(i) : -1;
+  }
+  return -1;
+}
+
 void ComboState::Fill(const std::vector<std::wstring>& newItems) {
   items = newItems;
   itemIndex = -1;

@@ -54,6 +54,12 @@ struct ControlState {
   int min = 0, max = 100, position = 0;  // progress bars
 };
 
+// Automatic radio buttons check themselves when they get the keyboard (Windows does so; Wine
+// does not): in a group of them the keyboard may rest on the checked one only, and Tab enters the
+// group there. The index in `group` of that member, or -1 when none may have the keyboard (none
+// is checked, or the checked one is hidden or turned off): the keyboard then passes the group by.
+int RadioGroupStop(const std::vector<const ControlState*>& group);
+
 // A drop-down list: its items, the selected one and the text it shows (for an editable list the
 // text of its edit field, which the user may type freely).
 struct ComboState {
@@ -124,6 +130,11 @@ class Page {
   virtual bool FormClose(int modalResult);
   // A timer the page started through its host.
   virtual void Timer(int id) {}
+
+  // The control that has the keyboard when the page appears, where the page is there to be
+  // answered with one of its bound controls; nullptr leaves it to the view (the default button,
+  // or a list or field of its own).
+  virtual const ControlState* InitialFocus() const { return nullptr; }
 
   // True while a pass runs: closing by Esc, Alt+F4 or the system menu is ignored then.
   bool Busy() const { return busy_; }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "winui/dpi_win.h"
 #include "winui/error_box_win.h"
 
@@ -144,14 +146,18 @@ void PageWindow::ApplyDpi(int dpi) {
 }
 
 HWND PageWindow::InitialFocus() const {
+  if (const ControlState* named = page_.InitialFocus()) {
+    for (const auto& b : bindings_)
+      if (b->state == named) return b->hwnd;
+  }
   const int def = DefaultButtonId();
   return def ? GetDlgItem(hwnd(), def) : nullptr;
 }
 
 void PageWindow::FocusInitial() {
   HWND target = InitialFocus();
-  if (!CanTakeFocus(hwnd(), target)) target = GetNextDlgTabItem(hwnd(), nullptr, FALSE);
-  if (!CanTakeFocus(hwnd(), target)) {
+  if (!FocusMayRest(target)) target = GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+  if (!FocusMayRest(target)) {
     // With every control off, the page itself keeps the keyboard (Esc still reaches it).
     SetFocus(hwnd());
     return;
@@ -164,7 +170,7 @@ void PageWindow::FocusInitial() {
 void PageWindow::KeepFocusUsable() {
   if (!modal_ || GetActiveWindow() != hwnd()) return;
   HWND focus = GetFocus();
-  if (CanTakeFocus(hwnd(), focus)) return;
+  if (FocusMayRest(focus)) return;
   // A child of a control (a drop-down's field) counts as the control.
   if (focus && IsChild(hwnd(), focus) && CanTakeFocus(hwnd(), GetParent(focus))) return;
   FocusInitial();
@@ -262,8 +268,12 @@ HWND PageWindow::BindEdit(ControlState& state, int x, int y, int w, int h, Handl
 
 HWND PageWindow::BindRadio(ControlState& state, int x, int y, int w, int h, bool firstOfGroup,
                            Handler onClick) {
-  DWORD style = BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0);
-  return Bind(state, Kind::Radio, L"BUTTON", style, x, y, w, h, mrNone, false, std::move(onClick));
+  DWORD style = BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP : 0);
+  HWND radio =
+      Bind(state, Kind::Radio, L"BUTTON", style, x, y, w, h, mrNone, false, std::move(onClick));
+  if (firstOfGroup || radioGroups_.empty()) radioGroups_.emplace_back();
+  radioGroups_.back().push_back(bindings_.back().get());
+  return radio;
 }
 
 HWND PageWindow::BindCheckBox(ControlState& state, int x, int y, int w, int h, Handler onClick) {
@@ -327,6 +337,11 @@ HWND PageWindow::AddBevel() {
 
 HWND PageWindow::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x,
                             int y, int w, int h, int id, DWORD exStyle) {
+  // The arrow keys move within a radio group up to the next control that starts a group.
+  const bool radio =
+      wcscmp(windowClass, L"BUTTON") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+  if (lastWasRadio_ && !(radio && !(style & WS_GROUP))) style |= WS_GROUP;
+  lastWasRadio_ = radio;
   HWND control = Layout(hwnd(), winui::kDesignDpi, dpi_).Add(windowClass, text, style, x, y, w, h, id, exStyle);
   if (control) placed_.push_back({control, RECT{x, y, x + w, y + h}});
   return control;
@@ -352,7 +367,11 @@ PageWindow::Binding* PageWindow::Find(int id) {
 }
 
 PageWindow::Binding* PageWindow::Find(HWND control) {
-  for (auto& b : bindings_)
+  return const_cast<Binding*>(static_cast<const PageWindow*>(this)->Find(control));
+}
+
+const PageWindow::Binding* PageWindow::Find(HWND control) const {
+  for (const auto& b : bindings_)
     if (b->hwnd == control) return b.get();
   return nullptr;
 }
@@ -376,6 +395,7 @@ void PageWindow::Refresh() {
   mirroring_ = true;
   for (auto& b : bindings_) Mirror(*b);
   for (auto& list : lists_) list->Mirror();
+  MoveRadioStops();
   mirroring_ = false;
   KeepFocusUsable();
 }
@@ -413,6 +433,26 @@ void PageWindow::ReadChecks() {
     b->state->checked = checked;
     b->shown.checked = checked;
   }
+}
+
+void PageWindow::MoveRadioStops() {
+  for (const auto& group : radioGroups_) {
+    std::vector<const ControlState*> states;
+    for (const Binding* b : group) states.push_back(b->state);
+    const int stop = RadioGroupStop(states);
+    for (size_t i = 0; i < group.size(); ++i) {
+      const LONG_PTR style = GetWindowLongPtrW(group[i]->hwnd, GWL_STYLE);
+      const LONG_PTR wanted =
+          static_cast<int>(i) == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP;
+      if (wanted != style) SetWindowLongPtrW(group[i]->hwnd, GWL_STYLE, wanted);
+    }
+  }
+}
+
+bool PageWindow::FocusMayRest(HWND control) const {
+  if (!CanTakeFocus(hwnd(), control)) return false;
+  const Binding* b = Find(control);
+  return !(b && b->kind == Kind::Radio && !b->state->checked);
 }
 
 int PageWindow::DefaultButtonId() const {
@@ -496,7 +536,7 @@ LRESULT PageWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       if (HIWORD(wParam)) break;  // minimised
-      if (CanTakeFocus(hwnd(), lastFocus_)) SetFocus(lastFocus_);
+      if (FocusMayRest(lastFocus_)) SetFocus(lastFocus_);
       else FocusInitial();
       return 0;
     case WM_DPICHANGED: {

@@ -79,8 +79,8 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   virtual void MirrorExtra() {}
   // After the controls were placed again for a new dpi (their places and fonts are done).
   virtual void DpiChanged() {}
-  // The control that has the keyboard when the page appears: the default button, unless the
-  // page is there to have something typed or chosen.
+  // The control that has the keyboard when the page appears: the one the page names, else the
+  // default button, unless the view is there to have something typed or chosen.
   virtual HWND InitialFocus() const;
 
   using Handler = std::function<void()>;
@@ -101,6 +101,8 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   HWND BindEdit(ControlState& state, int x, int y, int w, int h, Handler onChange = {},
                 DWORD style = 0);
   // Radio buttons: `firstOfGroup` starts a new group. state.checked follows the user's clicks.
+  // Tab reaches a group at its checked button only, and the keyboard never rests on an unchecked
+  // one (RadioGroupStop): Windows would check it.
   HWND BindRadio(ControlState& state, int x, int y, int w, int h, bool firstOfGroup,
                  Handler onClick = {});
   HWND BindCheckBox(ControlState& state, int x, int y, int w, int h, Handler onClick = {});
@@ -149,6 +151,12 @@ class PageWindow : public PageHost, private winui::MessageHandler {
             int h, int modalResult, bool isDefault, Handler handler);
   Binding* Find(int id);
   Binding* Find(HWND control);
+  const Binding* Find(HWND control) const;
+  // Where the keyboard may rest: a visible, enabled control of the page that is no unchecked
+  // radio button.
+  bool FocusMayRest(HWND control) const;
+  // Gives each radio group's tab stop to its checked button (none when none may have it).
+  void MoveRadioStops();
   ListBinding* FindList(HWND control);
   ListBinding* FindList(int id);
   void OnCommand(int id, int code, HWND control);
@@ -174,6 +182,8 @@ class PageWindow : public PageHost, private winui::MessageHandler {
   HWND owner_ = nullptr;
   std::vector<std::unique_ptr<Binding>> bindings_;
   std::vector<std::unique_ptr<ListBinding>> lists_;
+  std::vector<std::vector<Binding*>> radioGroups_;
+  bool lastWasRadio_ = false;  // the control made last was a radio button
   int nextId_ = 100;
   bool modal_ = false;
   bool closing_ = false;

@@ -116,7 +116,7 @@ bool Uninstaller::Run(void* owner) {
       if (item.kind == setup::LogItemKind::Folder) folders.push_back(item);
     RemoveFolders(folders);
   }
-  Show(owner, FinalText(), kept_.empty() ? 0 : 1);
+  Show(owner, FinalText(), OnlyLeftToRestart(kept_) ? 0 : 1);
   return true;
 }
 
@@ -289,9 +289,17 @@ const wchar_t* WhyKept(Outcome outcome) {
   return nullptr;
 }
 
+bool OnlyLeftToRestart(const std::vector<Kept>& kept) {
+  return std::all_of(kept.begin(), kept.end(),
+                     [](const Kept& k) { return k.reason == Outcome::AtRestart; });
+}
+
 std::wstring Uninstaller::FinalText() const {
-  if (kept_.empty()) return L"Программа " + name_ + L" удалена.";
-  std::wstring text = L"Удалить " + name_ + L" полностью не удалось. Осталось:\n";
+  const std::wstring removed = L"Программа " + name_ + L" удалена.";
+  if (kept_.empty()) return removed;
+  std::wstring text = OnlyLeftToRestart(kept_)
+                          ? removed + L"\n"
+                          : L"Удалить " + name_ + L" полностью не удалось. Осталось:\n";
   for (size_t i = 0; i < kept_.size() && i < kListedAtMost; ++i)
     text += kept_[i].path + L" — " + WhyKept(kept_[i].reason) + L"\n";
   if (kept_.size() > kListedAtMost) text += L"... и ещё " + std::to_wstring(kept_.size() - kListedAtMost) + L"\n";

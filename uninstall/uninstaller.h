@@ -61,6 +61,10 @@ struct Kept {
 // What the final message says of a thing kept for `reason`; null for one that did not stay.
 const wchar_t* WhyKept(Outcome reason);
 
+// True when all that is kept is what Windows removes at its next start: for the user the
+// program is removed.
+bool OnlyLeftToRestart(const std::vector<Kept>& kept);
+
 class Uninstaller {
  public:
   // destDir: the installation's folder (with or without the trailing backslash); selfPath: the

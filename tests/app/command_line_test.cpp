@@ -55,12 +55,31 @@ TEST(CommandLine, FaultyLinesAreRefused) {
       L"/VERYSILENT /GROUPS=a,,b",         // an empty key
       L"/VERYSILENT /GROUPS=a,",
       L"/VERYSILENT /DIR=\"C:\\A",         // quote left open
-      L"/DIR=C:\\A",                       // answers without an unattended run
-      L"/ACCEPTAGREEMENT /?",
+      L"/ACCEPTAGREEMENT /?",              // the list with answers
   };
   for (const wchar_t* line : faulty) {
     EXPECT_NE(ParseCommandLine(line).fault, L"") << testing::Message() << line;
   }
+}
+
+// The wizard reads no argument: a line that asks for no unattended run and not for the list
+// starts it, whatever else it holds.
+TEST(CommandLine, WhatAsksForNoUnattendedRunStartsTheWizard) {
+  const struct {
+    const wchar_t* line;
+    bool wizard;
+  } cases[] = {
+      {L"", true},
+      {L"/FOO", true},
+      {L"-install C:\\x \"left open", true},
+      {L"/DIR=C:\\A /GROUPS=base", true},
+      {L"/?", false},
+      {L"/ACCEPTAGREEMENT /?", false},
+      {L"/VERYSILENT /FOO", false},
+      {L"/silent", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(app::StartsTheWizard(ParseCommandLine(c.line)), c.wizard) << testing::Message() << c.line;
 }
 
 TEST(CommandLine, AFaultyLineStillSaysWhereItsFaultIsTold) {

@@ -91,5 +91,27 @@ TEST(PageCloseRequest, IsTakenOnce) {
   EXPECT_EQ(page.TakeCloseRequest(), mrNone);
 }
 
+// Windows checks an automatic radio button that gets the keyboard: only the checked button of a
+// group may have it, and only while the user can reach it.
+TEST(RadioGroupStop, IsTheCheckedButtonWhileTheUserCanReachIt) {
+  const struct {
+    const char* what;
+    std::vector<ControlState> group;
+    int stop;
+  } cases[] = {
+      {"the second checked", {{}, {L"", true, true, true}}, 1},
+      {"the first checked", {{L"", true, true, true}, {}, {}}, 0},
+      {"none checked", {{}, {}}, -1},
+      {"the checked one turned off", {{}, {L"", true, false, true}}, -1},
+      {"the checked one hidden", {{L"", false, true, true}, {}}, -1},
+      {"an empty group", {}, -1},
+  };
+  for (const auto& c : cases) {
+    std::vector<const ControlState*> members;
+    for (const ControlState& member : c.group) members.push_back(&member);
+    EXPECT_EQ(RadioGroupStop(members), c.stop) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace pages

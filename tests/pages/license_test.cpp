@@ -40,10 +40,14 @@ TEST_F(LicensePageTest, NextFollowsTheChoiceAndTheChoiceSurvivesAnotherVisit) {
   EXPECT_TRUE(page.rbNot.checked);
   EXPECT_FALSE(page.rbYes.checked);
   EXPECT_FALSE(page.btNext.enabled);
+  // The keyboard starts on the answer chosen: Windows checks an automatic radio button that
+  // gets the keyboard, and would accept the agreement for the user.
+  EXPECT_EQ(page.InitialFocus(), &page.rbNot);
 
   ClickYes();
   EXPECT_TRUE(page.btNext.enabled);
   EXPECT_FALSE(page.rbNot.checked);
+  EXPECT_EQ(page.InitialFocus(), &page.rbYes);
 
   ClickNot();
   EXPECT_FALSE(page.btNext.enabled);
@@ -153,6 +157,7 @@ TEST_F(LicensePageTest, AViewerWithoutRoomForTheRestTakesTheAcceptanceAway) {
   EXPECT_FALSE(page.rbYes.enabled);
   EXPECT_FALSE(page.rbYes.checked);
   EXPECT_TRUE(page.rbNot.checked);
+  EXPECT_EQ(page.InitialFocus(), &page.rbNot);
   EXPECT_FALSE(page.btNext.enabled);
 
   page.FormShow();

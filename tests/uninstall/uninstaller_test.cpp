@@ -517,6 +517,17 @@ TEST_F(UninstallerTest, RunningFromTheDestinationLeavesItselfAndItsFolderToTheRe
   ASSERT_TRUE(Uninstall(self));
   EXPECT_EQ(Left(), (std::set<std::wstring>{self}));
   EXPECT_EQ(KeptMap(), (std::map<std::wstring, Outcome>{{self, Outcome::AtRestart}}));
+  // What Windows removes at its start is gone for the user: the message says the program was
+  // removed, as it says when nothing is left, and names what waits for the restart.
+  ASSERT_EQ(boxes.Asked().size(), 2u);
+  const platform::AskedMessageBox& last = boxes.Asked()[1];
+  EXPECT_EQ(last.icon, platform::MsgIcon::Information);
+  EXPECT_NE(last.text.find(self), std::wstring::npos);
+  Installed whole;
+  whole.boxes.Answer(MsgAnswer::Yes);
+  whole.boxes.Answer(MsgAnswer::Ok);
+  ASSERT_TRUE(whole.Uninstall());
+  EXPECT_EQ(last.text.substr(0, last.text.find(L'\n')), whole.boxes.Asked().back().text);
   // Deepest first, so each folder is empty when its turn comes.
   EXPECT_EQ(remover.atRestart, (std::vector<std::wstring>{self, kDest + L"\\BIN", kDest,
                                                           L"C:\\Program files\\Sketrion"}));
