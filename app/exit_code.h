@@ -12,6 +12,7 @@ enum class ExitCode : int {
   AgreementNotAccepted = 5,
   RefusedDestination = 6,    // the destination page refuses the folder, or too little space
   CopyFailed = 7,            // files that could not be copied, or shortcuts/entry not made
+  AnotherInstallation = 1618,  // another installation or removal runs: nothing was done
   RestartNeeded = 3010,      // done; the installation waits for the restart
 };
 

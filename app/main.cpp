@@ -14,6 +14,8 @@
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_dlls.h"
 #include "platform/win32/system_win.h"
+#include "app/exit_code.h"
+#include "setup/installation_lock.h"
 #include "setup/setup.h"
 
 namespace {
@@ -53,6 +55,13 @@ int Run(HINSTANCE instance) {
   platform::Win32Registry registry;
   platform::Win32MessageBoxes messageBoxes;
   platform::Win32Shell shell;
+  // One installation or removal at a time: a second one says so and ends before it reads or
+  // writes anything.
+  if (!system.HoldInstallationLock()) {
+    messageBoxes.Show(nullptr, setup::kAnotherInstallationText, L"Setup", platform::MsgButtons::Ok,
+                      platform::MsgIcon::Warning);
+    return static_cast<int>(app::ExitCode::AnotherInstallation);
+  }
   WindowIconLoader iconLoader;
   setup::SetupPlatform platform;
   platform.files = &platform::RealFileSystem();

@@ -7,12 +7,21 @@
 #include "app/wizard_pages.h"
 #include "archive/rar.h"
 #include "platform/system.h"
+#include "setup/installation_lock.h"
 #include "setup/run_log.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
 #include "util/exception_text.h"
 
 namespace app {
+namespace {
+
+ExitCode Finish(setup::RunLog& log, ExitCode code) {
+  log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(code)));
+  return code;
+}
+
+}  // namespace
 
 void UnattendedRun::Host::StopTimer(int id) {
   timers.erase(std::remove(timers.begin(), timers.end(), id), timers.end());
@@ -237,6 +246,10 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
   if (!log.Written()) return ExitCode::BadArgument;
   ExitCode result = ExitCode::Failed;
   try {
+    if (!model.System().HoldInstallationLock()) {
+      log.Line(setup::kAnotherInstallationText);
+      return Finish(log, ExitCode::AnotherInstallation);
+    }
     model.ReadSetupIni();
     model.FRAR = &rar;
     acad::TAutoCADReleaseList releases;
@@ -260,8 +273,7 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
     log.Line(util::CurrentExceptionText());
     result = ExitCode::Failed;
   }
-  log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(result)));
-  return result;
+  return Finish(log, result);
 }
 
 }  // namespace app

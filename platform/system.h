@@ -58,6 +58,13 @@ class System {
   // Waits at most `timeoutMs` until the process `processId` has ended; true once it has (or there
   // is no such process).
   virtual bool WaitForProcessEnd(uint32_t processId, uint32_t timeoutMs) = 0;
+  // Takes the lock that lets one installation or removal of the product run on this computer at
+  // a time, in every session (a deployment tool's in session 0, a user's in another), and holds
+  // it until the process ends. False when another process holds it, or holds it where this
+  // process may not open it.
+  virtual bool HoldInstallationLock() = 0;
+  // Whether another process holds that lock now (without taking it).
+  virtual bool InstallationRunning() = 0;
   // Restarts Windows with the shutdown privilege switched on for the call (ExitWindowsEx with
   // these EWX_* flags and SHTDN_REASON_* reason). True when the restart was accepted.
   virtual bool RestartWindows(uint32_t flags, uint32_t reason) = 0;
@@ -72,6 +79,9 @@ class System {
   // which has no desktop or Start menu of a person's.
   virtual bool RunsAsLocalSystem() = 0;
 };
+
+// The name of the installation lock: in the namespace every session shares.
+constexpr wchar_t kInstallationLockName[] = L"Global\\Sketrion.Setup.Installation";
 
 // ExitWindowsEx's flags and reasons, numbered as Win32's.
 constexpr uint32_t kExitReboot = 0x02;         // EWX_REBOOT

@@ -15,6 +15,7 @@ enum class ExitCode : int {
   LogNotMade = 8,         // the file /LOG= names cannot be written
   NothingToRemove = 9,    // no record of an installation in the folder (or the user said No)
   SomethingKept = 10,     // files changed, in use, refused...: the log names each and why
+  AnotherInstallation = 1618,  // another installation or removal runs: nothing was removed
   RestartNeeded = 3010,   // removed, but for what Windows removes at its next start
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/system.h"
+#include "setup/installation_lock.h"
 #include "setup/run_log.h"
 #include "uninstall/command_line.h"
 #include "uninstall/deferring_remover.h"
@@ -49,6 +50,8 @@ class UninstallRun {
       return o_.IsCopy() ? HandBack(self, ExitCode::LogNotMade, nullptr) : ExitCode::LogNotMade;
     }
     if (!o_.IsCopy()) {
+      // The program started makes no copy while another installation or removal runs.
+      if (system_.InstallationRunning()) return Refuse(self);
       const uint32_t id = system_.ProcessId();
       const platform::ProgramResult copy =
           HandOverToCopy(system_, *platform_.files, self, CopyArguments(o_, dest, id), id);
@@ -56,12 +59,21 @@ class UninstallRun {
       if (copy.status == Status::EndedWithoutReport) return ExitCode::Failed;
       // No copy: the work is done here, and this file is left to the restart.
     }
+    // The process that removes holds the lock (the program started only waits for the copy).
+    if (!system_.HoldInstallationLock()) return Refuse(self);
     DeferringRemover deferring(*platform_.remover, *platform_.files, o_.IsCopy() ? dest + L"\\UnInstall.exe" : L"");
     const ExitCode code = Remove(dest, self, deferring);
     return o_.IsCopy() ? HandBack(self, code, &deferring) : code;
   }
 
  private:
+  ExitCode Refuse(const std::wstring& self) {
+    log_.Line(setup::kAnotherInstallationText);
+    Tell(setup::kAnotherInstallationText, platform::MsgIcon::Warning);
+    const ExitCode code = Finish(log_, ExitCode::AnotherInstallation);
+    return o_.IsCopy() ? HandBack(self, code, nullptr) : code;
+  }
+
   ExitCode Remove(const std::wstring& dest, const std::wstring& self, DeferringRemover& deferring) {
     setup::LoggingMessageBoxes logged(log_, platform::MsgAnswer::Yes);
     UninstallPlatform p = platform_;

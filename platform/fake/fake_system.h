@@ -85,6 +85,13 @@ class FakeSystem : public System {
   bool OthersMayChange(const std::wstring& folder) override { return changeableByOthers.count(folder) > 0; }
   bool localSystem = false;
   bool RunsAsLocalSystem() override { return localSystem; }
+  bool lockHeldElsewhere = false;  // another installation or removal runs
+  bool holdsLock = false;          // this process took the installation lock
+  bool HoldInstallationLock() override {
+    holdsLock = holdsLock || !lockHeldElsewhere;
+    return holdsLock;
+  }
+  bool InstallationRunning() override { return lockHeldElsewhere; }
 
   bool AddFont(const std::wstring& fileName) override {
     fontsAdded.push_back(fileName);

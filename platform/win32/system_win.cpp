@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/win32/scoped_win.h"
 
@@ -172,6 +173,24 @@ void Win32System::BroadcastFontChange() {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, 1000,
                       &ignored);
+}
+
+bool Win32System::HoldInstallationLock() {
+  if (installationLock_) return true;
+  // Whoever made the mutex holds the lock: it is never released before its process ends. One
+  // made by another account (the system's, in session 0) may refuse to open: held all the same.
+  SetLastError(ERROR_SUCCESS);
+  ScopedHandle mutex(CreateMutexW(nullptr, FALSE, kInstallationLockName));
+  const DWORD error = GetLastError();
+  if (!mutex || error == ERROR_ALREADY_EXISTS) return false;
+  installationLock_ = std::move(mutex);
+  return true;
+}
+
+bool Win32System::InstallationRunning() {
+  if (installationLock_) return false;
+  ScopedHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstallationLockName));
+  return mutex || GetLastError() == ERROR_ACCESS_DENIED;
 }
 
 bool Win32System::RestartWindows(uint32_t flags, uint32_t reason) {

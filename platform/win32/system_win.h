@@ -1,6 +1,7 @@
 #pragma once
 // The system over Win32 (the W functions).
 #include "platform/system.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 
@@ -20,10 +21,15 @@ class Win32System : public System {
   bool ReportResult(const std::wstring& channel, int code) override;
   uint32_t ProcessId() override;
   bool WaitForProcessEnd(uint32_t processId, uint32_t timeoutMs) override;
+  bool HoldInstallationLock() override;
+  bool InstallationRunning() override;
   bool RestartWindows(uint32_t flags, uint32_t reason) override;
   bool ProtectLikeProgramFiles(const std::wstring& folder) override;
   bool OthersMayChange(const std::wstring& folder) override;
   bool RunsAsLocalSystem() override;
+
+ private:
+  ScopedHandle installationLock_;  // the named mutex, while this process holds it
 };
 
 }  // namespace platform

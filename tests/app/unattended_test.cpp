@@ -107,6 +107,7 @@ TEST_F(Unattended, InstallsTheChosenGroupsIntoTheGivenFolderAndLogsEveryStep) {
   ASSERT_EQ(system.started.size(), 1u);  // no BDE program named: the medium's folder, which fails
   EXPECT_EQ(system.started[0].program, model.FBDESetup);
   EXPECT_TRUE(system.restarts.empty());
+  EXPECT_TRUE(system.holdsLock);
   // The log on disk: a mark, then the lines kept, the exit code last.
   const std::string* bytes = files.FileBytes(kLogFile);
   ASSERT_NE(bytes, nullptr);
@@ -182,6 +183,17 @@ TEST_F(Unattended, ADamagedMediumWritesNothing) {
   for (const std::wstring& line : log.Lines())
     named = named || line.find(L"D:\\SAMPLES.RAR") != std::wstring::npos;
   EXPECT_TRUE(named);
+}
+
+// A deployment tool's run beside a user's: the second one ends at once with the code those
+// tools retry on, and writes its log only.
+TEST_F(Unattended, BesideAnotherInstallationNothingIsDoneAndTheCodeAsksForALaterTry) {
+  system.lockHeldElsewhere = true;
+  EXPECT_EQ(static_cast<int>(Run(L"/VERYSILENT /ACCEPTAGREEMENT /LOG=C:\\setup.log")), 1618);
+  EXPECT_TRUE(medium.opened.empty());
+  ExpectNothingWritten();
+  ASSERT_EQ(log.Lines().size(), 2u);
+  EXPECT_NE(log.Lines().back().find(L"1618"), std::wstring::npos);
 }
 
 TEST_F(Unattended, ALogThatCannotBeMadeIsABadArgumentAndNothingIsDone) {

@@ -320,6 +320,53 @@ TEST(UninstallRun, TheFirstHandsOverAndEndsWithTheCopysResult) {
   }
 }
 
+// One installation or removal at a time: the process that removes holds the lock; beside
+// another installation nothing is removed and the code asks for a later try.
+TEST(UninstallRun, BesideAnotherInstallationNothingIsRemoved) {
+  struct Case {
+    const char* what;
+    bool copy;
+    bool silent;
+  };
+  const Case cases[] = {
+      {"the program started, with the user", false, false},
+      {"the program started, silent", false, true},
+      {"the copy, silent", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Installation t;
+    t.system.lockHeldElsewhere = true;
+    const std::set<std::wstring> before = t.files.FilePaths();
+    std::vector<std::wstring> line = {L"/UNINSTALL", L"/LOG=" + kLog};
+    if (c.silent) line.push_back(L"/VERYSILENT");
+    const ExitCode code = c.copy ? t.RunCopy() : (t.system.modulePath = kOriginal, t.Run(line));
+    EXPECT_EQ(static_cast<int>(code), 1618);
+    EXPECT_TRUE(t.system.started.empty()) << "no copy is made";
+    std::set<std::wstring> after = t.files.FilePaths();
+    after.erase(kLog);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(t.boxes.Asked().size(), c.silent ? 0u : 1u);
+    t.ExpectCodeLast(code);
+    if (c.copy) {
+      ASSERT_EQ(t.system.reports.size(), 1u);
+      EXPECT_EQ(t.system.reports[0].code, 1618);
+    }
+  }
+  // Alone, the copy takes the lock; the program that only waits for it does not.
+  Installation alone;
+  alone.RunCopy();
+  EXPECT_TRUE(alone.system.holdsLock);
+  Installation original;
+  original.files.Remove(kCopy);
+  original.files.Remove(L"C:\\TEMP\\SketrionUninstall412");
+  original.system.modulePath = kOriginal;
+  original.system.result = {platform::ProgramResult::Status::Reported, 0};
+  EXPECT_EQ(original.Run({L"/UNINSTALL", L"/VERYSILENT"}), ExitCode::Done);
+  ASSERT_EQ(original.system.started.size(), 1u);
+  EXPECT_FALSE(original.system.holdsLock);
+}
+
 TEST(UninstallRun, AFaultyLineOrLogRemovesNothing) {
   struct Case {
     const char* what;

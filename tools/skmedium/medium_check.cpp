@@ -46,6 +46,8 @@ class TargetMachine : public platform::System {
   bool ProtectLikeProgramFiles(const std::wstring&) override { return false; }
   bool OthersMayChange(const std::wstring&) override { return false; }
   bool RunsAsLocalSystem() override { return false; }
+  bool HoldInstallationLock() override { return true; }
+  bool InstallationRunning() override { return false; }
 };
 
 // The groups list's one column (250 pixels, less the check box) shows about this many
