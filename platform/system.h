@@ -17,6 +17,11 @@ struct ProgramResult {
   int code = 0;  // the reported result
 };
 
+struct SessionAccounts {
+  std::wstring process;
+  std::wstring desktop;
+};
+
 class System {
  public:
   virtual ~System() = default;
@@ -71,6 +76,10 @@ class System {
   // Whether this process runs as the local system account (as deployment tools start programs),
   // which has no desktop or Start menu of a person's.
   virtual bool RunsAsLocalSystem() = 0;
+  // The accounts of this process and of the person whose desktop it runs on ("DOMAIN\user").
+  // They differ when an administrator's account runs the installer for another person; an empty
+  // one when the system cannot say.
+  virtual SessionAccounts Accounts() = 0;
 };
 
 // ExitWindowsEx's flags and reasons, numbered as Win32's.

@@ -85,6 +85,8 @@ class FakeSystem : public System {
   bool OthersMayChange(const std::wstring& folder) override { return changeableByOthers.count(folder) > 0; }
   bool localSystem = false;
   bool RunsAsLocalSystem() override { return localSystem; }
+  SessionAccounts accounts{L"PC\\user", L"PC\\user"};
+  SessionAccounts Accounts() override { return accounts; }
 
   bool AddFont(const std::wstring& fileName) override {
     fontsAdded.push_back(fileName);

@@ -24,6 +24,7 @@ class Win32System : public System {
   bool ProtectLikeProgramFiles(const std::wstring& folder) override;
   bool OthersMayChange(const std::wstring& folder) override;
   bool RunsAsLocalSystem() override;
+  SessionAccounts Accounts() override;
 };
 
 }  // namespace platform

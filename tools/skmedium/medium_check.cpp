@@ -46,6 +46,7 @@ class TargetMachine : public platform::System {
   bool ProtectLikeProgramFiles(const std::wstring&) override { return false; }
   bool OthersMayChange(const std::wstring&) override { return false; }
   bool RunsAsLocalSystem() override { return false; }
+  platform::SessionAccounts Accounts() override { return {}; }
 };
 
 // The groups list's one column (250 pixels, less the check box) shows about this many
