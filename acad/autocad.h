@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "acad/products.h"
 #include "acad/registry_accessor.h"
 #include "acad/releases.h"
 #include "platform/registry.h"
@@ -34,16 +35,15 @@ enum CreateProfileResult : int {
   crNoTemplate = 3,  // the template profile does not exist
 };
 
-using FileExistsFn = std::function<bool(const std::wstring& path)>;
-
 // A profile name without its leading and trailing blanks and control characters.
 std::wstring TrimProfileName(const std::wstring& name);
 
 class TAutoCAD {
  public:
   // Detects the installed releases. A registry error while detecting (a value of the wrong
-  // type where a string is read) ends detection there: the releases found before it stay,
-  // and its text is kept in DetectError for the background window to show.
+  // type where a string is read) ends detection of the named releases there and leaves out the
+  // product it belongs to: what was found stays, and the first such text is kept in DetectError
+  // for the background window to show.
   TAutoCAD(platform::Registry& registry, FileExistsFn fileExists);
   TAutoCAD(const TAutoCAD&) = delete;
   TAutoCAD& operator=(const TAutoCAD&) = delete;
@@ -63,6 +63,11 @@ class TAutoCAD {
   void GetReleases(TAutoCADReleaseList& list) const { list = FReleases; }
   // Selects the first release whose product name matches, ignoring case; geNone when none.
   void SelectRelease(const std::wstring& productName);
+  // Selects one entry of the list GetReleases gave, known by its release or product key, not by
+  // its text.
+  void SelectEntry(const TAutoCADRelease& entry);
+  // The family of the selected release or product: which profile rules apply.
+  AcadFamily Family() const;
   // Opens the selected release and re-reads its profile list. Failures are reported through
   // PresenceAcad and LastError; a registry value of the wrong type throws RegistryError.
   void Refresh();
@@ -78,6 +83,8 @@ class TAutoCAD {
 
  private:
   void DetectReleases();
+  // Refresh's part for a product found by its key: opens that key in its view.
+  void RefreshProduct();
   // Fills FProfiles from the release's profile store; false when the store does not open.
   bool ReadProfiles();
   static void CopyRegistryKey(const RegistryAccessor& reg, const RegKey& source,
@@ -87,6 +94,7 @@ class TAutoCAD {
   FileExistsFn fileExists_;
 
   TAutoCADTypes FAcadType = geNone;
+  TAutoCADRelease FProduct;  // the product selected, for geProduct
   std::wstring FLocation;
   TAutoCADReleaseList FReleases;
   TAutoCADProfileList FProfiles;

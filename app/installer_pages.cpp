@@ -8,7 +8,7 @@
 namespace app {
 
 TInstallerPages::TInstallerPages(setup::TSetup& model, TfmMainSetup& main)
-    : WizardPages(model, main.RAR, main.acAutoCAD, main.FAcadNames, platform::RealDrives()),
+    : WizardPages(model, main.RAR, main.acAutoCAD, main.FAcadList, platform::RealDrives()),
       model_(model),
       main_(main) {}
 

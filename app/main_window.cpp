@@ -72,8 +72,6 @@ void TfmMainSetup::FormCreate() {
   model_.FRAR = &RAR;
   SetWindowTextW(lbNameProduct_, model_.FNameApplication.c_str());
   acAutoCAD.GetReleases(FAcadList);
-  FAcadNames.clear();
-  for (const acad::TAutoCADRelease& release : FAcadList) FAcadNames.push_back(release.ProductName);
   PlaceLabels();
 }
 

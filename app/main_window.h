@@ -40,8 +40,6 @@ class TfmMainSetup : private winui::MessageHandler {
   archive::TRAR RAR;
   acad::TAutoCAD acAutoCAD;
   acad::TAutoCADReleaseList FAcadList;
-  // The releases' product names, in the order of FAcadList, as the welcome page lists them.
-  std::vector<std::wstring> FAcadNames;
 
  private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -181,6 +181,7 @@ int UnattendedRun::GraphProfile() {
   }
   // A release never started by this user has no profile to configure: the page says so.
   if (page.lbComment.visible) log_.Line(page.lbComment.text);
+  if (page.lbProfileOwner.visible) log_.Line(page.lbProfileOwner.text);
   if (!options_.profile.empty() && page.cbCurProfile.control.visible &&
       page.cbCurProfile.control.enabled) {
     page.cbCurProfile.itemIndex = -1;
@@ -254,9 +255,7 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
     model.FRAR = &rar;
     acad::TAutoCADReleaseList releases;
     acAutoCAD.GetReleases(releases);
-    std::vector<std::wstring> acadNames;
-    for (const acad::TAutoCADRelease& release : releases) acadNames.push_back(release.ProductName);
-    WizardPages pages(model, rar, acAutoCAD, acadNames, drives);
+    WizardPages pages(model, rar, acAutoCAD, releases, drives);
     pages.FormCreate(model.FNameApplication);
     pages.BindArchiveEvents(rar, nullptr);
     log.Line(model.FCaption);

@@ -6,12 +6,12 @@
 namespace app {
 
 WizardPages::WizardPages(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-                         const std::vector<std::wstring>& acadNames, platform::Drives& drives)
-    : fmFirstForm(model, rar, acadNames),
+                         const acad::TAutoCADReleaseList& acadList, platform::Drives& drives)
+    : fmFirstForm(model, rar, acadList),
       fmLicense(model),
       fmGetPath(model, drives),
       fmGetGroups(model),
-      fmGraphProfile(model, acAutoCAD, acadNames),
+      fmGraphProfile(model, acAutoCAD, acadList),
       fmPrCopyFile(model, rar),
       fmFileReadme(model),
       fmExitWin(model) {}

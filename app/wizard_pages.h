@@ -22,10 +22,10 @@ namespace setup { class TSetup; }
 namespace app {
 
 struct WizardPages {
-  // rar: the archive component the welcome and copy pages run; acadNames: the releases found
-  // (FAcadNames of the background window), kept by reference.
+  // rar: the archive component the welcome and copy pages run; acadList: the releases found
+  // (FAcadList of the background window), kept by reference.
   WizardPages(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-              const std::vector<std::wstring>& acadNames, platform::Drives& drives);
+              const acad::TAutoCADReleaseList& acadList, platform::Drives& drives);
 
   // FormCreate of every page: the captions get the product name.
   void FormCreate(const std::wstring& nameApplication);

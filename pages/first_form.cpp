@@ -41,8 +41,12 @@ std::wstring TrimBlanks(const std::wstring& s) {
 
 }  // namespace
 
-TfmFirstForm::TfmFirstForm(setup::TSetup& model, archive::TRAR& rar, const std::vector<std::wstring>& acadList)
-    : Page(L"Вас приветствует программа установки "), model_(model), rar_(rar), FAcadList(acadList) {
+TfmFirstForm::TfmFirstForm(setup::TSetup& model, archive::TRAR& rar,
+                           const acad::TAutoCADReleaseList& acadList)
+    : Page(L"Вас приветствует программа установки "),
+      model_(model),
+      rar_(rar),
+      FAcadList(acadList) {
   lbComment.text = kGreeting;
   lbACAD.visible = false;
   lbNameFile.visible = false;
@@ -83,7 +87,7 @@ void TfmFirstForm::ShowAcadNotice() {
     notice += kAcadMissing;
   } else {
     notice += kAcadFound;
-    for (const auto& release : FAcadList) notice += release + L"\r\n";
+    notice += acad::ReleasesText(FAcadList);
     notice += kAcadProfileHint;
   }
   lbACAD.text = notice;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "acad/releases.h"
 #include "archive/rar.h"
 #include "pages/page.h"
 
@@ -19,7 +20,7 @@ class TfmFirstForm : public Page {
 
   // rar: the background window's archive component, which tests the archives; acadList: the
   // releases the background window found (FAcadList), kept by reference.
-  TfmFirstForm(setup::TSetup& model, archive::TRAR& rar, const std::vector<std::wstring>& acadList);
+  TfmFirstForm(setup::TSetup& model, archive::TRAR& rar, const acad::TAutoCADReleaseList& acadList);
 
   ControlState lbComment;
   ControlState lbACAD;
@@ -47,7 +48,7 @@ class TfmFirstForm : public Page {
 
   setup::TSetup& model_;
   archive::TRAR& rar_;
-  const std::vector<std::wstring>& FAcadList;
+  const acad::TAutoCADReleaseList& FAcadList;
   State state_ = State::Ready;
   // Entries tested in the current archive and the sum of their whole unpacked sizes (64-bit:
   // archives may unpack to 2 GiB and more): counted by RARTested, reset for every archive.

@@ -1,6 +1,7 @@
 #include "pages/graph_profile.h"
 
 #include "acad/autocad.h"
+#include "platform/system.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
 #include "util/strings.h"
@@ -8,18 +9,31 @@
 namespace pages {
 
 TfmGraphProfile::TfmGraphProfile(setup::TSetup& model, acad::TAutoCAD& acAutoCAD,
-                                 const std::vector<std::wstring>& acadList)
+                                 const acad::TAutoCADReleaseList& acadList)
     : Page(L"Указание и настройка графического редактора схем "),
       model_(model),
       acAutoCAD(acAutoCAD),
       FAcadList(acadList) {
   lbComment.visible = false;
+  lbProfileOwner.visible = false;
   btNext.enabled = true;
 }
 
 void TfmGraphProfile::FormShow() {
-  cbCurGraphEditor.Fill(FAcadList);
+  std::vector<std::wstring> texts;
+  for (const acad::TAutoCADRelease& release : FAcadList) texts.push_back(release.ProductName);
+  cbCurGraphEditor.Fill(texts);
   cbCurGraphEditor.Select(0);
+  // An administrator's account running the installer for another person makes the profile in
+  // its own registry, where that person's AutoCAD will not look.
+  const platform::SessionAccounts accounts = model_.System().Accounts();
+  lbProfileOwner.visible = !accounts.process.empty() && !accounts.desktop.empty() &&
+                           !util::EqualsNoCase(accounts.process, accounts.desktop);
+  lbProfileOwner.text =
+      lbProfileOwner.visible
+          ? L"Профиль AutoCAD будет настроен для пользователя " + accounts.process +
+                L", от имени которого идёт установка, а не для " + accounts.desktop + L"."
+          : L"";
   model_.FGraphEditorSet = true;
   cbCurGraphEditorChange();
 }
@@ -28,7 +42,12 @@ void TfmGraphProfile::cbCurGraphEditorChange() {
   // A release whose registry holds a value of the wrong type throws here; the view's boundary
   // shows it in the general error box and the page stays as it was (with PresenceAcad false,
   // leaving it configures nothing).
-  acAutoCAD.SelectRelease(cbCurGraphEditor.control.text);
+  // The entry itself, not its text: two products may carry one name.
+  const int index = cbCurGraphEditor.itemIndex;
+  if (index >= 0 && index < static_cast<int>(FAcadList.size()))
+    acAutoCAD.SelectEntry(FAcadList[static_cast<size_t>(index)]);
+  else
+    acAutoCAD.SelectRelease(cbCurGraphEditor.control.text);
 
   std::vector<std::wstring> names;
   for (const acad::TAutoCADProfileEntry& entry : acAutoCAD.GetProfiles()) names.push_back(entry.Name);
@@ -51,7 +70,7 @@ void TfmGraphProfile::cbCurGraphEditorChange() {
   lbCurProfile.visible = true;
   cbCurProfile.control.visible = true;
 
-  switch (acad::FamilyOf(acAutoCAD.AcadType())) {
+  switch (acAutoCAD.Family()) {
     case acad::AcadFamily::Full:
       cbCurProfile.Select(0);
       // The name from the setup description, or the one configured on an earlier visit.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "acad/releases.h"
 #include "pages/page.h"
 
 namespace acad { class TAutoCAD; }
@@ -17,7 +18,7 @@ class TfmGraphProfile : public Page {
  public:
   // acadList: the releases the background window found (FAcadList), kept by reference.
   TfmGraphProfile(setup::TSetup& model, acad::TAutoCAD& acAutoCAD,
-                  const std::vector<std::wstring>& acadList);
+                  const acad::TAutoCADReleaseList& acadList);
 
   ControlState GroupBox1;
   ControlState lbCurGraphEditor{L"Список доступных графических редакторов :"};
@@ -27,6 +28,9 @@ class TfmGraphProfile : public Page {
   ComboState cbCurProfile;       // editable
   ControlState lbTemplateProfile{L"Профиль, выступающий в качестве основы нового профиля "};
   ComboState cbTemplateProfile;  // choose-only
+  // Shown when the installer runs under another account than the desktop's owner: the profile
+  // is made in the registry of the installer's account.
+  ControlState lbProfileOwner;
   ControlState lbNext{L"Для продолжения установки программы нажмите кнопку \"Далее >\""};
   ControlState btPrior{L"< Назад"};
   ControlState btNext{L"Далее >"};
@@ -50,7 +54,7 @@ class TfmGraphProfile : public Page {
 
   setup::TSetup& model_;
   acad::TAutoCAD& acAutoCAD;
-  const std::vector<std::wstring>& FAcadList;
+  const acad::TAutoCADReleaseList& FAcadList;
 };
 
 }  // namespace pages

@@ -26,6 +26,7 @@ class GraphProfileView : public PageView<TfmGraphProfile> {
     BindCombo(page_.cbCurProfile, 24, 116, 584, 200, true, [this] { page_.cbCurProfileChange(); });
     BindLabel(page_.lbTemplateProfile, 24, 160, 584, 16);
     BindCombo(page_.cbTemplateProfile, 24, 180, 584, 200, false);
+    BindLabel(page_.lbProfileOwner, 24, 224, 584, 32);
     BindLabel(page_.lbNext, 24, 360, 584, 16);
     BindButtonRow();
   }

@@ -17,6 +17,11 @@ struct ProgramResult {
   int code = 0;  // the reported result
 };
 
+struct SessionAccounts {
+  std::wstring process;
+  std::wstring desktop;
+};
+
 class System {
  public:
   virtual ~System() = default;
@@ -78,6 +83,10 @@ class System {
   // Whether this process runs as the local system account (as deployment tools start programs),
   // which has no desktop or Start menu of a person's.
   virtual bool RunsAsLocalSystem() = 0;
+  // The accounts of this process and of the person whose desktop it runs on ("DOMAIN\user").
+  // They differ when an administrator's account runs the installer for another person; an empty
+  // one when the system cannot say.
+  virtual SessionAccounts Accounts() = 0;
 };
 
 // The name of the installation lock: in the namespace every session shares.

@@ -92,6 +92,8 @@ class FakeSystem : public System {
     return holdsLock;
   }
   bool InstallationRunning() override { return lockHeldElsewhere; }
+  SessionAccounts accounts{L"PC\\user", L"PC\\user"};
+  SessionAccounts Accounts() override { return accounts; }
 
   bool AddFont(const std::wstring& fileName) override {
     fontsAdded.push_back(fileName);

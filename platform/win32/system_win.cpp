@@ -45,18 +45,40 @@ class ProcessToken {
     return AdjustTokenPrivileges(token_.Get(), FALSE, &tp, 0, nullptr, nullptr) != FALSE;
   }
 
+  // The token of another process, for its user alone.
+  explicit ProcessToken(HANDLE process) {
+    if (!OpenProcessToken(process, TOKEN_QUERY, token_.Receive())) token_.Release();
+  }
+
   // Whether the token's user is the local system account.
   bool IsLocalSystem() const {
-    if (!token_) return false;
-    // TOKEN_USER with its SID behind it.
-    alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    DWORD size = 0;
-    if (!GetTokenInformation(token_.Get(), TokenUser, buffer, sizeof buffer, &size)) return false;
-    return IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid) != FALSE;
+    PSID sid = UserSid();
+    return sid && IsWellKnownSid(sid, WinLocalSystemSid) != FALSE;
+  }
+
+  // "DOMAIN\user" of the token's user; empty when it cannot be looked up.
+  std::wstring UserName() {
+    PSID sid = UserSid();
+    if (!sid) return L"";
+    wchar_t name[256], domain[256];
+    DWORD nameSize = 256, domainSize = 256;
+    SID_NAME_USE use;
+    if (!LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use)) return L"";
+    return domainSize > 0 ? std::wstring(domain) + L"\\" + name : std::wstring(name);
   }
 
  private:
+  // The SID of the token's user, held in the token's buffer; nullptr when not there.
+  PSID UserSid() const {
+    DWORD size = 0;
+    if (!token_ || !GetTokenInformation(token_.Get(), TokenUser, user_, sizeof user_, &size))
+      return nullptr;
+    return reinterpret_cast<TOKEN_USER*>(user_)->User.Sid;
+  }
+
   ScopedHandle token_;
+  // TOKEN_USER with its SID behind it.
+  alignas(TOKEN_USER) mutable unsigned char user_[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
 };
 
 // Starts the program, its path quoted before the arguments; `inherit`: with the handles this
@@ -246,5 +268,18 @@ bool Win32System::OthersMayChange(const std::wstring& folder) {
 }
 
 bool Win32System::RunsAsLocalSystem() { return ProcessToken().IsLocalSystem(); }
+
+SessionAccounts Win32System::Accounts() {
+  SessionAccounts accounts;
+  accounts.process = ProcessToken().UserName();
+  // The desktop's owner is the user of the shell that shows it (explorer.exe).
+  DWORD shellId = 0;
+  HWND shell = GetShellWindow();
+  if (shell && GetWindowThreadProcessId(shell, &shellId) && shellId != 0) {
+    ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellId));
+    if (process) accounts.desktop = ProcessToken(process.Get()).UserName();
+  }
+  return accounts;
+}
 
 }  // namespace platform

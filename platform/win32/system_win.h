@@ -27,6 +27,7 @@ class Win32System : public System {
   bool ProtectLikeProgramFiles(const std::wstring& folder) override;
   bool OthersMayChange(const std::wstring& folder) override;
   bool RunsAsLocalSystem() override;
+  SessionAccounts Accounts() override;
 
  private:
   ScopedHandle installationLock_;  // the named mutex, while this process holds it

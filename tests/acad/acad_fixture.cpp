@@ -136,8 +136,43 @@ void LayOutRichProfile(platform::Registry& registry, const std::wstring& profile
   Check(registry.CreateKey(cu, key + L"\\Drawing Window\\Пустой"), "create empty key");
 }
 
+std::wstring AcadProductKey(const std::wstring& release, const std::wstring& product) {
+  return L"Software\\Autodesk\\AutoCAD\\" + release + L"\\" + product;
+}
+
+std::wstring LtProductKey(const std::wstring& release, const std::wstring& product) {
+  return L"Software\\Autodesk\\AutoCAD LT\\" + release + L"\\" + product;
+}
+
+void LayOutProduct(platform::Registry& registry, const MakeFileFn& makeFile,
+                   const ProductLayout& product) {
+  WriteString(registry, product.view, product.key, L"ProductName", product.productName);
+  WriteString(registry, product.view, product.key, product.locationValue, product.location);
+  if (!product.program.empty()) {
+    std::wstring folder = product.location;
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    makeFile(folder + product.program);
+  }
+  if (product.started)
+    Check(registry.CreateKey(RegRoot::CurrentUser, ProfilesKey(product)), "create store");
+  const bool lt = product.key.find(L"AutoCAD LT") != std::wstring::npos;
+  for (const std::wstring& name : product.profiles)
+    LayOutRichProfile(registry, ProfilesKey(product), name,
+                      lt ? acad::AcadFamily::LT : acad::AcadFamily::Full);
+}
+
+void MarkLastUsed(platform::Registry& registry, const ProductLayout& product) {
+  const size_t productAt = product.key.rfind(L'\\');
+  const size_t releaseAt = product.key.rfind(L'\\', productAt - 1);
+  const std::wstring family = product.key.substr(0, releaseAt);
+  WriteString(registry, RegRoot::CurrentUser, family, L"CurVer",
+              product.key.substr(releaseAt + 1, productAt - releaseAt - 1));
+  WriteString(registry, RegRoot::CurrentUser, product.key.substr(0, productAt), L"CurVer",
+              product.key.substr(productAt + 1));
+}
+
 void ClearAutodesk(platform::Registry& registry) {
-  for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+  for (RegRoot root : {RegRoot::LocalMachine, RegRoot::LocalMachineNative, RegRoot::CurrentUser}) {
     RegStatus status = registry.DeleteTree(root, L"Software\\Autodesk");
     if (status != RegStatus::Ok && status != RegStatus::NotFound)
       throw std::runtime_error("fixture: cannot clear Software\\Autodesk");

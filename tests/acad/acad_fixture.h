@@ -43,7 +43,32 @@ void LayOutRelease(platform::Registry& registry, const MakeFileFn& makeFile,
 void LayOutRichProfile(platform::Registry& registry, const std::wstring& profilesKey,
                        const std::wstring& name, acad::AcadFamily family);
 
-// Removes both roots' "Software\Autodesk".
+// A product as AutoCAD 2006 and later, LT and the verticals leave it: a product key in one
+// registry view, its program in its folder, and (once this user started it) its profile store.
+struct ProductLayout {
+  platform::RegRoot view = platform::RegRoot::LocalMachineNative;
+  // Win32 path of the product key ("Software\Autodesk\AutoCAD\R25.0\ACAD-8101:419").
+  std::wstring key;
+  std::wstring productName;
+  std::wstring location;
+  std::wstring locationValue = L"AcadLocation";
+  std::wstring program = L"acad.exe";  // made in `location`; empty: none
+  bool started = true;                 // the user's key with its "Profiles" store
+  std::vector<std::wstring> profiles;  // each with RichProfile's content
+};
+// "Software\Autodesk\AutoCAD\R25.0\ACAD-8101:419" and its LT counterpart.
+std::wstring AcadProductKey(const std::wstring& release, const std::wstring& product);
+std::wstring LtProductKey(const std::wstring& release, const std::wstring& product);
+inline std::wstring ProfilesKey(const ProductLayout& product) {
+  return product.key + L"\\Profiles";
+}
+
+void LayOutProduct(platform::Registry& registry, const MakeFileFn& makeFile,
+                   const ProductLayout& product);
+// The user's "CurVer" chain naming the product as the one this user ran last.
+void MarkLastUsed(platform::Registry& registry, const ProductLayout& product);
+
+// Removes "Software\Autodesk" from the user's root and from both machine views.
 void ClearAutodesk(platform::Registry& registry);
 
 // A whole subtree: relative key path ("" for the top) -> value name -> (type, raw data).

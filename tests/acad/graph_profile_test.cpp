@@ -56,9 +56,7 @@ class GraphProfilePage : public ::testing::Test {
     acad_ = std::make_unique<acad::TAutoCAD>(registry_, [this](const std::wstring& p) {
       return files_.Kind(p) == platform::PathKind::File;
     });
-    acad::TAutoCADReleaseList releases;
-    acad_->GetReleases(releases);
-    for (const auto& r : releases) acadList_.push_back(r.ProductName);
+    acad_->GetReleases(acadList_);
     page_ = std::make_unique<TfmGraphProfile>(*model_, *acad_, acadList_);
     page_->Beep = [this] { ++beeps_; };
     page_->AttachHost(&host_);
@@ -87,7 +85,7 @@ class GraphProfilePage : public ::testing::Test {
   platform::ScriptedMessageBoxes boxes_;
   std::unique_ptr<setup::TSetup> model_;
   std::unique_ptr<acad::TAutoCAD> acad_;
-  std::vector<std::wstring> acadList_;
+  acad::TAutoCADReleaseList acadList_;
   pages::testing::FakeHost host_;
   std::unique_ptr<TfmGraphProfile> page_;
   int beeps_ = 0;
@@ -328,7 +326,7 @@ TEST_F(GraphProfilePage, DamagedReleaseKeyReachesTheErrorBoxAndConfiguresNothing
   LayOut(r);
   model_->FGraphProfile = L"Рабочий";
   acad_ = std::make_unique<acad::TAutoCAD>(registry_, [](const std::wstring&) { return true; });
-  acadList_ = {L"AutoCAD 2004"};
+  acadList_ = {{L"AutoCAD 2004", acad::geACAD2004}};
   ASSERT_EQ(registry_.WriteValue(RegRoot::CurrentUser, acadtest::BaseKey(r.type), L"CurVer",
                                  platform::DwordValue(1)),
             platform::RegStatus::Ok);
@@ -397,6 +395,83 @@ TEST_F(GraphProfilePage, ComingBackShowsTheConfiguredProfileAsExisting) {
   EXPECT_EQ(page.cbCurProfile.control.text, L"Новый");
   EXPECT_FALSE(page.cbTemplateProfile.control.visible);
   EXPECT_TRUE(page.btNext.enabled);
+}
+
+// Products of today: chosen by their entry (two of one name stay apart), the never-started one with
+// the first-start note, the LT one with its first profile, each new profile in its own store.
+TEST_F(GraphProfilePage, ProductsAreChosenByTheirEntry) {
+  auto product = [this](const std::wstring& key, const std::wstring& name,
+                        std::vector<std::wstring> profiles) {
+    acadtest::ProductLayout p;
+    p.key = key;
+    p.productName = name;
+    p.location = L"C:\\Program Files\\" + key.substr(key.rfind(L'\\') + 1);
+    p.profiles = std::move(profiles);
+    p.started = !p.profiles.empty();
+    if (key.find(L"LT") != std::wstring::npos) p.program = L"acadlt.exe";
+    acadtest::LayOutProduct(
+        registry_, [this](const std::wstring& f) { files_.PutFile(f, "MZ"); }, p);
+    return p;
+  };
+  const auto english =
+      product(acadtest::AcadProductKey(L"R25.0", L"ACAD-8101:409"), L"AutoCAD 2025", {L"Рабочий"});
+  const auto russian =
+      product(acadtest::AcadProductKey(L"R25.0", L"ACAD-8101:419"), L"AutoCAD 2025", {L"Другой"});
+  const auto electrical =
+      product(acadtest::AcadProductKey(L"R25.0", L"ACAD-8107:419"), L"AutoCAD Electrical 2025", {});
+  const auto lt = product(acadtest::LtProductKey(L"R30", L"ACADLT-7101:419"), L"AutoCAD LT 2024",
+                          {L"Второй LT", L"Первый LT"});
+  model_->FGraphProfile = L"Схемы";
+  TfmGraphProfile& page = Show();
+  ASSERT_EQ(page.cbCurGraphEditor.items.size(), 4u);
+
+  page.cbCurGraphEditor.Select(1);
+  page.cbCurGraphEditorChange();
+  EXPECT_EQ(page.cbTemplateProfile.items, russian.profiles);
+
+  page.cbCurGraphEditor.Select(2);
+  page.cbCurGraphEditorChange();
+  EXPECT_TRUE(page.lbComment.visible);
+  EXPECT_NE(page.lbComment.text.find(electrical.productName), std::wstring::npos);
+  EXPECT_FALSE(page.cbCurProfile.control.visible);
+
+  page.cbCurGraphEditor.Select(3);
+  page.cbCurGraphEditorChange();
+  EXPECT_FALSE(page.cbCurProfile.control.enabled);
+  EXPECT_EQ(page.cbCurProfile.control.text, lt.profiles[0]);
+
+  page.cbCurGraphEditor.Select(1);
+  page.cbCurGraphEditorChange();
+  ASSERT_TRUE(page.FormClose(mrNext));
+  EXPECT_EQ(model_->FGraphEditor, page.cbCurGraphEditor.items[1]);
+  EXPECT_EQ(model_->FGraphProfile, L"Схемы");
+  auto made = [this](const acadtest::ProductLayout& p) {
+    return registry_.OpenKey(RegRoot::CurrentUser, acadtest::ProfilesKey(p) + L"\\Схемы",
+                             platform::RegAccess::Read) == platform::RegStatus::Ok;
+  };
+  EXPECT_TRUE(made(russian));
+  EXPECT_FALSE(made(english));
+}
+
+// The page names the account the profile is made for only when it is not the desktop's owner.
+TEST_F(GraphProfilePage, SaysForWhomTheProfileIsMadeUnderAnotherAccount) {
+  LayOut(Release(acad::geACAD2004, L"AutoCAD 2004", {L"Рабочий"}));
+  const struct {
+    platform::SessionAccounts accounts;
+    bool shown;
+  } cases[] = {
+      {{L"PC\\admin", L"PC\\ivanov"}, true},
+      {{L"PC\\Ivanov", L"pc\\ivanov"}, false},
+      {{L"PC\\admin", L""}, false},  // the system cannot say who owns the desktop
+  };
+  for (const auto& c : cases) {
+    system_.accounts = c.accounts;
+    TfmGraphProfile& page = Show();
+    EXPECT_EQ(page.lbProfileOwner.visible, c.shown) << c.accounts.process;
+    if (!c.shown) continue;
+    EXPECT_NE(page.lbProfileOwner.text.find(c.accounts.process), std::wstring::npos);
+    EXPECT_NE(page.lbProfileOwner.text.find(c.accounts.desktop), std::wstring::npos);
+  }
 }
 
 }  // namespace

@@ -80,9 +80,7 @@ class GraphProfileWindow : public ::testing::Test {
     acad_ = std::make_unique<acad::TAutoCAD>(registry_, [this](const std::wstring& f) {
       return files_.Kind(f) == platform::PathKind::File;
     });
-    acad::TAutoCADReleaseList releases;
-    acad_->GetReleases(releases);
-    for (const auto& r : releases) names_.push_back(r.ProductName);
+    acad_->GetReleases(names_);
     page_ = std::make_unique<TfmGraphProfile>(*model_, *acad_, names_);
     page_->FormCreate(L"Sketrion 7");
     view_ = CreateView(*page_);
@@ -108,7 +106,7 @@ class GraphProfileWindow : public ::testing::Test {
   platform::ScriptedMessageBoxes boxes_;
   std::unique_ptr<setup::TSetup> model_;
   std::unique_ptr<acad::TAutoCAD> acad_;
-  std::vector<std::wstring> names_;
+  acad::TAutoCADReleaseList names_;
   std::vector<acadtest::ReleaseLayout> layouts_;
   std::unique_ptr<TfmGraphProfile> page_;
   std::unique_ptr<PageWindow> view_;

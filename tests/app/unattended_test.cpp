@@ -259,6 +259,47 @@ TEST_F(Unattended, TheGivenReleaseGetsTheGivenProfileMadeFromItsFirst) {
   EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /PROFILE=a*b", acad), ExitCode::BadArgument);
 }
 
+// Two products of one name: /ACAD= reaches the second by its own text, and the profile is made in
+// that product's store; an administrator's account running it for another person is logged.
+TEST_F(Unattended, TheGivenProductGetsItsProfileAndTheAccountIsLogged) {
+  acadtest::ProductLayout english, russian;
+  english.key = acadtest::AcadProductKey(L"R25.0", L"ACAD-8101:409");
+  russian.key = acadtest::AcadProductKey(L"R25.0", L"ACAD-8101:419");
+  for (acadtest::ProductLayout* p : {&english, &russian}) {
+    p->productName = L"AutoCAD 2025";
+    p->location = L"C:\\Program Files\\" + p->key.substr(p->key.rfind(L'\\') + 1);
+    p->profiles = {L"Первый"};
+    acadtest::LayOutProduct(
+        registry, [this](const std::wstring& f) { files.PutFile(f, "MZ"); }, *p);
+  }
+  acad::TAutoCAD acad(registry, [this](const std::wstring& p) {
+    return files.Kind(p) == platform::PathKind::File;
+  });
+  acad::TAutoCADReleaseList list;
+  acad.GetReleases(list);
+  ASSERT_EQ(list.size(), 2u);
+  system.accounts = {L"PC\\admin", L"PC\\ivanov"};
+
+  EXPECT_EQ(
+      Run(L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"" + list[1].ProductName + L"\" /PROFILE=Схемы",
+          acad),
+      ExitCode::Done);
+  EXPECT_EQ(model.FGraphEditor, list[1].ProductName);
+  EXPECT_EQ(
+      registry.OpenKey(platform::RegRoot::CurrentUser, acadtest::ProfilesKey(russian) + L"\\Схемы",
+                       platform::RegAccess::Read),
+      platform::RegStatus::Ok);
+  EXPECT_NE(
+      registry.OpenKey(platform::RegRoot::CurrentUser, acadtest::ProfilesKey(english) + L"\\Схемы",
+                       platform::RegAccess::Read),
+      platform::RegStatus::Ok);
+  bool accountsLogged = false;
+  for (const std::wstring& line : log.Lines())
+    accountsLogged = accountsLogged || (line.find(L"PC\\admin") != std::wstring::npos &&
+                                        line.find(L"PC\\ivanov") != std::wstring::npos);
+  EXPECT_TRUE(accountsLogged);
+}
+
 // For all users (asked for, or run as the system account) the shortcuts go to every user's
 // desktop and Start menu and no AutoCAD profile is made; otherwise they go to the user's own.
 TEST_F(Unattended, ForAllUsersTheShortcutsAreEveryUsersAndNoProfileIsMade) {

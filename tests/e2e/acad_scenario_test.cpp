@@ -1,7 +1,8 @@
 // The graphic editor page in the page chain of Setup.exe: with two AutoCAD releases laid out in
 // the registry (the 32-bit view Setup.exe reads) the welcome page names them, the page offers
-// them, and Next creates the new profile from a template, described by the product name; with
-// no release the page is never shown.
+// them, and Next creates the new profile from a template, described by the product name; the
+// products of today, in the machine's own 64-bit view and the 32-bit one, are offered and get the
+// profile in the chosen product's store; with no release the page is never shown.
 #include <gtest/gtest.h>
 
 #include "acad/releases.h"
@@ -61,9 +62,11 @@ class AcadScenario : public ::testing::Test {
     acadtest::LayOutRelease(registry, makeFile, r16);
   }
 
-  void PassToGroups(SetupRun& run) {
+  // `listed`: what the welcome page's notice must list, one release a line.
+  void PassToGroups(SetupRun& run,
+                    const std::wstring& listed = L"AutoCAD 2000\r\nAutoCAD 2004\r\n") {
     HWND welcome = run.Page(kWelcome, L"welcome");
-    welcomeNotice = ChildContaining(welcome, L"AutoCAD 2000\r\nAutoCAD 2004\r\n") != nullptr;
+    welcomeNotice = ChildContaining(welcome, listed) != nullptr;
     run.Press(welcome, L"Далее>", false);
     run.Press(welcome, L"Далее >");
     HWND license = run.Page(kLicense, L"license");
@@ -119,6 +122,70 @@ TEST_F(AcadScenario, NewProfileIsCreatedFromTheTemplate) {
   platform::RegValue support;
   EXPECT_EQ(registry.ReadValue(platform::RegRoot::CurrentUser, made + L"\\General", L"ACAD", &support),
             platform::RegStatus::Ok);
+}
+
+TEST_F(AcadScenario, ProductsOfBothViewsAreOfferedAndTheChosenOneGetsTheProfile) {
+  // Setup.exe is a 32-bit program: on a 64-bit prefix the machine's own view is another tree.
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  ASSERT_TRUE(wow64) << "the Wine prefix is not 64-bit";
+  const std::wstring probe = L"Software\\Autodesk\\Sketrion view probe";
+  ASSERT_EQ(registry.CreateKey(platform::RegRoot::LocalMachineNative, probe),
+            platform::RegStatus::Ok);
+  EXPECT_EQ(registry.OpenKey(platform::RegRoot::LocalMachine, probe, platform::RegAccess::Read),
+            platform::RegStatus::NotFound);
+  ASSERT_EQ(registry.DeleteTree(platform::RegRoot::LocalMachineNative, probe),
+            platform::RegStatus::Ok);
+
+  auto makeFile = [](const std::wstring& path) {
+    acadtest::MakeFileOn(platform::RealFileSystem(), path);
+  };
+  auto product = [&](platform::RegRoot view, const std::wstring& release, const std::wstring& id,
+                     const std::wstring& name, const std::wstring& profile) {
+    acadtest::ProductLayout p;
+    p.view = view;
+    p.key = acadtest::AcadProductKey(release, id);
+    p.productName = name;
+    p.location = L"C:\\e2e-acad\\" + name;
+    p.profiles = {profile};
+    acadtest::LayOutProduct(registry, makeFile, p);
+    return p;
+  };
+  const platform::RegRoot native = platform::RegRoot::LocalMachineNative;
+  const auto acad2025 =
+      product(native, L"R25.0", L"ACAD-8101:419", L"AutoCAD 2025", L"<<Unnamed Profile>>");
+  const auto electrical =
+      product(native, L"R25.0", L"ACAD-8107:419", L"AutoCAD Electrical 2025", L"<<ACADE>>");
+  product(platform::RegRoot::LocalMachine, L"R18.2", L"ACAD-A001:409", L"AutoCAD 2012",
+          L"<<Unnamed Profile>>");
+  acadtest::MarkLastUsed(registry, acad2025);
+
+  SetupRun run(medium, L"acad-products");
+  PassToGroups(run, L"AutoCAD 2025\r\nAutoCAD Electrical 2025\r\nAutoCAD 2012\r\n");
+  EXPECT_TRUE(welcomeNotice) << "the welcome page does not list the products in their order";
+
+  HWND page = run.Page(kGraphProfile, L"graphic-editor-products");
+  ASSERT_NE(page, nullptr);
+  std::vector<HWND> combos = ChildrenOfClass(page, L"ComboBox");
+  ASSERT_EQ(combos.size(), 3u);
+  EXPECT_EQ(SendMessageW(combos[0], CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(Text(combos[0]), L"AutoCAD 2025");  // the one this user ran last
+  SendMessageW(combos[0], CB_SETCURSEL, 1, 0);
+  SendMessageW(page, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combos[0]), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combos[0]));
+  EXPECT_EQ(Text(combos[2]), L"<<ACADE>>");
+  run.Press(page, L"Далее >");
+  FinishFromCopy(run);
+
+  auto made = [&](const acadtest::ProductLayout& p) {
+    platform::RegValue description;
+    return registry.ReadValue(platform::RegRoot::CurrentUser,
+                              acadtest::ProfilesKey(p) + L"\\Схемы Sketrion", L"",
+                              &description) == platform::RegStatus::Ok &&
+           platform::ValueText(description) == L"Sketrion 7.2";
+  };
+  EXPECT_TRUE(made(electrical)) << "the profile is not in Electrical's store";
+  EXPECT_FALSE(made(acad2025));
 }
 
 TEST_F(AcadScenario, WithoutAReleaseThePageIsNeverShown) {

@@ -26,7 +26,7 @@ class WelcomePage : public pages::testing::ArchivePageTest {
     page.FormActivate();
   }
 
-  std::vector<std::wstring> acadList;
+  acad::TAutoCADReleaseList acadList;
   TfmFirstForm page;
   // How often "Прекратить установку программы?" was asked.
   int CancelQuestions() const {
@@ -75,7 +75,7 @@ TEST_F(WelcomePage, AutoCADNoticeWhenNoneWasFound) {
 }
 
 TEST_F(WelcomePage, AutoCADNoticeListsEveryReleaseOnItsOwnLine) {
-  acadList = {L"AutoCAD 2000", L"AutoCAD 2002"};
+  acadList = {{L"AutoCAD 2000", acad::geACAD2000}, {L"AutoCAD 2002", acad::geACLT2002}};
   ShowAndActivate();
   EXPECT_EQ(page.lbACAD.text,
             L"Для работы редактора схем требуется наличие на Вашем компьютере AutoCAD.\r\n"

@@ -36,7 +36,7 @@ class FirstFormViewTest : public WithMedium<ViewTest> {
     return false;
   }
 
-  std::vector<std::wstring> acadList{L"AutoCAD 2002"};
+  acad::TAutoCADReleaseList acadList{{L"AutoCAD 2002", acad::geACLT2002}};
   TfmFirstForm page;
   std::unique_ptr<PageWindow> view;
   std::function<void()> onTested;

@@ -131,7 +131,7 @@ class PageDpiTest : public ViewTest {
   platform::FakeDrives drives;
   archive::TRAR rar;
   acad::TAutoCAD acAutoCAD{registry, [](const std::wstring&) { return false; }};
-  std::vector<std::wstring> acadList{L"AutoCAD 2004"};
+  acad::TAutoCADReleaseList acadList{{L"AutoCAD 2004", acad::geACAD2004}};
 };
 
 TEST_F(PageDpiTest, EveryPageAndTheChooserFitAtEveryScale) {
@@ -142,6 +142,9 @@ TEST_F(PageDpiTest, EveryPageAndTheChooserFitAtEveryScale) {
   TfmGetPath destination(model, drives);
   TfmGetGroups groups(model);
   TfmGraphProfile editor(model, acAutoCAD, acadList);
+  // Shown with the line that names the profile's account (long names) and the first-start note.
+  system.accounts = {L"BUHGALTERIA-PC-07\\Администратор", L"BUHGALTERIA-PC-07\\Константинопольский"};
+  editor.FormShow();
   TfmPrCopyFile copying(model, rar);
   TfmFileReadme readme(model);
   TfmExitWin finish(model);

@@ -45,6 +45,23 @@ TEST(Win32System, FreeSpaceOfADriveOrMinusOne) {
   EXPECT_EQ(system.FreeSpace(L"Q:\\"), -1);  // no such drive in the test prefix
 }
 
+// The installer's account by its domain and name; on a machine of one user the desktop's owner,
+// when the system can name one, is that same account.
+TEST(Win32System, AccountsOfTheProcessAndTheDesktop) {
+  platform::Win32System system;
+  wchar_t name[257];
+  DWORD size = 257;
+  ASSERT_TRUE(GetUserNameW(name, &size));
+  const platform::SessionAccounts accounts = system.Accounts();
+  const std::wstring suffix = std::wstring(L"\\") + name;
+  ASSERT_GT(accounts.process.size(), suffix.size());
+  EXPECT_EQ(Folded(accounts.process.substr(accounts.process.size() - suffix.size())),
+            Folded(suffix));
+  if (!accounts.desktop.empty()) {
+    EXPECT_EQ(Folded(accounts.desktop), Folded(accounts.process));
+  }
+}
+
 // The temporary files' folder as the user set it, without the trailing backslash a root keeps,
 // and a start that says whether it did.
 TEST(Win32System, TempDirAndProgramsStarted) {

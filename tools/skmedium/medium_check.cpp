@@ -48,6 +48,7 @@ class TargetMachine : public platform::System {
   bool RunsAsLocalSystem() override { return false; }
   bool HoldInstallationLock() override { return true; }
   bool InstallationRunning() override { return false; }
+  platform::SessionAccounts Accounts() override { return {}; }
 };
 
 // The groups list's one column (250 pixels, less the check box) shows about this many
