@@ -238,7 +238,6 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
   ExitCode result = ExitCode::Failed;
   try {
     model.ReadSetupIni();
-    model.FRAR = &rar;
     acad::TAutoCADReleaseList releases;
     acAutoCAD.GetReleases(releases);
     std::vector<std::wstring> acadNames;

@@ -10,7 +10,6 @@
 
 #include "setup/setup_description.h"
 
-namespace archive { class TRAR; }
 namespace platform {
 class FileSystem;
 class MessageBoxes;
@@ -120,7 +119,6 @@ class TSetup : public TSetupDescription {
   // The installation log of FDestDir, kept by the copy page and the shortcut work.
   setup::InstallLog& Log();
 
-  archive::TRAR* FRAR = nullptr;  // the background window's archive component, not owned
   std::wstring FGraphEditor;
   bool FGraphEditorSet = false;
 
