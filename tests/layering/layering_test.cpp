@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -158,17 +157,37 @@ void AddInclude(const LayerTable& table, const std::string& file, int number,
   uses.push_back({file, number, FolderOf(table, file), to, file + " -> " + header});
 }
 
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The words and single marks of a line of code: "namespace a::b {" is namespace a : : b {.
+std::vector<std::string> Tokens(const std::string& code) {
+  std::vector<std::string> tokens;
+  for (size_t at = 0; at < code.size();) {
+    if (std::isspace(static_cast<unsigned char>(code[at]))) {
+      ++at;
+      continue;
+    }
+    size_t end = at;
+    while (end < code.size() && IsWordChar(code[end])) ++end;
+    if (end == at) ++end;
+    tokens.push_back(code.substr(at, end - at));
+    at = end;
+  }
+  return tokens;
+}
+
 // The namespaces a line opens, "namespace a {" and "namespace a::b {" alike, comments aside.
 void AddNamespaces(const LayerTable& table, const std::string& file, int number,
                    const std::string& line, std::vector<Use>& uses) {
-  static const std::regex opened(R"(\bnamespace\s+([A-Za-z_]\w*)(\s*::\s*\w+)*\s*\{)");
   if (line.find("namespace") == std::string::npos) return;
-  const std::string code = line.substr(0, line.find("//"));
-  for (std::sregex_iterator it(code.begin(), code.end(), opened), end; it != end; ++it) {
-    const std::string to = FolderOfNamespace(table, (*it)[1]);
-    if (!to.empty())
-      uses.push_back(
-          {file, number, FolderOf(table, file), to, file + " -> namespace " + (*it)[1].str()});
+  const std::vector<std::string> t = Tokens(line.substr(0, line.find("//")));
+  for (size_t i = 0; i + 2 < t.size(); ++i) {
+    if (t[i] != "namespace" || !IsWordChar(t[i + 1][0])) continue;
+    size_t next = i + 2;
+    while (next + 2 < t.size() && t[next] == ":" && t[next + 1] == ":") next += 3;
+    const std::string to = FolderOfNamespace(table, t[i + 1]);
+    if (t[next] == "{" && !to.empty())
+      uses.push_back({file, number, FolderOf(table, file), to, file + " -> namespace " + t[i + 1]});
   }
 }
 
@@ -219,16 +238,24 @@ std::vector<Command> ParseCMake(std::istream& in) {
     text += line;
     lineOf.insert(lineOf.end(), line.size(), number);
   }
-  static const std::regex start(R"(([A-Za-z_]\w*)\s*\()");
-  for (std::sregex_iterator it(text.begin(), text.end(), start), end; it != end;) {
-    Command command{(*it)[1], {}, lineOf[static_cast<size_t>(it->position())]};
-    size_t at = static_cast<size_t>(it->position() + it->length());
+  for (size_t at = 0; at < text.size();) {
+    size_t end = at;
+    while (end < text.size() && IsWordChar(text[end])) ++end;
+    size_t open = end;
+    while (open < text.size() && (text[open] == ' ' || text[open] == '\t')) ++open;
+    if (end == at || open == text.size() || text[open] != '(') {
+      at = std::max(end, at + 1);
+      continue;
+    }
+    Command command{text.substr(at, end - at), {}, lineOf[at]};
     int depth = 1;
+    bool quoted = false;
     std::string word;
-    for (; at < text.size() && depth > 0; ++at) {
+    for (at = open + 1; at < text.size() && depth > 0; ++at) {
       const char c = text[at];
-      depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-      if (depth == 0 || std::isspace(static_cast<unsigned char>(c))) {
+      quoted = quoted != (c == '"');
+      if (!quoted) depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+      if (depth == 0 || (!quoted && std::isspace(static_cast<unsigned char>(c)))) {
         if (!word.empty()) command.args.push_back(word);
         word.clear();
       } else {
@@ -236,7 +263,6 @@ std::vector<Command> ParseCMake(std::istream& in) {
       }
     }
     commands.push_back(command);
-    while (it != end && static_cast<size_t>(it->position()) < at) ++it;
   }
   return commands;
 }
@@ -427,6 +453,7 @@ TEST(LayeringCheck, FindsAWrongWayLinkLine) {
       {"util/CMakeLists.txt", commands("add_library(sk_util STATIC text.cpp)\n")},
       {"platform/CMakeLists.txt",
        commands("add_library(sk_platform STATIC file.cpp) # a comment (with brackets)\n"
+                "add_custom_command(OUTPUT x.h COMMENT \"made (once\")\n"
                 "add_library(sk_platform_fake STATIC\n  fake/fake_files.cpp\n)\n"
                 "target_link_libraries(sk_platform PUBLIC sk_util ws2_32)\n"
                 "target_link_libraries(sk_platform_fake PUBLIC sk_platform)\n")},
