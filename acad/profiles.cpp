@@ -19,13 +19,8 @@ const wchar_t* const kUnnamedProfiles[] = {L"<<Конфигурация без �
 
 }  // namespace
 
-std::wstring TrimProfileName(const std::wstring& name) {
-  // Blanks and control characters alike (a pasted tab or line break).
-  auto kept = [](wchar_t c) { return c > L' '; };
-  auto first = std::find_if(name.begin(), name.end(), kept);
-  auto last = std::find_if(name.rbegin(), name.rend(), kept).base();
-  return first < last ? std::wstring(first, last) : std::wstring();
-}
+// Blanks and control characters alike (a pasted tab or line break).
+std::wstring TrimProfileName(const std::wstring& name) { return util::Trim(name); }
 
 bool TAutoCAD::ReadProfiles() {
   FProfiles.clear();

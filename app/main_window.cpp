@@ -69,7 +69,6 @@ void TfmMainSetup::FormCreate() {
   model_.ReadSetupIni();
   SetWindowTextW(hwnd(), model_.FCaption.c_str());
   winui::SetApplicationTitle(model_.FCaption);
-  model_.FRAR = &RAR;
   SetWindowTextW(lbNameProduct_, model_.FNameApplication.c_str());
   acAutoCAD.GetReleases(FAcadList);
   PlaceLabels();

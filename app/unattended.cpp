@@ -6,9 +6,9 @@
 #include "acad/autocad.h"
 #include "app/wizard_pages.h"
 #include "archive/rar.h"
+#include "formats/run_log.h"
 #include "platform/system.h"
 #include "setup/installation_lock.h"
-#include "setup/run_log.h"
 #include "setup/setup.h"
 #include "util/codepage.h"
 #include "util/exception_text.h"
@@ -16,7 +16,7 @@
 namespace app {
 namespace {
 
-ExitCode Finish(setup::RunLog& log, ExitCode code) {
+ExitCode Finish(formats::RunLog& log, ExitCode code) {
   log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(code)));
   return code;
 }
@@ -27,10 +27,9 @@ void UnattendedRun::Host::StopTimer(int id) {
   timers.erase(std::remove(timers.begin(), timers.end(), id), timers.end());
 }
 
-UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages,
-                             const SetupOptions& options, setup::RunLog& log,
-                             const setup::LoggingMessageBoxes& boxes, bool forAllUsers,
-                             ProgressShown progress)
+UnattendedRun::UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
+                             formats::RunLog& log, const formats::LoggingMessageBoxes& boxes,
+                             bool forAllUsers, ProgressShown progress)
     : model_(model),
       pages_(pages),
       options_(options),
@@ -241,8 +240,8 @@ int UnattendedRun::ExitWin() {
 }
 
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-                       platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
-                       const setup::LoggingMessageBoxes& boxes, ProgressShown progress) {
+                       platform::Drives& drives, const SetupOptions& options, formats::RunLog& log,
+                       const formats::LoggingMessageBoxes& boxes, ProgressShown progress) {
   // A log asked for and not made: nothing is done, since nobody could learn what happened.
   if (!log.Written()) return ExitCode::BadArgument;
   ExitCode result = ExitCode::Failed;
@@ -252,7 +251,6 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
       return Finish(log, ExitCode::AnotherInstallation);
     }
     model.ReadSetupIni();
-    model.FRAR = &rar;
     acad::TAutoCADReleaseList releases;
     acAutoCAD.GetReleases(releases);
     WizardPages pages(model, rar, acAutoCAD, releases, drives);

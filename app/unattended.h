@@ -11,10 +11,10 @@
 #include "app/exit_code.h"
 #include "app/wizard_pages.h"
 
-namespace setup {
+namespace formats {
 class LoggingMessageBoxes;
 class RunLog;
-}  // namespace setup
+}  // namespace formats
 
 namespace app {
 
@@ -31,7 +31,7 @@ using ProgressShown = std::function<void(const RunProgress&)>;
 class UnattendedRun : public PageShower {
  public:
   UnattendedRun(setup::TSetup& model, WizardPages& pages, const SetupOptions& options,
-                setup::RunLog& log, const setup::LoggingMessageBoxes& boxes, bool forAllUsers,
+                formats::RunLog& log, const formats::LoggingMessageBoxes& boxes, bool forAllUsers,
                 ProgressShown progress = {});
 
   int ShowPage(Step step) override;
@@ -70,8 +70,8 @@ class UnattendedRun : public PageShower {
   setup::TSetup& model_;
   WizardPages& pages_;
   const SetupOptions& options_;
-  setup::RunLog& log_;
-  const setup::LoggingMessageBoxes& boxes_;
+  formats::RunLog& log_;
+  const formats::LoggingMessageBoxes& boxes_;
   Host host_;
   ExitCode refusal_ = ExitCode::Done;
   bool copyFailed_ = false;
@@ -84,7 +84,7 @@ class UnattendedRun : public PageShower {
 // AutoCAD releases, runs the chain unattended and logs the exit code last. The model's message
 // boxes are `boxes`, writing into `log`.
 ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD& acAutoCAD,
-                       platform::Drives& drives, const SetupOptions& options, setup::RunLog& log,
-                       const setup::LoggingMessageBoxes& boxes, ProgressShown progress = {});
+                       platform::Drives& drives, const SetupOptions& options, formats::RunLog& log,
+                       const formats::LoggingMessageBoxes& boxes, ProgressShown progress = {});
 
 }  // namespace app

@@ -6,6 +6,7 @@
 #include "app/silent_progress_win.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
+#include "formats/run_log.h"
 #include "pages/views_win.h"
 #include "platform/drives.h"
 #include "platform/file_system.h"
@@ -14,7 +15,6 @@
 #include "platform/win32/scoped_win.h"
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_win.h"
-#include "setup/run_log.h"
 #include "setup/setup.h"
 
 namespace app {
@@ -29,13 +29,13 @@ void ShowBox(const std::wstring& text, platform::MsgIcon icon) {
   platform::Win32MessageBoxes().Show(nullptr, text, L"Setup", platform::MsgButtons::Ok, icon);
 }
 
-ExitCode RunWithoutWindows(const SetupOptions& options, setup::RunLog& log) {
+ExitCode RunWithoutWindows(const SetupOptions& options, formats::RunLog& log) {
   // The shell's link objects are made on this thread.
   platform::ComApartment com;
   platform::Win32System system;
   platform::Win32Registry registry;
   platform::Win32Shell shell;
-  setup::LoggingMessageBoxes boxes(log);
+  formats::LoggingMessageBoxes boxes(log);
   // No icon is loaded: no window shows one.
   setup::TSetup model(
       setup::SetupPlatform{&platform::RealFileSystem(), &system, &registry, &boxes, nullptr, &shell});
@@ -55,7 +55,7 @@ ExitCode RunWithoutWindows(const SetupOptions& options, setup::RunLog& log) {
 
 ExitCode RunFromCommandLine(const ParsedCommandLine& parsed) {
   const SetupOptions& options = parsed.options;
-  setup::RunLog log(platform::RealFileSystem(), options.log);
+  formats::RunLog log(platform::RealFileSystem(), options.log);
   if (!parsed.fault.empty()) {
     const std::wstring text = L"Неверный параметр командной строки: " + parsed.fault;
     log.Line(text);

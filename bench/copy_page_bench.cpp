@@ -15,12 +15,12 @@
 #include <unistd.h>
 
 #include "archive/rar.h"
+#include "formats/install_log.h"
 #include "pages/pr_copy_file.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/scripted_message_boxes.h"
 #include "platform/file_system.h"
-#include "setup/install_log.h"
 #include "setup/setup.h"
 #include "tests/rarwriter/rarwriter.h"
 

@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "util/codepage.h"
 #include "util/paths.h"
+#include "util/strings.h"
 
 namespace controls {
 
@@ -32,12 +33,8 @@ std::wstring TypeNameOf(int type) {
   }
 }
 
-std::wstring TrimSpaces(const std::wstring& s) {
-  size_t first = s.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return L"";
-  size_t last = s.find_last_not_of(L' ');
-  return s.substr(first, last - first + 1);
-}
+// A typed path's levels lose their spaces only: other blanks stay and match no folder.
+bool IsSpace(wchar_t c) { return c == L' '; }
 
 }  // namespace
 
@@ -343,7 +340,7 @@ void FolderTree::Navigate(const std::wstring& path) {
   while (start <= path.size()) {
     size_t end = path.find(L'\\', start);
     if (end == std::wstring::npos) end = path.size();
-    std::wstring component = TrimSpaces(path.substr(start, end - start));
+    std::wstring component = util::Trim(path.substr(start, end - start), IsSpace);
     start = end + 1;
     if (component.empty()) break;
     if (component.find(L':') != std::wstring::npos) component += L'\\';

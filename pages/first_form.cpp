@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "setup/setup.h"
 #include "util/scope_exit.h"
+#include "util/strings.h"
 
 namespace pages {
 
@@ -30,14 +31,6 @@ const wchar_t kFailed[] =
     L"Обратитесь к Вашему поставщику.\r\n"
     L"Приносим наши извинения.";
 const wchar_t kPassed[] = L"Установочные файлы проверены.\r\nОшибок не обнаружено.";
-
-// Blanks and control characters, as the name is trimmed before it is shown.
-std::wstring TrimBlanks(const std::wstring& s) {
-  size_t first = 0, last = s.size();
-  while (first < last && static_cast<uint32_t>(s[first]) <= L' ') ++first;
-  while (last > first && static_cast<uint32_t>(s[last - 1]) <= L' ') --last;
-  return s.substr(first, last - first);
-}
 
 }  // namespace
 
@@ -176,7 +169,8 @@ void TfmFirstForm::RARTested(archive::TRAR& Sender, const RARHeaderData& eFile, 
   const uint64_t size = Sender.EntryUnpSize();
   ArchiveSize = setup::SaturatedAdd(
       ArchiveSize, size > uint64_t{INT64_MAX} ? INT64_MAX : static_cast<int64_t>(size));
-  const std::wstring name = TrimBlanks(Sender.EntryNameW());
+  // Blanks and control characters go, as the name is trimmed before it is shown.
+  const std::wstring name = util::Trim(Sender.EntryNameW());
   lbNameFile.text = name;
   if (!Result) model_.ShowMsg(owner, L"Ошибка архива - файл: " + name);
   // The component lets messages run after this event, at most every 50 ms.

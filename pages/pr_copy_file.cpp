@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "setup/install_log.h"
+#include "formats/install_log.h"
 #include "setup/setup.h"
 #include "util/scope_exit.h"
 #include "util/strings.h"
@@ -56,7 +56,7 @@ void TfmPrCopyFile::CopyFiles() {
   leftForRestart_.clear();
 
   // The log goes to disk after every archive: a copying that stops half way leaves it behind.
-  setup::InstallLog& log = model_.Log();
+  formats::InstallLog& log = model_.Log();
   log.Open(model_.FDestDir);
   model_.MakeDestination();
   archive::TRAR& rar = rar_;

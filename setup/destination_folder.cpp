@@ -1,7 +1,7 @@
+#include "formats/install_log.h"
 #include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "platform/system.h"
-#include "setup/install_log.h"
 #include "setup/setup.h"
 #include "util/paths.h"
 

@@ -1,26 +1,18 @@
-#include <vector>
-
+#include "formats/setup_ini.h"
 #include "setup/setup.h"
-#include "util/strings.h"
 
 namespace setup {
 
 TSetupGroupFile::TSetupGroupFile(TSetupListGroup* Owner, TSetupDescription* Setup) : FOwner(Owner), FSetup(Setup) {}
 
 void TSetupGroupFile::LoadFromLine(const std::wstring& Line) {
-  // The value after the first "="; a line without one is all value.
-  size_t eq = Line.find(L'=');
-  std::wstring value = eq == std::wstring::npos ? Line : Line.substr(eq + 1);
-  FKey = eq == std::wstring::npos ? std::wstring() : Line.substr(0, eq);
-  std::vector<std::wstring> fields;
-  util::SplitToList(value, L'|', fields, true);
-
-  // Exactly "1": " 1" and "01" leave the group unselected.
-  FDefaultSelected = fields.size() >= 1 && fields[0] == L"1";
+  const formats::GroupLine line = formats::ParseGroupLine(Line);
+  FKey = line.key;
+  FDefaultSelected = line.defaultSelected;
   FSelected = FDefaultSelected;
-  FArchiveFile = fields.size() >= 2 ? FSetup->FSetupDir + fields[1] : L"NoneNameFile";
-  FName = fields.size() >= 3 ? fields[2] : L"NoneName";
-  FComment = fields.size() >= 4 ? fields[3] : L"";
+  FArchiveFile = line.hasArchive ? FSetup->FSetupDir + line.archive : formats::kNoArchiveFile;
+  FName = line.name;
+  FComment = line.comment;
 }
 
 void TSetupGroupFile::SetSize(int64_t bytes) {

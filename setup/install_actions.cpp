@@ -4,14 +4,15 @@
 #include <new>
 #include <string>
 
+#include "formats/install_log.h"
+#include "formats/setup_ini.h"
+#include "formats/uninstall_record.h"
 #include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
-#include "setup/install_log.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
 #include "util/codepage.h"
-#include "util/ini.h"
 #include "util/paths.h"
 #include "util/text.h"
 
@@ -20,7 +21,7 @@ namespace {
 
 // Creates every missing folder of `relative` (backslash-separated) under the existing `base`;
 // the log learns each one made.
-void MakeFolders(platform::FileSystem& files, InstallLog& log, const std::wstring& base,
+void MakeFolders(platform::FileSystem& files, formats::InstallLog& log, const std::wstring& base,
                  const std::wstring& relative) {
   std::wstring path = base;
   size_t from = 0;
@@ -45,26 +46,23 @@ bool TSetup::WriteDestIniString(const std::wstring& fileName, const std::wstring
 }
 
 // Writes one key of the record straight to the file, as the private-profile functions do.
-void TSetup::WriteRecordKey(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-  if (!WriteDestIniString(L"UnInstall.ini", section, key, value))
-    throw SetupError(L"Unable to write to " + FDestDir + L"UnInstall.ini");
+void TSetup::WriteRecordKey(const formats::RecordKey& key, const std::wstring& value) {
+  if (!WriteDestIniString(formats::kUninstallRecordName, key.section, key.key, value))
+    throw SetupError(L"Unable to write to " + FDestDir + formats::kUninstallRecordName);
 }
 
 void TSetup::CreateLinks() {
-  const util::IniFile setupIni = platform::LoadIniFile(Files(), FSetupDir + L"Setup.ini");
+  // The shortcuts are read now, from the file as it is when the files are in place.
+  const formats::SetupIni setupIni =
+      formats::LoadSetupIni(Files(), FSetupDir + formats::kSetupIniName);
   Log().Open(FDestDir);
   std::wstring failure;
   try {
-    WriteRecordKey(L"GENERAL", L"NameApplication", FNameApplication);
-    for (int n = 1;; ++n) {
-      const std::wstring section = L"Link" + std::to_wstring(n);
-      if (setupIni.ReadSection(section).empty()) break;  // missing or without a key: the end
-      std::wstring path = CreateShortcut(setupIni.ReadString(section, L"Filename", L"NoName.lnk"),
-                                         setupIni.ReadString(section, L"WorkDir", L""),
-                                         setupIni.ReadString(section, L"FileIcon", L""),
-                                         setupIni.ReadString(section, L"FileLink", L""),
-                                         setupIni.ReadString(section, L"DirLink", L"PROGRAMS"));
-      if (!path.empty()) WriteRecordKey(L"General", section, path);
+    WriteRecordKey(formats::ProductNameKey(), FNameApplication);
+    for (const formats::LinkSection& link : setupIni.links) {
+      std::wstring path =
+          CreateShortcut(link.filename, link.workDir, link.fileIcon, link.fileLink, link.dirLink);
+      if (!path.empty()) WriteRecordKey(formats::ShortcutKey(link.number), path);
     }
   } catch (const SetupError& e) {
     failure = e.Text();
@@ -74,7 +72,8 @@ void TSetup::CreateLinks() {
     // Our other errors (the registry's) carry UTF-8.
     util::FromUtf8(e.what(), &failure, util::BadInput::kAsLatin1);
   }
-  if (!Log().Flush() && failure.empty()) failure = L"Unable to write to " + FDestDir + kInstallLogName;
+  if (!Log().Flush() && failure.empty())
+    failure = L"Unable to write to " + FDestDir + formats::kInstallLogName;
   if (!failure.empty()) ShowMsg(ApplicationWindow(), failure);
 }
 
@@ -87,7 +86,7 @@ std::wstring TSetup::CreateShortcut(const std::wstring& Filename, const std::wst
   link->SetWorkingDirectory(FDestDir + WorkDir);
   if (!FileIcon.empty()) link->SetIconLocation(FDestDir + FileIcon, 0);
 
-  const bool programs = util::EqualsNoCase(DirLink, L"PROGRAMS");
+  const bool programs = util::EqualsNoCase(DirLink, formats::kProgramsDirLink);
   const platform::ShellFolder shellFolder =
       shortcuts_for_all_users_ ? (programs ? platform::ShellFolder::CommonPrograms : platform::ShellFolder::CommonDesktop)
                                : (programs ? platform::ShellFolder::Programs : platform::ShellFolder::Desktop);

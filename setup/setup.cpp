@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "formats/install_log.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "platform/system.h"
-#include "setup/install_log.h"
 #include "util/paths.h"
 
 namespace setup {
@@ -41,8 +41,8 @@ TSetup::TSetup(const SetupPlatform& Platform)
 
 TSetup::~TSetup() = default;
 
-InstallLog& TSetup::Log() {
-  if (!log_) log_ = std::make_unique<InstallLog>(Files());
+formats::InstallLog& TSetup::Log() {
+  if (!log_) log_ = std::make_unique<formats::InstallLog>(Files());
   return *log_;
 }
 

@@ -10,7 +10,6 @@
 
 #include "setup/setup_description.h"
 
-namespace archive { class TRAR; }
 namespace platform {
 class FileSystem;
 class MessageBoxes;
@@ -18,10 +17,12 @@ class Registry;
 class Shell;
 class System;
 }  // namespace platform
+namespace formats {
+class InstallLog;
+struct RecordKey;
+}  // namespace formats
 
 namespace setup {
-
-class InstallLog;
 
 // Sets the application's icon from an .ico file; the application implements it. A failure
 // inside is the loader's to ignore (the model ignores any exception it throws, too).
@@ -118,18 +119,17 @@ class TSetup : public TSetupDescription {
   void SetShortcutsForAllUsers(bool allUsers) { shortcuts_for_all_users_ = allUsers; }
   void* ApplicationWindow() const { return application_window_; }
   // The installation log of FDestDir, kept by the copy page and the shortcut work.
-  setup::InstallLog& Log();
+  formats::InstallLog& Log();
 
-  archive::TRAR* FRAR = nullptr;  // the background window's archive component, not owned
   std::wstring FGraphEditor;
   bool FGraphEditorSet = false;
 
  private:
   // WriteDestIniString on UnInstall.ini, throwing SetupError "Unable to write to ..." on failure.
-  void WriteRecordKey(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+  void WriteRecordKey(const formats::RecordKey& key, const std::wstring& value);
 
   SetupPlatform platform_;
-  std::unique_ptr<setup::InstallLog> log_;
+  std::unique_ptr<formats::InstallLog> log_;
   void* application_window_ = nullptr;
   bool shortcuts_for_all_users_ = false;
 };

@@ -1,44 +1,36 @@
 // Reading Setup.ini into the model.
-#include <set>
-
+#include "formats/setup_ini.h"
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "platform/system.h"
 #include "setup/setup.h"
-#include "util/codepage.h"
-#include "platform/file_io.h"
-#include "util/ini.h"
 #include "util/paths.h"
 #include "util/strings.h"
 
 namespace setup {
 void TSetupDescription::ReadSetupIni() {
-  util::IniFile ini = platform::LoadIniFile(*files_, FSetupDir + L"Setup.ini");
+  const formats::SetupIni ini = formats::LoadSetupIni(*files_, FSetupDir + formats::kSetupIniName);
 
-  FCaption = ini.ReadString(L"GENERAL", L"Caption", L"");
-  FNameApplication = ini.ReadString(L"GENERAL", L"NameApplication", L"NameApplication");
-  if (FCaption.empty()) FCaption = L"Установка " + FNameApplication;
-  FNameCompany = ini.ReadString(L"GENERAL", L"NameCompany", L"NameCompany");
-  FLicenseFile = FSetupDir + ini.ReadString(L"GENERAL", L"FileLicension", L"Licension.rtf");
-  FGraphProfile = ini.ReadString(L"GENERAL", L"NameProfileGraphEditor", L"");
-  FBDESetup = FSetupDir + ini.ReadString(L"Execute", L"BDE", L"");
+  FCaption = ini.caption;
+  FNameApplication = ini.nameApplication;
+  FNameCompany = ini.nameCompany;
+  FLicenseFile = FSetupDir + ini.licenseFile;
+  FGraphProfile = ini.graphProfile;
+  FBDESetup = FSetupDir + ini.bdeSetup;
 
-  // One group per entry in file order; equal keys (in any case) count once, with the first
-  // one's value, and an empty value adds nothing. Reading again replaces the groups.
+  // One group per line, in file order. Reading again replaces the groups.
   FGroups->Clear();
-  std::set<std::wstring> seen;
-  for (const util::IniEntry& entry : ini.ReadSection(L"GROUPS")) {
-    if (!seen.insert(util::FoldCase(entry.name)).second) continue;
-    if (entry.value.empty()) continue;
+  for (const std::wstring& line : ini.groupLines) {
     std::unique_ptr<TSetupGroupFile> group(new TSetupGroupFile(FGroups.get(), this));
     TSetupGroupFile* added = group.get();
     FGroups->Add(std::move(group));
-    added->LoadFromLine(entry.name + L"=" + entry.value);
+    added->LoadFromLine(line);
   }
 
   FDestDir = platform::DefaultProgramFilesDir(system_) + util::ReplaceAll(FNameCompany, L"\\\\", L"\\") +
              L"\\" + util::ReplaceAll(FNameApplication, L".", L"_") + L"\\";
 
-  FindApplicationIcon(ini.ReadString(L"GENERAL", L"Icon", L""));
+  FindApplicationIcon(ini.icon);
 }
 
 void TSetupDescription::FindApplicationIcon(const std::wstring& iconValue) {

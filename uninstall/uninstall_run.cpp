@@ -1,9 +1,9 @@
 #include "uninstall/uninstall_run.h"
 
+#include "formats/run_log.h"
 #include "platform/dialogs.h"
 #include "platform/system.h"
 #include "setup/installation_lock.h"
-#include "setup/run_log.h"
 #include "uninstall/command_line.h"
 #include "uninstall/deferring_remover.h"
 #include "uninstall/hand_over.h"
@@ -26,15 +26,15 @@ std::wstring FullLogPath(const std::wstring& log, platform::System& system) {
   return util::AddBackslash(system.CurrentDir()) + log;
 }
 
-ExitCode Finish(setup::RunLog& log, ExitCode code) {
+ExitCode Finish(formats::RunLog& log, ExitCode code) {
   log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(code)));
   return code;
 }
 
 class UninstallRun {
  public:
-  UninstallRun(const UninstallOptions& options, platform::System& system, const UninstallPlatform& platform,
-               setup::RunLog& log)
+  UninstallRun(const UninstallOptions& options, platform::System& system,
+               const UninstallPlatform& platform, formats::RunLog& log)
       : o_(options), system_(system), platform_(platform), log_(log) {}
 
   void Tell(const std::wstring& text, platform::MsgIcon icon) {
@@ -75,7 +75,7 @@ class UninstallRun {
   }
 
   ExitCode Remove(const std::wstring& dest, const std::wstring& self, DeferringRemover& deferring) {
-    setup::LoggingMessageBoxes logged(log_, platform::MsgAnswer::Yes);
+    formats::LoggingMessageBoxes logged(log_, platform::MsgAnswer::Yes);
     UninstallPlatform p = platform_;
     p.remover = &deferring;
     if (o_.Unattended()) p.messageBoxes = &logged;
@@ -100,7 +100,7 @@ class UninstallRun {
   const UninstallOptions& o_;
   platform::System& system_;
   const UninstallPlatform& platform_;
-  setup::RunLog& log_;
+  formats::RunLog& log_;
 };
 
 }  // namespace
@@ -116,7 +116,7 @@ ExitCode RunUninstall(const std::vector<std::wstring>& arguments, platform::Syst
   }
   ParsedArguments parsed = ParseArguments(arguments);
   parsed.options.log = FullLogPath(parsed.options.log, system);
-  setup::RunLog log(*platform.files, parsed.options.log);
+  formats::RunLog log(*platform.files, parsed.options.log);
   if (!parsed.fault.empty()) {
     const std::wstring text = L"Неверный параметр командной строки: " + parsed.fault;
     log.Line(text);

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "formats/uninstall_record.h"
 #include "platform/dialogs.h"
+#include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "setup/uninstall_key.h"
 #include "uninstall/remover.h"
 #include "util/codepage.h"
-#include "platform/file_io.h"
-#include "util/ini.h"
 #include "util/paths.h"
 
 namespace uninstall {
@@ -47,16 +47,17 @@ constexpr OutcomeRow kOutcomes[] = {
 
 // What goes by its name and place alone: the record's shortcuts and the installation's own
 // files beside the log.
-setup::LogItem ByName(setup::LogItemKind kind, const std::wstring& path) {
-  setup::LogItem item;
+formats::LogItem ByName(formats::LogItemKind kind, const std::wstring& path) {
+  formats::LogItem item;
   item.kind = kind;
   item.path = path;
   item.crcKnown = false;
   return item;
 }
 
-bool IsFolder(const setup::LogItem& item) {
-  return item.kind == setup::LogItemKind::Folder || item.kind == setup::LogItemKind::ShortcutFolder;
+bool IsFolder(const formats::LogItem& item) {
+  return item.kind == formats::LogItemKind::Folder ||
+         item.kind == formats::LogItemKind::ShortcutFolder;
 }
 
 }  // namespace
@@ -71,12 +72,12 @@ void Uninstaller::Show(void* owner, const std::wstring& text, int kind) {
 }
 
 bool Uninstaller::ReadRecord() {
-  const std::wstring record = dest_ + L"\\UnInstall.ini";
-  if (p_.files->Kind(record) != platform::PathKind::File) return false;
-  const util::IniFile ini = platform::LoadIniFile(*p_.files, record);
-  name_ = ini.ReadString(L"GENERAL", L"NameApplication", L"");
-  for (const util::IniEntry& entry : ini.ReadSection(L"GENERAL"))
-    if (entry.name.size() > 4 && util::EqualsNoCase(entry.name.substr(0, 4), L"Link")) recordLinks_.push_back(entry.value);
+  formats::UninstallRecord record;
+  if (!formats::LoadUninstallRecord(*p_.files, dest_ + L"\\" + formats::kUninstallRecordName,
+                                    &record))
+    return false;
+  name_ = record.productName;
+  recordLinks_ = record.shortcuts;
   return !name_.empty();
 }
 
@@ -85,10 +86,11 @@ bool Uninstaller::Run(void* owner) {
     Show(owner, L"В папке " + dest_ + L" нет записи об установке программы (UnInstall.ini): удалять нечего.", 1);
     return false;
   }
-  const std::wstring logPath = dest_ + L"\\" + setup::kInstallLogName;
+  const std::wstring logPath = dest_ + L"\\" + formats::kInstallLogName;
   std::string bytes;
-  logReadable_ = platform::ReadWholeFile(*p_.files, logPath, kMaxLogBytes, &bytes) == platform::ReadResult::Ok &&
-                 setup::ParseInstallLog(bytes, &log_);
+  logReadable_ = platform::ReadWholeFile(*p_.files, logPath, kMaxLogBytes, &bytes) ==
+                     platform::ReadResult::Ok &&
+                 formats::ParseInstallLog(bytes, &log_);
   if (!logReadable_)
     Show(owner, L"Журнал установки " + logPath +
                     L" отсутствует или повреждён. Файлы программы не будут удалены: только её ярлыки, "
@@ -97,23 +99,24 @@ bool Uninstaller::Run(void* owner) {
                             platform::MsgIcon::Question) != platform::MsgAnswer::Yes)
     return false;
 
-  const std::wstring graphEditor = dest_ + L"\\GraphEditor.ini", record = dest_ + L"\\UnInstall.ini";
+  const std::wstring graphEditor = dest_ + L"\\GraphEditor.ini";
+  const std::wstring record = dest_ + L"\\" + formats::kUninstallRecordName;
   for (const std::wstring& path : {graphEditor, record, logPath}) named_.insert(util::FoldCase(path));
   for (const std::wstring& link : recordLinks_) named_.insert(util::FoldCase(link));
-  for (const setup::LogItem& item : log_) named_.insert(util::FoldCase(item.path));
+  for (const formats::LogItem& item : log_) named_.insert(util::FoldCase(item.path));
 
   FindShellFolders();
   if (logReadable_) RemoveCheckedFiles(owner);
   else Note(dest_, Outcome::NoLog);
   RemoveShortcuts();
-  Note(graphEditor, Remove(ByName(setup::LogItemKind::File, graphEditor)));
+  Note(graphEditor, Remove(ByName(formats::LogItemKind::File, graphEditor)));
   RemoveEntry();
-  Note(record, Remove(ByName(setup::LogItemKind::File, record)));
-  Note(logPath, Remove(ByName(setup::LogItemKind::File, logPath)));
+  Note(record, Remove(ByName(formats::LogItemKind::File, record)));
+  Note(logPath, Remove(ByName(formats::LogItemKind::File, logPath)));
   if (logReadable_) {
-    std::vector<setup::LogItem> folders;
-    for (const setup::LogItem& item : log_)
-      if (item.kind == setup::LogItemKind::Folder) folders.push_back(item);
+    std::vector<formats::LogItem> folders;
+    for (const formats::LogItem& item : log_)
+      if (item.kind == formats::LogItemKind::Folder) folders.push_back(item);
     RemoveFolders(folders);
   }
   Show(owner, FinalText(), OnlyLeftToRestart(kept_) ? 0 : 1);
@@ -147,12 +150,15 @@ bool Uninstaller::IsShortcutPlace(const std::wstring& path) const {
 // Files inside the destination; shortcut files and the folders made for them in the shell
 // folders; the destination, the folders below it and those above it that the installation made
 // (the company's), never a drive's root.
-bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
+bool Uninstaller::InItsPlace(const formats::LogItem& item) const {
   switch (item.kind) {
-    case setup::LogItemKind::File: return util::IsInside(item.path, dest_);
-    case setup::LogItemKind::Shortcut: return IsShortcutPlace(item.path);
-    case setup::LogItemKind::ShortcutFolder: return InShellFolder(item.path);
-    case setup::LogItemKind::Folder:
+    case formats::LogItemKind::File:
+      return util::IsInside(item.path, dest_);
+    case formats::LogItemKind::Shortcut:
+      return IsShortcutPlace(item.path);
+    case formats::LogItemKind::ShortcutFolder:
+      return InShellFolder(item.path);
+    case formats::LogItemKind::Folder:
       return util::IsInsideOrSame(item.path, dest_) || (item.path.size() > 3 && util::IsInside(dest_, item.path));
   }
   return false;
@@ -160,16 +166,18 @@ bool Uninstaller::InItsPlace(const setup::LogItem& item) const {
 
 // Where the walk for links starts: the destination, the shell folder of a shortcut, or a folder
 // above the destination itself (one the installation made there).
-std::wstring Uninstaller::FolderItBelongsTo(const setup::LogItem& item) const {
-  if (item.kind == setup::LogItemKind::Folder && !util::IsInsideOrSame(item.path, dest_)) return item.path;
-  if (item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Folder) return dest_;
+std::wstring Uninstaller::FolderItBelongsTo(const formats::LogItem& item) const {
+  if (item.kind == formats::LogItemKind::Folder && !util::IsInsideOrSame(item.path, dest_))
+    return item.path;
+  if (item.kind == formats::LogItemKind::File || item.kind == formats::LogItemKind::Folder)
+    return dest_;
   return ShellFolderOf(item.path);
 }
 
 // The one way anything goes: from its place, reached without passing a link, while it is as the
 // installation left it (a file or shortcut logged with its size and CRC-32 still has them, a
 // folder is still a folder), and only once the remover says it is gone.
-Outcome Uninstaller::Remove(const setup::LogItem& item) {
+Outcome Uninstaller::Remove(const formats::LogItem& item) {
   if (!InItsPlace(item)) return Outcome::Outside;
   if (platform::LinkOnTheWay(*p_.files, FolderItBelongsTo(item), item.path)) return Outcome::ThroughLink;
   const bool folder = IsFolder(item);
@@ -180,7 +188,7 @@ Outcome Uninstaller::Remove(const setup::LogItem& item) {
     uint64_t size = 0;
     uint32_t crc = 0;
     // Unreadable now: it may be locked by a running program.
-    if (!setup::FileCrc32(*p_.files, item.path, &size, &crc)) return Outcome::InUse;
+    if (!formats::FileCrc32(*p_.files, item.path, &size, &crc)) return Outcome::InUse;
     if (size != item.size || crc != item.crc) return Outcome::Changed;
   }
   const RemoveOutcome removed = folder ? p_.remover->RemoveFolder(item.path) : p_.remover->RemoveFile(item.path);
@@ -214,10 +222,10 @@ Outcome Uninstaller::WhyNotEmpty(const std::wstring& folder) {
 // The logged files and the shortcuts logged with their CRC. Those a program holds are offered
 // one retry.
 void Uninstaller::RemoveCheckedFiles(void* owner) {
-  std::vector<const setup::LogItem*> inUse;
-  for (const setup::LogItem& item : log_) {
-    const bool file = item.kind == setup::LogItemKind::File;
-    if (!file && !(item.kind == setup::LogItemKind::Shortcut && item.crcKnown)) continue;
+  std::vector<const formats::LogItem*> inUse;
+  for (const formats::LogItem& item : log_) {
+    const bool file = item.kind == formats::LogItemKind::File;
+    if (!file && !(item.kind == formats::LogItemKind::Shortcut && item.crcKnown)) continue;
     const Outcome outcome = Remove(item);
     if (outcome == Outcome::InUse) inUse.push_back(&item);
     else Note(item.path, outcome);
@@ -232,7 +240,7 @@ void Uninstaller::RemoveCheckedFiles(void* owner) {
                  L"Закройте её и нажмите «Повторить» или нажмите «Пропустить», чтобы оставить их.",
       kCaption, platform::MsgButtons::RetryCancel, platform::MsgIcon::Warning);
   // The one retry checks each file again: it may have changed while it was in use.
-  for (const setup::LogItem* item : inUse)
+  for (const formats::LogItem* item : inUse)
     Note(item->path, answer == platform::MsgAnswer::Retry ? Remove(*item) : Outcome::InUse);
 }
 
@@ -240,26 +248,28 @@ void Uninstaller::RemoveCheckedFiles(void* owner) {
 // the log's checked ones went with the files. Then the shortcut folders the installation made.
 void Uninstaller::RemoveShortcuts() {
   std::set<std::wstring> done;
-  std::vector<setup::LogItem> links, folders;
-  for (const std::wstring& link : recordLinks_) links.push_back(ByName(setup::LogItemKind::Shortcut, link));
-  for (const setup::LogItem& item : log_) {
-    if (item.kind == setup::LogItemKind::Shortcut) {
+  std::vector<formats::LogItem> links, folders;
+  for (const std::wstring& link : recordLinks_)
+    links.push_back(ByName(formats::LogItemKind::Shortcut, link));
+  for (const formats::LogItem& item : log_) {
+    if (item.kind == formats::LogItemKind::Shortcut) {
       if (item.crcKnown) done.insert(util::FoldCase(item.path));
       else links.push_back(item);
     }
-    if (item.kind == setup::LogItemKind::ShortcutFolder) folders.push_back(item);
+    if (item.kind == formats::LogItemKind::ShortcutFolder) folders.push_back(item);
   }
-  for (const setup::LogItem& link : links)
+  for (const formats::LogItem& link : links)
     if (done.insert(util::FoldCase(link.path)).second) Note(link.path, Remove(link));
   RemoveFolders(folders);
 }
 
 // Deepest first, so a folder is empty once its logged subfolders are gone.
-void Uninstaller::RemoveFolders(std::vector<setup::LogItem> folders) {
-  std::stable_sort(folders.begin(), folders.end(), [](const setup::LogItem& a, const setup::LogItem& b) {
-    return Depth(a.path) > Depth(b.path);
-  });
-  for (const setup::LogItem& folder : folders) Note(folder.path, Remove(folder));
+void Uninstaller::RemoveFolders(std::vector<formats::LogItem> folders) {
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](const formats::LogItem& a, const formats::LogItem& b) {
+                     return Depth(a.path) > Depth(b.path);
+                   });
+  for (const formats::LogItem& folder : folders) Note(folder.path, Remove(folder));
 }
 
 void Uninstaller::Note(const std::wstring& path, Outcome outcome) {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/install_log.h"
+#include "formats/install_log.h"
 
 namespace platform {
 class FileSystem;
@@ -83,13 +83,13 @@ class Uninstaller {
   // The shell folder `path` lies in; empty when none.
   std::wstring ShellFolderOf(const std::wstring& path) const;
   bool IsShortcutPlace(const std::wstring& path) const;
-  bool InItsPlace(const setup::LogItem& item) const;
-  std::wstring FolderItBelongsTo(const setup::LogItem& item) const;
-  Outcome Remove(const setup::LogItem& item);
+  bool InItsPlace(const formats::LogItem& item) const;
+  std::wstring FolderItBelongsTo(const formats::LogItem& item) const;
+  Outcome Remove(const formats::LogItem& item);
   Outcome WhyNotEmpty(const std::wstring& folder);
   void RemoveCheckedFiles(void* owner);
   void RemoveShortcuts();
-  void RemoveFolders(std::vector<setup::LogItem> folders);
+  void RemoveFolders(std::vector<formats::LogItem> folders);
   void RemoveEntry();
   void Note(const std::wstring& path, Outcome outcome);
   std::wstring FinalText() const;
@@ -101,7 +101,7 @@ class Uninstaller {
   std::wstring name_;
   std::vector<std::wstring> recordLinks_;
   bool logReadable_ = false;
-  std::vector<setup::LogItem> log_;
+  std::vector<formats::LogItem> log_;
   std::set<std::wstring> named_;  // folded paths the installation made: logged, the record's, its files
   std::vector<std::wstring> shellFolders_;  // the desktops and Start menus found
   bool ownFileAtRestart_ = false;

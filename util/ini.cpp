@@ -1,24 +1,21 @@
 #include "util/ini.h"
 
-#include "util/text.h"
 #include "util/codepage.h"
+#include "util/strings.h"
+#include "util/text.h"
 
 namespace util {
-namespace {
 
-constexpr size_t npos = std::wstring::npos;
-
-bool IsBlank(wchar_t c) {
+bool IsIniBlank(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' ||
          c == 0x1A;  // the DOS end-of-file mark some editors leave
 }
 
-std::wstring Trim(const std::wstring& s) {
-  size_t begin = 0, end = s.size();
-  while (begin < end && IsBlank(s[begin])) ++begin;
-  while (end > begin && IsBlank(s[end - 1])) --end;
-  return s.substr(begin, end - begin);
-}
+namespace {
+
+constexpr size_t npos = std::wstring::npos;
+
+std::wstring TrimIni(const std::wstring& s) { return util::Trim(s, IsIniBlank); }
 
 // One pair of enclosing quotes removed, then cut to what a 2048-unit buffer holds.
 std::wstring UnquotedValue(const std::wstring& raw) {
@@ -42,21 +39,21 @@ IniFile::Line IniFile::MakeLine(std::wstring text, std::wstring newline) {
   Line line;
   line.text = std::move(text);
   line.newline = std::move(newline);
-  std::wstring trimmed = Trim(line.text);
+  std::wstring trimmed = TrimIni(line.text);
   if (trimmed.empty()) return line;
   if (trimmed[0] == L'[') {
     size_t close = trimmed.rfind(L']');
     if (close == npos) return line;  // a broken header starts no section
     line.kind = Line::Section;
-    line.name = Trim(trimmed.substr(1, close - 1));
+    line.name = TrimIni(trimmed.substr(1, close - 1));
     return line;
   }
   size_t eq = trimmed.find(L'=');
   if (eq == npos) return line;
   line.kind = Line::Key;
   line.comment = trimmed[0] == L';';
-  line.name = Trim(trimmed.substr(0, eq));
-  line.value = Trim(trimmed.substr(eq + 1));
+  line.name = TrimIni(trimmed.substr(0, eq));
+  line.value = TrimIni(trimmed.substr(eq + 1));
   return line;
 }
 
@@ -99,7 +96,7 @@ std::string IniFile::ToBytes() const {
 }
 
 size_t IniFile::FindSection(const std::wstring& section) const {
-  std::wstring wanted = Trim(section);
+  std::wstring wanted = TrimIni(section);
   // Lines before the first header form a section without a name, ahead of every other.
   if (wanted.empty()) return 0;
   for (size_t i = 0; i < lines_.size(); ++i)
@@ -119,7 +116,7 @@ std::wstring IniFile::ReadString(const std::wstring& section, const std::wstring
                                  const std::wstring& defaultValue) const {
   size_t body = FindSection(section);
   if (body == npos) return defaultValue;
-  std::wstring wanted = Trim(key);
+  std::wstring wanted = TrimIni(key);
   for (size_t i = body, end = SectionEnd(body); i < end; ++i)
     if (lines_[i].kind == Line::Key && EqualsNoCase(lines_[i].name, wanted)) return UnquotedValue(lines_[i].value);
   return defaultValue;
@@ -142,13 +139,13 @@ std::wstring IniFile::NewlineForAppend() const {
 
 void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
                           const std::wstring& value) {
-  std::wstring name = OneLine(Trim(key));
+  std::wstring name = OneLine(TrimIni(key));
   std::wstring text = name + L"=" + OneLine(value);
   std::wstring newline = NewlineForAppend();
   size_t body = FindSection(section);
   if (body == npos) {
     if (!lines_.empty() && lines_.back().newline.empty()) lines_.back().newline = newline;
-    lines_.push_back(MakeLine(L"[" + OneLine(Trim(section)) + L"]", newline));
+    lines_.push_back(MakeLine(L"[" + OneLine(TrimIni(section)) + L"]", newline));
     lines_.push_back(MakeLine(text, newline));
     return;
   }
@@ -162,7 +159,7 @@ void IniFile::WriteString(const std::wstring& section, const std::wstring& key,
   }
   // After the section's last non-blank line, so blank lines before the next section stay there.
   size_t at = end;
-  while (at > body && Trim(lines_[at - 1].text).empty()) --at;
+  while (at > body && TrimIni(lines_[at - 1].text).empty()) --at;
   if (at > 0 && lines_[at - 1].newline.empty()) lines_[at - 1].newline = newline;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), MakeLine(text, newline));
 }

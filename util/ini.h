@@ -22,6 +22,10 @@ constexpr size_t kIniValueMax = 2047;
 // Larger files are not read (and never rewritten): they give the defaults.
 constexpr size_t kIniFileMax = 16u << 20;
 
+// The blanks trimmed around names and values: fewer than a typed name loses (util::Trim), since
+// the private-profile functions keep other control characters.
+bool IsIniBlank(wchar_t c);
+
 struct IniEntry {
   std::wstring name;   // as written, trimmed
   std::wstring value;  // as ReadString gives it for this line

@@ -4,6 +4,15 @@
 
 namespace util {
 
+bool IsBlankOrControl(wchar_t c) { return static_cast<uint32_t>(c) <= 0x20; }
+
+std::wstring Trim(const std::wstring& s, bool (*isBlank)(wchar_t)) {
+  size_t begin = 0, end = s.size();
+  while (begin < end && isBlank(s[begin])) ++begin;
+  while (end > begin && isBlank(s[end - 1])) --end;
+  return s.substr(begin, end - begin);
+}
+
 std::wstring LeftChars(const std::wstring& s, int n) {
   if (n <= 0) return std::wstring();
   return s.substr(0, static_cast<size_t>(n));

@@ -6,6 +6,11 @@
 
 namespace util {
 
+// True for a blank or a control character (up to U+0020): what a typed or pasted name loses.
+bool IsBlankOrControl(wchar_t c);
+// s without the characters `isBlank` accepts at either end.
+std::wstring Trim(const std::wstring& s, bool (*isBlank)(wchar_t) = IsBlankOrControl);
+
 // The first n characters of s; n of 0 or less gives the empty string.
 std::wstring LeftChars(const std::wstring& s, int n);
 

@@ -11,17 +11,17 @@
 #include "app/command_line.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
+#include "formats/run_log.h"
 #include "pages/first_form.h"
-#include "pages/pr_copy_file.h"
 #include "pages/get_path.h"
 #include "pages/license.h"
+#include "pages/pr_copy_file.h"
 #include "platform/fake/fake_drives.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/registry.h"
-#include "setup/run_log.h"
 #include "setup/setup.h"
 #include "setup/uninstall_key.h"
 #include "tests/acad/acad_fixture.h"
@@ -88,8 +88,8 @@ class Unattended : public ::testing::Test {
   platform::FakeRegistry registry;
   platform::FakeDrives drives;
   platform::FakeShell shell{files};
-  setup::RunLog log{files, kLogFile};
-  setup::LoggingMessageBoxes boxes{log};
+  formats::RunLog log{files, kLogFile};
+  formats::LoggingMessageBoxes boxes{log};
   setup::TSetup model;
   archive_test::ScriptedMedium medium;
   archive::TRAR rar;
@@ -198,7 +198,7 @@ TEST_F(Unattended, BesideAnotherInstallationNothingIsDoneAndTheCodeAsksForALater
 
 TEST_F(Unattended, ALogThatCannotBeMadeIsABadArgumentAndNothingIsDone) {
   files.MakeDirectory(L"C:\\Temp");
-  setup::RunLog folderInItsPlace(files, L"C:\\Temp");  // a folder where the file would be
+  formats::RunLog folderInItsPlace(files, L"C:\\Temp");  // a folder where the file would be
   EXPECT_FALSE(folderInItsPlace.Written());
   EXPECT_EQ(app::RunUnattended(model, rar, acAutoCAD, drives, app::SetupOptions{}, folderInItsPlace, boxes),
             ExitCode::BadArgument);

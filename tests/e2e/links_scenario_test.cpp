@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/exit_code.h"
+#include "formats/install_log.h"
 #include "platform/file_system.h"
-#include "setup/install_log.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/installed.h"
 #include "tests/e2e/medium.h"
@@ -49,9 +49,10 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 // A log line for the file at `logged`, with the size and CRC of what lies at `real`.
-setup::LogItem FileLine(const std::wstring& logged, const std::wstring& real) {
-  setup::LogItem item{setup::LogItemKind::File, logged};
-  EXPECT_TRUE(setup::FileCrc32(platform::RealFileSystem(), real, &item.size, &item.crc)) << Utf8Of(real);
+formats::LogItem FileLine(const std::wstring& logged, const std::wstring& real) {
+  formats::LogItem item{formats::LogItemKind::File, logged};
+  EXPECT_TRUE(formats::FileCrc32(platform::RealFileSystem(), real, &item.size, &item.crc))
+      << Utf8Of(real);
   return item;
 }
 
@@ -85,14 +86,14 @@ TEST(LinksScenario, AHostileLogRemovesNothingThroughTheLinks) {
   ASSERT_TRUE(CopyFileW(Widened(SK_E2E_UNINSTALL_EXE).c_str(), (kDest + L"\\UnInstall.exe").c_str(), FALSE));
   WriteBytes(kDest + L"\\UnInstall.ini", "[GENERAL]\r\nNameApplication=Sketrion Links\r\n");
   const std::string winIni = ReadFileBytes(L"C:\\windows\\win.ini");
-  const std::vector<setup::LogItem> hostile = {
+  const std::vector<formats::LogItem> hostile = {
       FileLine(kDest + L"\\Link\\victim.txt", kOutside + L"\\victim.txt"),
       FileLine(kDest + L"\\WinLink\\win.ini", L"C:\\windows\\win.ini"),
       FileLine(kDest + L"\\FileLink.txt", kOutside + L"\\file-target.txt"),
-      {setup::LogItemKind::Folder, kDest + L"\\Link\\emptydir"},
-      {setup::LogItemKind::Folder, kDest + L"\\WinLink"},
+      {formats::LogItemKind::Folder, kDest + L"\\Link\\emptydir"},
+      {formats::LogItemKind::Folder, kDest + L"\\WinLink"},
   };
-  WriteBytes(kDest + L"\\UnInstall.log", setup::FormatInstallLog(hostile));
+  WriteBytes(kDest + L"\\UnInstall.log", formats::FormatInstallLog(hostile));
 
   SetupProcess entry, copy;
   ASSERT_TRUE(entry.StartCommand(L"\"" + kDest + L"\\UnInstall.exe\" /UNINSTALL"));
@@ -115,7 +116,7 @@ TEST(LinksScenario, AHostileLogRemovesNothingThroughTheLinks) {
     const size_t from = at + path.size(), end = result.text.find(L'\n', from);
     return result.text.substr(from, end == std::wstring::npos ? std::wstring::npos : end - from);
   };
-  for (const setup::LogItem& item : hostile)
+  for (const formats::LogItem& item : hostile)
     EXPECT_EQ(reasonOf(item.path), reasonOf(hostile[0].path)) << Utf8Of(item.path) << "\n" << Utf8Of(result.text);
 }
 

@@ -10,15 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/install_log.h"
 #include "platform/fake/fake_file_system.h"
-#include "setup/install_log.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "util/codepage.h"
 
 namespace {
 
-using setup::LogItem;
-using setup::LogItemKind;
+using formats::LogItem;
+using formats::LogItemKind;
 
 bool SameItems(const std::vector<LogItem>& a, const std::vector<LogItem>& b) {
   if (a.size() != b.size()) return false;
@@ -47,7 +47,7 @@ void CheckItems(const std::vector<LogItem>& items, int version) {
 
 // What the recorder appends for these items: a whole log without its header line.
 std::string LinesOf(const std::vector<LogItem>& items) {
-  const std::string log = setup::FormatInstallLog(items);
+  const std::string log = formats::FormatInstallLog(items);
   return log.substr(log.find('\n') + 1);
 }
 
@@ -66,7 +66,7 @@ std::vector<LogItem> WithAdded(std::vector<LogItem> items, const LogItem& added)
 std::vector<LogItem> Parsed(std::string_view bytes, const char* what) {
   std::vector<LogItem> items;
   int version = 0;
-  FuzzRequire(setup::ParseInstallLog(bytes, &items, &version), what);
+  FuzzRequire(formats::ParseInstallLog(bytes, &items, &version), what);
   CheckItems(items, version);
   return items;
 }
@@ -76,14 +76,14 @@ std::vector<LogItem> Parsed(std::string_view bytes, const char* what) {
 void CheckRecorder(std::string_view bytes, const std::vector<LogItem>& known, int version) {
   platform::FakeFileSystem files;
   const std::wstring dest = L"C:\\Sketrion\\";
-  files.PutFile(dest + setup::kInstallLogName, std::string(bytes));
-  setup::InstallLog log(files);
+  files.PutFile(dest + formats::kInstallLogName, std::string(bytes));
+  formats::InstallLog log(files);
   log.Open(dest);
   const LogItem added{LogItemKind::ShortcutFolder, L"C:\\Menu\\Sketrion"};
   log.AddShortcutFolder(added.path);
   if (version == 2) FuzzRequire(SameItems(log.Items(), WithAdded(known, added)), "the recorder lost items of the log");
   FuzzRequire(log.Flush(), "the recorder cannot write its log");
-  const std::string* written = files.FileBytes(dest + setup::kInstallLogName);
+  const std::string* written = files.FileBytes(dest + formats::kInstallLogName);
   FuzzRequire(written && SameItems(Parsed(*written, "the recorder's log does not read"), log.Items()),
               "the recorder's log reads otherwise than it recorded");
 }
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   std::vector<LogItem> items = {{LogItemKind::Folder, L"left over"}};
   int version = 0;
-  if (!setup::ParseInstallLog(bytes, &items, &version)) {
+  if (!formats::ParseInstallLog(bytes, &items, &version)) {
     FuzzRequire(items.empty(), "a log that does not parse still gives items");
     return 0;
   }
@@ -104,10 +104,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<LogItem> known;
   for (const LogItem& item : items)
     if (item.crcKnown) known.push_back(item);
-  const std::string again = setup::FormatInstallLog(known);
+  const std::string again = formats::FormatInstallLog(known);
   FuzzRequire(SameItems(Parsed(again, "a log written from what was read does not read"), known),
               "a log written from what was read reads otherwise");
-  FuzzRequire(setup::FormatInstallLog(Parsed(again, "a rewritten log does not read")) == again,
+  FuzzRequire(formats::FormatInstallLog(Parsed(again, "a rewritten log does not read")) == again,
               "writing a log twice gives other bytes");
 
   CheckRecorder(bytes, known, version);

@@ -8,9 +8,9 @@
 
 #include "archive/installer_password.h"
 #include "archive/rar.h"
+#include "formats/install_log.h"
 #include "pages/pr_copy_file.h"
 #include "platform/fake/faulty_file_system.h"
-#include "setup/install_log.h"
 #include "tests/pages/page_fixture.h"
 #include "tests/rarwriter/rarwriter.h"
 #include "tests/unrar/test_support.h"
@@ -133,11 +133,11 @@ class CopyPageOverTheLibrary : public pages::testing::PageTest {
   // What the log on the disk names under the destination, relative to it.
   std::vector<std::wstring> Logged() {
     std::vector<std::wstring> logged;
-    std::vector<setup::LogItem> items;
-    const std::string* bytes = files.FileBytes(kDest + std::wstring(setup::kInstallLogName));
+    std::vector<formats::LogItem> items;
+    const std::string* bytes = files.FileBytes(kDest + std::wstring(formats::kInstallLogName));
     EXPECT_NE(bytes, nullptr);
     if (bytes) {
-      EXPECT_TRUE(setup::ParseInstallLog(*bytes, &items));
+      EXPECT_TRUE(formats::ParseInstallLog(*bytes, &items));
     }
     for (const auto& item : items)
       if (item.path.size() > kDest.size()) logged.push_back(item.path.substr(kDest.size()));
@@ -231,10 +231,11 @@ TEST_F(CopyPageOverTheLibrary, AFileInUseIsLeftForTheRestartAndLoggedAsItWillBe)
     const std::string* waiting = files.FileBytes(holding.at_restart[0].first);
     ASSERT_NE(waiting, nullptr);
     EXPECT_EQ(*waiting, program);
-    std::vector<setup::LogItem> items;
-    ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + setup::kInstallLogName), &items));
+    std::vector<formats::LogItem> items;
+    ASSERT_TRUE(
+        formats::ParseInstallLog(*files.FileBytes(kDest + formats::kInstallLogName), &items));
     auto logged = std::find_if(items.begin(), items.end(),
-                               [&](const setup::LogItem& item) { return item.path == held; });
+                               [&](const formats::LogItem& item) { return item.path == held; });
     ASSERT_NE(logged, items.end());
     EXPECT_EQ(logged->size, program.size());
     EXPECT_EQ(logged->crc, util::Crc32(0, program.data(), program.size()));

@@ -2,8 +2,8 @@
 // and progress, the report of what could not be copied, and the follow-up step.
 #include <gtest/gtest.h>
 
+#include "formats/install_log.h"
 #include "pages/pr_copy_file.h"
-#include "setup/install_log.h"
 #include "tests/pages/archive_pages_fixture.h"
 
 namespace {
@@ -203,9 +203,9 @@ TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
     const std::wstring name = sender.EntryNameW();
     if (name == L"b.txt") {
       // What a copying stopped here would leave: the first archive's files, all of them.
-      std::vector<setup::LogItem> items;
+      std::vector<formats::LogItem> items;
       ASSERT_NE(files.FileBytes(dest + L"UnInstall.log"), nullptr);
-      ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
+      ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
       for (const auto& item : items) loggedBeforeDocs.push_back(item.path);
     }
     files.MakeDirectory(L"C:\\Program files\\Firm");
@@ -219,12 +219,12 @@ TEST_F(CopyPage, TheLogOnDiskNamesEveryArchiveDoneSoFar) {
   const std::wstring firm = L"C:\\Program files\\Firm", top = firm + L"\\Sketrion";
   EXPECT_EQ(loggedBeforeDocs, (std::vector<std::wstring>{firm, top, dest + L"Схемы", dest + L"Схемы\\Щит.dwg",
                                                           dest + L"a.txt"}));
-  std::vector<setup::LogItem> items;
-  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
+  std::vector<formats::LogItem> items;
+  ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
   std::vector<std::wstring> logged;
   for (const auto& item : items) {
     logged.push_back(item.path);
-    if (item.kind != setup::LogItemKind::File) continue;
+    if (item.kind != formats::LogItemKind::File) continue;
     EXPECT_EQ(item.size, hello.size());
     EXPECT_EQ(item.crc, 0x3610a686u) << "the file's own checksum for " << item.path;
   }
@@ -264,9 +264,9 @@ TEST_F(CopyPage, TheLogAndTheFailureTextUseTheUnicodeName) {
     if (sender.EntryNameW() != L"«.txt") files.PutFile(dest + sender.EntryNameW(), "x");
   };
   Run();
-  std::vector<setup::LogItem> items;
+  std::vector<formats::LogItem> items;
   ASSERT_NE(files.FileBytes(dest + L"UnInstall.log"), nullptr);
-  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
+  ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(dest + L"UnInstall.log"), &items));
   std::vector<std::wstring> logged;
   for (const auto& item : items)
     if (item.path.size() > dest.size()) logged.push_back(item.path.substr(dest.size()));

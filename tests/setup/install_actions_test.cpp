@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "formats/install_log.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
-#include "platform/fake/scripted_message_boxes.h"
 #include "platform/fake/faulty_file_system.h"
-#include "setup/install_log.h"
+#include "platform/fake/scripted_message_boxes.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
 #include "tests/setup/test_fonts.h"
@@ -104,17 +104,17 @@ TEST_F(InstallActionsTest, TheLogNamesEachShortcutAndTheShortcutFoldersMadeForIt
   files.MakeDirectory(kPrograms + L"\\Old");
   PutSetupIni(L"[Link1]\nFileLink=Sketrion 7.2\\Tools\\A.lnk\n[Link2]\nFileLink=Old\\B.lnk\n");
   model->CreateLinks();
-  std::vector<setup::LogItem> items;
+  std::vector<formats::LogItem> items;
   ASSERT_NE(files.FileBytes(kDest + L"UnInstall.log"), nullptr);
-  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &items));
+  ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &items));
   std::vector<std::wstring> lines;
-  for (const setup::LogItem& item : items) {
-    lines.push_back((item.kind == setup::LogItemKind::Shortcut ? L"L " : L"S ") + item.path);
-    if (item.kind != setup::LogItemKind::Shortcut) continue;
+  for (const formats::LogItem& item : items) {
+    lines.push_back((item.kind == formats::LogItemKind::Shortcut ? L"L " : L"S ") + item.path);
+    if (item.kind != formats::LogItemKind::Shortcut) continue;
     // Each shortcut with the size and CRC of the file saved, so the uninstaller knows a change.
     uint64_t size = 0;
     uint32_t crc = 0;
-    ASSERT_TRUE(setup::FileCrc32(files, item.path, &size, &crc));
+    ASSERT_TRUE(formats::FileCrc32(files, item.path, &size, &crc));
     EXPECT_EQ(item.size, size);
     EXPECT_EQ(item.crc, crc);
   }
@@ -384,13 +384,13 @@ TEST_F(InstallActionsTest, TheDestinationIsMadeLoggedAndGuardedBeforeTheCopying)
     installation->MakeDestination();
     EXPECT_EQ(system.protectedFolders, c.guarded) << util::ToUtf8(c.dest);
     ASSERT_TRUE(installation->Log().Flush());
-    std::vector<setup::LogItem> items;
-    const std::string* log = files.FileBytes(c.dest + setup::kInstallLogName);
+    std::vector<formats::LogItem> items;
+    const std::string* log = files.FileBytes(c.dest + formats::kInstallLogName);
     ASSERT_NE(log, nullptr);
-    ASSERT_TRUE(setup::ParseInstallLog(*log, &items));
+    ASSERT_TRUE(formats::ParseInstallLog(*log, &items));
     std::vector<std::wstring> logged;
-    for (const setup::LogItem& item : items)
-      if (item.kind == setup::LogItemKind::Folder) logged.push_back(item.path);
+    for (const formats::LogItem& item : items)
+      if (item.kind == formats::LogItemKind::Folder) logged.push_back(item.path);
     EXPECT_EQ(logged, c.made) << util::ToUtf8(c.dest);
     for (const std::wstring& folder : c.made) EXPECT_EQ(files.Kind(folder), platform::PathKind::Directory);
   }

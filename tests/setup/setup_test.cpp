@@ -57,7 +57,6 @@ TEST_F(SetupModelTest, CreateStartsEmptyInTheProgramsFolder) {
   EXPECT_EQ(model.FSetupDir, L"E:\\MEDIA\\");
   EXPECT_EQ(model.FGroups->Count(), 0);
   EXPECT_FALSE(model.FGraphEditorSet);
-  EXPECT_EQ(model.FRAR, nullptr);
   EXPECT_TRUE(model.FDestDir.empty());
   EXPECT_TRUE(model.FCaption.empty());
 }

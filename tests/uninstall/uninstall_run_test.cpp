@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "formats/install_log.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/fake/scripted_message_boxes.h"
 #include "platform/file_io.h"
-#include "setup/install_log.h"
 #include "uninstall/command_line.h"
 #include "uninstall/exit_code.h"
 #include "uninstall/remover.h"
@@ -159,7 +159,7 @@ struct Installation {
     files.MakeDirectory(L"C:\\TEMP\\SketrionUninstall412");
     files.MakeDirectory(shell.desktop);
     files.PutFile(kCopy, "MZ copy");
-    setup::InstallLog log(files);
+    formats::InstallLog log(files);
     log.Open(kDest + L"\\");
     for (const std::wstring name : {L"UnInstall.exe", L"BIN\\Sketrion.exe"}) {
       log.EntryStarting(name, false);

@@ -10,19 +10,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_io.h"
+#include "formats/install_log.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/scripted_message_boxes.h"
-#include "util/text.h"
-#include "setup/install_log.h"
-#include "util/paths.h"
+#include "platform/file_io.h"
 #include "uninstall/remover.h"
 #include "uninstall/uninstaller.h"
 #include "util/codepage.h"
 #include "util/ini.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace {
 
@@ -89,7 +88,7 @@ class Installed {
     before = files.FilePaths();
 
     // The installation, recorded by the installer's own log.
-    setup::InstallLog log(files);
+    formats::InstallLog log(files);
     log.Open(kDest + L"\\");
     Extract(log, L"BIN\\Sketrion.exe", "program");
     Extract(log, L"BIN\\UnInstall.exe", "uninstaller");
@@ -113,7 +112,7 @@ class Installed {
   }
 
   // As the library extracts: the entry's folders made, then the file.
-  void Extract(setup::InstallLog& log, const std::wstring& name, const std::string& bytes) {
+  void Extract(formats::InstallLog& log, const std::wstring& name, const std::string& bytes) {
     log.EntryStarting(name, false);
     for (size_t cut = kDest.find(L'\\', 3); cut != std::wstring::npos; cut = kDest.find(L'\\', cut + 1))
       files.MakeDirectory(kDest.substr(0, cut));
@@ -186,7 +185,7 @@ TEST_F(UninstallerTest, ShortcutsForAllUsersGoFromTheCommonFolders) {
   files.MakeDirectory(shell.commonDesktop);
   files.PutFile(shell.commonDesktop + L"\\someone's.lnk", "theirs");
   files.MakeDirectory(folder);
-  setup::InstallLog log(files);
+  formats::InstallLog log(files);
   log.Open(kDest + L"\\");
   log.AddShortcutFolder(folder);
   for (const std::wstring& made : {link, desktopLink}) {
@@ -212,19 +211,25 @@ bool Names(const std::wstring& text, const std::wstring& path) {
 }
 
 // The log as installations before the shortcuts' checksums wrote it: shortcuts by their path.
-std::string AsVersion1(const std::vector<setup::LogItem>& items) {
+std::string AsVersion1(const std::vector<formats::LogItem>& items) {
   std::wstring text;
-  for (const setup::LogItem& item : items) {
+  for (const formats::LogItem& item : items) {
     switch (item.kind) {
-      case setup::LogItemKind::File: {
+      case formats::LogItemKind::File: {
         wchar_t crc[9];
         swprintf(crc, 9, L"%08x", static_cast<unsigned>(item.crc));
         text += L"F\t" + std::to_wstring(item.size) + L"\t" + crc + L"\t" + item.path;
         break;
       }
-      case setup::LogItemKind::Folder: text += L"D\t" + item.path; break;
-      case setup::LogItemKind::Shortcut: text += L"L\t" + item.path; break;
-      case setup::LogItemKind::ShortcutFolder: text += L"S\t" + item.path; break;
+      case formats::LogItemKind::Folder:
+        text += L"D\t" + item.path;
+        break;
+      case formats::LogItemKind::Shortcut:
+        text += L"L\t" + item.path;
+        break;
+      case formats::LogItemKind::ShortcutFolder:
+        text += L"S\t" + item.path;
+        break;
     }
     text += L"\r\n";
   }
@@ -232,9 +237,10 @@ std::string AsVersion1(const std::vector<setup::LogItem>& items) {
 }
 
 // Rewrites the installation's log through `change`.
-void ChangeLog(Installed& t, const std::function<std::string(std::vector<setup::LogItem>&)>& change) {
-  std::vector<setup::LogItem> items;
-  ASSERT_TRUE(setup::ParseInstallLog(*t.files.FileBytes(kDest + L"\\UnInstall.log"), &items));
+void ChangeLog(Installed& t,
+               const std::function<std::string(std::vector<formats::LogItem>&)>& change) {
+  std::vector<formats::LogItem> items;
+  ASSERT_TRUE(formats::ParseInstallLog(*t.files.FileBytes(kDest + L"\\UnInstall.log"), &items));
   t.files.PutFile(kDest + L"\\UnInstall.log", change(items));
 }
 
@@ -273,7 +279,10 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        },
        {MsgAnswer::Yes, MsgAnswer::Ok},
        {bin + L"\\my.dwg", guide},
-       {{guide, Outcome::Changed}, {doc, kHeld}, {bin, Outcome::HoldsUsersFiles}, {kDest, kHeld},
+       {{guide, Outcome::Changed},
+        {doc, kHeld},
+        {bin, Outcome::HoldsUsersFiles},
+        {kDest, kHeld},
         {company, kHeld}},
        true},
       {"the same size with other bytes is a change",
@@ -351,7 +360,7 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        true},
       {"an older log: its shortcuts go by their place, changed or not; its files are checked",
        [&](Installed& t) {
-         ChangeLog(t, [](std::vector<setup::LogItem>& items) { return AsVersion1(items); });
+         ChangeLog(t, [](std::vector<formats::LogItem>& items) { return AsVersion1(items); });
          t.files.PutFile(link1, "LINK");
          t.files.PutFile(guide, "GUIDE");
        },
@@ -361,11 +370,11 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        true},
       {"a shortcut only the record names goes by its place",
        [&](Installed& t) {
-         ChangeLog(t, [&](std::vector<setup::LogItem>& items) {
+         ChangeLog(t, [&](std::vector<formats::LogItem>& items) {
            items.erase(std::remove_if(items.begin(), items.end(),
-                                      [&](const setup::LogItem& i) { return i.path == link2; }),
+                                      [&](const formats::LogItem& i) { return i.path == link2; }),
                        items.end());
-           return setup::FormatInstallLog(items);
+           return formats::FormatInstallLog(items);
          });
          t.files.PutFile(link2, "link, edited");
        },
@@ -374,7 +383,9 @@ TEST_F(UninstallerTest, EachCaseKeepsWhatItMustAndSaysWhy) {
        {},
        true},
       {"a damaged log: only the shortcuts, the record and the entry go",
-       [&](Installed& t) { t.files.PutFile(logFile, "\xEF\xBB\xBF# UnInstall.log 2\r\nF\tbroken\r\n"); },
+       [&](Installed& t) {
+         t.files.PutFile(logFile, "\xEF\xBB\xBF# UnInstall.log 2\r\nF\tbroken\r\n");
+       },
        {MsgAnswer::Ok, MsgAnswer::Yes, MsgAnswer::Ok},
        {program, bin + L"\\UnInstall.exe", guide},
        {{kDest, Outcome::NoLog}},
@@ -469,22 +480,22 @@ TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
   before.insert({L"C:\\WINDOWS\\system.ini", L"C:\\Program files\\Sketrion\\other.txt", kDesktop + L"\\notes.txt"});
   uint64_t size = 0;
   uint32_t crc = 0;
-  ASSERT_TRUE(setup::FileCrc32(files, L"C:\\WINDOWS\\system.ini", &size, &crc));
-  std::vector<setup::LogItem> items;
-  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"\\UnInstall.log"), &items));
-  const std::vector<setup::LogItem> hostile = {
-      {setup::LogItemKind::File, L"C:\\WINDOWS\\system.ini", size, crc},
-      {setup::LogItemKind::File, kDest + L"\\..\\other.txt", size, crc},
-      {setup::LogItemKind::File, L"..\\other.txt", size, crc},
-      {setup::LogItemKind::File, kDest + L"\\NUL", 0, 0},
-      {setup::LogItemKind::Shortcut, kDesktop + L"\\notes.txt"},  // not a shortcut
-      {setup::LogItemKind::Shortcut, L"C:\\WINDOWS\\win.ini"},
-      {setup::LogItemKind::Folder, L"C:\\Empty"},
-      {setup::LogItemKind::Folder, L"C:\\"},  // above the destination, but a drive's root
-      {setup::LogItemKind::ShortcutFolder, kDesktop},  // the shell folder itself
+  ASSERT_TRUE(formats::FileCrc32(files, L"C:\\WINDOWS\\system.ini", &size, &crc));
+  std::vector<formats::LogItem> items;
+  ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(kDest + L"\\UnInstall.log"), &items));
+  const std::vector<formats::LogItem> hostile = {
+      {formats::LogItemKind::File, L"C:\\WINDOWS\\system.ini", size, crc},
+      {formats::LogItemKind::File, kDest + L"\\..\\other.txt", size, crc},
+      {formats::LogItemKind::File, L"..\\other.txt", size, crc},
+      {formats::LogItemKind::File, kDest + L"\\NUL", 0, 0},
+      {formats::LogItemKind::Shortcut, kDesktop + L"\\notes.txt"},  // not a shortcut
+      {formats::LogItemKind::Shortcut, L"C:\\WINDOWS\\win.ini"},
+      {formats::LogItemKind::Folder, L"C:\\Empty"},
+      {formats::LogItemKind::Folder, L"C:\\"},  // above the destination, but a drive's root
+      {formats::LogItemKind::ShortcutFolder, kDesktop},  // the shell folder itself
   };
   items.insert(items.end(), hostile.begin(), hostile.end());
-  files.PutFile(kDest + L"\\UnInstall.log", setup::FormatInstallLog(items));
+  files.PutFile(kDest + L"\\UnInstall.log", formats::FormatInstallLog(items));
   boxes.Answer(MsgAnswer::Yes);
   boxes.Answer(MsgAnswer::Ok);
   ASSERT_TRUE(Uninstall());
@@ -493,7 +504,7 @@ TEST_F(UninstallerTest, HostileLogLinesAreRefusedNotFollowed) {
   EXPECT_EQ(files.Kind(kDesktop), platform::PathKind::Directory);
   // Each refused line is named; so is the company's folder, which holds a file it did not make.
   std::map<std::wstring, Outcome> expected{{L"C:\\Program files\\Sketrion", Outcome::HoldsUsersFiles}};
-  for (const setup::LogItem& item : hostile) expected[item.path] = Outcome::Outside;
+  for (const formats::LogItem& item : hostile) expected[item.path] = Outcome::Outside;
   EXPECT_EQ(KeptMap(), expected);
   EXPECT_EQ(kept.size(), expected.size());
   EXPECT_FALSE(EntryExists());
@@ -562,10 +573,10 @@ TEST(UninstallerLinks, NothingIsRemovedThroughALinkAtAnyDepth) {
   for (const std::wstring& place : places) {
     SCOPED_TRACE(util::ToUtf8(place));
     Installed t;
-    std::vector<setup::LogItem> logged;
-    ASSERT_TRUE(setup::ParseInstallLog(*t.files.FileBytes(kDest + L"\\UnInstall.log"), &logged));
+    std::vector<formats::LogItem> logged;
+    ASSERT_TRUE(formats::ParseInstallLog(*t.files.FileBytes(kDest + L"\\UnInstall.log"), &logged));
     for (const wchar_t* own : {L"\\UnInstall.ini", L"\\UnInstall.log", L"\\GraphEditor.ini"})
-      logged.push_back({setup::LogItemKind::File, kDest + own});
+      logged.push_back({formats::LogItemKind::File, kDest + own});
     const std::wstring outside = L"C:\\Outside\\" + util::NameOf(place);
     ASSERT_TRUE(t.files.Rename(place, outside));
     t.files.PutLink(place, outside);
@@ -578,11 +589,12 @@ TEST(UninstallerLinks, NothingIsRemovedThroughALinkAtAnyDepth) {
     EXPECT_EQ(OutsideFiles(t.files), outsideBefore);
     EXPECT_EQ(t.files.Kind(place), platform::PathKind::Other);
     const std::map<std::wstring, Outcome> kept = t.KeptMap();
-    for (const setup::LogItem& item : logged) {
+    for (const formats::LogItem& item : logged) {
       const bool onTheWay = util::IsInsideOrSame(item.path, place);
       const auto found = kept.find(item.path);
       EXPECT_EQ(found != kept.end() && found->second == Outcome::ThroughLink, onTheWay) << util::ToUtf8(item.path);
-      const bool file = item.kind == setup::LogItemKind::File || item.kind == setup::LogItemKind::Shortcut;
+      const bool file =
+          item.kind == formats::LogItemKind::File || item.kind == formats::LogItemKind::Shortcut;
       if (!onTheWay && file) {
         EXPECT_EQ(t.files.Kind(item.path), platform::PathKind::Missing) << util::ToUtf8(item.path);
       }

@@ -3,10 +3,39 @@
 #include <gtest/gtest.h>
 
 #include "util/codepage.h"
+#include "util/ini.h"
 
 namespace {
 
 using util::SplitToList;
+
+// One trim, the blanks each caller means: a typed name loses every control character, the INI
+// reader only the private-profile functions' blanks, a path's level only its spaces.
+TEST(Trim, TakesOffWhatTheCallerCallsBlankAtBothEndsOnly) {
+  const auto spaces = [](wchar_t c) { return c == L' '; };
+  const struct {
+    std::wstring text;
+    std::wstring typed, ini, levels;
+  } cases[] = {
+      {L"  a b  ", L"a b", L"a b", L"a b"},
+      {L"\t\r\na\x1A", L"a", L"a", L"\t\r\na\x1A"},
+      {L"\x01"
+       L"a\x1F",
+       L"a",
+       L"\x01"
+       L"a\x1F",
+       L"\x01"
+       L"a\x1F"},
+      {L"\u00A0a", L"\u00A0a", L"\u00A0a", L"\u00A0a"},  // a no-break space is no blank
+      {L" \t ", L"", L"", L"\t"},
+      {L"", L"", L"", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(util::Trim(c.text), c.typed);
+    EXPECT_EQ(util::Trim(c.text, util::IsIniBlank), c.ini);
+    EXPECT_EQ(util::Trim(c.text, spaces), c.levels);
+  }
+}
 
 TEST(LeftChars, TakesTheFirstCharactersAndNothingForZeroOrLess) {
   EXPECT_EQ(util::LeftChars(L"abcdef", 3), L"abc");

@@ -8,12 +8,13 @@
 
 #include "archive/installer_password.h"
 #include "archive/rar.h"
+#include "formats/setup_ini.h"
+#include "platform/file_io.h"
 #include "platform/system.h"
 #include "setup/setup_description.h"
 #include "tools/skmedium/archive_names.h"
 #include "tools/skmedium/medium_files.h"
 #include "tools/skmedium/setup_ini_text.h"
-#include "platform/file_io.h"
 #include "util/codepage.h"
 #include "util/ini.h"
 #include "util/paths.h"
@@ -99,8 +100,9 @@ class Checker {
 
   Findings Run() {
     // Read as the installer reads it: a file over its limit is not read at all.
-    iniRead_ = platform::ReadWholeFile(files_, std::wstring(MediumFiles::kRoot) + L"Setup.ini",
-                                       util::kIniFileMax, &setupIni_);
+    iniRead_ =
+        platform::ReadWholeFile(files_, std::wstring(MediumFiles::kRoot) + formats::kSetupIniName,
+                                util::kIniFileMax, &setupIni_);
     CheckSetupIniFile();
     if (iniRead_ != platform::ReadResult::Ok || Blank(setupIni_)) return std::move(findings_);
     CheckSetupIniText(setupIni_, findings_);
@@ -128,7 +130,8 @@ class Checker {
   void CheckSetupIniFile() {
     if (files_.Kind(std::wstring(MediumFiles::kRoot) + L"Setup.exe") != platform::PathKind::File)
       Add(L"Setup.exe", L"missing");
-    const platform::PathKind kind = files_.Kind(std::wstring(MediumFiles::kRoot) + L"Setup.ini");
+    const platform::PathKind kind =
+        files_.Kind(std::wstring(MediumFiles::kRoot) + formats::kSetupIniName);
     const std::wstring consequence =
         L": the installer shows the placeholder \"NameApplication\", offers no components and cannot go on";
     if (kind == platform::PathKind::Missing)
@@ -148,9 +151,9 @@ class Checker {
     const std::wstring noEntry =
         L"; on \"Готово\" the installation ends with the error \"Failed to set data for "
         L"'DisplayName'\": no uninstall entry is made and no restart follows";
-    for (const wchar_t* key : {L"NameApplication", L"NameCompany"}) {
-      const std::wstring value = ini.ReadString(L"GENERAL", key, L"\x1");
-      const bool product = std::wstring(key) == L"NameApplication";
+    for (const wchar_t* key : {formats::kNameApplicationKey, formats::kNameCompanyKey}) {
+      const std::wstring value = ini.ReadString(formats::kGeneralSection, key, L"\x1");
+      const bool product = std::wstring(key) == formats::kNameApplicationKey;
       if (value == L"\x1")
         Add(L"[GENERAL]", std::wstring(key) + L" is missing: the installer shows and installs under the placeholder \"" +
                               key + L"\"");
@@ -167,8 +170,9 @@ class Checker {
     for (int i = 0; i < model.FGroups->Count(); ++i) {
       const setup::TSetupGroupFile& group = *model.FGroups->Items(i);
       const std::wstring where = L"[GROUPS] group " + std::to_wstring(i + 1);
-      if (group.FArchiveFile == L"NoneNameFile") Add(where, L"names no archive");
-      if (group.FName == L"NoneName") Add(where, L"has no name: the list shows \"NoneName\"");
+      if (group.FArchiveFile == formats::kNoArchiveFile) Add(where, L"names no archive");
+      if (group.FName == formats::kNoGroupName)
+        Add(where, L"has no name: the list shows \"NoneName\"");
       else if (group.FName.size() > kGroupNameShown)
         Add(where, L"name \"" + group.FName + L"\" is longer than the components list shows (" +
                        std::to_wstring(group.FName.size()) + L" characters, about " +
@@ -178,7 +182,7 @@ class Checker {
 
   void CheckFiles(const setup::TSetupDescription& model, const util::IniFile& ini) {
     CheckAgreement(model.FLicenseFile);
-    const std::wstring icon = ini.ReadString(L"GENERAL", L"Icon", L"");
+    const std::wstring icon = ini.ReadString(formats::kGeneralSection, formats::kIconKey, L"");
     if (!icon.empty() && model.IconFile().empty())
       Add(util::ChangeFileExt(icon, L".ico"), L"the icon named by [GENERAL] Icon is missing: the standard icon shows");
     if (model.FBDESetup == model.FSetupDir)
@@ -245,7 +249,7 @@ class Checker {
     int64_t total = 0;
     for (int i = 0; i < model.FGroups->Count(); ++i) {
       const setup::TSetupGroupFile& group = *model.FGroups->Items(i);
-      if (group.FArchiveFile == L"NoneNameFile") continue;
+      if (group.FArchiveFile == formats::kNoArchiveFile) continue;
       const std::wstring where = OnMedium(group.FArchiveFile);
       const std::wstring stops = L"the welcome page stops the installation";
       if (files_.Kind(group.FArchiveFile) != platform::PathKind::File) {
@@ -294,13 +298,12 @@ class Checker {
   }
 
   void CheckLinks(const util::IniFile& ini) {
-    const int read = LinkSectionsRead(setupIni_);
-    for (int n = 1; n <= read; ++n) {
-      const std::wstring section = L"Link" + std::to_wstring(n);
+    for (const formats::LinkSection& link : formats::ReadSetupIni(ini).links) {
+      const std::wstring section = formats::kLinkSection + std::to_wstring(link.number);
       const std::wstring where = L"[" + section + L"]";
-      if (ini.ReadString(section, L"FileLink", L"").empty())
-        Add(where, L"FileLink is missing: no usable shortcut is made");
-      const std::wstring target = ini.ReadString(section, L"Filename", L"");
+      if (link.fileLink.empty()) Add(where, L"FileLink is missing: no usable shortcut is made");
+      // Read without its default: a missing target is what is reported.
+      const std::wstring target = ini.ReadString(section, formats::kFilenameKey, L"");
       if (target.empty())
         Add(where, L"Filename is missing: the shortcut points at NoName.lnk");
       else if (!entries_.count(util::FoldCase(target)))

@@ -1,64 +1,31 @@
 #include "tools/skmedium/setup_ini_text.h"
 
-#include <cwctype>
-#include <map>
+#include <algorithm>
 #include <set>
+#include <string_view>
 #include <vector>
 
+#include "formats/setup_ini.h"
 #include "util/codepage.h"
 #include "util/ini.h"
 #include "util/strings.h"
+#include "util/text.h"
 
 namespace skmedium {
 namespace {
 
 const wchar_t kWhere[] = L"Setup.ini";
 
-// The keys the installer reads, by section (GROUPS takes any key).
-const std::map<std::wstring, std::set<std::wstring>>& KnownKeys() {
-  static const std::map<std::wstring, std::set<std::wstring>> known = {
-      {L"GENERAL", {L"CAPTION", L"NAMEAPPLICATION", L"NAMECOMPANY", L"FILELICENSION",
-                    L"NAMEPROFILEGRAPHEDITOR", L"ICON"}},
-      {L"EXECUTE", {L"BDE"}},
-      {L"LINK", {L"FILELINK", L"DIRLINK", L"FILENAME", L"WORKDIR", L"FILEICON"}},
-  };
-  return known;
-}
+// Names and values lose the blanks the installer's reader trims.
+std::wstring Trim(const std::wstring& s) { return util::Trim(s, util::IsIniBlank); }
 
-std::wstring Trim(const std::wstring& s) {
-  size_t begin = 0, end = s.size();
-  while (begin < end && (s[begin] == L' ' || s[begin] == L'\t')) ++begin;
-  while (end > begin && (s[end - 1] == L' ' || s[end - 1] == L'\t')) --end;
-  return s.substr(begin, end - begin);
-}
-
-// The number of a section named "Link" and a number as CreateLinks names them (1, 2, ... without
-// leading zeros); 0 for any other name.
-int LinkNumber(const std::wstring& folded) {
-  if (folded.size() < 5 || folded.compare(0, 4, L"LINK") != 0 || folded[4] == L'0') return 0;
-  int n = 0;
-  for (size_t i = 4; i < folded.size(); ++i) {
-    if (folded[i] < L'0' || folded[i] > L'9' || n > 100000) return 0;
-    n = n * 10 + (folded[i] - L'0');
-  }
-  return n;
-}
-
-// True for text that decodes as UTF-8 and holds at least one multi-byte sequence: Cyrillic in
+// True for text that decodes as UTF-8 and holds at least one byte past ASCII: Cyrillic in
 // Windows-1251 practically never does.
 bool LooksLikeUtf8(const std::string& bytes) {
-  bool multibyte = false;
-  for (size_t i = 0; i < bytes.size();) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 9;
-    if (extra == 9 || (extra == 1 && c < 0xC2)) return false;
-    if (extra > 0 && i + extra >= bytes.size()) return false;
-    for (size_t k = 1; k <= extra; ++k)
-      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-    multibyte = multibyte || extra > 0;
-    i += extra + 1;
-  }
-  return multibyte;
+  const bool pastAscii = std::any_of(bytes.begin(), bytes.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  std::wstring text;
+  return pastAscii && util::FromUtf8(bytes, &text, util::BadInput::kRefuse);
 }
 
 struct Section {
@@ -84,10 +51,11 @@ std::vector<Section> Sections(const std::wstring& text, Findings* findings) {
       if (end >= text.size()) break;
       continue;
     }
-    if (line[0] == L'[') {
-      size_t close = line.find(L']');
-      sections.push_back(Section{Trim(line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1)), number, {}});
-    } else if (line.find(L'=') != std::wstring::npos) {
+    // As the reader: a header ends at its last "]", and one without any starts no section.
+    const size_t close = line[0] == L'[' ? line.rfind(L']') : std::wstring::npos;
+    if (close != std::wstring::npos) {
+      sections.push_back(Section{Trim(line.substr(1, close - 1)), number, {}});
+    } else if (line[0] != L'[' && line.find(L'=') != std::wstring::npos) {
       sections.back().keys.emplace_back(Trim(line.substr(0, line.find(L'='))), number);
     } else if (findings) {
       findings->push_back({kWhere, L"line " + std::to_wstring(number) +
@@ -102,10 +70,7 @@ std::wstring TextOf(const std::string& bytes) {
   // A file with the UTF-16LE mark is read as UTF-16, as Windows does; anything else as 1251.
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::wstring text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-      text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return text;
+    return util::FromUtf16le(std::string_view(bytes).substr(2));
   }
   return util::FromCp1251(bytes);
 }
@@ -137,9 +102,7 @@ void CheckSetupIniText(const std::string& bytes, Findings& findings) {
                                      L": the section appears again: the installer reads only the first"});
       continue;
     }
-    const bool link = LinkNumber(folded) > 0;
-    auto known = KnownKeys().find(link ? L"LINK" : folded);
-    if (known == KnownKeys().end() && folded != L"GROUPS") {
+    if (!formats::ReadsSection(section.name)) {
       findings.push_back({where, L"line " + std::to_wstring(section.line) + L": the installer does not read this section"});
       continue;
     }
@@ -149,7 +112,7 @@ void CheckSetupIniText(const std::string& bytes, Findings& findings) {
       const std::wstring at = L"line " + std::to_wstring(key.second) + L": key " + key.first;
       if (!seenKeys.insert(foldedKey).second)
         findings.push_back({where, at + L" appears again: the installer takes only the first"});
-      else if (known != KnownKeys().end() && !known->second.count(foldedKey))
+      else if (!formats::ReadsKey(section.name, key.first))
         findings.push_back({where, at + L" is not one the installer reads"});
     }
   }
@@ -157,7 +120,7 @@ void CheckSetupIniText(const std::string& bytes, Findings& findings) {
   // Link sections after a gap are never read.
   const int read = LinkSectionsRead(bytes);
   for (const Section& section : sections) {
-    const int n = LinkNumber(util::FoldCase(section.name));
+    const int n = formats::LinkNumber(section.name);
     if (n > read + 1)
       findings.push_back({L"[" + section.name + L"]", L"is never read: the shortcuts stop at [Link" +
                                                           std::to_wstring(read + 1) + L"], which is missing or empty"});
@@ -165,10 +128,7 @@ void CheckSetupIniText(const std::string& bytes, Findings& findings) {
 }
 
 int LinkSectionsRead(const std::string& bytes) {
-  util::IniFile ini = util::IniFile::FromBytes(bytes);
-  int n = 0;
-  while (!ini.ReadSection(L"Link" + std::to_wstring(n + 1)).empty()) ++n;
-  return n;
+  return static_cast<int>(formats::ReadSetupIni(util::IniFile::FromBytes(bytes)).links.size());
 }
 
 }  // namespace skmedium

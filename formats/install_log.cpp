@@ -1,4 +1,4 @@
-#include "setup/install_log.h"
+#include "formats/install_log.h"
 
 #include <cstdio>
 #include <memory>
@@ -10,7 +10,7 @@
 #include "util/text.h"
 #include "platform/file_io.h"
 
-namespace setup {
+namespace formats {
 namespace {
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
@@ -313,4 +313,4 @@ bool InstallLog::Append(const std::string& lines) {
   return out->Close() && written;
 }
 
-}  // namespace setup
+}  // namespace formats

@@ -1,4 +1,4 @@
-#include "setup/run_log.h"
+#include "formats/run_log.h"
 
 #include <memory>
 #include <utility>
@@ -8,7 +8,7 @@
 #include "util/strings.h"
 #include "util/text.h"
 
-namespace setup {
+namespace formats {
 
 RunLog::RunLog(platform::FileSystem& files, std::wstring path)
     : files_(files), path_(std::move(path)) {
@@ -48,4 +48,4 @@ platform::MsgAnswer LoggingMessageBoxes::Show(void*, const std::wstring& text,
   return platform::MsgAnswer::None;
 }
 
-}  // namespace setup
+}  // namespace formats

@@ -19,7 +19,7 @@
 
 namespace platform { class FileSystem; }
 
-namespace setup {
+namespace formats {
 
 constexpr wchar_t kInstallLogName[] = L"UnInstall.log";
 
@@ -97,4 +97,4 @@ class InstallLog {
   bool rewrite_ = true;                   // the log on disk is to be written whole
 };
 
-}  // namespace setup
+}  // namespace formats

@@ -9,12 +9,12 @@
 
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/faulty_file_system.h"
-#include "setup/install_log.h"
+#include "formats/install_log.h"
 
 namespace {
 
-using setup::LogItem;
-using setup::LogItemKind;
+using formats::LogItem;
+using formats::LogItemKind;
 
 const std::wstring kDest = L"C:\\Program files\\Sketrion\\Sketrion 7.2\\";
 
@@ -30,7 +30,7 @@ bool SameItems(const std::vector<LogItem>& a, const std::vector<LogItem>& b) {
 // A log as installations before the shortcuts' checksums wrote it: shortcuts by their path.
 const std::string kOldHead = "\xEF\xBB\xBF# UnInstall.log 1\r\n";
 // The head of a log of the current version, as the writer makes it.
-const std::string kHead = setup::FormatInstallLog({});
+const std::string kHead = formats::FormatInstallLog({});
 
 TEST(InstallLogText, ItemsReadBackAsWritten) {
   const std::vector<LogItem> items = {
@@ -40,19 +40,19 @@ TEST(InstallLogText, ItemsReadBackAsWritten) {
       {LogItemKind::ShortcutFolder, L"C:\\Users\\u\\Programs\\Sketrion 7.2"},
       {LogItemKind::Shortcut, L"C:\\Users\\u\\Programs\\Sketrion 7.2\\Редактор.lnk", 1337, 0x0BADF00D},
   };
-  const std::string bytes = setup::FormatInstallLog(items);
+  const std::string bytes = formats::FormatInstallLog(items);
   EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
   std::vector<LogItem> read;
-  ASSERT_TRUE(setup::ParseInstallLog(bytes, &read));
+  ASSERT_TRUE(formats::ParseInstallLog(bytes, &read));
   EXPECT_TRUE(SameItems(items, read));
 
   // Line ends without CR and blank lines are read the same; an empty log is a valid log.
   std::string lf;
   for (char c : bytes)
     if (c != '\r') lf += c;
-  ASSERT_TRUE(setup::ParseInstallLog(lf + "\n\n", &read));
+  ASSERT_TRUE(formats::ParseInstallLog(lf + "\n\n", &read));
   EXPECT_TRUE(SameItems(items, read));
-  ASSERT_TRUE(setup::ParseInstallLog(setup::FormatInstallLog({}), &read));
+  ASSERT_TRUE(formats::ParseInstallLog(formats::FormatInstallLog({}), &read));
   EXPECT_TRUE(read.empty());
 }
 
@@ -83,7 +83,7 @@ TEST(InstallLogText, TheLastLineOfAPathWinsAndACutLastLineIsLeftOut) {
   };
   for (const Case& c : cases) {
     std::vector<LogItem> read;
-    EXPECT_TRUE(setup::ParseInstallLog(c.bytes, &read)) << c.what;
+    EXPECT_TRUE(formats::ParseInstallLog(c.bytes, &read)) << c.what;
     EXPECT_TRUE(SameItems(read, c.items)) << c.what;
   }
 }
@@ -119,7 +119,7 @@ TEST(InstallLogText, ADamagedOrHostileLogIsTrustedForNothing) {
   };
   for (const Case& c : cases) {
     std::vector<LogItem> items = {{LogItemKind::Folder, L"left over"}};
-    EXPECT_FALSE(setup::ParseInstallLog(c.bytes, &items)) << c.what;
+    EXPECT_FALSE(formats::ParseInstallLog(c.bytes, &items)) << c.what;
     EXPECT_TRUE(items.empty()) << c.what;
   }
 }
@@ -129,7 +129,7 @@ class InstallLogRecorder : public testing::Test {
   InstallLogRecorder() { files.MakeDirectory(L"C:\\Program files"); }
 
   // One entry as the archive component reports it: the library writes the file in between.
-  void Extract(setup::InstallLog& log, const std::wstring& name, const std::string* bytes, uint32_t crc,
+  void Extract(formats::InstallLog& log, const std::wstring& name, const std::string* bytes, uint32_t crc,
                bool ok = true, uint32_t archiveSize = ~0u) {
     log.EntryStarting(name, bytes == nullptr);
     if (bytes) files.PutFile(kDest + name, *bytes);
@@ -141,7 +141,7 @@ class InstallLogRecorder : public testing::Test {
   const std::string& LogBytes() { return *files.FileBytes(kDest + L"UnInstall.log"); }
   std::vector<LogItem> LogOnDisk(int* version = nullptr) {
     std::vector<LogItem> items;
-    EXPECT_TRUE(setup::ParseInstallLog(LogBytes(), &items, version));
+    EXPECT_TRUE(formats::ParseInstallLog(LogBytes(), &items, version));
     return items;
   }
   // Bytes the recorder writes through `faulty` while f runs.
@@ -159,7 +159,7 @@ class InstallLogRecorder : public testing::Test {
 };
 
 TEST_F(InstallLogRecorder, LogsTheFoldersItMadeAndEachFileAsItLies) {
-  setup::InstallLog log(files);
+  formats::InstallLog log(files);
   log.Open(kDest);
   const std::string hello = "hello";  // CRC-32 3610a686
   Extract(log, L"BIN", nullptr, 0);
@@ -170,7 +170,7 @@ TEST_F(InstallLogRecorder, LogsTheFoldersItMadeAndEachFileAsItLies) {
   ASSERT_TRUE(log.Flush());
 
   std::vector<LogItem> read;
-  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &read));
+  ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &read));
   const std::wstring dest = kDest.substr(0, kDest.size() - 1);
   std::vector<std::wstring> folders, filesLogged;
   for (const LogItem& item : read) {
@@ -195,20 +195,20 @@ TEST_F(InstallLogRecorder, FoldersThatWereThereAreNotLoggedAndASecondInstallatio
   files.MakeDirectory(kDest + L"BIN");
   const std::string one = "1", two = "22";
   {
-    setup::InstallLog log(files);
+    formats::InstallLog log(files);
     log.Open(kDest);
     Extract(log, L"BIN\\a.txt", &one, 0);
     Extract(log, L"BIN\\b.txt", &one, 0);
     ASSERT_TRUE(log.Flush());
     ASSERT_EQ(log.Items().size(), 2u);  // files only: every folder was there
   }
-  setup::InstallLog again(files);
+  formats::InstallLog again(files);
   again.Open(kDest);
   Extract(again, L"BIN\\b.txt", &two, 0);
   Extract(again, L"NEW\\c.txt", &two, 0);
   ASSERT_TRUE(again.Flush());
   std::vector<LogItem> read;
-  ASSERT_TRUE(setup::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &read));
+  ASSERT_TRUE(formats::ParseInstallLog(*files.FileBytes(kDest + L"UnInstall.log"), &read));
   ASSERT_EQ(read.size(), 4u);
   EXPECT_EQ(read[0].path, kDest + L"BIN\\a.txt");
   EXPECT_EQ(read[1].path, kDest + L"BIN\\b.txt");
@@ -219,7 +219,7 @@ TEST_F(InstallLogRecorder, FoldersThatWereThereAreNotLoggedAndASecondInstallatio
 
 TEST_F(InstallLogRecorder, EachFlushAppendsWhatCameSinceAndAReopenedLogGoesOn) {
   const std::string one = "1", two = "22", three = "333";
-  setup::InstallLog log(faulty);
+  formats::InstallLog log(faulty);
   log.Open(kDest);
   Extract(log, L"a.txt", &one, 0);
   Extract(log, L"b.txt", &one, 0);
@@ -242,7 +242,7 @@ TEST_F(InstallLogRecorder, EachFlushAppendsWhatCameSinceAndAReopenedLogGoesOn) {
   EXPECT_EQ(Written([&] { EXPECT_TRUE(log.Flush()); }), 0) << "nothing new, nothing written";
 
   // A later installation into the folder reads the log and appends to it.
-  setup::InstallLog again(faulty);
+  formats::InstallLog again(faulty);
   again.Open(kDest);
   EXPECT_TRUE(SameItems(again.Items(), read));
   Extract(again, L"d.txt", &one, 0);
@@ -258,14 +258,14 @@ TEST_F(InstallLogRecorder, AnOlderLogIsWrittenAnewOnceWithItsShortcutsAsTheyLie)
   files.PutFile(links + L"there.lnk", "a shortcut");
   uint64_t linkSize = 0;
   uint32_t linkCrc = 0;
-  ASSERT_TRUE(setup::FileCrc32(files, links + L"there.lnk", &linkSize, &linkCrc));
+  ASSERT_TRUE(formats::FileCrc32(files, links + L"there.lnk", &linkSize, &linkCrc));
   files.PutFile(kDest + L"old.txt", "old");
   files.PutFile(kDest + L"UnInstall.log", kOldHead + "D\t" + "C:\\Program files\\Sketrion\r\n" +
                                               "F\t3\t12345678\tC:\\Program files\\Sketrion\\Sketrion 7.2\\old.txt\r\n" +
                                               "L\tC:\\Users\\u\\Desktop\\there.lnk\r\n" +
                                               "L\tC:\\Users\\u\\Desktop\\gone.lnk\r\n");
   const std::string one = "1";
-  setup::InstallLog log(faulty);
+  formats::InstallLog log(faulty);
   log.Open(kDest);
   Extract(log, L"new.txt", &one, 0);
   ASSERT_TRUE(log.Flush());
@@ -305,7 +305,7 @@ TEST_F(InstallLogRecorder, AFailedAppendKeepsWhatWasFlushedAndTheNextFlushMendsT
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     files.RemoveTree(L"C:\\Program files\\Sketrion");
-    setup::InstallLog log(faulty);
+    formats::InstallLog log(faulty);
     log.Open(kDest);
     Extract(log, L"a.txt", &one, 0);
     ASSERT_TRUE(log.Flush());

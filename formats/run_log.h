@@ -10,7 +10,7 @@
 
 namespace platform { class FileSystem; }
 
-namespace setup {
+namespace formats {
 
 class RunLog {
  public:
@@ -48,4 +48,4 @@ class LoggingMessageBoxes : public platform::MessageBoxes {
   int shown_ = 0;
 };
 
-}  // namespace setup
+}  // namespace formats
