@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <set>
+#include <string>
 
 #include "app/exit_code.h"
 #include "platform/win32/registry_win.h"
@@ -313,6 +315,32 @@ TEST_F(InstallActionsScenario, AnUnattendedInstallationLeavesWhatTheWalkLeaves) 
   EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_NE(log.find(Utf8(kDest) + "\r\n"), std::string::npos) << log;  // where it went
   EXPECT_NE(log.find("DOCS.RAR -> " + Utf8(kDest)), std::string::npos) << log;
+}
+
+// Two installations started together (a user's double click beside a deployment tool's run):
+// one installs, the other ends with the code deployment tools retry on, having written nothing
+// but its log.
+TEST_F(InstallActionsScenario, OfTwoInstallationsStartedTogetherOneAsksForALaterTry) {
+  const std::wstring otherLog = L"C:\\e2e\\demo-medium\\other.log";
+  DeleteFileW(otherLog.c_str());
+  std::string log;
+  DWORD other = 0xFFFF;
+  const DWORD first =
+      RunUnattended(L"/VERYSILENT /ACCEPTAGREEMENT /NORESTART", &log, [&](SetupProcess&) {
+        SetupProcess second;
+        ASSERT_TRUE(second.StartCommand(L"\"" + medium.SetupExe() +
+                                        L"\" /VERYSILENT /ACCEPTAGREEMENT /NORESTART /LOG=\"" +
+                                        otherLog + L"\""));
+        EXPECT_TRUE(second.WaitExit(120000, &other));
+      });
+  const DWORD waiting = static_cast<DWORD>(app::ExitCode::AnotherInstallation);
+  EXPECT_EQ((std::set<DWORD>{first, other}),
+            (std::set<DWORD>{static_cast<DWORD>(app::ExitCode::Done), waiting}));
+  const std::string refused = first == waiting ? log : ReadFileBytes(otherLog);
+  EXPECT_NE(refused.find(std::to_string(waiting)), std::string::npos) << refused;
+  EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 2) << "more than the refusal logged";
+  ExpectTree();
+  ExpectRecordAndEntry();
 }
 
 // The renames Windows was asked to make at its next start: (from, to) pairs as the system keeps
