@@ -17,6 +17,8 @@ class IniFile;
 namespace formats {
 
 constexpr wchar_t kUninstallRecordName[] = L"UnInstall.ini";
+// The uninstaller the entry starts, beside the record.
+constexpr wchar_t kUninstallerName[] = L"UnInstall.exe";
 
 // Where one value of the record is written.
 struct RecordKey {

@@ -95,14 +95,33 @@ std::wstring TfmGetPath::WarningOf(const std::wstring& folder) const {
   return L"Внимание: содержимое этого каталога могут изменять обычные пользователи.";
 }
 
+std::wstring TfmGetPath::FileInTheWay(const std::wstring& folder) const {
+  // A file where a folder of the path would be: nothing could be made there.
+  const std::wstring path = util::WithoutTrailingBackslash(folder);
+  for (size_t end = path.find(L'\\', 3);; end = path.find(L'\\', end + 1)) {
+    const std::wstring level = path.substr(0, end);
+    if (model_.Files().Kind(level) == platform::PathKind::File)
+      return util::FormatText(L"Вместо каталога %s на диске файл: укажите другой каталог.",
+                              Shortened(level));
+    if (end == std::wstring::npos) return L"";
+  }
+}
+
 std::wstring TfmGetPath::RefusalOf(const std::wstring& folder) const {
   const util::PathCheck check = util::CheckDestinationFolder(folder);
   if (check.fault != util::PathFault::kNone) return FaultText(check);
+  // What the installation leaves to be started must stay within the path Windows starts from.
+  const size_t longest = util::AddBackslash(folder).size() + model_.LongestStartedName();
+  if (longest > util::kMaxStartedPath)
+    return util::FormatText(
+        L"Путь слишком длинный: Windows не сможет запускать программы из этого каталога "
+        L"(лишних знаков: %s).",
+        std::to_wstring(longest - util::kMaxStartedPath));
   const std::wstring drive = DriveName(folder);
   switch (drives_.DriveType(drive[0])) {
     case platform::dtFixed:
     case platform::dtRemovable:
-      return L"";
+      return FileInTheWay(folder);
     case platform::dtUnknown:
     case platform::dtNoRoot:
       return util::FormatText(L"Диска %s нет на этом компьютере.", drive);

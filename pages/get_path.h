@@ -47,6 +47,8 @@ class TfmGetPath : public Page {
  private:
   // Why the folder cannot be the destination, in one line; empty when it can.
   std::wstring RefusalOf(const std::wstring& folder) const;
+  // The reason when a file stands where the folder or one above it would be; empty otherwise.
+  std::wstring FileInTheWay(const std::wstring& folder) const;
   // For an existing folder whose files ordinary users may change (an elevated program installed
   // there could be replaced by any of them), the warning; empty otherwise.
   std::wstring WarningOf(const std::wstring& folder) const;

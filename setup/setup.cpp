@@ -1,9 +1,11 @@
 #include "setup/setup.h"
 
 #include <cstdint>
+#include <cwchar>
 #include <limits>
 
 #include "formats/install_log.h"
+#include "formats/uninstall_record.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -30,7 +32,10 @@ int64_t SaturatedAdd(int64_t sum, int64_t bytes) {
 }
 
 TSetupDescription::TSetupDescription(platform::FileSystem* files, platform::System& system)
-    : FGroups(new TSetupListGroup(this)), files_(files), system_(system) {
+    : FGroups(new TSetupListGroup(this)),
+      files_(files),
+      system_(system),
+      longest_started_name_(std::wcslen(formats::kUninstallerName)) {
   FSetupDir = util::FolderOf(system_.ModulePath());
 }
 

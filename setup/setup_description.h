@@ -80,6 +80,9 @@ class TSetupDescription {
   void ReadSetupIni();
   // The .ico file ReadSetupIni found for "Icon" (empty when none was found).
   const std::wstring& IconFile() const { return icon_file_; }
+  // The longest name, below the destination, of a program the installation leaves to be started:
+  // the uninstaller the entry starts and each shortcut's target.
+  size_t LongestStartedName() const { return longest_started_name_; }
 
   std::unique_ptr<TSetupListGroup> FGroups;
   std::wstring FSetupDir;         // ends with "\"
@@ -99,6 +102,7 @@ class TSetupDescription {
   void FindApplicationIcon(const std::wstring& iconValue);
 
   std::wstring icon_file_;
+  size_t longest_started_name_;  // the uninstaller's until Setup.ini is read
 };
 
 }  // namespace setup

@@ -1,5 +1,9 @@
 // Reading Setup.ini into the model.
+#include <algorithm>
+#include <cwchar>
+
 #include "formats/setup_ini.h"
+#include "formats/uninstall_record.h"
 #include "platform/file_io.h"
 #include "platform/file_system.h"
 #include "platform/system.h"
@@ -31,6 +35,10 @@ void TSetupDescription::ReadSetupIni() {
              L"\\" + util::ReplaceAll(FNameApplication, L".", L"_") + L"\\";
 
   FindApplicationIcon(ini.icon);
+
+  longest_started_name_ = std::wcslen(formats::kUninstallerName);
+  for (const formats::LinkSection& link : ini.links)
+    longest_started_name_ = std::max(longest_started_name_, link.filename.size());
 }
 
 void TSetupDescription::FindApplicationIcon(const std::wstring& iconValue) {

@@ -1,4 +1,5 @@
 // The product's entry in the list of installed programs.
+#include "formats/uninstall_record.h"
 #include "platform/registry.h"
 #include "setup/setup.h"
 #include "setup/setup_error.h"
@@ -26,7 +27,7 @@ void TSetup::RegisterUninstall() {
   Registry().CreateKey(platform::RegRoot::LocalMachine, key);
   WriteEntryValue(Registry(), key, L"DisplayName", FNameApplication + L" (только удаление)");
   // Quoted: unquoted, a path with blanks would let Windows start C:\Program.exe instead.
-  WriteEntryValue(Registry(), key, L"UninstallString", L"\"" + FDestDir + L"UnInstall.exe\" /UNINSTALL");
+  WriteEntryValue(Registry(), key, L"UninstallString", L"\"" + FDestDir + formats::kUninstallerName + L"\" /UNINSTALL");
 }
 
 }  // namespace setup

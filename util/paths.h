@@ -31,6 +31,10 @@ std::wstring WithoutTrailingBackslash(std::wstring path);
 // ("\\?\UNC\server\share" of a network path); a path already in that form stays.
 std::wstring LongForm(const std::wstring& fullPath);
 
+// The longest path of a program Windows starts (CreateProcess, a shortcut's target): the classic
+// limit of MAX_PATH, its terminating NUL not counted.
+constexpr size_t kMaxStartedPath = 259;
+
 // What keeps a path from being a plain full path: the first fault from the left.
 enum class PathFault {
   kNone,

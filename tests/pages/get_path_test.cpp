@@ -1,5 +1,6 @@
 #include "pages/get_path.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <map>
 #include <set>
@@ -8,6 +9,7 @@
 #include "page_fixture.h"
 #include "pages/dlg_path.h"
 #include "platform/fake/fake_drives.h"
+#include "util/strings.h"
 #include "util/text.h"
 
 namespace pages::testing {
@@ -97,7 +99,11 @@ TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
       {L"C:\\Sk\x00e9trion", "character", L"\x00e9"},
       {L"C:\\Sketrion\t", "character", nullptr},
       {L"Мой компьютер", "character", L"М"},
+      {L"C:\\Firm\\notes", "file", L"C:\\Firm\\notes"},
+      {L"C:\\Firm\\notes\\Sketrion", "file", L"C:\\Firm\\notes"},
+      {L"C:\\Firm\\note", nullptr, nullptr},
   };
+  files.PutFile(L"C:\\Firm\\notes", "a file, not a folder");
   std::map<std::wstring, std::string> kindOfReason;
   for (const auto& c : cases) {
     Type(c.folder);
@@ -117,7 +123,7 @@ TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
   }
   std::set<std::string> kinds;
   for (const auto& reason : kindOfReason) kinds.insert(reason.second);
-  EXPECT_EQ(kinds.size(), 8u);
+  EXPECT_EQ(kinds.size(), 9u);
   EXPECT_TRUE(page.btPrior.enabled);
   EXPECT_TRUE(page.btCancel.enabled);
   EXPECT_TRUE(boxes.Asked().empty());
@@ -125,6 +131,34 @@ TEST_F(GetPathPageTest, EachRefusedFolderSaysWhyAndKeepsNextOff) {
   Type(L"C:\\Sketrion");  // mending the text enables next and hides the reason
   ExpectConsistent(L"mended");
   EXPECT_TRUE(page.btNext.enabled);
+}
+
+// Windows starts no program from a path past its classic limit: the folder leaves room for the
+// longest name the installation starts below it (the uninstaller, each shortcut's target).
+TEST_F(GetPathPageTest, AFolderLeavesRoomForTheLongestProgramItsInstallationStarts) {
+  // A folder of `length` characters in names of 50.
+  auto folderOf = [](size_t length) {
+    std::wstring folder = L"C:\\";
+    while (folder.size() < length) folder += folder.size() % 51 == 2 ? L'\\' : L'a';
+    return folder;
+  };
+  // The longest folder accepted, with its trailing backslash.
+  auto longestAccepted = [&] {
+    size_t longest = 0;
+    for (size_t length = 150; length < 300; ++length) {
+      Type(folderOf(length));
+      ExpectConsistent(page.edPath.text);
+      if (page.btNext.enabled) longest = std::max(longest, util::AddBackslash(page.edPath.text).size());
+    }
+    return longest;
+  };
+  // The entry starts "<folder>\UnInstall.exe"; Windows starts nothing past 259 characters.
+  EXPECT_EQ(longestAccepted() + std::wcslen(L"UnInstall.exe"), 259u);
+  const std::wstring target = L"BIN\\Sketrion Schematic Editor.exe";
+  files.PutFile(model.FSetupDir + L"Setup.ini",
+                "[Link1]\r\nFileName=BIN\\Sketrion Schematic Editor.exe\r\nFileLink=S.lnk\r\n");
+  model.ReadSetupIni();
+  EXPECT_EQ(longestAccepted() + target.size(), 259u);
 }
 
 // An existing folder that ordinary users may change is accepted with a warning: any of them could
