@@ -106,10 +106,8 @@ int Run(HINSTANCE instance, const std::wstring& saveInf) {
                                app::AnswersGiven(model, installerPages, false), false);
           if (!fault.empty()) model.ShowMsg(fmMainSetup.hwnd(), fault);
         };
-      fmMainSetup.FormShow([&] {
-        app::RunChainRecordingAnswers(
-            installerPages, [&] { return !fmMainSetup.FAcadList.empty(); }, record);
-      });
+      const auto hasAcad = [&fmMainSetup] { return !fmMainSetup.FAcadList.empty(); };
+      fmMainSetup.FormShow([&] { app::RunChainRecordingAnswers(installerPages, hasAcad, record); });
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -308,8 +308,8 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
         log.Line(fault.empty() ? L"Ответы записаны в файл " + options.saveInf : fault);
         answersLost = !fault.empty();
       };
-    RunChainRecordingAnswers(
-        run, [&] { return !releases.empty(); }, record);
+    const auto hasAcad = [&releases] { return !releases.empty(); };
+    RunChainRecordingAnswers(run, hasAcad, record);
     result = run.Result();
     // An answer file asked for and not written is something the installation did not make.
     if (answersLost && (result == ExitCode::Done || result == ExitCode::RestartNeeded))
