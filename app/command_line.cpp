@@ -30,10 +30,10 @@ bool SplitArguments(const std::wstring& line, std::vector<std::wstring>* argumen
 }
 
 const std::vector<util::OptionSpec> kOptions = {
-    {L"/SILENT", false},   {L"/VERYSILENT", false}, {L"/?", false},       {L"/DIR", true},
-    {L"/GROUPS", true},    {L"/ACAD", true},        {L"/PROFILE", true},  {L"/BDE", false},
-    {L"/ALLUSERS", false}, {L"/RESTART", false},    {L"/NORESTART", false}, {L"/LOG", true},
-    {L"/ACCEPTAGREEMENT", false},
+    {L"/SILENT", false},          {L"/VERYSILENT", false}, {L"/?", false},         {L"/DIR", true},
+    {L"/GROUPS", true},           {L"/ACAD", true},        {L"/PROFILE", true},    {L"/BDE", false},
+    {L"/ALLUSERS", false},        {L"/RESTART", false},    {L"/NORESTART", false}, {L"/LOG", true},
+    {L"/ACCEPTAGREEMENT", false}, {L"/SAVEINF", true},     {L"/LOADINF", true},
 };
 
 // Keys of /GROUPS= split at commas; false for an empty key.
@@ -49,8 +49,9 @@ bool SplitGroups(const std::wstring& value, std::vector<std::wstring>* keys) {
   }
 }
 
-// Stores one option of the table; the fault when its value does not fit.
-std::wstring Store(const std::wstring& name, const std::wstring& value, SetupOptions* o) {
+}  // namespace
+
+std::wstring StoreOption(const std::wstring& name, const std::wstring& value, SetupOptions* o) {
   auto is = [&](const wchar_t* n) { return name == n; };
   if (is(L"/SILENT")) o->silent = true;
   else if (is(L"/VERYSILENT")) o->verySilent = true;
@@ -64,6 +65,8 @@ std::wstring Store(const std::wstring& name, const std::wstring& value, SetupOpt
   else if (is(L"/NORESTART")) o->noRestart = true;
   else if (is(L"/LOG")) o->log = value;
   else if (is(L"/ACCEPTAGREEMENT")) o->acceptAgreement = true;
+  else if (is(L"/SAVEINF")) o->saveInf = value;
+  else if (is(L"/LOADINF")) o->loadInf = value;
   else if (is(L"/GROUPS")) {
     if (value == L"*") o->allGroups = true;
     else if (!SplitGroups(value, &o->groups))
@@ -71,8 +74,6 @@ std::wstring Store(const std::wstring& name, const std::wstring& value, SetupOpt
   }
   return L"";
 }
-
-}  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
   ParsedCommandLine parsed;
@@ -85,7 +86,7 @@ ParsedCommandLine ParseCommandLine(const std::wstring& commandLine) {
   bool anyButHelp = false;
   fault(util::ReadOptions(arguments, kOptions, [&](const std::wstring& name, const std::wstring& value) {
     if (name != L"/?") anyButHelp = true;
-    return Store(name, value, &parsed.options);
+    return StoreOption(name, value, &parsed.options);
   }));
   const SetupOptions& o = parsed.options;
   if (o.restart && o.noRestart) fault(L"/RESTART и /NORESTART вместе не задаются");
@@ -110,6 +111,8 @@ std::wstring UsageText() {
          L"/ACCEPTAGREEMENT\tсоглашение об использовании принято\r\n"
          L"/NORESTART, /RESTART\tне перезагружать / перезагрузить компьютер\r\n"
          L"/LOG=\"файл\"\tжурнал установки (UTF-8)\r\n"
+         L"/SAVEINF=\"файл\"\tзаписать ответы установки (и в мастере)\r\n"
+         L"/LOADINF=\"файл\"\tвзять ответы из файла; параметры строки главнее\r\n"
          L"/?\tэтот список\r\n"
          L"\r\n"
          L"Без параметров запускается мастер установки.";

@@ -22,6 +22,8 @@ struct SetupOptions {
   bool noRestart = false;    // /NORESTART
   bool acceptAgreement = false;  // /ACCEPTAGREEMENT
   std::wstring log;          // /LOG=
+  std::wstring saveInf;      // /SAVEINF=: the answers given are written there
+  std::wstring loadInf;      // /LOADINF=: the answers are taken from there
 
   bool Unattended() const { return silent || verySilent; }
 };
@@ -35,9 +37,14 @@ struct ParsedCommandLine {
 // /RESTART and /NORESTART not together; and /? alone unless the run is unattended.
 ParsedCommandLine ParseCommandLine(const std::wstring& commandLine);
 
+// Stores one option of the command line's table ("/DIR") with its value (empty for a flag) into
+// *options; the fault when the value does not fit. The answer file's values go through it too.
+std::wstring StoreOption(const std::wstring& name, const std::wstring& value,
+                         SetupOptions* options);
+
 // True when the line starts the wizard: it asks neither for a run without windows nor for the
-// list. The wizard reads no argument, so whatever else the line holds (a shortcut's or a
-// launcher's leftovers, a fault) is ignored.
+// list. The wizard reads no argument but /SAVEINF, so whatever else the line holds (a shortcut's
+// or a launcher's leftovers, a fault) is ignored.
 bool StartsTheWizard(const ParsedCommandLine& parsed);
 
 // The options as /? lists them, one per line.

@@ -3,8 +3,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <functional>
+#include <string>
+
 #include "app/main_window.h"
 #include "app/installer_pages.h"
+#include "app/recorded_answers.h"
 #include "app/unattended_win.h"
 #include "winui/error_box_win.h"
 #include "platform/file_system.h"
@@ -48,7 +52,9 @@ class WindowIconLoader : public setup::IconLoader {
   platform::ScopedIcon small;
 };
 
-int Run(HINSTANCE instance) {
+// saveInf: the answer file of /SAVEINF (empty: none), written once the installation has used
+// the answers.
+int Run(HINSTANCE instance, const std::wstring& saveInf) {
   // The shell's link objects are made on this thread, the only one with windows.
   platform::ComApartment com;
   platform::Win32System system;
@@ -92,9 +98,16 @@ int Run(HINSTANCE instance) {
       }
       app::TInstallerPages installerPages(model, fmMainSetup);
       installerPages.Create();
-      fmMainSetup.FormShow([&] {
-        app::RunChain(installerPages, [&] { return !fmMainSetup.FAcadList.empty(); });
-      });
+      std::function<void()> record;
+      if (!saveInf.empty())
+        record = [&] {
+          const std::wstring fault =
+              app::SaveAnswers(platform::RealFileSystem(), saveInf,
+                               app::AnswersGiven(model, installerPages, false), false);
+          if (!fault.empty()) model.ShowMsg(fmMainSetup.hwnd(), fault);
+        };
+      const auto hasAcad = [&fmMainSetup] { return !fmMainSetup.FAcadList.empty(); };
+      fmMainSetup.FormShow([&] { app::RunChainRecordingAnswers(installerPages, hasAcad, record); });
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -114,10 +127,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   platform::RestrictDllSearch();
   platform::PreloadSystemDlls();
   try {
-    // Without arguments the wizard; the rest is the command line's (README lists it).
+    // Without arguments the wizard, which reads /SAVEINF alone; the rest is the command line's
+    // (README lists it).
     const app::ParsedCommandLine parsed = app::ParseCommandLine(commandLine ? commandLine : L"");
     if (!app::StartsTheWizard(parsed)) return static_cast<int>(app::RunFromCommandLine(parsed));
-    return Run(instance);
+    return Run(instance, parsed.options.saveInf);
   } catch (...) {
     winui::ReportCurrentException();
     return 1;

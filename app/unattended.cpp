@@ -1,9 +1,13 @@
 #include "app/unattended.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
+#include <vector>
 
 #include "acad/autocad.h"
+#include "app/answer_file.h"
+#include "app/recorded_answers.h"
 #include "app/wizard_pages.h"
 #include "archive/rar.h"
 #include "formats/run_log.h"
@@ -19,6 +23,19 @@ namespace {
 ExitCode Finish(formats::RunLog& log, ExitCode code) {
   log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(code)));
   return code;
+}
+
+// The index of the AutoCAD product named as the graphic editor page shows it; -1 when none is.
+int ProductIndex(const std::vector<std::wstring>& products, const std::wstring& name) {
+  for (size_t i = 0; i < products.size(); ++i)
+    if (util::EqualsNoCase(products[i], name)) return static_cast<int>(i);
+  return -1;
+}
+
+std::wstring FoundProductsText(const std::vector<std::wstring>& products) {
+  std::wstring text;
+  for (const std::wstring& product : products) text += (text.empty() ? L"" : L", ") + product;
+  return L"Найдены продукты AutoCAD: " + (text.empty() ? L"нет" : text);
 }
 
 }  // namespace
@@ -168,14 +185,10 @@ int UnattendedRun::GraphProfile() {
   }
   pages::TfmGraphProfile& page = pages_.fmGraphProfile;
   page.FormShow();
-  if (!options_.acad.empty()) {
-    const auto& releases = page.cbCurGraphEditor.items;
-    auto found = std::find_if(releases.begin(), releases.end(), [&](const std::wstring& name) {
-      return util::EqualsNoCase(name, options_.acad);
-    });
-    if (found == releases.end())
-      return Refuse(ExitCode::BadArgument, L"AutoCAD не найден: " + options_.acad);
-    page.cbCurGraphEditor.Select(static_cast<int>(found - releases.begin()));
+  // RunUnattended has found the product named.
+  const int named = ProductIndex(page.cbCurGraphEditor.items, options_.acad);
+  if (named >= 0) {
+    page.cbCurGraphEditor.Select(named);
     page.cbCurGraphEditorChange();
   }
   // A release never started by this user has no profile to configure: the page says so.
@@ -250,6 +263,18 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
       log.Line(setup::kAnotherInstallationText);
       return Finish(log, ExitCode::AnotherInstallation);
     }
+    // The answer file's answers, under the command line's.
+    SetupOptions answers = options;
+    if (!options.loadInf.empty()) {
+      SetupOptions fromFile;
+      const std::wstring fault = LoadAnswers(model.Files(), options.loadInf, &fromFile);
+      if (!fault.empty()) {
+        log.Line(fault);
+        return Finish(log, ExitCode::BadArgument);
+      }
+      TakeAnswers(fromFile, &answers);
+      log.Line(L"Ответы из файла " + options.loadInf);
+    }
     model.ReadSetupIni();
     acad::TAutoCADReleaseList releases;
     acAutoCAD.GetReleases(releases);
@@ -257,15 +282,36 @@ ExitCode RunUnattended(setup::TSetup& model, archive::TRAR& rar, acad::TAutoCAD&
     pages.FormCreate(model.FNameApplication);
     pages.BindArchiveEvents(rar, nullptr);
     log.Line(model.FCaption);
+    // A product named is checked before anything is done, whether or not its page comes.
+    std::vector<std::wstring> products;
+    for (const acad::TAutoCADRelease& release : releases) products.push_back(release.ProductName);
+    if (!answers.acad.empty() && ProductIndex(products, answers.acad) < 0) {
+      log.Line(L"AutoCAD не найден: " + answers.acad);
+      log.Line(FoundProductsText(products));
+      return Finish(log, ExitCode::BadArgument);
+    }
     // The system account (a deployment tool's) has no desktop or Start menu of a person's.
-    const bool forAllUsers = options.allUsers || model.System().RunsAsLocalSystem();
+    const bool forAllUsers = answers.allUsers || model.System().RunsAsLocalSystem();
     if (forAllUsers) {
       model.SetShortcutsForAllUsers(true);
       log.Line(L"Установка для всех пользователей: ярлыки на их общем рабочем столе и в общем меню \"Пуск\"");
     }
-    UnattendedRun run(model, pages, options, log, boxes, forAllUsers, std::move(progress));
-    RunChain(run, [&] { return !releases.empty(); });
+    UnattendedRun run(model, pages, answers, log, boxes, forAllUsers, std::move(progress));
+    bool answersLost = false;
+    std::function<void()> record;
+    if (!options.saveInf.empty())
+      record = [&] {
+        const std::wstring fault = SaveAnswers(model.Files(), options.saveInf,
+                                               AnswersGiven(model, pages, forAllUsers), true);
+        log.Line(fault.empty() ? L"Ответы записаны в файл " + options.saveInf : fault);
+        answersLost = !fault.empty();
+      };
+    const auto hasAcad = [&releases] { return !releases.empty(); };
+    RunChainRecordingAnswers(run, hasAcad, record);
     result = run.Result();
+    // An answer file asked for and not written is something the installation did not make.
+    if (answersLost && (result == ExitCode::Done || result == ExitCode::RestartNeeded))
+      result = ExitCode::CopyFailed;
   } catch (...) {
     log.Line(util::CurrentExceptionText());
     result = ExitCode::Failed;

@@ -13,7 +13,10 @@ TfmFileReadme::TfmFileReadme(setup::TSetup& model)
 }
 
 bool TfmFileReadme::Button2Click() {
-  return model_.System().StartProgram(model_.FBDESetup, L"", util::FolderOf(model_.FBDESetup));
+  const bool started =
+      model_.System().StartProgram(model_.FBDESetup, L"", util::FolderOf(model_.FBDESetup));
+  bdeStarted_ = bdeStarted_ || started;
+  return started;
 }
 
 void TfmFileReadme::Label3MouseMove() { Label3.bold = true; }

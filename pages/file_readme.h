@@ -16,6 +16,8 @@ class TfmFileReadme : public Page {
   // "Установить": starts the BDE setup program in its own folder, without waiting; a start that
   // fails shows nothing (true when it started). Pressing it again starts another one.
   bool Button2Click();
+  // True once "Установить" has started the BDE setup program.
+  bool BDEStarted() const { return bdeStarted_; }
   // The BDE text turns bold under the mouse, and plain again over the frame or the window.
   void Label3MouseMove();
   void GroupBox1MouseMove();
@@ -32,6 +34,7 @@ class TfmFileReadme : public Page {
 
  private:
   setup::TSetup& model_;
+  bool bdeStarted_ = false;
 };
 
 }  // namespace pages

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/chain.h"
+#include "app/recorded_answers.h"
 
 namespace app {
 namespace {
@@ -102,6 +103,33 @@ TEST(Chain, AnswersAPageCannotGiveKeepItThere) {
   EXPECT_EQ(NextStep(S::PrCopyFile, AnswerOf(S::PrCopyFile, mrCancel)), S::FileReadme);
   // Any other modal result is next.
   EXPECT_EQ(NextStep(S::GetPath, AnswerOf(S::GetPath, 7)), S::GetGroups);
+}
+
+// The answers are recorded once the copying has used them: when the finish page's turn comes
+// (again after a return to the additional software page), or at the end of a chain cancelled
+// after the copying; never for one cancelled before. A record shows as Step::End among the pages.
+TEST(Chain, AnswersAreRecordedOnceTheCopyingHasUsedThem) {
+  const struct {
+    std::deque<int> answers;
+    std::vector<Step> shown;
+  } cases[] = {
+      {{mrNext, mrNext, mrNext, mrCancel}, {S::FirstForm, S::License, S::GetPath, S::GetGroups}},
+      {{mrNext, mrNext, mrNext, mrNext, mrCancel, mrNext, mrNext},
+       {S::FirstForm, S::License, S::GetPath, S::GetGroups, S::PrCopyFile, S::FileReadme, S::End,
+        S::ExitWin}},
+      {{mrNext, mrNext, mrNext, mrNext, mrCancel, mrNext, mrBack, mrNext, mrCancel},
+       {S::FirstForm, S::License, S::GetPath, S::GetGroups, S::PrCopyFile, S::FileReadme, S::End,
+        S::ExitWin, S::FileReadme, S::End, S::ExitWin}},
+      {{mrNext, mrNext, mrNext, mrNext, mrCancel, mrCancel},
+       {S::FirstForm, S::License, S::GetPath, S::GetGroups, S::PrCopyFile, S::FileReadme, S::End}},
+  };
+  for (const auto& c : cases) {
+    ScriptedShower shower(c.answers);
+    RunChainRecordingAnswers(
+        shower, [] { return false; }, [&shower] { shower.shown.push_back(S::End); });
+    EXPECT_TRUE(shower.AllAnswered());
+    EXPECT_EQ(shower.shown, c.shown) << "after " << c.answers.size() << " answers";
+  }
 }
 
 }  // namespace

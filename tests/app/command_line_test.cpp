@@ -82,6 +82,13 @@ TEST(CommandLine, WhatAsksForNoUnattendedRunStartsTheWizard) {
     EXPECT_EQ(app::StartsTheWizard(ParseCommandLine(c.line)), c.wizard) << testing::Message() << c.line;
 }
 
+// The wizard reads /SAVEINF from a line it otherwise ignores.
+TEST(CommandLine, TheWizardFindsItsAnswerFileBesideLeftovers) {
+  auto parsed = ParseCommandLine(L"-install /SAVEINF=\"C:\\Temp\\sk answers.inf\" /BOGUS");
+  EXPECT_TRUE(app::StartsTheWizard(parsed));
+  EXPECT_EQ(parsed.options.saveInf, L"C:\\Temp\\sk answers.inf");
+}
+
 TEST(CommandLine, AFaultyLineStillSaysWhereItsFaultIsTold) {
   auto parsed = ParseCommandLine(L"/BOGUS /DIR= /VERYSILENT /LOG=C:\\a.log");
   EXPECT_NE(parsed.fault.find(L"/BOGUS"), std::wstring::npos);  // the first fault is named
@@ -93,7 +100,7 @@ TEST(CommandLine, TheListNamesEveryOptionItAccepts) {
   const std::wstring usage = app::UsageText();
   for (const wchar_t* option : {L"/SILENT", L"/VERYSILENT", L"/DIR=", L"/GROUPS=", L"/ACAD=",
                                 L"/PROFILE=", L"/ACCEPTAGREEMENT", L"/NORESTART", L"/RESTART",
-                                L"/LOG=", L"/BDE", L"/?"})
+                                L"/LOG=", L"/BDE", L"/SAVEINF=", L"/LOADINF=", L"/?"})
     EXPECT_NE(usage.find(option), std::wstring::npos) << testing::Message() << option;
 }
 

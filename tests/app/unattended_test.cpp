@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "acad/autocad.h"
+#include "app/answer_file.h"
 #include "app/command_line.h"
 #include "app/unattended.h"
 #include "archive/rar.h"
@@ -83,6 +85,27 @@ class Unattended : public ::testing::Test {
     EXPECT_FALSE(EntryRegistered());
   }
 
+  // AutoCAD 2004 with one profile, and a component that finds it.
+  acad::TAutoCAD& LayOutAutoCad2004() {
+    acadtest::ReleaseLayout release;
+    release.type = acad::geACAD2004;
+    release.productName = L"AutoCAD 2004";
+    release.location = L"C:\\Program Files\\AutoCAD 2004\\";
+    release.profiles = {L"Первый"};
+    acadtest::LayOutRelease(
+        registry, [this](const std::wstring& p) { files.PutFile(p, "MZ"); }, release);
+    acadWithRelease = std::make_unique<acad::TAutoCAD>(registry, [this](const std::wstring& p) {
+      return files.Kind(p) == platform::PathKind::File;
+    });
+    return *acadWithRelease;
+  }
+  // The log's lines from `first` on, one text.
+  std::wstring LoggedSince(size_t first) const {
+    std::wstring text;
+    for (size_t i = first; i < log.Lines().size(); ++i) text += log.Lines()[i] + L"\n";
+    return text;
+  }
+
   platform::FakeFileSystem files;
   platform::FakeSystem system;
   platform::FakeRegistry registry;
@@ -94,6 +117,7 @@ class Unattended : public ::testing::Test {
   archive_test::ScriptedMedium medium;
   archive::TRAR rar;
   acad::TAutoCAD acAutoCAD;
+  std::unique_ptr<acad::TAutoCAD> acadWithRelease;
 };
 
 TEST_F(Unattended, InstallsTheChosenGroupsIntoTheGivenFolderAndLogsEveryStep) {
@@ -363,6 +387,102 @@ TEST_F(Unattended, TheProgressShownFollowsTheTestAndTheCopying) {
   ASSERT_NE(last, nullptr);
   EXPECT_EQ(last->max, 2);  // the base group's two files
   EXPECT_EQ(last->position, last->max);
+}
+
+// /SAVEINF records the answers a run used; /LOADINF replays them, and an option on the command
+// line wins over the file's.
+TEST_F(Unattended, SavedAnswersReplayTheSameInstallation) {
+  acad::TAutoCAD& acad = LayOutAutoCad2004();
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /DIR=C:\\CAD\\Sk /GROUPS=samples "
+                L"/ACAD=\"autocad 2004\" /PROFILE=Схемы /BDE /SAVEINF=C:\\answers.inf",
+                acad),
+            ExitCode::Done);
+  const std::string* saved = files.FileBytes(L"C:\\answers.inf");
+  ASSERT_NE(saved, nullptr);
+  const std::string first = *saved;
+  app::SetupOptions answers;
+  EXPECT_EQ(app::ReadAnswerFile(first, &answers), L"");
+  EXPECT_EQ(answers.dir, L"C:\\CAD\\Sk\\");
+  EXPECT_EQ(answers.groups, std::vector<std::wstring>{L"samples"});
+  EXPECT_EQ(answers.acad, L"AutoCAD 2004");  // as the page shows it
+  EXPECT_EQ(answers.profile, L"Схемы");
+  EXPECT_TRUE(answers.bde);
+  EXPECT_FALSE(answers.allUsers);
+
+  // The replay gives the same answers, so it records the same file.
+  EXPECT_EQ(
+      Run(L"/VERYSILENT /ACCEPTAGREEMENT /LOADINF=C:\\answers.inf /SAVEINF=C:\\again.inf", acad),
+      ExitCode::Done);
+  ASSERT_NE(files.FileBytes(L"C:\\again.inf"), nullptr);
+  EXPECT_EQ(*files.FileBytes(L"C:\\again.inf"), first);
+  EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", L"C:\\CAD\\Sk\\"), 2u);  // once per run
+  EXPECT_EQ(Extracted(L"D:\\BASE.RAR", L"C:\\CAD\\Sk\\"), 0u);
+  EXPECT_EQ(system.started.size(), 2u);  // BDE's setup each time
+  EXPECT_EQ(model.FGraphProfile, L"Схемы");
+
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /LOADINF=C:\\answers.inf /DIR=C:\\Other", acad),
+            ExitCode::Done);
+  EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", L"C:\\Other\\"), 1u);
+  EXPECT_EQ(Extracted(L"D:\\SAMPLES.RAR", L"C:\\CAD\\Sk\\"), 2u);
+}
+
+// Answers are written only by a run that used them, and one that cannot be written is a fault.
+TEST_F(Unattended, AnswersAreWrittenOnlyWhenUsed) {
+  EXPECT_EQ(Run(L"/VERYSILENT /SAVEINF=C:\\answers.inf"), ExitCode::AgreementNotAccepted);
+  EXPECT_EQ(files.FileBytes(L"C:\\answers.inf"), nullptr);
+  ExpectNothingWritten();
+
+  files.MakeDirectory(L"C:\\Temp");
+  EXPECT_EQ(Run(L"/VERYSILENT /ACCEPTAGREEMENT /SAVEINF=C:\\Temp"), ExitCode::CopyFailed);
+  EXPECT_TRUE(EntryRegistered());  // the installation itself ended
+  EXPECT_NE(LoggedSince(0).find(L"C:\\Temp"), std::wstring::npos);
+}
+
+TEST_F(Unattended, AFaultyAnswerFileIsABadArgumentNamingItsLine) {
+  files.PutFile(L"D:\\faulty.inf", "\xEF\xBB\xBF[Setup]\r\nDir=C:\\Sk\r\nColour=red\r\n");
+  const struct {
+    const wchar_t* commandLine;
+    const wchar_t* named;  // what the log must name
+  } cases[] = {
+      {L"/VERYSILENT /ACCEPTAGREEMENT /LOADINF=D:\\faulty.inf", L"D:\\faulty.inf"},
+      {L"/VERYSILENT /ACCEPTAGREEMENT /LOADINF=D:\\faulty.inf", L" 3:"},
+      {L"/VERYSILENT /ACCEPTAGREEMENT /LOADINF=D:\\missing.inf", L"D:\\missing.inf"},
+  };
+  for (const auto& c : cases) {
+    const size_t first = log.Lines().size();
+    EXPECT_EQ(Run(c.commandLine), ExitCode::BadArgument) << util::ToUtf8(c.commandLine);
+    EXPECT_NE(LoggedSince(first).find(c.named), std::wstring::npos) << util::ToUtf8(c.named);
+  }
+  EXPECT_TRUE(medium.opened.empty());
+  ExpectNothingWritten();
+}
+
+// A product named that is not there is a bad argument even where its page would not come (no
+// AutoCAD, or an installation for all users), and the log names the products found.
+TEST_F(Unattended, AnAutoCadProductThatIsNotThereIsABadArgument) {
+  const struct {
+    bool acadInstalled;
+    bool asSystem;
+    const wchar_t* commandLine;
+  } cases[] = {
+      {false, false, L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2099\""},
+      {false, false, L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2099\" /ALLUSERS"},
+      {false, true, L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2099\""},
+      {true, false, L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2099\" /ALLUSERS"},
+      {true, true, L"/VERYSILENT /ACCEPTAGREEMENT /ACAD=\"AutoCAD 2099\""},
+  };
+  for (const auto& c : cases) {
+    acad::TAutoCAD& acad = c.acadInstalled ? LayOutAutoCad2004() : acAutoCAD;
+    system.localSystem = c.asSystem;
+    const size_t first = log.Lines().size();
+    EXPECT_EQ(Run(c.commandLine, acad), ExitCode::BadArgument) << util::ToUtf8(c.commandLine);
+    const std::wstring logged = LoggedSince(first);
+    EXPECT_NE(logged.find(L"AutoCAD 2099"), std::wstring::npos);
+    EXPECT_EQ(logged.find(L"AutoCAD 2004") != std::wstring::npos, c.acadInstalled)
+        << util::ToUtf8(logged);
+    EXPECT_TRUE(medium.opened.empty());
+    EXPECT_FALSE(EntryRegistered());
+  }
 }
 
 }  // namespace

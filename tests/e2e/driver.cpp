@@ -16,9 +16,9 @@ SetupProcess::~SetupProcess() {
   }
 }
 
-bool SetupProcess::Start(const std::wstring& exe) {
+bool SetupProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
   std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
-  std::wstring commandLine = L"\"" + exe + L"\"";
+  std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};

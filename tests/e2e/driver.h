@@ -20,8 +20,8 @@ class SetupProcess {
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
 
-  // Starts `exe` with its own folder as the current folder.
-  bool Start(const std::wstring& exe);
+  // Starts `exe` (with `arguments` when given) with its own folder as the current folder.
+  bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
   // Starts a command line as given (as Windows runs an uninstall entry's command).
   bool StartCommand(std::wstring commandLine);
   // Takes over a process already running (one a started program handed over to).

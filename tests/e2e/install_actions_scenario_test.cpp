@@ -135,17 +135,17 @@ class InstallActionsScenario : public ::testing::Test {
     run.Press(welcome, L"Далее >");
   }
 
-  // The product tree: the files of the groups ticked by default, byte for byte; none of the
-  // samples, which are not.
-  void ExpectTree() {
+  // The product tree in `dest`: the files of the groups ticked by default, byte for byte; none
+  // of the samples, which are not.
+  void ExpectTree(const std::wstring& dest = kDest) {
     for (const char* group : {"base", "docs"})
       for (const auto& file : content[group]) {
-        std::wstring path = kDest + FromUtf8(file.first);
+        std::wstring path = dest + FromUtf8(file.first);
         std::replace(path.begin(), path.end(), L'/', L'\\');
         EXPECT_EQ(ReadFileBytes(path), file.second) << file.first;
       }
     for (const auto& file : content["samples"]) {
-      std::wstring path = kDest + FromUtf8(file.first);
+      std::wstring path = dest + FromUtf8(file.first);
       std::replace(path.begin(), path.end(), L'/', L'\\');
       EXPECT_FALSE(FileExists(path)) << file.first;
     }
@@ -341,6 +341,56 @@ TEST_F(InstallActionsScenario, OfTwoInstallationsStartedTogetherOneAsksForALater
   EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 2) << "more than the refusal logged";
   ExpectTree();
   ExpectRecordAndEntry();
+}
+
+// The wizard's answers recorded with /SAVEINF, then given to a silent run with /LOADINF on a
+// machine without the product: the same tree, shortcuts and entry, in the folder typed.
+TEST_F(InstallActionsScenario, AnswersRecordedInTheWizardReplayInASilentRun) {
+  const std::wstring answers = L"C:\\e2e\\demo-answers.inf";
+  const std::wstring dest = L"C:\\Sketrion answers\\";
+  const std::wstring programs = ProgramsFolder() + L"Sketrion 7.2\\";
+  DeleteFileW(answers.c_str());
+  RemoveTree(dest);
+  {
+    SetupRun run(medium, L"save-answers", L"/SAVEINF=\"" + answers + L"\"");
+    WalkWatch watch;
+    watch.destination = dest;
+    WalkDemoInstallation(run, watch);
+  }
+  const std::string saved = ReadFileBytes(answers);
+  EXPECT_EQ(saved.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(saved.find(Utf8(dest)), std::string::npos) << saved;
+  ExpectTree(dest);
+  const TreeListing walked = ListTree(dest);
+  const std::wstring entry = UninstallValue(L"Sketrion 7.2", L"UninstallString");
+  EXPECT_EQ(entry, L"\"" + dest + L"UnInstall.exe\" /UNINSTALL");
+  const std::vector<std::wstring> shortcuts = ShortcutsUnder(programs);
+  EXPECT_FALSE(shortcuts.empty());
+
+  // The machine as before the wizard.
+  RemoveTree(dest);
+  RemoveTree(programs);
+  DeleteFileW((DesktopFolder() + L"Sketrion 7.2.lnk").c_str());
+  DeleteFileW(L"C:\\windows\\Fonts\\GOST.TTF");
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE,
+                  L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sketrion 7.2",
+                  KEY_WOW64_32KEY, 0);
+  ASSERT_EQ(UninstallValue(L"Sketrion 7.2", L"UninstallString"), L"<none>");
+
+  std::string log;
+  EXPECT_EQ(
+      RunUnattended(L"/VERYSILENT /ACCEPTAGREEMENT /NORESTART /LOADINF=\"" + answers + L"\"", &log),
+      static_cast<DWORD>(app::ExitCode::Done))
+      << log;
+  ExpectTree(dest);
+  // The same files and folders (their times are the new run's).
+  std::vector<std::wstring> walkedNames, replayedNames;
+  for (const auto& item : walked) walkedNames.push_back(item.first);
+  for (const auto& item : ListTree(dest)) replayedNames.push_back(item.first);
+  EXPECT_EQ(replayedNames, walkedNames);
+  EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"UninstallString"), entry);
+  EXPECT_EQ(ShortcutsUnder(programs), shortcuts);
+  RemoveTree(dest);
 }
 
 // The renames Windows was asked to make at its next start: (from, to) pairs as the system keeps

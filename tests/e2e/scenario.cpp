@@ -19,10 +19,11 @@ std::string Captions(DWORD pid) {
 }
 }  // namespace
 
-SetupRun::SetupRun(const Medium& medium, const std::wstring& scenario)
+SetupRun::SetupRun(const Medium& medium, const std::wstring& scenario,
+                   const std::wstring& arguments)
     : screenshots_(ScreenshotFolder(scenario)) {
   EXPECT_TRUE(medium.ok()) << "the medium could not be made";
-  EXPECT_TRUE(process_.Start(medium.SetupExe())) << "Setup.exe did not start";
+  EXPECT_TRUE(process_.Start(medium.SetupExe(), arguments)) << "Setup.exe did not start";
 }
 
 HWND SetupRun::Page(const std::wstring& caption, const std::wstring& name) {

@@ -22,8 +22,9 @@ inline constexpr wchar_t kExitWin[] = L"Завершение установки 
 
 class SetupRun {
  public:
-  // Starts the medium's Setup.exe; screenshots go to ScreenshotFolder(scenario).
-  SetupRun(const Medium& medium, const std::wstring& scenario);
+  // Starts the medium's Setup.exe (with `arguments` when given); screenshots go to
+  // ScreenshotFolder(scenario).
+  SetupRun(const Medium& medium, const std::wstring& scenario, const std::wstring& arguments = L"");
 
   DWORD pid() const { return process_.pid(); }
   SetupProcess& process() { return process_; }
