@@ -114,8 +114,7 @@ std::wstring TfmGetPath::RefusalOf(const std::wstring& folder) const {
   const size_t longest = util::AddBackslash(folder).size() + model_.LongestStartedName();
   if (longest > util::kMaxStartedPath)
     return util::FormatText(
-        L"Путь слишком длинный: Windows не сможет запускать программы из этого каталога "
-        L"(лишних знаков: %s).",
+        L"Путь слишком длинный: Windows не запустит из него программы (лишних знаков: %s).",
         std::to_wstring(longest - util::kMaxStartedPath));
   const std::wstring drive = DriveName(folder);
   switch (drives_.DriveType(drive[0])) {
