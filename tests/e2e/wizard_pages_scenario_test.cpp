@@ -428,6 +428,10 @@ TEST_F(WizardPagesScenario, DestinationsTheInstallationCannotUseSayWhyAndKeepNex
   ASSERT_TRUE(NextEnabled(page));
   const std::set<std::wstring> accepted = ShownLabels(page);
 
+  medium.WriteFile(L"notes", "a file where a folder would be");
+  // Too long for Windows to start the uninstaller from: names of 50 letters, 250 characters.
+  std::wstring tooLong = L"C:";
+  for (int level = 0; level < 5; ++level) tooLong += L"\\" + std::wstring(49, L'a');
   const struct {
     const wchar_t* folder;
     const char* kind;
@@ -444,6 +448,8 @@ TEST_F(WizardPagesScenario, DestinationsTheInstallationCannotUseSayWhyAndKeepNex
       {L"C:\\Firm\\CON\\Sketrion", "device"},
       {L"C:\\Sketrion \\Bin", "trailing blank"},
       {L"C:\\Firm\\\\Sketrion", "empty name"},
+      {L"C:\\e2e-wizard\\medium\\notes\\Sketrion", "a file in the way"},
+      {tooLong.c_str(), "too long"},
   };
   std::map<std::wstring, std::string> kindOfReason;
   int shot = 0;
