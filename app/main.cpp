@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/exit_code.h"
 #include "app/main_window.h"
 #include "app/installer_pages.h"
 #include "app/recorded_answers.h"
@@ -18,7 +19,6 @@
 #include "platform/win32/shell_win.h"
 #include "platform/win32/system_dlls.h"
 #include "platform/win32/system_win.h"
-#include "app/exit_code.h"
 #include "setup/installation_lock.h"
 #include "setup/setup.h"
 

@@ -21,7 +21,7 @@ namespace app {
 namespace {
 
 ExitCode Finish(formats::RunLog& log, ExitCode code) {
-  log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(code)));
+  log.ExitCodeLine(static_cast<int>(code));
   return code;
 }
 

@@ -59,7 +59,7 @@ ExitCode RunFromCommandLine(const ParsedCommandLine& parsed) {
   if (!parsed.fault.empty()) {
     const std::wstring text = L"Неверный параметр командной строки: " + parsed.fault;
     log.Line(text);
-    log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(ExitCode::BadArgument)));
+    log.ExitCodeLine(static_cast<int>(ExitCode::BadArgument));
     if (!options.Unattended()) ShowBox(text + L"\r\n\r\n" + UsageText(), platform::MsgIcon::Error);
     return ExitCode::BadArgument;
   }

@@ -17,6 +17,8 @@ RunLog::RunLog(platform::FileSystem& files, std::wstring path)
   if (!path_.empty()) written_ = platform::WriteWholeFile(files_, path_, "\xEF\xBB\xBF");
 }
 
+void RunLog::ExitCodeLine(int code) { Line(L"Код завершения: " + std::to_wstring(code)); }
+
 void RunLog::Line(const std::wstring& text) {
   // A text of several lines stays one line of the log.
   std::wstring line = util::ReplaceAll(util::ReplaceAll(text, L"\r\n", L" "), L"\n", L" ");

@@ -18,6 +18,8 @@ class RunLog {
   RunLog(platform::FileSystem& files, std::wstring path);
 
   void Line(const std::wstring& text);
+  // The run's last line: its exit code.
+  void ExitCodeLine(int code);
   const std::vector<std::wstring>& Lines() const { return lines_; }
   // False when the file could not be made, or once a line could not be added to it.
   bool Written() const { return written_; }

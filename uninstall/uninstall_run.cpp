@@ -27,7 +27,7 @@ std::wstring FullLogPath(const std::wstring& log, platform::System& system) {
 }
 
 ExitCode Finish(formats::RunLog& log, ExitCode code) {
-  log.Line(L"Код завершения: " + std::to_wstring(static_cast<int>(code)));
+  log.ExitCodeLine(static_cast<int>(code));
   return code;
 }
 
