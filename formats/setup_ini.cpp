@@ -19,7 +19,7 @@ const std::map<std::wstring, std::set<std::wstring>>& KeysRead() {
     const std::vector<std::pair<const wchar_t*, std::vector<const wchar_t*>>> written = {
         {kGeneralSection,
          {kCaptionKey, kNameApplicationKey, kNameCompanyKey, kLicenseFileKey, kGraphProfileKey,
-          kIconKey}},
+          kIconKey, kVersionKey}},
         {kExecuteSection, {kBdeKey}},
         {kLinkSection, {kFileLinkKey, kDirLinkKey, kFilenameKey, kWorkDirKey, kFileIconKey}},
         {kGroupsSection, {}},
@@ -70,6 +70,7 @@ SetupIni ReadSetupIni(const util::IniFile& ini) {
   read.graphProfile = ini.ReadString(kGeneralSection, kGraphProfileKey, L"");
   read.bdeSetup = ini.ReadString(kExecuteSection, kBdeKey, L"");
   read.icon = ini.ReadString(kGeneralSection, kIconKey, L"");
+  read.version = ini.ReadString(kGeneralSection, kVersionKey, L"");
 
   std::set<std::wstring> seen;
   for (const util::IniEntry& entry : ini.ReadSection(kGroupsSection))
@@ -86,6 +87,20 @@ SetupIni ReadSetupIni(const util::IniFile& ini) {
                           ini.ReadString(section, kFilenameKey, L"NoName.lnk")});
   }
   return read;
+}
+
+bool IsVersion(const std::wstring& text) {
+  int numbers = 1;
+  size_t digits = 0;
+  for (wchar_t c : text) {
+    if (c == L'.') {
+      if (digits == 0 || ++numbers > 4) return false;
+      digits = 0;
+    } else if (c < L'0' || c > L'9' || ++digits > 9) {
+      return false;
+    }
+  }
+  return digits > 0;
 }
 
 SetupIni LoadSetupIni(platform::FileSystem& files, const std::wstring& path) {

@@ -24,6 +24,7 @@ constexpr wchar_t kNameCompanyKey[] = L"NameCompany";
 constexpr wchar_t kLicenseFileKey[] = L"FileLicension";
 constexpr wchar_t kGraphProfileKey[] = L"NameProfileGraphEditor";
 constexpr wchar_t kIconKey[] = L"Icon";
+constexpr wchar_t kVersionKey[] = L"Version";
 constexpr wchar_t kExecuteSection[] = L"Execute";
 constexpr wchar_t kBdeKey[] = L"BDE";
 constexpr wchar_t kGroupsSection[] = L"GROUPS";  // any key: one group each
@@ -71,6 +72,7 @@ struct SetupIni {
   std::wstring graphProfile;
   std::wstring bdeSetup;  // relative to the setup folder; empty: none
   std::wstring icon;      // as written: a relative one means the current folder
+  std::wstring version;   // as written; empty when missing
   // The lines "key=value" of GROUPS in file order: equal keys (in any case) count once, with the
   // first one's value, and an entry with an empty value is left out.
   std::vector<std::wstring> groupLines;
@@ -78,6 +80,9 @@ struct SetupIni {
   std::vector<LinkSection> links;
 };
 SetupIni ReadSetupIni(const util::IniFile& ini);
+// Whether `text` is a version as deployment systems compare them: one to four numbers of decimal
+// digits (at most nine each, so each fits their 32-bit fields) separated by dots.
+bool IsVersion(const std::wstring& text);
 // The file at `path`; a missing, unreadable or too large one gives every default.
 SetupIni LoadSetupIni(platform::FileSystem& files, const std::wstring& path);
 

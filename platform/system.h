@@ -22,12 +22,19 @@ struct SessionAccounts {
   std::wstring desktop;
 };
 
+// A calendar day.
+struct Date {
+  int year = 0, month = 0, day = 0;
+};
+
 class System {
  public:
   virtual ~System() = default;
 
   // The Windows folder as the system reports it ("C:\WINDOWS", no trailing backslash).
   virtual std::wstring WindowsDir() = 0;
+  // Today in the machine's local time.
+  virtual Date Today() = 0;
   // Full path of the running program's file.
   virtual std::wstring ModulePath() = 0;
   // The process's current folder.

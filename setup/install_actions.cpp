@@ -1,4 +1,5 @@
-// The shortcuts of Setup.ini and the uninstall record, made once the files are in place.
+// The shortcuts of Setup.ini and the uninstall record, made once the files are in place; the size
+// of the entry is brought up to date.
 #include <exception>
 #include <memory>
 #include <new>
@@ -64,6 +65,7 @@ void TSetup::CreateLinks() {
           CreateShortcut(link.filename, link.workDir, link.fileIcon, link.fileLink, link.dirLink);
       if (!path.empty()) WriteRecordKey(formats::ShortcutKey(link.number), path);
     }
+    UpdateEstimatedSize();
   } catch (const SetupError& e) {
     failure = e.Text();
   } catch (const std::bad_alloc&) {

@@ -74,8 +74,9 @@ class TSetup : public TSetupDescription {
   void MakeDestination();
 
   // After the copying: the shortcuts of the sections "Link1", "Link2", ... of Setup.ini (read up
-  // to the first missing or empty one) and the uninstall record FDestDir + "UnInstall.ini". The
-  // first error ends the work and is shown with ShowMsg; nothing is raised.
+  // to the first missing or empty one), the uninstall record FDestDir + "UnInstall.ini" and
+  // UpdateEstimatedSize. The first error ends the work and is shown with ShowMsg; nothing is
+  // raised.
   void CreateLinks();
   // One shortcut FileLink (relative to the shell folder DirLink: "PROGRAMS", else the desktop)
   // starting FDestDir + Filename in FDestDir + WorkDir, with the icon of FDestDir + FileIcon when
@@ -92,9 +93,17 @@ class TSetup : public TSetupDescription {
   bool WriteDestIniString(const std::wstring& fileName, const std::wstring& section, const std::wstring& key,
                           const std::wstring& value);
   // The entry in the list of installed programs (HKLM ...\Uninstall\ + FNameApplication, in the
-  // view of this 32-bit program): DisplayName and the quoted UninstallString. Throws SetupError
+  // view of this 32-bit program): DisplayName, the quoted UninstallString and
+  // QuietUninstallString, DisplayVersion (FVersion, when there is one), Publisher (FNameCompany's
+  // levels joined by spaces), InstallLocation, DisplayIcon (the first shortcut's icon, else the
+  // uninstaller), EstimatedSize (KiB of the files and shortcuts of FDestDir's installation log),
+  // InstallDate (today, YYYYMMDD), NoModify and NoRepair. Throws SetupError
   // "Failed to set data for '%s'" naming the value that could not be written.
   void RegisterUninstall();
+  // When the copying ends: the EstimatedSize of an entry already there (an earlier installation
+  // of the product), so that the list shows what this one wrote even if it stops before the
+  // entry is written whole. Throws SetupError as RegisterUninstall does.
+  void UpdateEstimatedSize();
   // Copies a TrueType font into the fonts folder (through a temporary file renamed into place)
   // unless it is there already, registers it for the next start of Windows under its full name
   // from the font's name table, loads it for this session and tells the windows. A file that is
@@ -127,6 +136,10 @@ class TSetup : public TSetupDescription {
  private:
   // WriteDestIniString on UnInstall.ini, throwing SetupError "Unable to write to ..." on failure.
   void WriteRecordKey(const formats::RecordKey& key, const std::wstring& value);
+  // The entry's key (a Win32 path below HKLM) and its values that take some finding.
+  std::wstring EntryKey() const;
+  std::wstring EntryIcon();
+  void WriteEstimatedSize(const std::wstring& key);
 
   SetupPlatform platform_;
   std::unique_ptr<formats::InstallLog> log_;

@@ -93,6 +93,7 @@ class TSetupDescription {
   std::wstring FLicenseFile;
   std::wstring FGraphProfile;
   std::wstring FBDESetup;
+  std::wstring FVersion;  // Setup.ini's Version; empty when missing or not a version
 
  protected:
   platform::FileSystem* files_;  // may be null where no file is read

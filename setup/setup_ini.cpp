@@ -21,6 +21,7 @@ void TSetupDescription::ReadSetupIni() {
   FLicenseFile = FSetupDir + ini.licenseFile;
   FGraphProfile = ini.graphProfile;
   FBDESetup = FSetupDir + ini.bdeSetup;
+  FVersion = formats::IsVersion(ini.version) ? ini.version : L"";
 
   // One group per line, in file order. Reading again replaces the groups.
   FGroups->Clear();

@@ -19,8 +19,10 @@ class FakeSystem : public System {
   std::wstring tempDir = L"C:\\TEMP";
   // Free bytes by drive letter (upper case); a drive not listed reports -1.
   std::map<wchar_t, int64_t> freeSpace;
+  Date today{2026, 3, 9};
 
   std::wstring WindowsDir() override { return windowsDir; }
+  Date Today() override { return today; }
   std::wstring ModulePath() override { return modulePath; }
   std::wstring CurrentDir() override { return currentDir; }
   std::wstring TempDir() override { return tempDir; }

@@ -100,6 +100,12 @@ bool StartProcess(const std::wstring& program, const std::wstring& arguments, co
 
 }  // namespace
 
+Date Win32System::Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay};
+}
+
 std::wstring Win32System::WindowsDir() {
   return GrowingString(MAX_PATH + 1, [](wchar_t* buffer, DWORD size) {
     return GetWindowsDirectoryW(buffer, size);

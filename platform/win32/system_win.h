@@ -8,6 +8,7 @@ namespace platform {
 class Win32System : public System {
  public:
   std::wstring WindowsDir() override;
+  Date Today() override;
   std::wstring ModulePath() override;
   std::wstring CurrentDir() override;
   std::wstring TempDir() override;

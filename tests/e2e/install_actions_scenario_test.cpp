@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <string>
 
@@ -179,13 +180,41 @@ class InstallActionsScenario : public ::testing::Test {
 
   // The record, byte for byte in Windows-1251, the shell folders put in; the entry, in the
   // 32-bit view, its command quoted.
-  void ExpectRecordAndEntry() {
+  void ExpectRecordAndEntry(const std::wstring& version = L"<none>") {
     std::string expected = ReadFileBytes(kSource + L"tests\\e2e\\expected\\UnInstall.ini");
     expected = Replaced(expected, "{PROGRAMS}", ToCp1251(ProgramsFolder()));
     expected = Replaced(expected, "{DESKTOP}", ToCp1251(DesktopFolder()));
     EXPECT_EQ(ReadFileBytes(kDest + L"UnInstall.ini"), expected);
     EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"DisplayName"), L"Sketrion 7.2 (только удаление)");
     EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"UninstallString"), L"\"" + kDest + L"UnInstall.exe\" /UNINSTALL");
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"QuietUninstallString"),
+              L"\"" + kDest + L"UnInstall.exe\" /UNINSTALL /VERYSILENT");
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"DisplayVersion"), version);
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"Publisher"), L"Sketrion Software");
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"InstallLocation"), kDest);
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"DisplayIcon"),
+              kDest + L"BIN\\Sketrion.exe");  // Link1's
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    wchar_t date[16];
+    swprintf(date, 16, L"%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(UninstallValue(L"Sketrion 7.2", L"InstallDate"), date);
+    EXPECT_EQ(UninstallNumber(L"Sketrion 7.2", L"EstimatedSize"), (InstalledBytes() + 1023) / 1024);
+    EXPECT_EQ(UninstallNumber(L"Sketrion 7.2", L"NoModify"), 1);
+    EXPECT_EQ(UninstallNumber(L"Sketrion 7.2", L"NoRepair"), 1);
+  }
+
+  // The bytes of the product's files and its shortcuts as they lie on disk.
+  int64_t InstalledBytes() {
+    int64_t bytes = 0;
+    for (const char* group : {"base", "docs"})
+      for (const auto& file : content[group]) bytes += static_cast<int64_t>(file.second.size());
+    for (const std::wstring& link :
+         {ProgramsFolder() + L"Sketrion 7.2\\Редактор схем Sketrion.lnk",
+          DesktopFolder() + L"Sketrion 7.2.lnk",
+          ProgramsFolder() + L"Sketrion 7.2\\Руководство пользователя.lnk"})
+      bytes += static_cast<int64_t>(ReadFileBytes(link).size());
+    return bytes;
   }
 
   // The font: in the fonts folder, registered under the full name its name table gives.
@@ -287,6 +316,11 @@ TEST_F(InstallActionsScenario, WithAutoCadTheInstallationAlsoLeavesTheProfileAnd
 
 // The same installation without a window: the demo's defaults, told by the exit code.
 TEST_F(InstallActionsScenario, AnUnattendedInstallationLeavesWhatTheWalkLeaves) {
+  // The demo's Setup.ini with a version for the entry.
+  const std::string company = "NameCompany=Sketrion Software\r\n";
+  const std::string ini = ReadFileBytes(kSource + L"demo\\Setup.ini");
+  ASSERT_NE(ini.find(company), std::string::npos);
+  medium.WriteFile(L"Setup.ini", Replaced(ini, company, company + "Version=7.2.0.15\r\n"));
   const TreeListing before = ListTree(L"C:\\");
   std::string log;
   // /SILENT: one window of progress while it works, no page.
@@ -307,7 +341,7 @@ TEST_F(InstallActionsScenario, AnUnattendedInstallationLeavesWhatTheWalkLeaves) 
   EXPECT_TRUE(progressShown);
   ExpectTree();
   ExpectShortcuts();
-  ExpectRecordAndEntry();
+  ExpectRecordAndEntry(L"7.2.0.15");
   ExpectFont();
   EXPECT_FALSE(FileExists(kDest + L"GraphEditor.ini"));
   ExpectOnlyDocumentedPlacesChanged(before, kLog);

@@ -80,6 +80,18 @@ std::wstring UninstallValue(const std::wstring& product, const std::wstring& nam
   return text;
 }
 
+int64_t UninstallNumber(const std::wstring& product, const std::wstring& name) {
+  std::wstring path = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product;
+  Key key(path.c_str(), KEY_WOW64_32KEY);
+  DWORD number = 0, size = sizeof number, type = 0;
+  if (!key.get() ||
+      RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&number),
+                       &size) != ERROR_SUCCESS ||
+      type != REG_DWORD)
+    return -1;
+  return number;
+}
+
 std::vector<std::wstring> FontRegistrations(const std::wstring& fileName) {
   std::vector<std::wstring> found;
   Key key(L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", KEY_WOW64_64KEY);

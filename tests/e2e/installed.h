@@ -5,6 +5,7 @@
 // scenarios' checks and by the demo's report.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ bool ReadShortcut(const std::wstring& file, platform::ShellLinkData* data);
 // A value of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\<product> (32-bit view);
 // "<none>" when it is missing.
 std::wstring UninstallValue(const std::wstring& product, const std::wstring& name);
+// A REG_DWORD value there; -1 when it is missing or of another type.
+int64_t UninstallNumber(const std::wstring& product, const std::wstring& name);
 // The values of HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Fonts (native view) whose
 // data names `fileName`, as "name = data".
 std::vector<std::wstring> FontRegistrations(const std::wstring& fileName);

@@ -22,6 +22,7 @@ TEST(SetupIniRules, TheSectionsAndKeysTheInstallerReads) {
       {L"general", L"NAMECOMPANY", true, true},  // case-blind
       {L"GENERAL", L"BDE", true, false},         // a key of another section
       {L"Execute", L"bde", true, true},
+      {L"GENERAL", L"Version", true, true},
       {L"GROUPS", L"anything at all", true, true},
       {L"Link1", L"FileLink", true, true},
       {L"LINK12", L"dirlink", true, true},

@@ -42,6 +42,12 @@ TEST(SetupIniText, EachFaultIsFoundAtItsPlace) {
       {kSound + L"[GROUPS2\r\n", {L"Setup.ini"}},  // a broken header
       {kSound + L"just words\r\n", {L"Setup.ini"}},
       {L"[GROUPS]\r\n1=a\r\n\x1A", {}},  // the DOS end mark
+      // A Version the uninstall entry cannot show; an empty one is none at all.
+      {L"[GENERAL]\r\nVersion = 7.2.0.15\r\n", {}},
+      {L"[GENERAL]\r\nVersion=\r\n", {}},
+      {L"[GENERAL]\r\nVersion=7.2 beta\r\n", {L"[GENERAL]"}},
+      {L"[GENERAL]\r\nVersion=1.2.3.4.5\r\n", {L"[GENERAL]"}},
+      {L"[general]\r\nversion=7,2\r\n", {L"[GENERAL]"}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Places(util::ToCp1251(c.text)), c.places) << util::ToUtf8(c.text);

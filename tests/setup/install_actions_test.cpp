@@ -65,6 +65,16 @@ class InstallActionsTest : public testing::Test {
       return L"<none>";
     return platform::ValueText(value);
   }
+  // A DWORD of the entry; -1 when missing or of another type.
+  int64_t EntryNumber(const std::wstring& name) {
+    platform::RegValue value;
+    if (registry.ReadValue(RegRoot::LocalMachine,
+                           L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sketrion 7.2",
+                           name, &value) != RegStatus::Ok ||
+        value.type != platform::RegType::Dword || value.data.size() != 4)
+      return -1;
+    return value.data[0] | value.data[1] << 8 | value.data[2] << 16 | int64_t{value.data[3]} << 24;
+  }
 
   int applicationWindow = 0;
   platform::FakeFileSystem files;
@@ -260,6 +270,100 @@ TEST_F(InstallActionsTest, TheUninstallEntryQuotesItsCommandInThe32BitView) {
   model->FDestDir = L"D:\\S\\";
   model->RegisterUninstall();
   EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"UninstallString"), L"\"D:\\S\\UnInstall.exe\" /UNINSTALL");
+}
+
+TEST_F(InstallActionsTest, TheEntryTellsVersionPublisherPlaceIconAndDate) {
+  const std::wstring kLink = L"[Link1]\r\nFileLink=S.lnk\r\nFilename=BIN\\SK.EXE\r\n";
+  const struct {
+    std::wstring general;  // the lines of [GENERAL] besides NameApplication
+    std::wstring links;
+    std::wstring version, publisher, icon;
+  } cases[] = {
+      {L"NameCompany=Sketrion\r\n", kLink + L"FileIcon=BIN\\SK.ICO\r\n", L"<none>", L"Sketrion",
+       kDest + L"BIN\\SK.ICO"},
+      {L"Version=7.2.1.40\r\nNameCompany=Sketrion\\Schemes\r\n", kLink, L"7.2.1.40",
+       L"Sketrion Schemes", kDest + L"UnInstall.exe"},
+      {L"Version = 7 \r\nNameCompany=Sketrion\\\\CAD\\Schemes\r\n", L"", L"7",
+       L"Sketrion CAD Schemes", kDest + L"UnInstall.exe"},
+      {L"Version=0.0.0\r\n", kLink + L"[Link2]\r\nFilename=A.EXE\r\nFileIcon=A.ICO\r\n", L"0.0.0",
+       L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=7.2a\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=1.2.3.4.5\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=7..2\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=7.\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=.7\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=v7\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=7 2\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=1234567890\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+      {L"Version=\r\n", L"", L"<none>", L"NameCompany", kDest + L"UnInstall.exe"},
+  };
+  system.today = {2027, 11, 5};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(util::ToUtf8(c.general + c.links));
+    registry.DeleteTree(RegRoot::LocalMachine, L"SOFTWARE");
+    PutSetupIni(L"[GENERAL]\r\nNameApplication=Sketrion 7.2\r\n" + c.general + c.links);
+    model->ReadSetupIni();
+    model->FDestDir = kDest;  // the destination chosen
+    model->RegisterUninstall();
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"DisplayName"), L"Sketrion 7.2 (только удаление)");
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"UninstallString"),
+              L"\"" + kDest + L"UnInstall.exe\" /UNINSTALL");
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"QuietUninstallString"),
+              L"\"" + kDest + L"UnInstall.exe\" /UNINSTALL /VERYSILENT");
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"DisplayVersion"), c.version);
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"Publisher"), c.publisher);
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"InstallLocation"), kDest);
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"DisplayIcon"), c.icon);
+    EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"InstallDate"), L"20271105");
+    EXPECT_EQ(EntryNumber(L"EstimatedSize"), 0);  // nothing logged
+    EXPECT_EQ(EntryNumber(L"NoModify"), 1);
+    EXPECT_EQ(EntryNumber(L"NoRepair"), 1);
+  }
+}
+
+TEST_F(InstallActionsTest, TheEstimatedSizeIsTheLoggedFilesAndShortcutsInKiBRoundedUp) {
+  using formats::LogItemKind;
+  const struct {
+    std::vector<formats::LogItem> items;
+    int64_t kib;
+  } cases[] = {
+      {{}, 0},
+      {{{LogItemKind::File, kDest + L"A.EXE", 2048}}, 2},
+      {{{LogItemKind::File, kDest + L"A.EXE", 2049}}, 3},
+      {{{LogItemKind::File, kDest + L"A.EXE", 1000},
+        {LogItemKind::Folder, kDest + L"BIN"},
+        {LogItemKind::File, kDest + L"BIN\\B.DLL", 1025},
+        {LogItemKind::Shortcut, kPrograms + L"\\S.lnk", 500},
+        {LogItemKind::ShortcutFolder, kPrograms + L"\\Schemes"}},
+       3},
+      {{{LogItemKind::File, kDest + L"BIG.DAT", uint64_t{5} << 40}}, 0xFFFFFFFF},
+  };
+  for (const auto& c : cases) {
+    files.PutFile(kDest + L"UnInstall.log", formats::FormatInstallLog(c.items));
+    auto installation = MakeModel(files);
+    installation->RegisterUninstall();
+    EXPECT_EQ(EntryNumber(L"EstimatedSize"), c.kib) << c.items.size() << " items";
+  }
+}
+
+TEST_F(InstallActionsTest, TheEndOfTheCopyingSizesAnEntryAlreadyThereAndMakesNoneOtherwise) {
+  const std::vector<formats::LogItem> oneKib = {
+      {formats::LogItemKind::File, kDest + L"A.EXE", 1024}};
+  files.PutFile(kDest + L"UnInstall.log", formats::FormatInstallLog(oneKib));
+  model->CreateLinks();
+  EXPECT_EQ(EntryValue(RegRoot::LocalMachine, L"DisplayName"), L"<none>");
+  EXPECT_EQ(EntryNumber(L"EstimatedSize"), -1);
+  model->RegisterUninstall();
+  EXPECT_EQ(EntryNumber(L"EstimatedSize"), 1);
+
+  // A second installation into the folder: its copying logs more, and the entry learns it at once.
+  std::vector<formats::LogItem> more = oneKib;
+  more.push_back({formats::LogItemKind::File, kDest + L"B.EXE", 4096});
+  files.PutFile(kDest + L"UnInstall.log", formats::FormatInstallLog(more));
+  auto second = MakeModel(files);
+  second->CreateLinks();
+  EXPECT_EQ(EntryNumber(L"EstimatedSize"), 5);
+  EXPECT_TRUE(boxes.Asked().empty());
 }
 
 TEST_F(InstallActionsTest, ARefusedEntryNamesTheValueThatFailed) {

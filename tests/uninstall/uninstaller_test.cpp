@@ -109,6 +109,11 @@ class Installed {
     registry.CreateKey(platform::RegRoot::LocalMachine, kEntry);
     registry.WriteValue(platform::RegRoot::LocalMachine, kEntry, L"UninstallString",
                         platform::StringValue(L"\"" + kDest + L"\\UnInstall.exe\" /UNINSTALL"));
+    // The entry's other values, numbers among them, go with its key.
+    registry.WriteValue(platform::RegRoot::LocalMachine, kEntry, L"DisplayVersion",
+                        platform::StringValue(L"7.2"));
+    registry.WriteValue(platform::RegRoot::LocalMachine, kEntry, L"EstimatedSize",
+                        platform::DwordValue(40));
   }
 
   // As the library extracts: the entry's folders made, then the file.

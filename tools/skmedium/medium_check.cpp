@@ -28,6 +28,7 @@ namespace {
 class TargetMachine : public platform::System {
  public:
   std::wstring WindowsDir() override { return L"C:\\WINDOWS"; }
+  platform::Date Today() override { return {}; }
   std::wstring ModulePath() override { return std::wstring(MediumFiles::kRoot) + L"Setup.exe"; }
   std::wstring CurrentDir() override { return MediumFiles::kRoot; }
   std::wstring TempDir() override { return L""; }

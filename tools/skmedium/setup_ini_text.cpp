@@ -66,6 +66,15 @@ std::vector<Section> Sections(const std::wstring& text, Findings* findings) {
   return sections;
 }
 
+// A Version the entry cannot show.
+void CheckVersion(const std::string& bytes, Findings& findings) {
+  const std::wstring version = formats::ReadSetupIni(util::IniFile::FromBytes(bytes)).version;
+  if (!version.empty() && !formats::IsVersion(version))
+    findings.push_back({L"[GENERAL]", L"Version " + version +
+                                          L" is not one to four dot-separated numbers: the "
+                                          L"uninstall entry shows no version"});
+}
+
 std::wstring TextOf(const std::string& bytes) {
   // A file with the UTF-16LE mark is read as UTF-16, as Windows does; anything else as 1251.
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -117,6 +126,7 @@ void CheckSetupIniText(const std::string& bytes, Findings& findings) {
     }
   }
 
+  CheckVersion(bytes, findings);
   // Link sections after a gap are never read.
   const int read = LinkSectionsRead(bytes);
   for (const Section& section : sections) {
