@@ -91,7 +91,11 @@ void TSetup::RegisterUninstall() {
   WriteEntryText(Registry(), key, L"UninstallString", uninstaller + L" /UNINSTALL");
   WriteEntryText(Registry(), key, L"QuietUninstallString",
                  uninstaller + L" /UNINSTALL /VERYSILENT");
-  if (!FVersion.empty()) WriteEntryText(Registry(), key, L"DisplayVersion", FVersion);
+  // A medium without a version leaves none behind from an earlier installation that had one.
+  if (FVersion.empty())
+    Registry().DeleteValue(platform::RegRoot::LocalMachine, key, L"DisplayVersion");
+  else
+    WriteEntryText(Registry(), key, L"DisplayVersion", FVersion);
   WriteEntryText(Registry(), key, L"Publisher", Publisher(FNameCompany));
   WriteEntryText(Registry(), key, L"InstallLocation", FDestDir);
   WriteEntryText(Registry(), key, L"DisplayIcon", EntryIcon());

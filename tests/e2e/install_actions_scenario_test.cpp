@@ -45,7 +45,9 @@ std::wstring FromUtf8(const std::string& text) {
 }
 
 std::string Replaced(std::string text, const std::string& find, const std::string& with) {
-  for (size_t at; (at = text.find(find)) != std::string::npos;) text.replace(at, find.size(), with);
+  // Searching on after each replacement: a replacement that holds `find` is not replaced again.
+  for (size_t at = 0; (at = text.find(find, at)) != std::string::npos; at += with.size())
+    text.replace(at, find.size(), with);
   return text;
 }
 
