@@ -31,11 +31,12 @@ bool SetupProcess::Start(const std::wstring& exe, const std::wstring& arguments)
   return true;
 }
 
-bool SetupProcess::StartCommand(std::wstring commandLine) {
+bool SetupProcess::StartCommand(std::wstring commandLine, const std::wstring& currentFolder) {
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      currentFolder.empty() ? nullptr : currentFolder.c_str(), &si, &pi))
     return false;
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;

@@ -22,8 +22,9 @@ class SetupProcess {
 
   // Starts `exe` (with `arguments` when given) with its own folder as the current folder.
   bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
-  // Starts a command line as given (as Windows runs an uninstall entry's command).
-  bool StartCommand(std::wstring commandLine);
+  // Starts a command line as given (as Windows runs an uninstall entry's command), in
+  // `currentFolder` when one is given (as a deployment agent runs a package's command).
+  bool StartCommand(std::wstring commandLine, const std::wstring& currentFolder = L"");
   // Takes over a process already running (one a started program handed over to).
   bool Attach(DWORD pid);
   // The full path of the process's program file; empty when it cannot be read.
